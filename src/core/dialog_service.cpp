@@ -1,0 +1,105 @@
+#include "dialog_service.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <vector>
+
+namespace pxu {
+
+namespace {
+
+std::vector<BoxAnswer> answersOf(BoxButtons buttons)
+{
+    switch (buttons) {
+    case BoxButtons::Ok:
+        return {BoxAnswer::Ok};
+    case BoxButtons::OkCancel:
+        return {BoxAnswer::Ok, BoxAnswer::Cancel};
+    case BoxButtons::AbortRetryIgnore:
+        return {BoxAnswer::Abort, BoxAnswer::Retry, BoxAnswer::Ignore};
+    case BoxButtons::YesNoCancel:
+        return {BoxAnswer::Yes, BoxAnswer::No, BoxAnswer::Cancel};
+    case BoxButtons::YesNo:
+        return {BoxAnswer::Yes, BoxAnswer::No};
+    case BoxButtons::RetryCancel:
+        return {BoxAnswer::Retry, BoxAnswer::Cancel};
+    }
+    return {BoxAnswer::Ok};
+}
+
+QMessageBox::StandardButton standardButton(BoxAnswer answer)
+{
+    switch (answer) {
+    case BoxAnswer::Ok:
+        return QMessageBox::Ok;
+    case BoxAnswer::Cancel:
+        return QMessageBox::Cancel;
+    case BoxAnswer::Abort:
+        return QMessageBox::Abort;
+    case BoxAnswer::Retry:
+        return QMessageBox::Retry;
+    case BoxAnswer::Ignore:
+        return QMessageBox::Ignore;
+    case BoxAnswer::Yes:
+        return QMessageBox::Yes;
+    case BoxAnswer::No:
+        return QMessageBox::No;
+    }
+    return QMessageBox::Ok;
+}
+
+// The platform's message box on Qt's QMessageBox.
+class WindowDialogs : public DialogService {
+public:
+    BoxAnswer messageBox(const BoxRequest& request) override
+    {
+        QMessageBox box(QApplication::activeWindow());
+        static const QMessageBox::Icon icons[] = {QMessageBox::NoIcon, QMessageBox::Question,
+                                                  QMessageBox::Information, QMessageBox::Warning,
+                                                  QMessageBox::Critical};
+        box.setIcon(icons[int(request.icon)]);
+        box.setWindowTitle(request.title);
+        box.setText(request.text);
+        const auto answers = answersOf(request.buttons);
+        std::vector<std::pair<QAbstractButton*, BoxAnswer>> buttons;
+        for (BoxAnswer a : answers)
+            buttons.emplace_back(box.addButton(standardButton(a)), a);
+        if (request.helpButton)
+            box.addButton(QMessageBox::Help);
+        const auto def = std::clamp<std::size_t>(std::size_t(std::max(request.defaultButton, 0)),
+                                                 0, buttons.size() - 1);
+        box.setDefaultButton(static_cast<QPushButton*>(buttons[def].first));
+        box.exec();
+        for (const auto& [button, answer] : buttons) {
+            if (box.clickedButton() == button)
+                return answer;
+        }
+        // Closed by the window's close box: the escape answer.
+        return answers.size() == 1 ? answers.front() : answers.back();
+    }
+};
+
+DialogService* g_installed = nullptr;
+
+} // namespace
+
+DialogService& dialogs()
+{
+    static WindowDialogs windows;
+    return g_installed ? *g_installed : windows;
+}
+
+void setDialogs(DialogService* service)
+{
+    g_installed = service;
+}
+
+BoxAnswer defaultAnswer(const BoxRequest& request)
+{
+    const auto answers = answersOf(request.buttons);
+    const auto index = std::size_t(std::max(request.defaultButton, 0));
+    return answers[std::min(index, answers.size() - 1)];
+}
+
+} // namespace pxu

@@ -1,0 +1,118 @@
+#include "database.h"
+
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <atomic>
+
+namespace pxu::db {
+
+namespace {
+std::atomic<quint64> g_connections{0};
+}
+
+Database::Database()
+    : m_name(QStringLiteral("pxu-db-%1").arg(++g_connections))
+{
+}
+
+Database::~Database()
+{
+    close();
+}
+
+bool Database::openConnection(const QString& path, bool readOnly)
+{
+    close();
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    m_db.setDatabaseName(path);
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000");
+    if (readOnly)
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    m_db.setConnectOptions(options);
+    if (!m_db.open()) {
+        m_lastError = m_db.lastError().text();
+        close();
+        return false;
+    }
+    // The probe: a file that is not an SQLite database opens, and fails at the first query.
+    QSqlQuery probe(m_db);
+    if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+        m_lastError = QStringLiteral("'%1' is not a database: %2")
+                          .arg(QFileInfo(path).fileName(), probe.lastError().text());
+        probe = QSqlQuery();
+        close();
+        return false;
+    }
+    // Text compares like the original engine: case-insensitively.
+    probe.exec(QStringLiteral("PRAGMA case_sensitive_like = OFF"));
+    m_path = path;
+    m_readOnly = readOnly;
+    return true;
+}
+
+bool Database::open(const QString& path, bool readOnly, const QString& connect)
+{
+    m_lastError.clear();
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile()) {
+        m_lastError = QStringLiteral("Could not find file '%1'.").arg(path);
+        return false;
+    }
+    if (info.size() == 0) {
+        m_lastError = QStringLiteral("'%1' is empty, not a database.").arg(info.fileName());
+        return false;
+    }
+    if (!openConnection(path, readOnly))
+        return false;
+    m_connect = connect;
+    return true;
+}
+
+bool Database::create(const QString& path)
+{
+    m_lastError.clear();
+    return openConnection(path, false);
+}
+
+void Database::close()
+{
+    if (m_db.isValid()) {
+        m_db.close();
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    m_path.clear();
+}
+
+bool Database::isOpen() const
+{
+    return m_db.isValid() && m_db.isOpen();
+}
+
+bool Database::execute(const QString& sql, const QVariantList& values)
+{
+    if (!isOpen()) {
+        m_lastError = QStringLiteral("Database is not open.");
+        return false;
+    }
+    QSqlQuery query(m_db);
+    if (!query.prepare(sql)) {
+        m_lastError = query.lastError().text();
+        return false;
+    }
+    for (const QVariant& v : values)
+        query.addBindValue(v);
+    if (!query.exec()) {
+        m_lastError = query.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+QStringList Database::tableNames() const
+{
+    return isOpen() ? m_db.tables() : QStringList{};
+}
+
+} // namespace pxu::db

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariantList>
+
+namespace pxu::db {
+
+// One connection to an SQLite database file. The same file may be open in several
+// Database objects at once; each has its own connection.
+class Database {
+public:
+    Database();
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Opens an existing database file. connect is the engine's connect text (";pwd=...");
+    // SQLite has no passwords, so it is kept and ignored. The file is probed, so a file
+    // that is missing, empty or not an SQLite database fails here with a clear text.
+    bool open(const QString& path, bool readOnly = false, const QString& connect = {});
+    // Creates a new, empty database file (or opens an existing one) for writing.
+    bool create(const QString& path);
+    void close();
+
+    bool isOpen() const;
+    bool isReadOnly() const { return m_readOnly; }
+    QString path() const { return m_path; }
+    QString connectText() const { return m_connect; }
+    QString lastError() const { return m_lastError; }
+
+    // Runs one statement with bound values; false with lastError() on failure.
+    bool execute(const QString& sql, const QVariantList& values = {});
+    QStringList tableNames() const;
+    QSqlDatabase& connection() { return m_db; }
+
+private:
+    bool openConnection(const QString& path, bool readOnly);
+
+    QSqlDatabase m_db;
+    QString m_name;
+    QString m_path;
+    QString m_connect;
+    QString m_lastError;
+    bool m_readOnly = false;
+};
+
+} // namespace pxu::db

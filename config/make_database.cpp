@@ -9,8 +9,7 @@
 
 namespace {
 
-QStringList statements(const QString& text)
-{
+QStringList statements(const QString& text) {
     QStringList result;
     QString current;
     bool inText = false;
@@ -39,8 +38,7 @@ QStringList statements(const QString& text)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     QTextStream err(stderr);

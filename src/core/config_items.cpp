@@ -18,27 +18,23 @@ using db::Recordset;
 
 std::shared_ptr<db::Database> g_dbMisc, g_dbAlias, g_dbMessages;
 
-QString defaultText(const QVariant& value)
-{
+QString defaultText(const QVariant& value) {
     if (value.typeId() == QMetaType::Bool)
         return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     return value.toString();
 }
 
-bool findFirst(Recordset* rs, const QString& field, const QVariant& value)
-{
+bool findFirst(Recordset* rs, const QString& field, const QVariant& value) {
     return rs && rs->isOpen() && rs->findFirst(Criteria{{field, value}});
 }
 
-qint32 idItem(const char* item)
-{
+qint32 idItem(const char* item) {
     return qint32(qint64(vbVal(g_getMiscItem(QLatin1String(item)))));
 }
 
 } // namespace
 
-QString g_getMiscItem(const QString& item, const QVariant& defaultValue, bool asBoolean)
-{
+QString g_getMiscItem(const QString& item, const QVariant& defaultValue, bool asBoolean) {
     QString result;
     guarded("modGlobal", "g_getMiscItem", [&] {
         if (findFirst(g_rsMisc.get(), QStringLiteral("item"), item))
@@ -53,8 +49,7 @@ QString g_getMiscItem(const QString& item, const QVariant& defaultValue, bool as
     return result;
 }
 
-QString g_getMiscItemRev(const QString& value, const QVariant& defaultValue)
-{
+QString g_getMiscItemRev(const QString& value, const QVariant& defaultValue) {
     QString result;
     guarded("modGlobal", "g_getMiscItemRev", [&] {
         if (findFirst(g_rsMisc.get(), QStringLiteral("value"), value))
@@ -65,8 +60,7 @@ QString g_getMiscItemRev(const QString& value, const QVariant& defaultValue)
     return result;
 }
 
-void g_setMiscItem(const QString& item, const QString& value)
-{
+void g_setMiscItem(const QString& item, const QString& value) {
     guarded("modGlobal", "g_setMiscItem", [&] {
         if (!findFirst(g_rsMisc.get(), QStringLiteral("item"), item))
             return;
@@ -76,8 +70,7 @@ void g_setMiscItem(const QString& item, const QString& value)
     });
 }
 
-qint64 hexMiscItem(const QString& item, qint64 defaultValue)
-{
+qint64 hexMiscItem(const QString& item, qint64 defaultValue) {
     static QSet<QString> told;
     const QString text = g_getMiscItem(item);
     if (text.trimmed().isEmpty())
@@ -94,12 +87,12 @@ qint64 hexMiscItem(const QString& item, qint64 defaultValue)
     return defaultValue;
 }
 
-bool g_iniGlobals()
-{
+bool g_iniGlobals() {
     bool ok = false;
     guarded("modGlobal", "g_iniGlobals", [&] {
-        if (!g_iniRecordset(g_configDbPath, QStringLiteral("SELECT * FROM miscellaneous ORDER BY item"),
-                            g_dbMisc, g_rsMisc) ||
+        if (!g_iniRecordset(g_configDbPath,
+                            QStringLiteral("SELECT * FROM miscellaneous ORDER BY item"), g_dbMisc,
+                            g_rsMisc) ||
             !g_iniRecordset(g_configDbPath,
                             QStringLiteral("SELECT * FROM aliasSymbolName ORDER BY aliasName"),
                             g_dbAlias, g_rsAliasSymbolName) ||
@@ -125,7 +118,8 @@ bool g_iniGlobals()
         v.g_varIdCrcValueApplication = idItem("GLB_CRC_VALUE_APPLICATION");
         v.g_varIdCrcLenApplication = idItem("GLB_CRC_LEN_APPLICATION");
 
-        g_numRequiredCylinders = int(vbVal(g_getMiscItem(QStringLiteral("numRequiredCylinders"), -1)));
+        g_numRequiredCylinders =
+            int(vbVal(g_getMiscItem(QStringLiteral("numRequiredCylinders"), -1)));
         if (g_numRequiredCylinders == -1) {
             g_warningMsgBox(QStringLiteral("Number of required cylinders for engine operation ") +
                                 QStringLiteral("is not defined in database.") + u'\r' +
@@ -134,20 +128,20 @@ bool g_iniGlobals()
             g_numRequiredCylinders = 3;
         }
 
-        g_forceFpgaDownload =
-            !g_KEVMode && !g_TOQMode &&
-            g_getMiscItem(QStringLiteral("forceFPGAdownload"), QStringLiteral("yes"), true) ==
-                QStringLiteral("-1");
+        g_forceFpgaDownload = !g_KEVMode && !g_TOQMode &&
+                              g_getMiscItem(QStringLiteral("forceFPGAdownload"),
+                                            QStringLiteral("yes"), true) == QStringLiteral("-1");
 
-        g_addrProtectionBL1 = qint32(hexMiscItem(QStringLiteral("ADDRESS_PROTECTION_BL1"), 0x10100));
-        g_addrProtectionBL2 = qint32(hexMiscItem(QStringLiteral("ADDRESS_PROTECTION_BL2"), 0x30000));
+        g_addrProtectionBL1 =
+            qint32(hexMiscItem(QStringLiteral("ADDRESS_PROTECTION_BL1"), 0x10100));
+        g_addrProtectionBL2 =
+            qint32(hexMiscItem(QStringLiteral("ADDRESS_PROTECTION_BL2"), 0x30000));
         ok = true;
     });
     return ok;
 }
 
-QString g_getSymbolName(const QString& alias)
-{
+QString g_getSymbolName(const QString& alias) {
     QString result;
     guarded("modGlobal", "g_getSymbolName", [&] {
         if (findFirst(g_rsAliasSymbolName.get(), QStringLiteral("aliasName"), alias)) {
@@ -160,8 +154,7 @@ QString g_getSymbolName(const QString& alias)
     return result;
 }
 
-bool g_setSymbolName(const QString& alias, const QString& symbol)
-{
+bool g_setSymbolName(const QString& alias, const QString& symbol) {
     bool added = false;
     guarded("modGlobal", "g_setSymbolName", [&] {
         Recordset* rs = g_rsAliasSymbolName.get();
@@ -175,8 +168,7 @@ bool g_setSymbolName(const QString& alias, const QString& symbol)
     return added;
 }
 
-QString g_getUserMessage(qint32 messageId)
-{
+QString g_getUserMessage(qint32 messageId) {
     QString result;
     guarded("modGlobal", "g_getUserMessage", [&] {
         if (messageId < 0)
@@ -184,26 +176,24 @@ QString g_getUserMessage(qint32 messageId)
         if (findFirst(g_rsMessages.get(), QStringLiteral("MessageID"), double(messageId)))
             result = g_rsMessages->text(QStringLiteral("MessageText"));
         else
-            result = QStringLiteral("Application Mode Specific Message text not found in database: ") +
-                     QString::number(messageId);
+            result =
+                QStringLiteral("Application Mode Specific Message text not found in database: ") +
+                QString::number(messageId);
     });
     return result;
 }
 
-bool userMessageOkButton(qint32 messageId)
-{
+bool userMessageOkButton(qint32 messageId) {
     if (!findFirst(g_rsMessages.get(), QStringLiteral("MessageID"), double(messageId)))
         return false;
     return g_rsMessages->value(QStringLiteral("okButton")).toInt() != 0;
 }
 
-QDateTime zeroDate()
-{
+QDateTime zeroDate() {
     return QDateTime(QDate(1899, 12, 30), QTime(0, 0));
 }
 
-QDateTime g_getFileDate(const QString& fileName)
-{
+QDateTime g_getFileDate(const QString& fileName) {
     const QFileInfo info(fileName);
     if (!info.exists() || !info.isFile())
         return zeroDate();
@@ -211,8 +201,7 @@ QDateTime g_getFileDate(const QString& fileName)
     return modified.isValid() ? modified : zeroDate();
 }
 
-void closeConfigRecordsets()
-{
+void closeConfigRecordsets() {
     g_rsMisc.reset();
     g_rsAliasSymbolName.reset();
     g_rsMessages.reset();

@@ -10,8 +10,7 @@ const char* const kPasswords[] = {"qarvetol", "plumek"};
 }
 
 bool g_openDBBothPasswords(const QString& fileName, std::shared_ptr<db::Database>& database,
-                           bool readOnly)
-{
+                           bool readOnly) {
     bool ok = false;
     guarded("modDataBase", "g_openDBBothPasswords", [&] {
         database.reset();
@@ -40,8 +39,7 @@ bool g_openDBBothPasswords(const QString& fileName, std::shared_ptr<db::Database
 
 bool g_iniRecordset(const QString& fileName, const QString& sql,
                     std::shared_ptr<db::Database>& database, std::unique_ptr<db::Recordset>& rs,
-                    bool acceptEmpty, bool readOnly, bool silent)
-{
+                    bool acceptEmpty, bool readOnly, bool silent) {
     bool ok = false;
     guarded("modDataBase", "g_iniRecordset", [&] {
         if (!g_openDBBothPasswords(fileName, database, readOnly))
@@ -65,14 +63,13 @@ bool g_iniRecordset(const QString& fileName, const QString& sql,
     return ok;
 }
 
-bool g_fieldExists(const QString& fileName, const QString& table, const QString& field)
-{
+bool g_fieldExists(const QString& fileName, const QString& table, const QString& field) {
     bool found = false;
     guarded("modDataBase", "g_fieldExists", [&] {
         std::shared_ptr<db::Database> database;
         std::unique_ptr<db::Recordset> rs;
-        if (!g_iniRecordset(fileName, QStringLiteral("SELECT * FROM ") + table, database, rs,
-                            true, true, false))
+        if (!g_iniRecordset(fileName, QStringLiteral("SELECT * FROM ") + table, database, rs, true,
+                            true, false))
             return;
         for (int i = 0; i < rs->fieldCount(); ++i) {
             if (rs->fieldName(i) == field) {

@@ -9,8 +9,7 @@ namespace pxu {
 
 namespace {
 
-std::vector<BoxAnswer> answersOf(BoxButtons buttons)
-{
+std::vector<BoxAnswer> answersOf(BoxButtons buttons) {
     switch (buttons) {
     case BoxButtons::Ok:
         return {BoxAnswer::Ok};
@@ -28,8 +27,7 @@ std::vector<BoxAnswer> answersOf(BoxButtons buttons)
     return {BoxAnswer::Ok};
 }
 
-QMessageBox::StandardButton standardButton(BoxAnswer answer)
-{
+QMessageBox::StandardButton standardButton(BoxAnswer answer) {
     switch (answer) {
     case BoxAnswer::Ok:
         return QMessageBox::Ok;
@@ -52,8 +50,7 @@ QMessageBox::StandardButton standardButton(BoxAnswer answer)
 // The platform's message box on Qt's QMessageBox.
 class WindowDialogs : public DialogService {
 public:
-    BoxAnswer messageBox(const BoxRequest& request) override
-    {
+    BoxAnswer messageBox(const BoxRequest& request) override {
         QMessageBox box(QApplication::activeWindow());
         static const QMessageBox::Icon icons[] = {QMessageBox::NoIcon, QMessageBox::Question,
                                                   QMessageBox::Information, QMessageBox::Warning,
@@ -67,8 +64,8 @@ public:
             buttons.emplace_back(box.addButton(standardButton(a)), a);
         if (request.helpButton)
             box.addButton(QMessageBox::Help);
-        const auto def = std::clamp<std::size_t>(std::size_t(std::max(request.defaultButton, 0)),
-                                                 0, buttons.size() - 1);
+        const auto def = std::clamp<std::size_t>(std::size_t(std::max(request.defaultButton, 0)), 0,
+                                                 buttons.size() - 1);
         box.setDefaultButton(static_cast<QPushButton*>(buttons[def].first));
         box.exec();
         for (const auto& [button, answer] : buttons) {
@@ -84,19 +81,16 @@ DialogService* g_installed = nullptr;
 
 } // namespace
 
-DialogService& dialogs()
-{
+DialogService& dialogs() {
     static WindowDialogs windows;
     return g_installed ? *g_installed : windows;
 }
 
-void setDialogs(DialogService* service)
-{
+void setDialogs(DialogService* service) {
     g_installed = service;
 }
 
-BoxAnswer defaultAnswer(const BoxRequest& request)
-{
+BoxAnswer defaultAnswer(const BoxRequest& request) {
     const auto answers = answersOf(request.buttons);
     const auto index = std::size_t(std::max(request.defaultButton, 0));
     return answers[std::min(index, answers.size() - 1)];

@@ -11,8 +11,7 @@ namespace {
 class LoggingHandler : public ErrorHandler {
 public:
     ErrorAction onError(const QString& object, const QString& procedure,
-                        const Failure& failure) override
-    {
+                        const Failure& failure) override {
         qWarning().noquote() << QStringLiteral("%1.%2: error %3 (%4): %5 [%6:%7]")
                                     .arg(object, procedure)
                                     .arg(failure.number)
@@ -25,32 +24,27 @@ public:
 
 ErrorHandler* g_handler = nullptr;
 
-std::vector<std::function<void()>>& exitHooks()
-{
+std::vector<std::function<void()>>& exitHooks() {
     static std::vector<std::function<void()>> hooks;
     return hooks;
 }
 
 } // namespace
 
-void setErrorHandler(ErrorHandler* handler)
-{
+void setErrorHandler(ErrorHandler* handler) {
     g_handler = handler;
 }
 
-ErrorHandler& errorHandler()
-{
+ErrorHandler& errorHandler() {
     static LoggingHandler logging;
     return g_handler ? *g_handler : logging;
 }
 
-void addExitHook(std::function<void()> hook)
-{
+void addExitHook(std::function<void()> hook) {
     exitHooks().push_back(std::move(hook));
 }
 
-void exitProgram(int code)
-{
+void exitProgram(int code) {
     auto hooks = std::move(exitHooks());
     exitHooks().clear();
     for (auto& hook : hooks) {
@@ -64,8 +58,7 @@ void exitProgram(int code)
 
 namespace detail {
 
-Failure failureOf(std::exception_ptr error)
-{
+Failure failureOf(std::exception_ptr error) {
     try {
         std::rethrow_exception(error);
     } catch (const PxuError& e) {

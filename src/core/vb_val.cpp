@@ -6,8 +6,7 @@ namespace pxu {
 
 namespace {
 
-QString withoutBlanks(const QString& text)
-{
+QString withoutBlanks(const QString& text) {
     QString s;
     for (QChar c : text) {
         if (c != u' ' && c != u'\t' && c != u'\n' && c != u'\r')
@@ -16,13 +15,13 @@ QString withoutBlanks(const QString& text)
     return s;
 }
 
-double radixPrefix(const QString& s, int radix)
-{
+double radixPrefix(const QString& s, int radix) {
     qint64 value = 0;
     int digits = 0;
     for (qsizetype i = 2; i < s.size() && digits < 16; ++i) {
         const int d = QString(s[i]).toInt(nullptr, radix);
-        const bool isDigit = s[i].isDigit() || (radix == 16 && QStringLiteral("abcdefABCDEF").contains(s[i]));
+        const bool isDigit =
+            s[i].isDigit() || (radix == 16 && QStringLiteral("abcdefABCDEF").contains(s[i]));
         if (!isDigit || (radix == 8 && s[i] > u'7'))
             break;
         value = value * radix + d;
@@ -38,8 +37,7 @@ double radixPrefix(const QString& s, int radix)
 
 } // namespace
 
-double vbVal(const QString& text)
-{
+double vbVal(const QString& text) {
     const QString s = withoutBlanks(text);
     if (s.startsWith(QStringLiteral("&H"), Qt::CaseInsensitive))
         return radixPrefix(s, 16);
@@ -77,8 +75,7 @@ double vbVal(const QString& text)
     return ok && std::isfinite(value) ? value : 0;
 }
 
-std::optional<qint64> parseHexText(const QString& text)
-{
+std::optional<qint64> parseHexText(const QString& text) {
     QString s = text.trimmed();
     if (s.startsWith(QStringLiteral("&H"), Qt::CaseInsensitive) ||
         s.startsWith(QStringLiteral("0x"), Qt::CaseInsensitive))

@@ -2,18 +2,15 @@
 
 namespace pxu::test {
 
-ScriptedDialogs::ScriptedDialogs()
-{
+ScriptedDialogs::ScriptedDialogs() {
     setDialogs(this);
 }
 
-ScriptedDialogs::~ScriptedDialogs()
-{
+ScriptedDialogs::~ScriptedDialogs() {
     setDialogs(nullptr);
 }
 
-BoxAnswer ScriptedDialogs::messageBox(const BoxRequest& request)
-{
+BoxAnswer ScriptedDialogs::messageBox(const BoxRequest& request) {
     m_shown << request;
     if (m_answers.empty())
         return defaultAnswer(request);
@@ -22,8 +19,7 @@ BoxAnswer ScriptedDialogs::messageBox(const BoxRequest& request)
     return next;
 }
 
-QStringList ScriptedDialogs::texts() const
-{
+QStringList ScriptedDialogs::texts() const {
     QStringList result;
     for (const BoxRequest& r : m_shown)
         result << r.text;

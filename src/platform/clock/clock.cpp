@@ -7,25 +7,21 @@ namespace pxu {
 namespace {
 Clock* g_installed = nullptr;
 
-Clock& realClock()
-{
+Clock& realClock() {
     static RealClock real;
     return real;
 }
 } // namespace
 
-Clock& clock()
-{
+Clock& clock() {
     return g_installed ? *g_installed : realClock();
 }
 
-void setClock(Clock* clock)
-{
+void setClock(Clock* clock) {
     g_installed = clock;
 }
 
-void waitWithEvents(qint64 totalMs, qint64 stepMs)
-{
+void waitWithEvents(qint64 totalMs, qint64 stepMs) {
     Clock& c = clock();
     for (qint64 passed = 0; passed < totalMs; passed += stepMs) {
         c.sleep(std::min(stepMs, totalMs - passed));

@@ -8,26 +8,22 @@
 namespace pxu {
 
 ClockTimer::ClockTimer(QObject* parent)
-    : QObject(parent)
-{
+    : QObject(parent) {
     m_qtimer.setTimerType(Qt::PreciseTimer);
     connect(&m_qtimer, &QTimer::timeout, this, &ClockTimer::fire);
 }
 
-ClockTimer::~ClockTimer()
-{
+ClockTimer::~ClockTimer() {
     if (m_virtual)
         m_virtual->stopTimer(this);
 }
 
-void ClockTimer::start(int ms)
-{
+void ClockTimer::start(int ms) {
     m_intervalMs = ms;
     start();
 }
 
-void ClockTimer::start()
-{
+void ClockTimer::start() {
     stop();
     m_active = true;
     Clock& c = clock();
@@ -40,8 +36,7 @@ void ClockTimer::start()
     m_qtimer.start(std::max(1, int(std::lround(c.realMs(m_intervalMs)))));
 }
 
-void ClockTimer::stop()
-{
+void ClockTimer::stop() {
     m_active = false;
     m_qtimer.stop();
     if (m_virtual) {
@@ -50,8 +45,7 @@ void ClockTimer::stop()
     }
 }
 
-void ClockTimer::fire()
-{
+void ClockTimer::fire() {
     if (m_singleShot)
         m_active = false;
     emit timeout();

@@ -23,8 +23,7 @@ public:
     void start(int ms);
     void stop();
     // Enabled in the sense of the original's timer control.
-    void setEnabled(bool on)
-    {
+    void setEnabled(bool on) {
         if (!on)
             stop();
         else if (!m_active)

@@ -17,8 +17,7 @@ public:
     // Cancelling a task that ran already, or id 0, does nothing.
     virtual void cancel(TaskId id) = 0;
 
-    TaskId callAfter(qint64 delayUs, std::function<void()> task)
-    {
+    TaskId callAfter(qint64 delayUs, std::function<void()> task) {
         return callAt(nowUs() + delayUs, std::move(task));
     }
 };

@@ -12,23 +12,18 @@
 namespace pxu {
 
 VirtualClock::VirtualClock(QDateTime start)
-    : m_start(std::move(start))
-{
-}
+    : m_start(std::move(start)) {}
 
-VirtualClock::~VirtualClock()
-{
+VirtualClock::~VirtualClock() {
     for (auto& [timer, due] : m_timers)
         timer->m_virtual = nullptr;
 }
 
-QDateTime VirtualClock::currentDateTime() const
-{
+QDateTime VirtualClock::currentDateTime() const {
     return m_start.addMSecs(m_nowUs / 1000);
 }
 
-Scheduler::TaskId VirtualClock::callAt(qint64 atUs, std::function<void()> task)
-{
+Scheduler::TaskId VirtualClock::callAt(qint64 atUs, std::function<void()> task) {
     const TaskId id = ++m_sequence;
     const Key key{std::max(atUs, m_nowUs), id};
     m_tasks.emplace(key, Task{id, std::move(task)});
@@ -36,8 +31,7 @@ Scheduler::TaskId VirtualClock::callAt(qint64 atUs, std::function<void()> task)
     return id;
 }
 
-void VirtualClock::cancel(TaskId id)
-{
+void VirtualClock::cancel(TaskId id) {
     const auto it = m_taskKeys.find(id);
     if (it == m_taskKeys.end())
         return;
@@ -45,8 +39,7 @@ void VirtualClock::cancel(TaskId id)
     m_taskKeys.erase(it);
 }
 
-bool VirtualClock::runNextTaskUntil(qint64 untilUs)
-{
+bool VirtualClock::runNextTaskUntil(qint64 untilUs) {
     if (m_tasks.empty() || m_tasks.begin()->first.first > untilUs)
         return false;
     auto node = m_tasks.extract(m_tasks.begin());
@@ -56,21 +49,18 @@ bool VirtualClock::runNextTaskUntil(qint64 untilUs)
     return true;
 }
 
-void VirtualClock::advanceUs(qint64 us)
-{
+void VirtualClock::advanceUs(qint64 us) {
     const qint64 target = m_nowUs + std::max<qint64>(us, 0);
     while (runNextTaskUntil(target)) {
     }
     m_nowUs = std::max(m_nowUs, target);
 }
 
-void VirtualClock::sleep(qint64 ms)
-{
+void VirtualClock::sleep(qint64 ms) {
     advanceUs(ms * 1000);
 }
 
-bool VirtualClock::waitUntil(const std::function<bool()>& pred, qint64 timeoutMs)
-{
+bool VirtualClock::waitUntil(const std::function<bool()>& pred, qint64 timeoutMs) {
     const qint64 deadline = m_nowUs + std::max<qint64>(timeoutMs, 0) * 1000;
     while (!pred()) {
         if (!runNextTaskUntil(deadline)) {
@@ -81,8 +71,7 @@ bool VirtualClock::waitUntil(const std::function<bool()>& pred, qint64 timeoutMs
     return true;
 }
 
-qint64 VirtualClock::nextTimerDueUs() const
-{
+qint64 VirtualClock::nextTimerDueUs() const {
     qint64 next = std::numeric_limits<qint64>::max();
     for (const auto& [timer, due] : m_timers) {
         if (!m_firing.count(timer))
@@ -91,8 +80,7 @@ qint64 VirtualClock::nextTimerDueUs() const
     return next;
 }
 
-bool VirtualClock::fireDueTimers()
-{
+bool VirtualClock::fireDueTimers() {
     // One pass fires each due timer once, earliest first, as a pass of window events does.
     // A handler may start, stop or delete timers, so the list is checked before each one.
     std::vector<std::pair<qint64, ClockTimer*>> due;
@@ -125,26 +113,23 @@ bool VirtualClock::fireDueTimers()
     return fired;
 }
 
-void VirtualClock::passWindowEvents()
-{
+void VirtualClock::passWindowEvents() {
     if (QCoreApplication::instance())
         QCoreApplication::processEvents();
 }
 
-void VirtualClock::doEvents()
-{
+void VirtualClock::doEvents() {
     passWindowEvents();
     if (fireDueTimers())
         passWindowEvents();
 }
 
-void VirtualClock::runFor(qint64 ms)
-{
+void VirtualClock::runFor(qint64 ms) {
     const qint64 target = m_nowUs + std::max<qint64>(ms, 0) * 1000;
     doEvents();
     for (;;) {
-        const qint64 nextTask = m_tasks.empty() ? std::numeric_limits<qint64>::max()
-                                                : m_tasks.begin()->first.first;
+        const qint64 nextTask =
+            m_tasks.empty() ? std::numeric_limits<qint64>::max() : m_tasks.begin()->first.first;
         const qint64 next = std::min(nextTask, nextTimerDueUs());
         if (next > target)
             break;
@@ -159,8 +144,7 @@ void VirtualClock::runFor(qint64 ms)
     doEvents();
 }
 
-bool VirtualClock::runUntil(const std::function<bool()>& pred, qint64 maxMs)
-{
+bool VirtualClock::runUntil(const std::function<bool()>& pred, qint64 maxMs) {
     const qint64 deadline = m_nowUs + maxMs * 1000;
     doEvents();
     while (!pred() && m_nowUs < deadline)
@@ -168,13 +152,11 @@ bool VirtualClock::runUntil(const std::function<bool()>& pred, qint64 maxMs)
     return pred();
 }
 
-void VirtualClock::startTimer(ClockTimer* timer)
-{
+void VirtualClock::startTimer(ClockTimer* timer) {
     m_timers[timer] = m_nowUs + std::max(timer->m_intervalMs, 1) * 1000LL;
 }
 
-void VirtualClock::stopTimer(ClockTimer* timer)
-{
+void VirtualClock::stopTimer(ClockTimer* timer) {
     m_timers.erase(timer);
 }
 

@@ -7,12 +7,9 @@ namespace {
 class CriteriaParser {
 public:
     explicit CriteriaParser(const QString& text)
-        : m_s(text)
-    {
-    }
+        : m_s(text) {}
 
-    std::optional<Criteria> parse()
-    {
+    std::optional<Criteria> parse() {
         Criteria result;
         for (;;) {
             auto term = parseTerm();
@@ -29,13 +26,11 @@ public:
 
 private:
     bool atEnd() const { return m_pos >= m_s.size(); }
-    void skipBlanks()
-    {
+    void skipBlanks() {
         while (!atEnd() && m_s[m_pos].isSpace())
             ++m_pos;
     }
-    bool takeWord(const QString& word)
-    {
+    bool takeWord(const QString& word) {
         if (m_s.mid(m_pos, word.size()).compare(word, Qt::CaseInsensitive) != 0)
             return false;
         const qsizetype after = m_pos + word.size();
@@ -45,8 +40,7 @@ private:
         return true;
     }
 
-    std::optional<Criterion> parseTerm()
-    {
+    std::optional<Criterion> parseTerm() {
         skipBlanks();
         QString field;
         if (!atEnd() && m_s[m_pos] == u'[') {
@@ -75,8 +69,7 @@ private:
         return parseNumber(field);
     }
 
-    std::optional<Criterion> parseText(const QString& field)
-    {
+    std::optional<Criterion> parseText(const QString& field) {
         QString value;
         ++m_pos;
         for (;;) {
@@ -96,8 +89,7 @@ private:
         }
     }
 
-    std::optional<Criterion> parseNumber(const QString& field)
-    {
+    std::optional<Criterion> parseNumber(const QString& field) {
         const qsizetype start = m_pos;
         while (!atEnd() && !m_s[m_pos].isSpace())
             ++m_pos;
@@ -115,13 +107,11 @@ private:
 
 } // namespace
 
-std::optional<Criteria> parseCriteria(const QString& text)
-{
+std::optional<Criteria> parseCriteria(const QString& text) {
     return CriteriaParser(text).parse();
 }
 
-bool sameText(const QString& a, const QString& b)
-{
+bool sameText(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 

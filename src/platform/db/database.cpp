@@ -12,17 +12,13 @@ std::atomic<quint64> g_connections{0};
 }
 
 Database::Database()
-    : m_name(QStringLiteral("pxu-db-%1").arg(++g_connections))
-{
-}
+    : m_name(QStringLiteral("pxu-db-%1").arg(++g_connections)) {}
 
-Database::~Database()
-{
+Database::~Database() {
     close();
 }
 
-bool Database::openConnection(const QString& path, bool readOnly)
-{
+bool Database::openConnection(const QString& path, bool readOnly) {
     close();
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
     m_db.setDatabaseName(path);
@@ -51,8 +47,7 @@ bool Database::openConnection(const QString& path, bool readOnly)
     return true;
 }
 
-bool Database::open(const QString& path, bool readOnly, const QString& connect)
-{
+bool Database::open(const QString& path, bool readOnly, const QString& connect) {
     m_lastError.clear();
     const QFileInfo info(path);
     if (!info.exists() || !info.isFile()) {
@@ -69,14 +64,12 @@ bool Database::open(const QString& path, bool readOnly, const QString& connect)
     return true;
 }
 
-bool Database::create(const QString& path)
-{
+bool Database::create(const QString& path) {
     m_lastError.clear();
     return openConnection(path, false);
 }
 
-void Database::close()
-{
+void Database::close() {
     if (m_db.isValid()) {
         m_db.close();
         m_db = QSqlDatabase();
@@ -85,13 +78,11 @@ void Database::close()
     m_path.clear();
 }
 
-bool Database::isOpen() const
-{
+bool Database::isOpen() const {
     return m_db.isValid() && m_db.isOpen();
 }
 
-bool Database::execute(const QString& sql, const QVariantList& values)
-{
+bool Database::execute(const QString& sql, const QVariantList& values) {
     if (!isOpen()) {
         m_lastError = QStringLiteral("Database is not open.");
         return false;
@@ -110,8 +101,7 @@ bool Database::execute(const QString& sql, const QVariantList& values)
     return true;
 }
 
-QStringList Database::tableNames() const
-{
+QStringList Database::tableNames() const {
     return isOpen() ? m_db.tables() : QStringList{};
 }
 

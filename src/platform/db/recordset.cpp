@@ -11,8 +11,7 @@ namespace {
 
 const QString kKeyColumn = QStringLiteral("__pxu_rowid");
 
-QString quoted(const QString& identifier)
-{
+QString quoted(const QString& identifier) {
     QString s = identifier;
     s.replace(u'"', QStringLiteral("\"\""));
     return u'"' + s + u'"';
@@ -25,20 +24,18 @@ struct SingleTableSelect {
     QString rest;
 };
 
-std::optional<SingleTableSelect> singleTable(const QString& sql)
-{
+std::optional<SingleTableSelect> singleTable(const QString& sql) {
     static const QRegularExpression re(
         QStringLiteral(R"(^\s*SELECT\s+(.+?)\s+FROM\s+(\[[^\]]+\]|"[^"]+"|[A-Za-z_]\w*)(.*)$)"),
-        QRegularExpression::CaseInsensitiveOption |
-            QRegularExpression::DotMatchesEverythingOption);
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     const auto m = re.match(sql);
     if (!m.hasMatch())
         return std::nullopt;
     const QString rest = m.captured(3);
     static const QRegularExpression joins(QStringLiteral(R"(^\s*(,|JOIN\b|INNER\b|LEFT\b))"),
                                           QRegularExpression::CaseInsensitiveOption);
-    if (joins.match(rest).hasMatch() || m.captured(1).contains(QStringLiteral("DISTINCT"),
-                                                               Qt::CaseInsensitive))
+    if (joins.match(rest).hasMatch() ||
+        m.captured(1).contains(QStringLiteral("DISTINCT"), Qt::CaseInsensitive))
         return std::nullopt;
     QString table = m.captured(2);
     if (table.startsWith(u'[') || table.startsWith(u'"'))
@@ -46,8 +43,7 @@ std::optional<SingleTableSelect> singleTable(const QString& sql)
     return SingleTableSelect{m.captured(1), table, rest};
 }
 
-bool equalValues(const QVariant& cell, const QVariant& wanted)
-{
+bool equalValues(const QVariant& cell, const QVariant& wanted) {
     if (wanted.typeId() == QMetaType::QString)
         return !cell.isNull() && sameText(cell.toString(), wanted.toString());
     bool ok = false;
@@ -57,14 +53,12 @@ bool equalValues(const QVariant& cell, const QVariant& wanted)
 
 } // namespace
 
-bool Recordset::fail(const QString& text)
-{
+bool Recordset::fail(const QString& text) {
     m_lastError = text;
     return false;
 }
 
-bool Recordset::open(std::shared_ptr<Database> db, const QString& sql, const QVariantList& values)
-{
+bool Recordset::open(std::shared_ptr<Database> db, const QString& sql, const QVariantList& values) {
     close();
     m_lastError.clear();
     if (!db || !db->isOpen())
@@ -113,8 +107,7 @@ bool Recordset::open(std::shared_ptr<Database> db, const QString& sql, const QVa
     return true;
 }
 
-void Recordset::close()
-{
+void Recordset::close() {
     m_open = false;
     m_db.reset();
     m_fields.clear();
@@ -124,30 +117,25 @@ void Recordset::close()
     m_mode = EditMode::None;
 }
 
-void Recordset::moveFirst()
-{
+void Recordset::moveFirst() {
     m_current = 0;
 }
 
-void Recordset::moveLast()
-{
+void Recordset::moveLast() {
     m_current = std::max<qsizetype>(m_rows.size() - 1, 0);
 }
 
-void Recordset::moveNext()
-{
+void Recordset::moveNext() {
     if (m_current < m_rows.size())
         ++m_current;
 }
 
-void Recordset::movePrevious()
-{
+void Recordset::movePrevious() {
     if (m_current >= 0)
         --m_current;
 }
 
-int Recordset::fieldIndex(const QString& name) const
-{
+int Recordset::fieldIndex(const QString& name) const {
     for (qsizetype i = 0; i < m_fields.size(); ++i) {
         if (sameText(m_fields[i], name))
             return int(i);
@@ -155,8 +143,7 @@ int Recordset::fieldIndex(const QString& name) const
     return -1;
 }
 
-QVariant Recordset::value(int index) const
-{
+QVariant Recordset::value(int index) const {
     if (m_mode != EditMode::None && index >= 0 && index < m_buffer.size())
         return m_buffer[index];
     if (eof() || bof() || index < 0 || index >= m_fields.size())
@@ -164,13 +151,11 @@ QVariant Recordset::value(int index) const
     return m_rows[m_current][index];
 }
 
-QVariant Recordset::value(const QString& field) const
-{
+QVariant Recordset::value(const QString& field) const {
     return value(fieldIndex(field));
 }
 
-bool Recordset::matches(const QVector<QVariant>& row, const Criteria& criteria) const
-{
+bool Recordset::matches(const QVector<QVariant>& row, const Criteria& criteria) const {
     for (const Criterion& c : criteria) {
         const int i = fieldIndex(c.field);
         if (i < 0 || !equalValues(row[i], c.value))
@@ -179,8 +164,7 @@ bool Recordset::matches(const QVector<QVariant>& row, const Criteria& criteria) 
     return true;
 }
 
-bool Recordset::find(const Criteria& criteria, qsizetype from, int step)
-{
+bool Recordset::find(const Criteria& criteria, qsizetype from, int step) {
     m_noMatch = true;
     if (!m_open)
         return false;
@@ -194,35 +178,30 @@ bool Recordset::find(const Criteria& criteria, qsizetype from, int step)
     return false;
 }
 
-bool Recordset::findFirst(const Criteria& criteria)
-{
+bool Recordset::findFirst(const Criteria& criteria) {
     return find(criteria, 0, 1);
 }
 
-bool Recordset::findNext(const Criteria& criteria)
-{
+bool Recordset::findNext(const Criteria& criteria) {
     return find(criteria, std::max<qsizetype>(m_current + 1, 0), 1);
 }
 
-bool Recordset::findLast(const Criteria& criteria)
-{
+bool Recordset::findLast(const Criteria& criteria) {
     return find(criteria, m_rows.size() - 1, -1);
 }
 
-bool Recordset::findPrevious(const Criteria& criteria)
-{
+bool Recordset::findPrevious(const Criteria& criteria) {
     return find(criteria, std::min<qsizetype>(m_current - 1, m_rows.size() - 1), -1);
 }
 
-#define PXU_FIND_TEXT(name)                                                                    \
-    bool Recordset::name(const QString& criteria)                                              \
-    {                                                                                          \
-        const auto parsed = parseCriteria(criteria);                                           \
-        if (!parsed) {                                                                         \
-            m_noMatch = true;                                                                  \
-            return fail(QStringLiteral("Unsupported criterion: %1").arg(criteria));            \
-        }                                                                                      \
-        return name(*parsed);                                                                  \
+#define PXU_FIND_TEXT(name)                                                                        \
+    bool Recordset::name(const QString& criteria) {                                                \
+        const auto parsed = parseCriteria(criteria);                                               \
+        if (!parsed) {                                                                             \
+            m_noMatch = true;                                                                      \
+            return fail(QStringLiteral("Unsupported criterion: %1").arg(criteria));                \
+        }                                                                                          \
+        return name(*parsed);                                                                      \
     }
 PXU_FIND_TEXT(findFirst)
 PXU_FIND_TEXT(findNext)
@@ -230,8 +209,7 @@ PXU_FIND_TEXT(findLast)
 PXU_FIND_TEXT(findPrevious)
 #undef PXU_FIND_TEXT
 
-bool Recordset::edit()
-{
+bool Recordset::edit() {
     if (!m_updatable)
         return fail(QStringLiteral("The record set is read-only."));
     if (eof() || bof())
@@ -242,8 +220,7 @@ bool Recordset::edit()
     return true;
 }
 
-bool Recordset::addNew()
-{
+bool Recordset::addNew() {
     if (!m_updatable)
         return fail(QStringLiteral("The record set is read-only."));
     m_mode = EditMode::AddNew;
@@ -252,8 +229,7 @@ bool Recordset::addNew()
     return true;
 }
 
-bool Recordset::setValue(const QString& field, const QVariant& value)
-{
+bool Recordset::setValue(const QString& field, const QVariant& value) {
     const int i = fieldIndex(field);
     if (m_mode == EditMode::None)
         return fail(QStringLiteral("Update without AddNew or Edit."));
@@ -264,13 +240,11 @@ bool Recordset::setValue(const QString& field, const QVariant& value)
     return true;
 }
 
-void Recordset::cancelUpdate()
-{
+void Recordset::cancelUpdate() {
     m_mode = EditMode::None;
 }
 
-bool Recordset::update()
-{
+bool Recordset::update() {
     if (m_mode == EditMode::None)
         return fail(QStringLiteral("Update without AddNew or Edit."));
     QStringList columns;
@@ -295,12 +269,11 @@ bool Recordset::update()
         m_rows[m_current] = m_buffer;
     } else {
         const QString sql =
-            columns.isEmpty()
-                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_table))
-                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                      .arg(quoted(m_table), columns.join(QStringLiteral(", ")),
-                           QStringList(columns.size(), QStringLiteral("?"))
-                               .join(QStringLiteral(", ")));
+            columns.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_table))
+                              : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                    .arg(quoted(m_table), columns.join(QStringLiteral(", ")),
+                                         QStringList(columns.size(), QStringLiteral("?"))
+                                             .join(QStringLiteral(", ")));
         query.prepare(sql);
         for (const QVariant& v : values)
             query.addBindValue(v);
@@ -326,8 +299,7 @@ bool Recordset::update()
     return true;
 }
 
-bool Recordset::remove()
-{
+bool Recordset::remove() {
     if (!m_updatable)
         return fail(QStringLiteral("The record set is read-only."));
     if (eof() || bof())

@@ -20,8 +20,7 @@ public:
 
     // Opens on a SELECT; values are bound to its "?" placeholders. The record set keeps
     // the database open while it lives.
-    bool open(std::shared_ptr<Database> db, const QString& sql,
-              const QVariantList& values = {});
+    bool open(std::shared_ptr<Database> db, const QString& sql, const QVariantList& values = {});
     void close();
     bool isOpen() const { return m_open; }
     QString lastError() const { return m_lastError; }

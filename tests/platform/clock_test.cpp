@@ -22,8 +22,7 @@ private slots:
     void realClockScaleComesFromEnvironment();
 };
 
-void ClockTest::sleepRunsBackgroundTasksButNoTimers()
-{
+void ClockTest::sleepRunsBackgroundTasksButNoTimers() {
     test::VirtualTime time;
     QStringList order;
     time.callAfter(3000, [&] { order << QStringLiteral("task@3"); });
@@ -37,8 +36,7 @@ void ClockTest::sleepRunsBackgroundTasksButNoTimers()
     QCOMPARE(time.nowMs(), 10);
 }
 
-void ClockTest::doEventsFiresOnlyDueTimers()
-{
+void ClockTest::doEventsFiresOnlyDueTimers() {
     test::VirtualTime time;
     ClockTimer fast, slow;
     int fastTicks = 0, slowTicks = 0;
@@ -52,8 +50,7 @@ void ClockTest::doEventsFiresOnlyDueTimers()
     QCOMPARE(slowTicks, 1);
 }
 
-void ClockTest::runForFiresPeriodicTimerOncePerInterval()
-{
+void ClockTest::runForFiresPeriodicTimerOncePerInterval() {
     test::VirtualTime time;
     ClockTimer timer;
     QList<qint64> at;
@@ -66,8 +63,7 @@ void ClockTest::runForFiresPeriodicTimerOncePerInterval()
     QCOMPARE(at.size(), 5);
 }
 
-void ClockTest::timerHandlerPassingEventsIsNotEnteredAgain()
-{
+void ClockTest::timerHandlerPassingEventsIsNotEnteredAgain() {
     test::VirtualTime time;
     ClockTimer outer, inner;
     int depth = 0, maxDepth = 0, innerTicks = 0;
@@ -84,8 +80,7 @@ void ClockTest::timerHandlerPassingEventsIsNotEnteredAgain()
     QVERIFY(innerTicks >= 10); // other timers keep running during the job
 }
 
-void ClockTest::waitUntilStopsAtPredicateOrDeadline()
-{
+void ClockTest::waitUntilStopsAtPredicateOrDeadline() {
     test::VirtualTime time;
     bool answered = false;
     time.callAfter(40'000, [&] { answered = true; });
@@ -95,8 +90,7 @@ void ClockTest::waitUntilStopsAtPredicateOrDeadline()
     QCOMPARE(time.nowMs(), 240);
 }
 
-void ClockTest::cancelledTaskNeverRuns()
-{
+void ClockTest::cancelledTaskNeverRuns() {
     test::VirtualTime time;
     bool ran = false;
     const auto id = time.callAfter(1000, [&] { ran = true; });
@@ -106,8 +100,7 @@ void ClockTest::cancelledTaskNeverRuns()
     QVERIFY(!ran);
 }
 
-void ClockTest::waitWithEventsIsShortSleepsAndEventPasses()
-{
+void ClockTest::waitWithEventsIsShortSleepsAndEventPasses() {
     test::VirtualTime time;
     ClockTimer timer;
     int ticks = 0;
@@ -118,8 +111,7 @@ void ClockTest::waitWithEventsIsShortSleepsAndEventPasses()
     QCOMPARE(ticks, 15);
 }
 
-void ClockTest::realClockWaitUntilWakesOnNotifyFromAnotherThread()
-{
+void ClockTest::realClockWaitUntilWakesOnNotifyFromAnotherThread() {
     RealClock real(1.0);
     std::atomic<bool> flag{false};
     QThread* other = QThread::create([&] {
@@ -133,8 +125,7 @@ void ClockTest::realClockWaitUntilWakesOnNotifyFromAnotherThread()
     delete other;
 }
 
-void ClockTest::realClockScaleComesFromEnvironment()
-{
+void ClockTest::realClockScaleComesFromEnvironment() {
     qputenv("PXU_TIME_SCALE", "0.05");
     QCOMPARE(RealClock::scaleFromEnvironment(), 0.05);
     qputenv("PXU_TIME_SCALE", "garbage");

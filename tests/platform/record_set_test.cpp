@@ -27,16 +27,14 @@ private:
     QString m_path;
 };
 
-std::shared_ptr<Database> RecordSetTest::openDb(bool readOnly)
-{
+std::shared_ptr<Database> RecordSetTest::openDb(bool readOnly) {
     auto db = std::make_shared<Database>();
     if (!db->open(m_path, readOnly))
         qFatal("open failed: %s", qPrintable(db->lastError()));
     return db;
 }
 
-void RecordSetTest::init()
-{
+void RecordSetTest::init() {
     m_path = m_dir.filePath(QStringLiteral("t%1.mdb").arg(QRandomGenerator::global()->generate()));
     Database db;
     QVERIFY(db.create(m_path));
@@ -50,16 +48,15 @@ void RecordSetTest::init()
         {QStringLiteral("nothing"), QVariant()},
     };
     for (const auto& [item, value] : rows)
-        QVERIFY(db.execute(QStringLiteral("INSERT INTO miscellaneous VALUES (?, ?)"),
-                           {item, value}));
+        QVERIFY(
+            db.execute(QStringLiteral("INSERT INTO miscellaneous VALUES (?, ?)"), {item, value}));
     QVERIFY(db.execute(QStringLiteral("CREATE TABLE messages (MessageID INTEGER, MessageText TEXT, "
                                       "okButton INTEGER)")));
     QVERIFY(db.execute(QStringLiteral("INSERT INTO messages VALUES (1, 'one', 0), (3, 'three', 1),"
                                       " (3, 'three again', 0)")));
 }
 
-void RecordSetTest::openRefusesFilesThatAreNoDatabase_data()
-{
+void RecordSetTest::openRefusesFilesThatAreNoDatabase_data() {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<bool>("create");
     QTest::newRow("missing file") << QByteArray() << false;
@@ -70,8 +67,7 @@ void RecordSetTest::openRefusesFilesThatAreNoDatabase_data()
     QTest::newRow("access file") << access << true;
 }
 
-void RecordSetTest::openRefusesFilesThatAreNoDatabase()
-{
+void RecordSetTest::openRefusesFilesThatAreNoDatabase() {
     QFETCH(QByteArray, content);
     QFETCH(bool, create);
     const QString path = m_dir.filePath(QStringLiteral("bad.mdb"));
@@ -89,8 +85,7 @@ void RecordSetTest::openRefusesFilesThatAreNoDatabase()
         QCOMPARE(QFileInfo(path).size(), qint64(content.size())); // never touched
 }
 
-void RecordSetTest::movesAndCountsLikeTheOriginalEngine()
-{
+void RecordSetTest::movesAndCountsLikeTheOriginalEngine() {
     Recordset rs;
     QVERIFY(rs.open(openDb(), QStringLiteral("SELECT * FROM miscellaneous ORDER BY item")));
     QCOMPARE(rs.recordCount(), 5);
@@ -117,8 +112,7 @@ void RecordSetTest::movesAndCountsLikeTheOriginalEngine()
     QCOMPARE(empty.recordCount(), 0);
 }
 
-void RecordSetTest::findsOnTheCriterionForms_data()
-{
+void RecordSetTest::findsOnTheCriterionForms_data() {
     QTest::addColumn<QString>("table");
     QTest::addColumn<QString>("criteria");
     QTest::addColumn<bool>("found");
@@ -126,25 +120,32 @@ void RecordSetTest::findsOnTheCriterionForms_data()
     QTest::addColumn<QString>("text");
     const QString misc = QStringLiteral("miscellaneous");
     const QString msgs = QStringLiteral("messages");
-    QTest::newRow("text") << misc << "item='lastUsedBus'" << true << "value" << "M-Bus";
+    QTest::newRow("text") << misc << "item='lastUsedBus'" << true << "value"
+                          << "M-Bus";
     QTest::newRow("blanks around =") << misc << "item = 'lastUsedBus'" << true << "value"
                                      << "M-Bus";
     QTest::newRow("other letter case") << misc << "item='LASTUSEDBUS'" << true << "value"
                                        << "M-Bus";
-    QTest::newRow("reverse on value") << misc << "value='zent'" << true << "item" << "applType";
-    QTest::newRow("doubled quote") << misc << "item='it''s'" << true << "value" << "quoted";
-    QTest::newRow("bracketed field") << misc << "[item]='applType'" << true << "value" << "ZENT";
-    QTest::newRow("number") << msgs << "MessageID=3" << true << "MessageText" << "three";
-    QTest::newRow("number and text") << msgs << "MessageID=3 AND MessageText='THREE AGAIN'" << true
-                                     << "okButton" << "0";
-    QTest::newRow("missing") << misc << "item='nope'" << false << "item" << "applType";
-    QTest::newRow("unknown field") << misc << "itm='applType'" << false << "item" << "applType";
+    QTest::newRow("reverse on value") << misc << "value='zent'" << true << "item"
+                                      << "applType";
+    QTest::newRow("doubled quote") << misc << "item='it''s'" << true << "value"
+                                   << "quoted";
+    QTest::newRow("bracketed field") << misc << "[item]='applType'" << true << "value"
+                                     << "ZENT";
+    QTest::newRow("number") << msgs << "MessageID=3" << true << "MessageText"
+                            << "three";
+    QTest::newRow("number and text")
+        << msgs << "MessageID=3 AND MessageText='THREE AGAIN'" << true << "okButton"
+        << "0";
+    QTest::newRow("missing") << misc << "item='nope'" << false << "item"
+                             << "applType";
+    QTest::newRow("unknown field") << misc << "itm='applType'" << false << "item"
+                                   << "applType";
     QTest::newRow("unsupported form") << misc << "item LIKE 'a*'" << false << "item"
                                       << "applType";
 }
 
-void RecordSetTest::findsOnTheCriterionForms()
-{
+void RecordSetTest::findsOnTheCriterionForms() {
     QFETCH(QString, table);
     QFETCH(QString, criteria);
     QFETCH(bool, found);
@@ -157,8 +158,7 @@ void RecordSetTest::findsOnTheCriterionForms()
     QCOMPARE(rs.text(field), text); // a miss leaves the current row where it was
 }
 
-void RecordSetTest::findNextAndLastWalkTheMatches()
-{
+void RecordSetTest::findNextAndLastWalkTheMatches() {
     Recordset rs;
     QVERIFY(rs.open(openDb(), QStringLiteral("SELECT * FROM messages ORDER BY MessageID")));
     QVERIFY(rs.findFirst(QStringLiteral("MessageID=3")));
@@ -170,8 +170,7 @@ void RecordSetTest::findNextAndLastWalkTheMatches()
     QCOMPARE(rs.text(QStringLiteral("MessageText")), QStringLiteral("one"));
 }
 
-void RecordSetTest::editAddNewAndDeleteWriteThroughByKey()
-{
+void RecordSetTest::editAddNewAndDeleteWriteThroughByKey() {
     auto db = openDb();
     Recordset rs;
     QVERIFY(rs.open(db, QStringLiteral("SELECT * FROM miscellaneous ORDER BY item")));
@@ -196,8 +195,7 @@ void RecordSetTest::editAddNewAndDeleteWriteThroughByKey()
     QCOMPARE(fresh.recordCount(), 5);
 }
 
-void RecordSetTest::addedRowIsSeenByLaterFinds()
-{
+void RecordSetTest::addedRowIsSeenByLaterFinds() {
     Recordset rs;
     QVERIFY(rs.open(openDb(), QStringLiteral("SELECT * FROM miscellaneous ORDER BY item")));
     QVERIFY(rs.addNew());
@@ -207,8 +205,7 @@ void RecordSetTest::addedRowIsSeenByLaterFinds()
     QCOMPARE(rs.recordCount(), 6);
 }
 
-void RecordSetTest::openRecordSetNeverLocksOutAnotherWriter()
-{
+void RecordSetTest::openRecordSetNeverLocksOutAnotherWriter() {
     Recordset kept;
     QVERIFY(kept.open(openDb(), QStringLiteral("SELECT * FROM miscellaneous ORDER BY item")));
     kept.moveNext();
@@ -224,8 +221,7 @@ void RecordSetTest::openRecordSetNeverLocksOutAnotherWriter()
     QVERIFY2(other.update(), qPrintable(other.lastError()));
 }
 
-void RecordSetTest::readOnlyDatabaseRefusesEdits()
-{
+void RecordSetTest::readOnlyDatabaseRefusesEdits() {
     Recordset rs;
     QVERIFY(rs.open(openDb(true), QStringLiteral("SELECT * FROM miscellaneous")));
     QVERIFY(!rs.isUpdatable());

@@ -157,14 +157,15 @@ void QCanBusLink::readFrames() {
         return;
     while (m_device && m_device->framesAvailable() > 0) {
         const QCanBusFrame frame = m_device->readFrame();
+        const QByteArray payload = frame.payload();
         if (!frame.isValid() || frame.frameType() != QCanBusFrame::DataFrame ||
             frame.hasExtendedFrameFormat() || frame.hasFlexibleDataRateFormat() ||
-            frame.hasLocalEcho() || frame.payload().size() > 8)
+            frame.hasLocalEcho() || payload.size() > 8)
             continue;
         CanFrame received;
         received.id = frame.frameId();
-        received.length = quint8(frame.payload().size());
-        std::copy(frame.payload().begin(), frame.payload().end(), received.data.begin());
+        received.length = quint8(payload.size());
+        std::copy(payload.begin(), payload.end(), received.data.begin());
         if (m_handlers.frame)
             m_handlers.frame(received);
     }

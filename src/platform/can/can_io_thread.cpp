@@ -10,9 +10,11 @@ namespace {
 QMutex g_mutex;
 QThread* g_thread = nullptr;
 QObject* g_anchor = nullptr;
+bool g_stopped = false; // at the application's end: no new thread
 
 void stopIoThread() {
     QMutexLocker lock(&g_mutex);
+    g_stopped = true;
     if (!g_thread)
         return;
     g_thread->quit();
@@ -27,7 +29,7 @@ void stopIoThread() {
 QThread* canIoThread() {
     QMutexLocker lock(&g_mutex);
     if (!g_thread) {
-        if (!QCoreApplication::instance())
+        if (g_stopped || !QCoreApplication::instance())
             return nullptr;
         // Both owned here and deleted by stopIoThread.
         g_thread = new QThread;
@@ -39,10 +41,6 @@ QThread* canIoThread() {
     }
     return g_thread;
 }
-
-} // namespace pxu::can
-
-namespace pxu::can {
 
 QObject* canIoAnchor() {
     if (!canIoThread())

@@ -1,5 +1,6 @@
 #include "can_rig.h"
 #include "sim/info_block.h"
+#include "sim/sdo_server.h"
 
 #include <QtTest>
 
@@ -64,6 +65,23 @@ Object objectOfSize(sim::Module& module, int size, bool forUpload) {
     }
 }
 
+// A node whose one object keeps whatever is written, of any size.
+class Store : public sim::ObjectAccess {
+public:
+    sim::SdoAbort read(quint16, quint8, QByteArray& value) override {
+        value = stored;
+        return sim::SdoAbort::None;
+    }
+    sim::SdoAbort checkWrite(quint16, quint8, std::optional<qint64>) override {
+        return sim::SdoAbort::None;
+    }
+    sim::SdoAbort write(quint16, quint8, const QByteArray& value) override {
+        stored = value;
+        return sim::SdoAbort::None;
+    }
+    QByteArray stored;
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Flags)
@@ -75,6 +93,8 @@ private slots:
     void downloadReachesModule();
     void uploadReturnsModuleData_data();
     void uploadReturnsModuleData();
+    void downloadOfOddSizeReachesServer_data();
+    void downloadOfOddSizeReachesServer();
     void downloadRefusedByModuleFailsWithItsAbort_data();
     void downloadRefusedByModuleFailsWithItsAbort();
     void silentNodeTimesOutAndIsAborted_data();
@@ -166,6 +186,36 @@ void SdoTransferTest::uploadReturnsModuleData() {
     QCOMPARE(length, size);
     QCOMPARE(data, object.data);
     QCOMPARE(int(rig.framesOn(0x600 + object.node).first().data[0]), firstCommand);
+}
+
+void SdoTransferTest::downloadOfOddSizeReachesServer_data() {
+    QTest::addColumn<int>("size");
+    QTest::addColumn<Flags>("flags");
+    QTest::newRow("8193 bytes, normal") << 8193 << Flags::Normal;
+    QTest::newRow("8193 bytes, block") << 8193 << Flags::Block;
+    QTest::newRow("empty, normal") << 0 << Flags::Normal;
+    QTest::newRow("empty, block") << 0 << Flags::Block;
+}
+
+void SdoTransferTest::downloadOfOddSizeReachesServer() {
+    QFETCH(int, size);
+    QFETCH(Flags, flags);
+    CanRig rig;
+    Store store;
+    store.stored = "old";
+    std::unique_ptr<sim::SdoServer> server;
+    const auto id = rig.bus.attach([&server](const CanFrame& f) {
+        if (f.id == server->requestId())
+            server->receive(f);
+    });
+    server = std::make_unique<sim::SdoServer>(0x60, rig.time, store, rig.bus.sender(id),
+                                              [] { return qint64(200); });
+    QVERIFY(rig.open());
+    const QByteArray data = pattern(size);
+
+    QCOMPARE(rig.can.writeSdo(0x60, 0x2000, 1, data, flags == Flags::Normal, flags == Flags::Block),
+             result::kSuccess);
+    QCOMPARE(store.stored, data);
 }
 
 void SdoTransferTest::downloadRefusedByModuleFailsWithItsAbort_data() {

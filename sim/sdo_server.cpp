@@ -51,6 +51,7 @@ void SdoServer::reset() {
     for (const auto& [key, task] : m_pendingAnswers)
         m_scheduler.cancel(task);
     m_pendingAnswers.clear();
+    m_lastAnswerUs = 0;
     m_state = State::Idle;
     m_data.clear();
 }

@@ -1,0 +1,192 @@
+#include "qcanbus_link.h"
+
+#include "can_result.h"
+#include "platform/clock/clock.h"
+
+#include <QCanBus>
+#include <QCanBusFrame>
+#include <QEventLoop>
+#include <algorithm>
+
+namespace pxu::can {
+
+namespace {
+
+constexpr qint64 kConnectWaitMs = 3000;
+constexpr qint64 kWriteGiveUpMs = 1000;
+
+// The device waits in wall time; a virtual clock has none to give, so it gets the full wait.
+int realWaitMs(qint64 programMs) {
+    const double real = clock().realMs(programMs);
+    return int(real > 0 ? std::max(1.0, real) : double(programMs));
+}
+
+qint32 codeOf(QCanBusDevice::CanBusError error) {
+    switch (error) {
+    case QCanBusDevice::ReadError:
+    case QCanBusDevice::WriteError:
+    case QCanBusDevice::TimeoutError:
+        return result::kTransmissionError;
+    case QCanBusDevice::ConnectionError:
+        return result::kHardwareError;
+    case QCanBusDevice::ConfigurationError:
+        return result::kParameterError;
+    default:
+        return result::kInterfaceError;
+    }
+}
+
+} // namespace
+
+QCanBusLink::QCanBusLink() {
+    m_retry.setSingleShot(true);
+    connect(&m_retry, &QTimer::timeout, this, &QCanBusLink::flush);
+}
+
+QCanBusLink::~QCanBusLink() {
+    close();
+}
+
+qint32 QCanBusLink::open(const CanChannel& channel, int bitRateKbit,
+                         CanTransport::Handlers handlers, QString* errorText,
+                         QString* serialNumber) {
+    m_name = channel.plugin + QLatin1Char(':') + channel.interfaceName;
+    QString why;
+    m_device.reset(QCanBus::instance()->createDevice(channel.plugin, channel.interfaceName, &why));
+    if (!m_device) {
+        *errorText = QStringLiteral("CAN channel %1 cannot be created: %2").arg(m_name, why);
+        return result::kHardwareError;
+    }
+    if (channel.plugin != QLatin1String("socketcan") &&
+        channel.plugin != QLatin1String("virtualcan"))
+        m_device->setConfigurationParameter(QCanBusDevice::BitRateKey, bitRateKbit * 1000);
+
+    if (!m_device->connectDevice()) {
+        *errorText = QStringLiteral("CAN channel %1 cannot be opened: %2")
+                         .arg(m_name, m_device->errorString());
+        m_device.reset();
+        return result::kHardwareError;
+    }
+    if (m_device->state() != QCanBusDevice::ConnectedState) {
+        QEventLoop loop;
+        QTimer limit;
+        limit.setSingleShot(true);
+        connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+        connect(m_device.get(), &QCanBusDevice::stateChanged, &loop,
+                [&loop](QCanBusDevice::CanBusDeviceState state) {
+                    if (state == QCanBusDevice::ConnectedState ||
+                        state == QCanBusDevice::UnconnectedState)
+                        loop.quit();
+                });
+        limit.start(realWaitMs(kConnectWaitMs));
+        if (m_device->state() == QCanBusDevice::ConnectingState)
+            loop.exec();
+    }
+    if (m_device->state() != QCanBusDevice::ConnectedState) {
+        const QString detail = m_device->errorString().isEmpty()
+                                   ? QStringLiteral("not connected after %1 ms").arg(kConnectWaitMs)
+                                   : m_device->errorString();
+        *errorText = QStringLiteral("CAN channel %1 cannot be opened: %2").arg(m_name, detail);
+        m_device->disconnectDevice();
+        m_device.reset();
+        return result::kHardwareError;
+    }
+
+    *serialNumber = m_device->deviceInfo().serialNumber();
+    m_handlers = std::move(handlers);
+    m_closing = false;
+    connect(m_device.get(), &QCanBusDevice::framesReceived, this, &QCanBusLink::readFrames);
+    connect(m_device.get(), &QCanBusDevice::errorOccurred, this, &QCanBusLink::deviceError);
+    connect(m_device.get(), &QCanBusDevice::stateChanged, this, &QCanBusLink::stateChanged);
+    return result::kSuccess;
+}
+
+void QCanBusLink::close() {
+    m_closing = true;
+    m_retry.stop();
+    m_outbox.clear();
+    m_handlers = {};
+    if (m_device) {
+        m_device->disconnect(this);
+        m_device->disconnectDevice();
+        m_device.reset();
+    }
+}
+
+void QCanBusLink::write(const CanFrame& frame) {
+    if (!m_device)
+        return;
+    m_outbox.push_back(frame);
+    if (!m_retry.isActive())
+        flush();
+}
+
+void QCanBusLink::flush() {
+    while (m_device && !m_outbox.empty()) {
+        const CanFrame& next = m_outbox.front();
+        QCanBusFrame frame(next.id, QByteArray(reinterpret_cast<const char*>(next.data.data()),
+                                               std::min<int>(next.length, 8)));
+        m_writing = true;
+        const bool written = m_device->writeFrame(frame);
+        m_writing = false;
+        if (written) {
+            m_outbox.pop_front();
+            m_blockedSince.invalidate();
+            continue;
+        }
+        // A full transmit queue drains within milliseconds; a dead channel does not.
+        if (!m_blockedSince.isValid())
+            m_blockedSince.start();
+        if (m_blockedSince.elapsed() > kWriteGiveUpMs) {
+            const auto lost = m_outbox.size();
+            m_outbox.clear();
+            m_blockedSince.invalidate();
+            report(result::kTransmissionError,
+                   QStringLiteral("CAN channel %1 takes no frames: %2 (%3 frames dropped)")
+                       .arg(m_name, m_device->errorString())
+                       .arg(lost));
+            return;
+        }
+        m_retry.start(1);
+        return;
+    }
+}
+
+void QCanBusLink::readFrames() {
+    if (!m_device)
+        return;
+    while (m_device && m_device->framesAvailable() > 0) {
+        const QCanBusFrame frame = m_device->readFrame();
+        const QByteArray payload = frame.payload();
+        if (!frame.isValid() || frame.frameType() != QCanBusFrame::DataFrame ||
+            frame.hasExtendedFrameFormat() || frame.hasFlexibleDataRateFormat() ||
+            frame.hasLocalEcho() || payload.size() > 8)
+            continue;
+        CanFrame received;
+        received.id = frame.frameId();
+        received.length = quint8(payload.size());
+        std::copy(payload.begin(), payload.end(), received.data.begin());
+        if (m_handlers.frame)
+            m_handlers.frame(received);
+    }
+}
+
+void QCanBusLink::deviceError(QCanBusDevice::CanBusError error) {
+    // A refused write is retried by flush, which reports when it gives up.
+    if (m_writing || error == QCanBusDevice::NoError)
+        return;
+    report(codeOf(error),
+           QStringLiteral("CAN channel %1: %2").arg(m_name, m_device->errorString()));
+}
+
+void QCanBusLink::stateChanged(QCanBusDevice::CanBusDeviceState state) {
+    if (state == QCanBusDevice::UnconnectedState && !m_closing)
+        report(result::kHardwareError, QStringLiteral("CAN channel %1 was lost").arg(m_name));
+}
+
+void QCanBusLink::report(qint32 code, const QString& text) {
+    if (m_handlers.error)
+        m_handlers.error(code, text);
+}
+
+} // namespace pxu::can

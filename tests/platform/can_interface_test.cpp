@@ -1,0 +1,210 @@
+#include "can_rig.h"
+#include "platform/can/can_interface_version.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace pxu;
+using namespace pxu::can;
+using namespace pxu::test;
+
+namespace {
+
+using Call = std::function<qint32(CanInterface&)>;
+
+QMap<QString, Call> everyCall() {
+    static QByteArray data;
+    static qint32 value = 0, waiting = 0;
+    static BoardInfo info;
+    return {
+        {"initOption1", [](CanInterface& c) { return c.initOption1(40); }},
+        {"initOption2", [](CanInterface& c) { return c.initOption2(50); }},
+        {"initOption3", [](CanInterface& c) { return c.initOption3(800); }},
+        {"startCan", [](CanInterface& c) { return c.startCan(); }},
+        {"stopCan", [](CanInterface& c) { return c.stopCan(); }},
+        {"readSdo",
+         [](CanInterface& c) { return c.readSdo(0x22, 0x1018, 1, data, value, true, false); }},
+        {"writeSdo",
+         [](CanInterface& c) { return c.writeSdo(0x22, 0x1017, 0, "\x01\x02", true, false); }},
+        {"setSdoTimeout", [](CanInterface& c) { return c.setSdoTimeout(3000); }},
+        {"readMessage", [](CanInterface& c) { return c.readMessage(value, data, waiting); }},
+        {"sendMessage", [](CanInterface& c) { return c.sendMessage(0x382, QByteArray(8, 0)); }},
+        {"sendHeartbeat", [](CanInterface& c) { return c.sendHeartbeat(9, 5); }},
+        {"startNode", [](CanInterface& c) { return c.startNode(0); }},
+        {"releaseNode", [](CanInterface& c) { return c.releaseNode(0x22); }},
+        {"getBoardInfo", [](CanInterface& c) { return c.getBoardInfo(info); }},
+    };
+}
+
+QMap<QString, Call> badCalls() {
+    static QByteArray data;
+    static qint32 size = 0;
+    return {
+        {"COB-ID beyond 11 bits", [](CanInterface& c) { return c.sendMessage(0x800, {}); }},
+        {"nine data bytes", [](CanInterface& c) { return c.sendMessage(0x382, QByteArray(9, 0)); }},
+        {"heartbeat of node 128", [](CanInterface& c) { return c.sendHeartbeat(128, 5); }},
+        {"start of node 128", [](CanInterface& c) { return c.startNode(128); }},
+        {"SDO index beyond 16 bits",
+         [](CanInterface& c) { return c.readSdo(0x22, 0x10000, 0, data, size, true, false); }},
+        {"SDO to node 128",
+         [](CanInterface& c) { return c.writeSdo(128, 0x1017, 0, "\x01\x02", true, false); }},
+        {"SDO timeout 0", [](CanInterface& c) { return c.setSdoTimeout(0); }},
+    };
+}
+
+} // namespace
+
+class CanInterfaceTest : public QObject {
+    Q_OBJECT
+private slots:
+    void callsWithoutOpenBoardFailAtOnce_data();
+    void callsWithoutOpenBoardFailAtOnce();
+    void busCallsBeforeStartCanAnswerPassiveMode();
+    void startCanTwiceAnswersAlreadyStarted();
+    void initBoardFailsWithReason_data();
+    void initBoardFailsWithReason();
+    void framesGoOutAsCanopenWantsThem();
+    void badArgumentsAnswerParameterError_data();
+    void badArgumentsAnswerParameterError();
+    void boardInfoAndVersionDescribeTheChannel();
+    void sdoTimeoutOfLaterTransfersIsTheOneSet();
+};
+
+void CanInterfaceTest::callsWithoutOpenBoardFailAtOnce_data() {
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<bool>("afterStop");
+    for (const QString& name : everyCall().keys()) {
+        QTest::newRow(qPrintable(name + " before initBoard")) << name << false;
+        QTest::newRow(qPrintable(name + " after stopCan")) << name << true;
+    }
+}
+
+void CanInterfaceTest::callsWithoutOpenBoardFailAtOnce() {
+    QFETCH(QString, call);
+    QFETCH(bool, afterStop);
+    CanRig rig;
+    rig.modules.module(2).setMode(sim::Mode::Application);
+    if (afterStop) {
+        QVERIFY(rig.open());
+        QCOMPARE(rig.can.stopCan(), result::kSuccess);
+    }
+    rig.heard.clear();
+    const qint64 start = rig.time.nowUs();
+
+    QCOMPARE(everyCall().value(call)(rig.can), result::kInterfaceError);
+    QCOMPARE(rig.time.nowUs(), start);
+    rig.time.runFor(5);
+    QVERIFY(rig.framesOn(0x000).isEmpty() && rig.framesOn(0x622).isEmpty());
+}
+
+void CanInterfaceTest::busCallsBeforeStartCanAnswerPassiveMode() {
+    CanRig rig;
+    QCOMPARE(rig.can.initBoard(0x01050F00, 0, 125, 48891), result::kSuccess);
+    QCOMPARE(rig.can.initOption3(800), result::kSuccess);
+    for (const char* name : {"readSdo", "writeSdo", "sendMessage", "sendHeartbeat", "startNode"})
+        QCOMPARE(everyCall().value(QLatin1String(name))(rig.can), result::kPassiveMode);
+    QByteArray data;
+    qint32 cobId = 0, waiting = 0;
+    QCOMPARE(rig.can.readMessage(cobId, data, waiting), result::kQueueEmpty);
+}
+
+void CanInterfaceTest::startCanTwiceAnswersAlreadyStarted() {
+    CanRig rig;
+    QVERIFY(rig.open());
+    QCOMPARE(rig.can.startCan(), result::kAlreadyStarted);
+}
+
+void CanInterfaceTest::initBoardFailsWithReason_data() {
+    QTest::addColumn<int>("board");
+    QTest::addColumn<int>("bitRate");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("board without channel")
+        << 1 << 125 << result::kHardwareError << "no CAN channel for board 1";
+    QTest::newRow("bit rate of another bus")
+        << 0 << 500 << result::kParameterError << "runs at 125 kbit/s, not at 500 kbit/s";
+    QTest::newRow("no bit rate") << 0 << 0 << result::kParameterError << "no CAN bit rate";
+}
+
+void CanInterfaceTest::initBoardFailsWithReason() {
+    QFETCH(int, board);
+    QFETCH(int, bitRate);
+    QFETCH(int, code);
+    QFETCH(QString, reason);
+    CanRig rig;
+    QSignalSpy errors(&rig.can, &CanInterface::errorEvent);
+
+    QCOMPARE(rig.can.initBoard(0x01050F00, board, bitRate, 48891), code);
+
+    QVERIFY2(rig.can.lastErrorText().contains(reason), qPrintable(rig.can.lastErrorText()));
+    QCOMPARE(rig.can.startCan(), result::kInterfaceError);
+    rig.time.doEvents();
+    QCOMPARE(errors.size(), 1);
+    QCOMPARE(errors.first().at(0).toInt(), code);
+}
+
+void CanInterfaceTest::framesGoOutAsCanopenWantsThem() {
+    CanRig rig;
+    QVERIFY(rig.open());
+    rig.heard.clear();
+
+    QCOMPARE(rig.can.startNode(0), 1);
+    QCOMPARE(rig.can.startNode(0x22), 1);
+    QCOMPARE(rig.can.sendHeartbeat(9, 5), 1);
+    QCOMPARE(rig.can.sendMessage(0x382, QByteArray::fromHex("2301008078563412")), 1);
+    QCOMPARE(rig.can.releaseNode(0x22), 1);
+    rig.time.runFor(5);
+
+    const QList<CanFrame> expected{
+        frameOf(0x000, {0x01, 0x00}), frameOf(0x000, {0x01, 0x22}), frameOf(0x709, {0x05}),
+        frameOf(0x382, {0x23, 0x01, 0x00, 0x80, 0x78, 0x56, 0x34, 0x12})};
+    QCOMPARE(rig.framesOn(), expected);
+}
+
+void CanInterfaceTest::badArgumentsAnswerParameterError_data() {
+    QTest::addColumn<QString>("call");
+    for (const QString& name : badCalls().keys())
+        QTest::newRow(qPrintable(name)) << name;
+}
+
+void CanInterfaceTest::badArgumentsAnswerParameterError() {
+    QFETCH(QString, call);
+    CanRig rig;
+    QVERIFY(rig.open());
+    rig.heard.clear();
+    QCOMPARE(badCalls().value(call)(rig.can), result::kParameterError);
+    rig.time.runFor(5);
+    QVERIFY(rig.heard.isEmpty());
+}
+
+void CanInterfaceTest::boardInfoAndVersionDescribeTheChannel() {
+    CanRig rig;
+    QVERIFY(rig.open());
+    BoardInfo info;
+    QCOMPARE(rig.can.getBoardInfo(info), 1);
+    QCOMPARE(info.hardwareName, QStringLiteral("in-process bus"));
+    QCOMPARE(info.apiVersion, quint16(0x0200));
+    double version = 0;
+    QCOMPARE(CanInterfaceVersion().getDllVersion(version), 1);
+    QCOMPARE(version, 2.0);
+}
+
+void CanInterfaceTest::sdoTimeoutOfLaterTransfersIsTheOneSet() {
+    CanRig rig;
+    rig.modules.module(2).setMode(sim::Mode::Application);
+    QVERIFY(rig.open());
+    rig.modules.module(2).faults().silent = true;
+    QByteArray data;
+    qint32 size = 0;
+    QCOMPARE(rig.can.setSdoTimeout(3000), 1);
+    qint64 start = rig.time.nowMs();
+    QCOMPARE(rig.can.readSdo(0x22, 0x1018, 1, data, size, true, false), result::kGeneralError);
+    QVERIFY(rig.time.nowMs() - start >= 3000 && rig.time.nowMs() - start < 3005);
+    QCOMPARE(rig.can.setSdoTimeout(200), 1);
+    start = rig.time.nowMs();
+    QCOMPARE(rig.can.readSdo(0x22, 0x1018, 1, data, size, true, false), result::kGeneralError);
+    QVERIFY(rig.time.nowMs() - start >= 200 && rig.time.nowMs() - start < 205);
+}
+
+QTEST_GUILESS_MAIN(CanInterfaceTest)
+#include "can_interface_test.moc"

@@ -20,9 +20,17 @@ public:
 void setErrorHandler(ErrorHandler* handler);
 ErrorHandler& errorHandler();
 
-// Hooks run before the program ends through "Exit program" (the bus log-off).
+// Hooks run before the program ends through "Exit program" (the bus log-off). They run
+// quietly: boxes get their default answer unseen and failures are only logged. A hook
+// that does not return within the time limit does not hold the program: it ends anyway.
 void addExitHook(std::function<void()> hook);
 [[noreturn]] void exitProgram(int code);
+// True from the start of exitProgram.
+bool programEnding();
+// Real milliseconds the exit hooks may take together (10000 unless set).
+void setExitTimeLimit(qint64 ms);
+// What ends the program after the hooks (std::exit unless set); tests end by throwing.
+void setProgramEnd(std::function<void(int)> end);
 
 namespace detail {
 Failure failureOf(std::exception_ptr error);
@@ -31,18 +39,15 @@ Failure failureOf(std::exception_ptr error);
 // The boundary of an event handler or public procedure. An exception inside body goes to
 // the error reporter: Repeat runs body again, Continue and Leave return with the
 // procedure's result as it stands, Exit ends the program.
-template <class F>
-void guarded(const char* object, const char* procedure, F&& body)
-{
+template <class F> void guarded(const char* object, const char* procedure, F&& body) {
     for (;;) {
         try {
             body();
             return;
         } catch (...) {
             const Failure failure = detail::failureOf(std::current_exception());
-            const ErrorAction action = errorHandler().onError(QString::fromLatin1(object),
-                                                              QString::fromLatin1(procedure),
-                                                              failure);
+            const ErrorAction action = errorHandler().onError(
+                QString::fromLatin1(object), QString::fromLatin1(procedure), failure);
             if (action == ErrorAction::Repeat)
                 continue;
             if (action == ErrorAction::ExitProgram)

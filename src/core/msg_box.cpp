@@ -1,6 +1,8 @@
 #include "msg_box.h"
 
 #include "dialog_service.h"
+#include "form_support.h"
+#include "message_window.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -12,34 +14,20 @@ namespace {
 
 const QString kMessageWindow = QStringLiteral("frmMessage2");
 
-QWidget* topLevel(const QString& name)
-{
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return nullptr;
-    const auto widgets = QApplication::topLevelWidgets();
-    for (QWidget* w : widgets) {
-        if (w->objectName() == name)
-            return w;
-    }
-    return nullptr;
-}
-
 // Hides a visible message window for the time of a box and brings it back afterwards.
-// A window that was hidden before stays hidden.
+// A window that was hidden before stays hidden, one closed meanwhile stays closed.
 class MessageWindowAside {
 public:
-    explicit MessageWindowAside(bool active)
-    {
+    explicit MessageWindowAside(bool active) {
         if (!active)
             return;
-        if (QWidget* w = topLevel(kMessageWindow); w && w->isVisible()) {
+        if (QWidget* w = topLevelWindow(kMessageWindow); w && w->isVisible()) {
             m_window = w;
             w->hide();
         }
     }
-    ~MessageWindowAside()
-    {
-        if (m_window)
+    ~MessageWindowAside() {
+        if (m_window && m_window->objectName() == kMessageWindow)
             m_window->show();
     }
 
@@ -48,8 +36,7 @@ private:
 };
 
 BoxAnswer show(BoxIcon icon, BoxButtons buttons, int defaultButton, const QString& title,
-               const QString& defaultTitle, const QString& text, bool help = false)
-{
+               const QString& defaultTitle, const QString& text, bool help = false) {
     BoxRequest request;
     request.icon = icon;
     request.buttons = buttons;
@@ -62,35 +49,29 @@ BoxAnswer show(BoxIcon icon, BoxButtons buttons, int defaultButton, const QStrin
 
 } // namespace
 
-bool g_questionMsgBox(const QString& text, const QString& title, bool hideMessageWindow)
-{
+bool g_questionMsgBox(const QString& text, const QString& title, bool hideMessageWindow) {
     MessageWindowAside aside(hideMessageWindow);
-    return show(BoxIcon::Question, BoxButtons::YesNo, 0, title, QStringLiteral("QUESTION"),
-                text) == BoxAnswer::Yes;
+    return show(BoxIcon::Question, BoxButtons::YesNo, 0, title, QStringLiteral("QUESTION"), text) ==
+           BoxAnswer::Yes;
 }
 
-void g_informationMsgBox(const QString& text, const QString& title, bool)
-{
+void g_informationMsgBox(const QString& text, const QString& title, bool) {
     show(BoxIcon::Information, BoxButtons::Ok, 0, title, QStringLiteral("INFORMATION"), text);
 }
 
 bool g_warningMsgBox(const QString& text, const QString& title, bool hideMessageWindow,
-                     int buttons)
-{
+                     int buttons) {
     MessageWindowAside aside(hideMessageWindow);
     const auto set = buttons >= 0 && buttons <= 5 ? BoxButtons(buttons) : BoxButtons::Ok;
-    return show(BoxIcon::Warning, set, 1, title, QStringLiteral("WARNING"), text) ==
-           BoxAnswer::Ok;
+    return show(BoxIcon::Warning, set, 1, title, QStringLiteral("WARNING"), text) == BoxAnswer::Ok;
 }
 
-void g_errorMsgBox(const QString& text, const QString& title, bool hideMessageWindow)
-{
+void g_errorMsgBox(const QString& text, const QString& title, bool hideMessageWindow) {
     MessageWindowAside aside(hideMessageWindow);
     show(BoxIcon::Critical, BoxButtons::Ok, 0, title, QStringLiteral("ERROR"), text);
 }
 
-void g_errMsgBox(const QString& text, const QString& title, const std::optional<Failure>& pending)
-{
+void g_errMsgBox(const QString& text, const QString& title, const std::optional<Failure>& pending) {
     if (pending && pending->number != 0) {
         show(BoxIcon::Critical, BoxButtons::Ok, 0, title, QStringLiteral("ERROR"),
              text + QStringLiteral("\r\nError ") + QString::number(pending->number) +
@@ -101,8 +82,11 @@ void g_errMsgBox(const QString& text, const QString& title, const std::optional<
     show(BoxIcon::Critical, BoxButtons::Ok, 0, title, QStringLiteral("ERROR"), text);
 }
 
-bool g_isLoaded(const QString& formName, const QString& secondName, bool evenIfHidden)
-{
+void g_informationMsgBox2(const QString& text, const QString& title, bool modal, int autoCloseMs) {
+    frmMessage2().informationMsgBox(text, title, modal, autoCloseMs, false, true);
+}
+
+bool g_isLoaded(const QString& formName, const QString& secondName, bool evenIfHidden) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         return false;
     const auto widgets = QApplication::topLevelWidgets();

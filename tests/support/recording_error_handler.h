@@ -18,7 +18,8 @@ public:
     ~RecordingErrorHandler() override { setErrorHandler(nullptr); }
 
     ErrorAction onError(const QString& object, const QString& procedure,
-                        const Failure& failure) override {
+                        const Failure& failure) override
+    {
         m_reports << Report{object, procedure, failure};
         return ErrorAction::Continue;
     }

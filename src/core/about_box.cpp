@@ -56,7 +56,7 @@ AboutForm::AboutForm()
     lblDescription->setWordWrap(true);
     lblDescription->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblDLLVersion->setGeometry(twipsRect(240, 2160, 5250, 285));
-    cmdSysInfo->setGeometry(twipsRect(2880, 3120, 1260, 345));
+    cmdSysInfo->setGeometry(twipsRect(2640, 3120, 1500, 345));
     cmdOK->setGeometry(twipsRect(4245, 3120, 1260, 345));
     cmdOK->setDefault(true);
     setWindowHeight(kHeight);

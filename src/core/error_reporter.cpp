@@ -96,6 +96,14 @@ ErrorAction ErrPtnr::OnError(const QString& objectName, const QString& procedure
         return ErrorAction::Continue;
     }
 
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        // No windows in this process: the failure can only be logged.
+        qWarning().noquote() << objectName + QLatin1Char('.') + procedureName +
+                                    QLatin1String(": ") + failureText(failure) +
+                                    QLatin1String(" at ") + place;
+        return ErrorAction::Continue;
+    }
+
     ErrorReporterForm& f = form();
     f.lblError[0]->setText(failureText(failure));
     f.lblError[1]->setText(objectName);

@@ -47,6 +47,7 @@ private slots:
     void warningResultIsWhetherOkClosedIt();
     void newMessageStartsWithoutTheLastAnswer();
     void closeBoxOfModalWindowDeclines();
+    void realWindowIsAnsweredByItsButtonOrCloseBox();
     void autoCloseTimerClosesWindowAfterItsTime();
     void userAttentionStopsAutoClose_data();
     void userAttentionStopsAutoClose();
@@ -233,6 +234,22 @@ void MessageWindowTest::closeBoxOfModalWindowDeclines() {
     dialogs.answerWindow(WindowAnswer::Ok);
     w.warningMsgBox(QStringLiteral("Run?"));
     QVERIFY(!w.getResult());
+}
+
+void MessageWindowTest::realWindowIsAnsweredByItsButtonOrCloseBox() {
+    MessageWindow& w = frmMessage2();
+    QTimer::singleShot(0, this, [&] {
+        QVERIFY(w.form()->isModal());
+        QTest::mouseClick(w.form()->button(Button::Yes), Qt::LeftButton);
+    });
+    QVERIFY(w.questionMsgBox(QStringLiteral("Go?"), {}, "Yes", "No"));
+    QVERIFY(!w.isLoaded());
+    QTimer::singleShot(0, this, [&] { w.form()->close(); });
+    QVERIFY(!w.questionMsgBox(QStringLiteral("Go?"), {}, "Yes", "No"));
+    QTimer::singleShot(0, this,
+                       [&] { QTest::mouseClick(w.form()->button(Button::Ok), Qt::LeftButton); });
+    w.warningMsgBox(QStringLiteral("Run?"));
+    QVERIFY(w.getResult());
 }
 
 void MessageWindowTest::autoCloseTimerClosesWindowAfterItsTime() {

@@ -17,7 +17,8 @@ namespace pxu {
 
 namespace {
 
-std::vector<BoxAnswer> answersOf(BoxButtons buttons) {
+std::vector<BoxAnswer> answersOf(BoxButtons buttons)
+{
     switch (buttons) {
     case BoxButtons::Ok:
         return {BoxAnswer::Ok};
@@ -35,7 +36,8 @@ std::vector<BoxAnswer> answersOf(BoxButtons buttons) {
     return {BoxAnswer::Ok};
 }
 
-QMessageBox::StandardButton standardButton(BoxAnswer answer) {
+QMessageBox::StandardButton standardButton(BoxAnswer answer)
+{
     switch (answer) {
     case BoxAnswer::Ok:
         return QMessageBox::Ok;
@@ -58,7 +60,8 @@ QMessageBox::StandardButton standardButton(BoxAnswer answer) {
 // The platform's message box on Qt's QMessageBox.
 class WindowDialogs : public DialogService {
 public:
-    BoxAnswer messageBox(const BoxRequest& request) override {
+    BoxAnswer messageBox(const BoxRequest& request) override
+    {
         QMessageBox box(QApplication::activeWindow());
         static const QMessageBox::Icon icons[] = {QMessageBox::NoIcon, QMessageBox::Question,
                                                   QMessageBox::Information, QMessageBox::Warning,
@@ -72,8 +75,8 @@ public:
             buttons.emplace_back(box.addButton(standardButton(a)), a);
         if (request.helpButton)
             box.addButton(QMessageBox::Help);
-        const auto def = std::clamp<std::size_t>(std::size_t(std::max(request.defaultButton, 0)), 0,
-                                                 buttons.size() - 1);
+        const auto def = std::clamp<std::size_t>(std::size_t(std::max(request.defaultButton, 0)),
+                                                 0, buttons.size() - 1);
         box.setDefaultButton(static_cast<QPushButton*>(buttons[def].first));
         box.exec();
         for (const auto& [button, answer] : buttons) {
@@ -88,18 +91,22 @@ public:
 // While the program ends, boxes are not shown: each gets its default answer.
 class QuietDialogs : public DialogService {
 public:
-    BoxAnswer messageBox(const BoxRequest& request) override {
+    BoxAnswer messageBox(const BoxRequest& request) override
+    {
         qWarning().noquote()
             << QStringLiteral("(not shown while ending) %1: %2").arg(request.title, request.text);
         return defaultAnswer(request);
     }
-    WindowAnswer messageWindow(QDialog&, const MessageWindowRequest&) override {
+    WindowAnswer messageWindow(QDialog&, const MessageWindowRequest&) override
+    {
         return WindowAnswer::None;
     }
-    ErrorAction errorReport(QDialog&, const ErrorReportRequest&) override {
+    ErrorAction errorReport(QDialog&, const ErrorReportRequest&) override
+    {
         return ErrorAction::Continue;
     }
-    std::optional<QString> chooseFolder(QWidget*, const FolderRequest&) override {
+    std::optional<QString> chooseFolder(QWidget*, const FolderRequest&) override
+    {
         return std::nullopt;
     }
 };
@@ -108,16 +115,19 @@ DialogService* g_installed = nullptr;
 
 } // namespace
 
-WindowAnswer DialogService::messageWindow(QDialog& window, const MessageWindowRequest&) {
+WindowAnswer DialogService::messageWindow(QDialog& window, const MessageWindowRequest&)
+{
     return WindowAnswer(waitUntilFinished(window));
 }
 
-ErrorAction DialogService::errorReport(QDialog& window, const ErrorReportRequest&) {
+ErrorAction DialogService::errorReport(QDialog& window, const ErrorReportRequest&)
+{
     const int result = waitUntilFinished(window);
     return result > 0 ? ErrorAction(result - 1) : ErrorAction::Continue;
 }
 
-std::optional<QString> DialogService::chooseFolder(QWidget* parent, const FolderRequest& request) {
+std::optional<QString> DialogService::chooseFolder(QWidget* parent, const FolderRequest& request)
+{
     // QFileDialog::getExistingDirectory's dialog, kept above all other windows.
     QFileDialog dialog(parent, request.caption, request.startDir);
     dialog.setFileMode(QFileDialog::Directory);
@@ -128,7 +138,8 @@ std::optional<QString> DialogService::chooseFolder(QWidget* parent, const Folder
     return dialog.selectedFiles().constFirst();
 }
 
-int waitUntilFinished(QDialog& window) {
+int waitUntilFinished(QDialog& window)
+{
     QPointer<QDialog> guard(&window);
     if (!window.isVisible())
         return window.result();
@@ -139,7 +150,8 @@ int waitUntilFinished(QDialog& window) {
     return guard ? guard->result() : 0;
 }
 
-DialogService& dialogs() {
+DialogService& dialogs()
+{
     static WindowDialogs windows;
     static QuietDialogs quiet;
     if (programEnding())
@@ -147,11 +159,13 @@ DialogService& dialogs() {
     return g_installed ? *g_installed : windows;
 }
 
-void setDialogs(DialogService* service) {
+void setDialogs(DialogService* service)
+{
     g_installed = service;
 }
 
-BoxAnswer defaultAnswer(const BoxRequest& request) {
+BoxAnswer defaultAnswer(const BoxRequest& request)
+{
     const auto answers = answersOf(request.buttons);
     const auto index = std::size_t(std::max(request.defaultButton, 0));
     return answers[std::min(index, answers.size() - 1)];

@@ -14,14 +14,8 @@ namespace pxu {
 
 enum class BoxIcon { None, Question, Information, Warning, Critical };
 // The button sets of the platform's message box, by their values.
-enum class BoxButtons {
-    Ok = 0,
-    OkCancel = 1,
-    AbortRetryIgnore = 2,
-    YesNoCancel = 3,
-    YesNo = 4,
-    RetryCancel = 5
-};
+enum class BoxButtons { Ok = 0, OkCancel = 1, AbortRetryIgnore = 2, YesNoCancel = 3, YesNo = 4,
+                        RetryCancel = 5 };
 enum class BoxAnswer { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
 
 struct BoxRequest {

@@ -16,7 +16,8 @@ namespace {
 class LoggingHandler : public ErrorHandler {
 public:
     ErrorAction onError(const QString& object, const QString& procedure,
-                        const Failure& failure) override {
+                        const Failure& failure) override
+    {
         qWarning().noquote() << QStringLiteral("%1.%2: error %3 (%4): %5 [%6:%7]")
                                     .arg(object, procedure)
                                     .arg(failure.number)
@@ -36,7 +37,8 @@ std::function<void(int)> g_programEnd;
 class ExitWatchdog {
 public:
     ExitWatchdog(int code, qint64 limitMs)
-        : m_state(std::make_shared<State>()) {
+        : m_state(std::make_shared<State>())
+    {
         std::thread([state = m_state, code, limitMs] {
             std::unique_lock lock(state->mutex);
             if (!state->changed.wait_for(lock, std::chrono::milliseconds(limitMs),
@@ -44,7 +46,8 @@ public:
                 std::_Exit(code);
         }).detach();
     }
-    ~ExitWatchdog() {
+    ~ExitWatchdog()
+    {
         {
             std::lock_guard lock(m_state->mutex);
             m_state->stood = true;
@@ -61,27 +64,32 @@ private:
     std::shared_ptr<State> m_state;
 };
 
-std::vector<std::function<void()>>& exitHooks() {
+std::vector<std::function<void()>>& exitHooks()
+{
     static std::vector<std::function<void()>> hooks;
     return hooks;
 }
 
 } // namespace
 
-void setErrorHandler(ErrorHandler* handler) {
+void setErrorHandler(ErrorHandler* handler)
+{
     g_handler = handler;
 }
 
-ErrorHandler& errorHandler() {
+ErrorHandler& errorHandler()
+{
     static LoggingHandler logging;
     return g_handler && !g_ending ? *g_handler : logging;
 }
 
-void addExitHook(std::function<void()> hook) {
+void addExitHook(std::function<void()> hook)
+{
     exitHooks().push_back(std::move(hook));
 }
 
-void exitProgram(int code) {
+void exitProgram(int code)
+{
     struct Ending {
         Ending() { g_ending = true; }
         ~Ending() { g_ending = false; } // reached only when a test's end throws
@@ -102,21 +110,25 @@ void exitProgram(int code) {
     std::exit(code);
 }
 
-bool programEnding() {
+bool programEnding()
+{
     return g_ending;
 }
 
-void setExitTimeLimit(qint64 ms) {
+void setExitTimeLimit(qint64 ms)
+{
     g_exitTimeLimitMs = ms;
 }
 
-void setProgramEnd(std::function<void(int)> end) {
+void setProgramEnd(std::function<void(int)> end)
+{
     g_programEnd = std::move(end);
 }
 
 namespace detail {
 
-Failure failureOf(std::exception_ptr error) {
+Failure failureOf(std::exception_ptr error)
+{
     try {
         std::rethrow_exception(error);
     } catch (const PxuError& e) {

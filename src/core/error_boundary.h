@@ -39,15 +39,18 @@ Failure failureOf(std::exception_ptr error);
 // The boundary of an event handler or public procedure. An exception inside body goes to
 // the error reporter: Repeat runs body again, Continue and Leave return with the
 // procedure's result as it stands, Exit ends the program.
-template <class F> void guarded(const char* object, const char* procedure, F&& body) {
+template <class F>
+void guarded(const char* object, const char* procedure, F&& body)
+{
     for (;;) {
         try {
             body();
             return;
         } catch (...) {
             const Failure failure = detail::failureOf(std::current_exception());
-            const ErrorAction action = errorHandler().onError(
-                QString::fromLatin1(object), QString::fromLatin1(procedure), failure);
+            const ErrorAction action = errorHandler().onError(QString::fromLatin1(object),
+                                                              QString::fromLatin1(procedure),
+                                                              failure);
             if (action == ErrorAction::Repeat)
                 continue;
             if (action == ErrorAction::ExitProgram)

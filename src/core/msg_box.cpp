@@ -18,7 +18,8 @@ const QString kMessageWindow = QStringLiteral("frmMessage2");
 // A window that was hidden before stays hidden, one closed meanwhile stays closed.
 class MessageWindowAside {
 public:
-    explicit MessageWindowAside(bool active) {
+    explicit MessageWindowAside(bool active)
+    {
         if (!active)
             return;
         if (QWidget* w = topLevelWindow(kMessageWindow); w && w->isVisible()) {
@@ -26,7 +27,8 @@ public:
             w->hide();
         }
     }
-    ~MessageWindowAside() {
+    ~MessageWindowAside()
+    {
         if (m_window && m_window->objectName() == kMessageWindow)
             m_window->show();
     }
@@ -36,7 +38,8 @@ private:
 };
 
 BoxAnswer show(BoxIcon icon, BoxButtons buttons, int defaultButton, const QString& title,
-               const QString& defaultTitle, const QString& text, bool help = false) {
+               const QString& defaultTitle, const QString& text, bool help = false)
+{
     BoxRequest request;
     request.icon = icon;
     request.buttons = buttons;
@@ -49,29 +52,35 @@ BoxAnswer show(BoxIcon icon, BoxButtons buttons, int defaultButton, const QStrin
 
 } // namespace
 
-bool g_questionMsgBox(const QString& text, const QString& title, bool hideMessageWindow) {
+bool g_questionMsgBox(const QString& text, const QString& title, bool hideMessageWindow)
+{
     MessageWindowAside aside(hideMessageWindow);
-    return show(BoxIcon::Question, BoxButtons::YesNo, 0, title, QStringLiteral("QUESTION"), text) ==
-           BoxAnswer::Yes;
+    return show(BoxIcon::Question, BoxButtons::YesNo, 0, title, QStringLiteral("QUESTION"),
+                text) == BoxAnswer::Yes;
 }
 
-void g_informationMsgBox(const QString& text, const QString& title, bool) {
+void g_informationMsgBox(const QString& text, const QString& title, bool)
+{
     show(BoxIcon::Information, BoxButtons::Ok, 0, title, QStringLiteral("INFORMATION"), text);
 }
 
 bool g_warningMsgBox(const QString& text, const QString& title, bool hideMessageWindow,
-                     int buttons) {
+                     int buttons)
+{
     MessageWindowAside aside(hideMessageWindow);
     const auto set = buttons >= 0 && buttons <= 5 ? BoxButtons(buttons) : BoxButtons::Ok;
-    return show(BoxIcon::Warning, set, 1, title, QStringLiteral("WARNING"), text) == BoxAnswer::Ok;
+    return show(BoxIcon::Warning, set, 1, title, QStringLiteral("WARNING"), text) ==
+           BoxAnswer::Ok;
 }
 
-void g_errorMsgBox(const QString& text, const QString& title, bool hideMessageWindow) {
+void g_errorMsgBox(const QString& text, const QString& title, bool hideMessageWindow)
+{
     MessageWindowAside aside(hideMessageWindow);
     show(BoxIcon::Critical, BoxButtons::Ok, 0, title, QStringLiteral("ERROR"), text);
 }
 
-void g_errMsgBox(const QString& text, const QString& title, const std::optional<Failure>& pending) {
+void g_errMsgBox(const QString& text, const QString& title, const std::optional<Failure>& pending)
+{
     if (pending && pending->number != 0) {
         show(BoxIcon::Critical, BoxButtons::Ok, 0, title, QStringLiteral("ERROR"),
              text + QStringLiteral("\r\nError ") + QString::number(pending->number) +
@@ -82,11 +91,13 @@ void g_errMsgBox(const QString& text, const QString& title, const std::optional<
     show(BoxIcon::Critical, BoxButtons::Ok, 0, title, QStringLiteral("ERROR"), text);
 }
 
-void g_informationMsgBox2(const QString& text, const QString& title, bool modal, int autoCloseMs) {
+void g_informationMsgBox2(const QString& text, const QString& title, bool modal, int autoCloseMs)
+{
     frmMessage2().informationMsgBox(text, title, modal, autoCloseMs, false, true);
 }
 
-bool g_isLoaded(const QString& formName, const QString& secondName, bool evenIfHidden) {
+bool g_isLoaded(const QString& formName, const QString& secondName, bool evenIfHidden)
+{
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         return false;
     const auto widgets = QApplication::topLevelWidgets();

@@ -14,9 +14,10 @@ bool g_questionMsgBox(const QString& text, const QString& title = {},
 void g_informationMsgBox(const QString& text, const QString& title = {},
                          bool hideMessageWindow = false);
 // buttons: the platform's button set value (0 OK, 1 OK and Cancel, ...); True on OK.
-bool g_warningMsgBox(const QString& text, const QString& title = {}, bool hideMessageWindow = false,
-                     int buttons = 0);
-void g_errorMsgBox(const QString& text, const QString& title = {}, bool hideMessageWindow = false);
+bool g_warningMsgBox(const QString& text, const QString& title = {},
+                     bool hideMessageWindow = false, int buttons = 0);
+void g_errorMsgBox(const QString& text, const QString& title = {},
+                   bool hideMessageWindow = false);
 // pending: the failure the caller is handling, if any.
 void g_errMsgBox(const QString& text, const QString& title = {},
                  const std::optional<Failure>& pending = std::nullopt);
@@ -28,6 +29,7 @@ void g_informationMsgBox2(const QString& text, const QString& title = {}, bool m
 
 // Tells whether a top-level window of that object name exists (and is visible, unless
 // evenIfHidden). secondName, when not empty, must equal the window's title.
-bool g_isLoaded(const QString& formName, const QString& secondName = {}, bool evenIfHidden = false);
+bool g_isLoaded(const QString& formName, const QString& secondName = {},
+                bool evenIfHidden = false);
 
 } // namespace pxu

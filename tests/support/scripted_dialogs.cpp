@@ -3,7 +3,9 @@
 namespace pxu::test {
 
 namespace {
-template <class T> std::optional<T> next(std::deque<T>& queue) {
+template <class T>
+std::optional<T> next(std::deque<T>& queue)
+{
     if (queue.empty())
         return std::nullopt;
     T value = std::move(queue.front());
@@ -12,26 +14,31 @@ template <class T> std::optional<T> next(std::deque<T>& queue) {
 }
 } // namespace
 
-ScriptedDialogs::ScriptedDialogs() {
+ScriptedDialogs::ScriptedDialogs()
+{
     setDialogs(this);
 }
 
-ScriptedDialogs::~ScriptedDialogs() {
+ScriptedDialogs::~ScriptedDialogs()
+{
     setDialogs(nullptr);
 }
 
-void ScriptedDialogs::runDuring() {
+void ScriptedDialogs::runDuring()
+{
     if (auto action = next(m_during))
         (*action)();
 }
 
-BoxAnswer ScriptedDialogs::messageBox(const BoxRequest& request) {
+BoxAnswer ScriptedDialogs::messageBox(const BoxRequest& request)
+{
     m_shown << request;
     runDuring();
     return next(m_answers).value_or(defaultAnswer(request));
 }
 
-WindowAnswer ScriptedDialogs::messageWindow(QDialog&, const MessageWindowRequest& request) {
+WindowAnswer ScriptedDialogs::messageWindow(QDialog&, const MessageWindowRequest& request)
+{
     m_windows << request;
     runDuring();
     const WindowAnswer fallback =
@@ -39,13 +46,15 @@ WindowAnswer ScriptedDialogs::messageWindow(QDialog&, const MessageWindowRequest
     return next(m_windowAnswers).value_or(fallback);
 }
 
-ErrorAction ScriptedDialogs::errorReport(QDialog&, const ErrorReportRequest& request) {
+ErrorAction ScriptedDialogs::errorReport(QDialog&, const ErrorReportRequest& request)
+{
     m_errorReports << request;
     runDuring();
     return next(m_errorAnswers).value_or(ErrorAction::Continue);
 }
 
-std::optional<QString> ScriptedDialogs::chooseFolder(QWidget*, const FolderRequest& request) {
+std::optional<QString> ScriptedDialogs::chooseFolder(QWidget*, const FolderRequest& request)
+{
     m_folderRequests << request;
     runDuring();
     if (m_folderAnswers.empty())
@@ -56,14 +65,16 @@ std::optional<QString> ScriptedDialogs::chooseFolder(QWidget*, const FolderReque
     return chosen ? std::optional<QString>(folder) : std::nullopt;
 }
 
-QStringList ScriptedDialogs::texts() const {
+QStringList ScriptedDialogs::texts() const
+{
     QStringList result;
     for (const BoxRequest& r : m_shown)
         result << r.text;
     return result;
 }
 
-void ScriptedDialogs::clear() {
+void ScriptedDialogs::clear()
+{
     m_shown.clear();
     m_windows.clear();
     m_errorReports.clear();

@@ -1,8 +1,16 @@
 #include "dialog_service.h"
 
+#include "form_support.h"
+
 #include <QApplication>
+#include <QDebug>
+#include <QDialog>
+#include <QEventLoop>
+#include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+#include <algorithm>
 #include <vector>
 
 namespace pxu {
@@ -57,7 +65,7 @@ public:
                                                   QMessageBox::Critical};
         box.setIcon(icons[int(request.icon)]);
         box.setWindowTitle(request.title);
-        box.setText(request.text);
+        box.setText(displayText(request.text));
         const auto answers = answersOf(request.buttons);
         std::vector<std::pair<QAbstractButton*, BoxAnswer>> buttons;
         for (BoxAnswer a : answers)
@@ -77,12 +85,65 @@ public:
     }
 };
 
+// While the program ends, boxes are not shown: each gets its default answer.
+class QuietDialogs : public DialogService {
+public:
+    BoxAnswer messageBox(const BoxRequest& request) override {
+        qWarning().noquote()
+            << QStringLiteral("(not shown while ending) %1: %2").arg(request.title, request.text);
+        return defaultAnswer(request);
+    }
+    WindowAnswer messageWindow(QDialog&, const MessageWindowRequest&) override {
+        return WindowAnswer::None;
+    }
+    ErrorAction errorReport(QDialog&, const ErrorReportRequest&) override {
+        return ErrorAction::Continue;
+    }
+    std::optional<QString> chooseFolder(QWidget*, const FolderRequest&) override {
+        return std::nullopt;
+    }
+};
+
 DialogService* g_installed = nullptr;
 
 } // namespace
 
+WindowAnswer DialogService::messageWindow(QDialog& window, const MessageWindowRequest&) {
+    return WindowAnswer(waitUntilFinished(window));
+}
+
+ErrorAction DialogService::errorReport(QDialog& window, const ErrorReportRequest&) {
+    const int result = waitUntilFinished(window);
+    return result > 0 ? ErrorAction(result - 1) : ErrorAction::Continue;
+}
+
+std::optional<QString> DialogService::chooseFolder(QWidget* parent, const FolderRequest& request) {
+    // QFileDialog::getExistingDirectory's dialog, kept above all other windows.
+    QFileDialog dialog(parent, request.caption, request.startDir);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+int waitUntilFinished(QDialog& window) {
+    QPointer<QDialog> guard(&window);
+    if (!window.isVisible())
+        return window.result();
+    QEventLoop loop;
+    QObject::connect(&window, &QDialog::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&window, &QObject::destroyed, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::DialogExec);
+    return guard ? guard->result() : 0;
+}
+
 DialogService& dialogs() {
     static WindowDialogs windows;
+    static QuietDialogs quiet;
+    if (programEnding())
+        return quiet;
     return g_installed ? *g_installed : windows;
 }
 

@@ -1,7 +1,13 @@
 #pragma once
 
-#include <QString>
+#include "error_boundary.h"
 
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QDialog;
 class QWidget;
 
 namespace pxu {
@@ -27,11 +33,47 @@ struct BoxRequest {
     bool helpButton = false;
 };
 
+// How a modal message window closed. None: the program closed it (its auto-close timer,
+// the next message); Close: the window's close box.
+enum class WindowAnswer { None = 0, Ok, Cancel, Yes, No, Close };
+
+// A message window shown modally (frmMessage2).
+struct MessageWindowRequest {
+    int kind = 0; // MessageKind
+    QString title;
+    QString text;
+    QString yesCaption;
+    QString noCaption;
+    QList<WindowAnswer> buttons; // the buttons shown, left to right
+};
+
+// The error reporter's window shown for one failure.
+struct ErrorReportRequest {
+    QString caption;
+    QStringList titles;           // "Failure-No:", "Module:", ...
+    QStringList values;           // beside the titles
+    QList<ErrorAction> decisions; // the decision buttons shown
+    QString failureLog;
+};
+
+struct FolderRequest {
+    QString caption;
+    QString startDir;
+};
+
 // Every modal question and box of the program goes through here, so tests script answers.
+// The program's own modal windows are shown by their owners before they get here; the
+// service waits for the user's answer (the real one) or gives a scripted one.
 class DialogService {
 public:
     virtual ~DialogService() = default;
     virtual BoxAnswer messageBox(const BoxRequest& request) = 0;
+    // Waits until the shown window finishes; its result is the WindowAnswer.
+    virtual WindowAnswer messageWindow(QDialog& window, const MessageWindowRequest& request);
+    // Waits until the shown reporter finishes; its result is the ErrorAction + 1.
+    virtual ErrorAction errorReport(QDialog& window, const ErrorReportRequest& request);
+    // The folder chosen, or nothing on Cancel.
+    virtual std::optional<QString> chooseFolder(QWidget* parent, const FolderRequest& request);
 };
 
 DialogService& dialogs();
@@ -40,5 +82,8 @@ void setDialogs(DialogService* service);
 
 // The answer a box gives when its default button is pressed.
 BoxAnswer defaultAnswer(const BoxRequest& request);
+
+// Runs a nested event loop until the shown dialog finishes or is deleted; its result, or 0.
+int waitUntilFinished(QDialog& window);
 
 } // namespace pxu

@@ -20,9 +20,17 @@ public:
 void setErrorHandler(ErrorHandler* handler);
 ErrorHandler& errorHandler();
 
-// Hooks run before the program ends through "Exit program" (the bus log-off).
+// Hooks run before the program ends through "Exit program" (the bus log-off). They run
+// quietly: boxes get their default answer unseen and failures are only logged. A hook
+// that does not return within the time limit does not hold the program: it ends anyway.
 void addExitHook(std::function<void()> hook);
 [[noreturn]] void exitProgram(int code);
+// True from the start of exitProgram.
+bool programEnding();
+// Real milliseconds the exit hooks may take together (10000 unless set).
+void setExitTimeLimit(qint64 ms);
+// What ends the program after the hooks (std::exit unless set); tests end by throwing.
+void setProgramEnd(std::function<void(int)> end);
 
 namespace detail {
 Failure failureOf(std::exception_ptr error);

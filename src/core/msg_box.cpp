@@ -1,6 +1,8 @@
 #include "msg_box.h"
 
 #include "dialog_service.h"
+#include "form_support.h"
+#include "message_window.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -12,31 +14,20 @@ namespace {
 
 const QString kMessageWindow = QStringLiteral("frmMessage2");
 
-QWidget* topLevel(const QString& name) {
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return nullptr;
-    const auto widgets = QApplication::topLevelWidgets();
-    for (QWidget* w : widgets) {
-        if (w->objectName() == name)
-            return w;
-    }
-    return nullptr;
-}
-
 // Hides a visible message window for the time of a box and brings it back afterwards.
-// A window that was hidden before stays hidden.
+// A window that was hidden before stays hidden, one closed meanwhile stays closed.
 class MessageWindowAside {
 public:
     explicit MessageWindowAside(bool active) {
         if (!active)
             return;
-        if (QWidget* w = topLevel(kMessageWindow); w && w->isVisible()) {
+        if (QWidget* w = topLevelWindow(kMessageWindow); w && w->isVisible()) {
             m_window = w;
             w->hide();
         }
     }
     ~MessageWindowAside() {
-        if (m_window)
+        if (m_window && m_window->objectName() == kMessageWindow)
             m_window->show();
     }
 
@@ -89,6 +80,10 @@ void g_errMsgBox(const QString& text, const QString& title, const std::optional<
         return;
     }
     show(BoxIcon::Critical, BoxButtons::Ok, 0, title, QStringLiteral("ERROR"), text);
+}
+
+void g_informationMsgBox2(const QString& text, const QString& title, bool modal, int autoCloseMs) {
+    frmMessage2().informationMsgBox(text, title, modal, autoCloseMs, false, true);
 }
 
 bool g_isLoaded(const QString& formName, const QString& secondName, bool evenIfHidden) {

@@ -21,6 +21,11 @@ void g_errorMsgBox(const QString& text, const QString& title = {}, bool hideMess
 void g_errMsgBox(const QString& text, const QString& title = {},
                  const std::optional<Failure>& pending = std::nullopt);
 
+// Shows the text in the message window as an information with OK, closing by itself
+// after autoCloseMs (0: stays).
+void g_informationMsgBox2(const QString& text, const QString& title = {}, bool modal = false,
+                          int autoCloseMs = 0);
+
 // Tells whether a top-level window of that object name exists (and is visible, unless
 // evenIfHidden). secondName, when not empty, must equal the window's title.
 bool g_isLoaded(const QString& formName, const QString& secondName = {}, bool evenIfHidden = false);

@@ -2,6 +2,16 @@
 
 namespace pxu::test {
 
+namespace {
+template <class T> std::optional<T> next(std::deque<T>& queue) {
+    if (queue.empty())
+        return std::nullopt;
+    T value = std::move(queue.front());
+    queue.pop_front();
+    return value;
+}
+} // namespace
+
 ScriptedDialogs::ScriptedDialogs() {
     setDialogs(this);
 }
@@ -10,13 +20,40 @@ ScriptedDialogs::~ScriptedDialogs() {
     setDialogs(nullptr);
 }
 
+void ScriptedDialogs::runDuring() {
+    if (auto action = next(m_during))
+        (*action)();
+}
+
 BoxAnswer ScriptedDialogs::messageBox(const BoxRequest& request) {
     m_shown << request;
-    if (m_answers.empty())
-        return defaultAnswer(request);
-    const BoxAnswer next = m_answers.front();
-    m_answers.pop_front();
-    return next;
+    runDuring();
+    return next(m_answers).value_or(defaultAnswer(request));
+}
+
+WindowAnswer ScriptedDialogs::messageWindow(QDialog&, const MessageWindowRequest& request) {
+    m_windows << request;
+    runDuring();
+    const WindowAnswer fallback =
+        request.buttons.isEmpty() ? WindowAnswer::None : request.buttons.constFirst();
+    return next(m_windowAnswers).value_or(fallback);
+}
+
+ErrorAction ScriptedDialogs::errorReport(QDialog&, const ErrorReportRequest& request) {
+    m_errorReports << request;
+    runDuring();
+    return next(m_errorAnswers).value_or(ErrorAction::Continue);
+}
+
+std::optional<QString> ScriptedDialogs::chooseFolder(QWidget*, const FolderRequest& request) {
+    m_folderRequests << request;
+    runDuring();
+    if (m_folderAnswers.empty())
+        return std::nullopt;
+    const QString folder = m_folderAnswers.front().value_or(QString());
+    const bool chosen = m_folderAnswers.front().has_value();
+    m_folderAnswers.pop_front();
+    return chosen ? std::optional<QString>(folder) : std::nullopt;
 }
 
 QStringList ScriptedDialogs::texts() const {
@@ -24,6 +61,13 @@ QStringList ScriptedDialogs::texts() const {
     for (const BoxRequest& r : m_shown)
         result << r.text;
     return result;
+}
+
+void ScriptedDialogs::clear() {
+    m_shown.clear();
+    m_windows.clear();
+    m_errorReports.clear();
+    m_folderRequests.clear();
 }
 
 } // namespace pxu::test

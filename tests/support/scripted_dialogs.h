@@ -4,26 +4,51 @@
 
 #include <QList>
 #include <deque>
+#include <functional>
 
 namespace pxu::test {
 
-// Answers the program's boxes from a script and records every box shown. Installed for
-// its lifetime. A box with no scripted answer gets its default button.
+// Answers the program's boxes and modal windows from a script and records every one shown.
+// Installed for its lifetime. Without a scripted answer a box gets its default button, a
+// message window its first button, the error reporter "&Continue", the folder chooser
+// Cancel.
 class ScriptedDialogs : public DialogService {
 public:
     ScriptedDialogs();
     ~ScriptedDialogs() override;
 
     void answer(BoxAnswer next) { m_answers.push_back(next); }
+    void answerWindow(WindowAnswer next) { m_windowAnswers.push_back(next); }
+    void answerError(ErrorAction next) { m_errorAnswers.push_back(next); }
+    // A folder chosen with OK, or nothing for Cancel.
+    void answerFolder(std::optional<QString> next) { m_folderAnswers.push_back(std::move(next)); }
+    // Runs while the next box or modal window is up, before it is answered.
+    void whileShown(std::function<void()> action) { m_during.push_back(std::move(action)); }
+
     BoxAnswer messageBox(const BoxRequest& request) override;
+    WindowAnswer messageWindow(QDialog& window, const MessageWindowRequest& request) override;
+    ErrorAction errorReport(QDialog& window, const ErrorReportRequest& request) override;
+    std::optional<QString> chooseFolder(QWidget* parent, const FolderRequest& request) override;
 
     const QList<BoxRequest>& shown() const { return m_shown; }
     QStringList texts() const;
-    void clear() { m_shown.clear(); }
+    const QList<MessageWindowRequest>& windows() const { return m_windows; }
+    const QList<ErrorReportRequest>& errorReports() const { return m_errorReports; }
+    const QList<FolderRequest>& folderRequests() const { return m_folderRequests; }
+    void clear();
 
 private:
+    void runDuring();
+
     std::deque<BoxAnswer> m_answers;
+    std::deque<WindowAnswer> m_windowAnswers;
+    std::deque<ErrorAction> m_errorAnswers;
+    std::deque<std::optional<QString>> m_folderAnswers;
+    std::deque<std::function<void()>> m_during;
     QList<BoxRequest> m_shown;
+    QList<MessageWindowRequest> m_windows;
+    QList<ErrorReportRequest> m_errorReports;
+    QList<FolderRequest> m_folderRequests;
 };
 
 } // namespace pxu::test

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+
+class QWidget;
+
+namespace pxu {
+
+// Window layouts are kept in twips as they were designed: 15 twips to a pixel.
+constexpr int twips(int t) {
+    return (t + 7) / 15;
+}
+inline QRect twipsRect(int left, int top, int width, int height) {
+    return QRect(twips(left), twips(top), twips(width), twips(height));
+}
+// Designed window heights include the title bar and borders; this much is not client area.
+constexpr int kWindowFrameTwips = 410;
+
+// A text built with CR LF line ends as Qt's controls break it: at LF alone.
+QString displayText(QString text);
+
+// The top-level window of that object name, if any.
+QWidget* topLevelWindow(const QString& objectName);
+// Gives the window the main window's (frmMain) icon when there is a main window.
+void takeMainWindowIcon(QWidget& window);
+
+} // namespace pxu

@@ -226,9 +226,9 @@ std::optional<CommandLine> parseCommandLine(const QStringList& arguments, QStrin
                 return fail(QStringLiteral("unknown state \"%1\"").arg(value));
             group.modes.push_back({selected, mode});
         } else if (option == QLatin1String("--fault")) {
-            const auto [spec, modules] = valueAndModules(value);
-            const qsizetype eq = spec.indexOf(QLatin1Char('='));
-            const auto edit = faultEdit(spec.left(eq), eq < 0 ? QString() : spec.mid(eq + 1));
+            const auto [faultText, modules] = valueAndModules(value);
+            const qsizetype eq = faultText.indexOf(QLatin1Char('='));
+            const auto edit = faultEdit(faultText.left(eq), eq < 0 ? QString() : faultText.mid(eq + 1));
             if (!edit)
                 return fail(QStringLiteral("bad fault \"%1\"").arg(value));
             group.edits.push_back({modules, *edit});

@@ -8,6 +8,7 @@
 #include "core/srecord_file.h"
 
 #include <QFile>
+#include <algorithm>
 #include <QTextStream>
 
 namespace pxu::modApplicationMode {
@@ -124,10 +125,12 @@ qint32 g_getApplStartAddr(const QString& fileName) {
         // address to give.
         if (!second.startsWith(QLatin1String("S2")) || second.size() < 10)
             return;
-        bool ok = false;
-        const qint32 value = second.mid(4, 6).toInt(&ok, 16);
+        const QString field = second.mid(4, 6);
+        bool ok = std::all_of(field.begin(), field.end(), [](QChar c) {
+            return c.isDigit() || (c.toUpper() >= u'A' && c.toUpper() <= u'F');
+        });
         if (ok)
-            address = value;
+            address = field.toInt(&ok, 16);
     });
     return address;
 }

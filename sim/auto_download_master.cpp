@@ -72,11 +72,11 @@ void AutoDownloadMaster::publish(quint16 id, quint32 value) {
         m_channel.report(0, id);
 }
 
-quint32 AutoDownloadMaster::moduleStateValue() const {
+quint32 AutoDownloadMaster::moduleStateValue() {
     quint16 application = 0;
     quint16 bootloader = 0;
     for (int m = 0; m < kModuleCount; ++m) {
-        const Module& module = m_bus.module(m);
+        Module& module = m_bus.module(m);
         if (module.faults().silent)
             continue;
         if (module.mode() == Mode::Application)
@@ -147,8 +147,8 @@ void AutoDownloadMaster::start(quint16 mask, quint16 word) {
             if (cylinders >> m & 1)
                 longest = std::max(longest, m_bus.module(m).config().modeSwitchDelayUs);
         }
-        m_workTask = m_bus.scheduler().callAfter(longest + m_timing.commandDoneUs,
-                                                 [this] { finish(); });
+        m_workTask =
+            m_bus.scheduler().callAfter(longest + m_timing.commandDoneUs, [this] { finish(); });
         return;
     }
     if (const int section = sectionOf(word)) {
@@ -205,8 +205,7 @@ void AutoDownloadMaster::downloadNext() {
     m_progress = 0;
     m_attempt = 1;
     publish(m_ids.updateStateRo, updateStateValue());
-    m_workTask =
-        m_bus.scheduler().callAfter(m_timing.progressStepUs, [this] { downloadStep(); });
+    m_workTask = m_bus.scheduler().callAfter(m_timing.progressStepUs, [this] { downloadStep(); });
 }
 
 void AutoDownloadMaster::downloadStep() {

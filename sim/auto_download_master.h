@@ -9,10 +9,10 @@ namespace pxu::sim {
 
 // The ids of the auto-download variables (12 bits); the sample configuration's by default.
 struct AutoDownloadIds {
-    quint16 moduleStateRo = 0x820;  // GLB_CAN_MODULE_STATE_RO
-    quint16 moduleStateRw = 0x821;  // GLB_CAN_MODULE_STATE_RW
-    quint16 updateStateRo = 0x822;  // GLB_CAN_SW_UPDATE_STATE_RO
-    quint16 updateFailureRo = 0x823; // GLB_CAN_SW_UPDATE_FAILURE_RO
+    quint16 moduleStateRo = 0x820;    // GLB_CAN_MODULE_STATE_RO
+    quint16 moduleStateRw = 0x821;    // GLB_CAN_MODULE_STATE_RW
+    quint16 updateStateRo = 0x822;    // GLB_CAN_SW_UPDATE_STATE_RO
+    quint16 updateFailureRo = 0x823;  // GLB_CAN_SW_UPDATE_FAILURE_RO
     quint16 engineStandStill = 0x810; // GLB_ENG_STSTILL, one per cylinder module
 };
 
@@ -21,7 +21,8 @@ struct AutoDownloadTiming {
     qint64 refreshUs = 50'000;       // the module-state value follows the modules this often
     qint64 progressStepUs = 100'000; // one step of a section download
     int progressStepPercent = 10;
-    qint64 commandDoneUs = 300'000; // a mode command counts as done after the switch delay plus this
+    qint64 commandDoneUs =
+        300'000; // a mode command counts as done after the switch delay plus this
 };
 
 // Fault switches of the auto-download master.
@@ -71,7 +72,7 @@ private:
     void downloadStep();
     void refresh();
     void publish(quint16 id, quint32 value);
-    quint32 moduleStateValue() const;
+    quint32 moduleStateValue();
     quint32 updateStateValue() const;
     bool spareRunning() const;
 

@@ -27,14 +27,20 @@ struct AdlRig {
         modConnectionStatus::resetAutoLogin();
     }
 
-    // Opens the M-Bus and waits until the spare reports module states.
+    // Opens the M-Bus, waits until the spare reports module states and lets the tool's
+    // answers to them (the cylinders' standstill bits) go out.
     bool connect() {
         if (!config.ok() || !rig.open(QStringLiteral("M-Bus")))
             return false;
-        return rig.time.runUntil(
+        const bool reported = rig.time.runUntil(
             [] { return modAutoDownload::g_getModuleStatusADL(1) == moduleApplicationRunning; },
             5000);
+        rig.time.runFor(1000);
+        return reported;
     }
+
+    // The frames the tool sent are heard once their transmission ended.
+    void transmit() { rig.time.runFor(5); }
 
     // The service-channel frames the tool sent since `from` (an index into heard).
     QList<QByteArray> serviceFrames(qsizetype from = 0) const {

@@ -61,12 +61,11 @@ void AutoDownloadTest::logInMakesSpareReportModuleStates() {
     QCOMPARE(test::bytesOf(adl.rig.framesOn(0x482).first()).left(1), hex("8b"));
     const QList<QByteArray> frames = adl.serviceFrames();
     QVERIFY(frames.size() >= 4);
-    QCOMPARE(frames.mid(0, 4), (QList<QByteArray>{hex("2008008501000000"),
-                                                  hex("2108008501000000"),
-                                                  hex("2208008501000000"),
-                                                  hex("2308008501000000")}));
-    QVERIFY(adl.rig.time.runUntil(
-        [] { return g_getModuleStatusADL(5) == moduleBootloaderRunning; }, 2000));
+    QCOMPARE(frames.mid(0, 4),
+             (QList<QByteArray>{hex("2008008501000000"), hex("2108008501000000"),
+                                hex("2208008501000000"), hex("2308008501000000")}));
+    QVERIFY(adl.rig.time.runUntil([] { return g_getModuleStatusADL(5) == moduleBootloaderRunning; },
+                                  2000));
     const ModuleStates states = g_getAutoDwnlConnStatus();
     QCOMPARE(states, (ModuleStates{1, 1, 1, 1, 1, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     // The connection status takes module 0 from its heartbeat, the others from the spare.
@@ -95,6 +94,7 @@ void AutoDownloadTest::commandIsWrittenAsSymbolOfSpare() {
     QVERIFY(adl.connect());
     const qsizetype from = adl.rig.heard.size();
     QVERIFY(g_sendCommand(command, quint16(mask), section));
+    adl.transmit();
     QCOMPARE(adl.serviceFrames(from), QList<QByteArray>{frame});
     // The spare echoes the command while it works and clears the word when done.
     QVERIFY(adl.rig.time.runUntil([] { return !status().busy; }, 10000));
@@ -112,8 +112,10 @@ void AutoDownloadTest::interlockRefusesCommandsWhileBusyButNotAbort() {
     const qsizetype from = adl.rig.heard.size();
     QVERIFY(!g_sendCommand(adlStartBootloader, 0x0002, 0));
     QVERIFY(!g_sendCommand(adlDownloadSection, 0x0002, 6));
+    adl.transmit();
     QCOMPARE(adl.serviceFrames(from).size(), 0);
     QVERIFY(g_sendCommand(adlAbort, 0, 0));
+    adl.transmit();
     QCOMPARE(adl.serviceFrames(from), QList<QByteArray>{hex("2108008000000001")});
     QVERIFY(status().busy);
     // Only the spare's cleared word (or its absence) opens the interlock again.
@@ -139,8 +141,8 @@ void AutoDownloadTest::invalidCommandIsRefusedNotSent_data() {
     QTest::addColumn<int>("section");
     QTest::addColumn<QString>("box");
     QTest::newRow("command 6") << 6 << 0 << "Invalid Command passed to g_sendCommand";
-    QTest::newRow("section 5")
-        << 2 << 5 << "Invalid section passed to modAutoDwonlaod.g_sendCommand";
+    QTest::newRow("section 5") << 2 << 5
+                               << "Invalid section passed to modAutoDwonlaod.g_sendCommand";
 }
 
 void AutoDownloadTest::invalidCommandIsRefusedNotSent() {
@@ -151,6 +153,7 @@ void AutoDownloadTest::invalidCommandIsRefusedNotSent() {
     QVERIFY(adl.connect());
     const qsizetype from = adl.rig.heard.size();
     QVERIFY(!g_sendCommand(command, 0x0002, section));
+    adl.transmit();
     QCOMPARE(adl.rig.dialogs.texts(), QStringList{box});
     QCOMPARE(adl.serviceFrames(from).size(), 0);
     QVERIFY(!status().busy);
@@ -195,8 +198,8 @@ void AutoDownloadTest::risingAttemptsAndFailureBitsAreReported() {
     QVERIFY(!g_getAutoDownloadFailure(1));
     QVERIFY(adl.rig.time.runUntil([] { return g_getAutoDownloadFailure(2); }, 1000));
     QVERIFY(g_sendCommand(adlClear, 0, 0));
-    QVERIFY(adl.rig.time.runUntil([] { return !g_getAutoDownloadFailure(2) && !status().busy; },
-                                  5000));
+    QVERIFY(
+        adl.rig.time.runUntil([] { return !g_getAutoDownloadFailure(2) && !status().busy; }, 5000));
 }
 
 void AutoDownloadTest::standStillIsPerModuleAndRunningWins() {
@@ -204,14 +207,13 @@ void AutoDownloadTest::standStillIsPerModuleAndRunningWins() {
     QVERIFY(adl.connect());
     // Each cylinder that newly runs its application gets its standstill bit switched on.
     for (int n = 1; n <= 4; ++n)
-        QVERIFY(adl.serviceFrames().contains(
-            QByteArray::fromHex(QByteArray::number(n * 0x10 + 0x08, 16).prepend("10") +
-                                "008501000000")));
+        QVERIFY(adl.serviceFrames().contains(QByteArray::fromHex(
+            QByteArray::number(n * 0x10 + 0x08, 16).prepend("10") + "008501000000")));
     QVERIFY(adl.rig.time.runUntil(
         [] { return g_getEngineStandStillStatus() == engineStandingStill; }, 2000));
     adl.spare.setEngineRunning(true, 3);
-    QVERIFY(adl.rig.time.runUntil(
-        [] { return g_getEngineStandStillStatus() == engineRunning; }, 2000));
+    QVERIFY(
+        adl.rig.time.runUntil([] { return g_getEngineStandStillStatus() == engineRunning; }, 2000));
     // The other modules go on reporting standstill: the engine still runs.
     adl.rig.time.runFor(3000);
     QCOMPARE(g_getEngineStandStillStatus(), qint32(engineRunning));
@@ -232,8 +234,8 @@ void AutoDownloadTest::standStillFallsBackAfterTwentySeconds() {
     const qint64 lastReportMs = adl.rig.time.nowMs();
     adl.rig.time.runFor(19500);
     QCOMPARE(g_getEngineStandStillStatus(), qint32(engineStandingStill));
-    QVERIFY(adl.rig.time.runUntil(
-        [] { return g_getEngineStandStillStatus() == engineNoSignal; }, 2000));
+    QVERIFY(adl.rig.time.runUntil([] { return g_getEngineStandStillStatus() == engineNoSignal; },
+                                  2000));
     QVERIFY(adl.rig.time.nowMs() - lastReportMs <= 20600);
 }
 
@@ -242,6 +244,7 @@ void AutoDownloadTest::logOffSwitchesStateAndStandStillBitsOff() {
     QVERIFY(adl.connect());
     const qsizetype from = adl.rig.heard.size();
     g_logoff();
+    adl.transmit();
     QCOMPARE(adl.serviceFrames(from),
              (QList<QByteArray>{hex("2008008500000000"), hex("2108008500000000"),
                                 hex("2208008500000000"), hex("2308008500000000"),

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "bus/main_window_services.h"
 #include "bus/connection_status.h"
+#include "bus/main_window_services.h"
 
 #include <QList>
 #include <QStringList>

@@ -16,8 +16,7 @@ public:
         closeConfigRecordsets();
         g_configDbPath = m_dir.filePath(QStringLiteral("DORN Update Tool-Config.mdb"));
         m_ok = QFile::copy(QStringLiteral(PXU_SAMPLE_CONFIG_DB), g_configDbPath) &&
-               QFile::setPermissions(g_configDbPath,
-                                     QFile::ReadOwner | QFile::WriteOwner) &&
+               QFile::setPermissions(g_configDbPath, QFile::ReadOwner | QFile::WriteOwner) &&
                g_iniGlobals();
     }
     ~SampleConfig() { closeConfigRecordsets(); }

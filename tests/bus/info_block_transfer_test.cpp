@@ -82,12 +82,12 @@ void InfoBlockTransferTest::writtenBlockIsStoredAndReadBackByteForByte() {
     ModuleInfoTable table;
     QVERIFY(g_uploadInfoBlocks(2, table));
     QCOMPARE(table.size(), kInfoRows);
-    QCOMPARE(table[1], (QStringList{"", "44", "DATA.S19", "---", "Oct 03 2025", "0x000C0000",
-                                    "64", "0xC7785ABA", hexOf(block, 40), "---", "---", "---"}));
+    QCOMPARE(table[1], (QStringList{"", "44", "DATA.S19", "---", "Oct 03 2025", "0x000C0000", "64",
+                                    "0xC7785ABA", hexOf(block, 40), "---", "---", "---"}));
     const QByteArray hardware = r.rig.modules.module(2).section(1).infoBlock;
-    QCOMPARE(table[5], (QStringList{"", "312", "PXU20HW", "7", "12341 / 12854", "0x00000000", "0",
-                                    "0x00000000", hexOf(hardware, 308), "1002", "&H0100",
-                                    "&H0200"}));
+    QCOMPARE(table[5],
+             (QStringList{"", "312", "PXU20HW", "7", "12341 / 12854", "0x00000000", "0",
+                          "0x00000000", hexOf(hardware, 308), "1002", "&H0100", "&H0200"}));
     QCOMPARE(table[4].mid(2, 2), (QStringList{"BL1_V031", "3.10"}));
     QCOMPARE(table[3].mid(2, 2), (QStringList{"BL2_V031", "3.10"}));
     QCOMPARE(table[0].mid(2, 2), (QStringList{"ZENT", "---"}));
@@ -103,7 +103,8 @@ void InfoBlockTransferTest::hardwareBlockIsWrittenLargeAndReadFromFixedOffsets()
     QVERIFY(writeInfoBlock(1, 1, file, sampleImage(), 0x10100));
     const QByteArray stored = r.rig.modules.module(1).section(1).infoBlock;
     QCOMPARE(stored.size(), 312);
-    QCOMPARE(stored.mid(296).toHex(), buildInfoBlock(1, file, sampleImage(), 0x10100).mid(296).toHex());
+    QCOMPARE(stored.mid(296).toHex(),
+             buildInfoBlock(1, file, sampleImage(), 0x10100).mid(296).toHex());
     ModuleInfoTable table;
     QVERIFY(g_uploadInfoBlocks(1, table));
     // Code Length and Code CRC come from 32 and 36, the block's CRC from 308.
@@ -171,9 +172,10 @@ void InfoBlockTransferTest::mBusReadsCylindersAtSBusBaseButWritesDirectly() {
 
     const QString file = r.loadFile(QStringLiteral("PXU_DATA.S19"));
     QVERIFY(writeInfoBlock(0, 4, file, sampleImage(), 0xC0000));
-    // A cylinder's block goes to the M-Bus bootloader base, where nobody answers.
+    // A cylinder's block would go to the M-Bus bootloader base: no such node.
+    const QByteArray before = r.rig.modules.module(3).section(4).infoBlock;
     QVERIFY(!writeInfoBlock(3, 4, file, sampleImage(), 0xC0000));
-    QVERIFY(requestsTo(r.rig, 0x7F + 3) >= 1);
+    QCOMPARE(r.rig.modules.module(3).section(4).infoBlock, before);
     QVERIFY(r.rig.dialogs.shown().isEmpty()); // the writer is quiet
 }
 
@@ -182,8 +184,8 @@ void InfoBlockTransferTest::kevBlocksCarryTheirIdAndStatusSubIndexZero() {
     r.rig.modules.module(1).setMode(sim::Mode::Bootloader);
     g_KEVMode = true;
     QVERIFY(r.open(QStringLiteral("S-Bus")));
-    QVERIFY(writeInfoBlock(1, 1, r.loadFile(QStringLiteral("KEV_BL2.S19")), sampleImage(),
-                           0x10100));
+    QVERIFY(
+        writeInfoBlock(1, 1, r.loadFile(QStringLiteral("KEV_BL2.S19")), sampleImage(), 0x10100));
     const QByteArray stored = r.rig.modules.module(1).section(1).infoBlock;
     QCOMPARE(stored.size(), 312);
     QCOMPARE(stored.mid(4, 8), QByteArray("KEV20APP"));

@@ -37,8 +37,12 @@ AutoDownloadMaster::AutoDownloadMaster(Bus& bus, ServiceChannel& channel, AutoDo
     , m_channel(channel)
     , m_ids(ids)
     , m_timing(timing) {
+    m_self = std::make_shared<AutoDownloadMaster*>(this);
     m_channel.addSymbolListener(
-        [this](int module, quint16 id, quint32 value) { onSymbol(module, id, value); });
+        [self = std::weak_ptr<AutoDownloadMaster*>(m_self)](int module, quint16 id, quint32 value) {
+            if (const auto master = self.lock())
+                (*master)->onSymbol(module, id, value);
+        });
     setEngineRunning(false);
     publish(m_ids.moduleStateRw, 0);
     publish(m_ids.updateStateRo, 0);

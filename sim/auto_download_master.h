@@ -4,6 +4,7 @@
 #include "service_channel.h"
 
 #include <array>
+#include <memory>
 
 namespace pxu::sim {
 
@@ -82,6 +83,8 @@ private:
     AutoDownloadTiming m_timing;
     AutoDownloadFaults m_faults;
     std::array<bool, kModuleCount> m_engineRunning{};
+    // The service channel keeps its listeners; this tells them the master is gone.
+    std::shared_ptr<AutoDownloadMaster*> m_self;
 
     quint16 m_commandMask = 0;
     quint16 m_commandWord = 0;

@@ -38,9 +38,11 @@ QString usageText() {
         "        status-stuck            loading status stays at 127\n"
         "        disappear-after=N       switched off after N data blocks (once)\n"
         "        old-bootloader-heartbeat  the bootloader also beats from node 0x71\n"
+        "%1"
         "Other options:\n"
         "  --no-stdin                  keep running when standard input closes\n"
-        "  --help                      this text\n");
+        "  --help                      this text\n")
+        .arg(autoDownloadUsage());
 }
 
 QList<int> parseModuleList(const QString& text) {
@@ -192,7 +194,8 @@ std::optional<CommandLine> parseCommandLine(const QStringList& arguments, QStrin
         static const QStringList kGroupOptions{
             QStringLiteral("--channel"), QStringLiteral("--bus"), QStringLiteral("--modules"),
             QStringLiteral("--state"), QStringLiteral("--fault")};
-        if (!kGroupOptions.contains(option) && !kSettingOptions.contains(option))
+        if (!kGroupOptions.contains(option) && !kSettingOptions.contains(option) &&
+            !isAutoDownloadOption(option))
             return fail(QStringLiteral("unknown option %1").arg(option));
         if (i + 1 >= arguments.size())
             return fail(QStringLiteral("%1 needs a value").arg(option));
@@ -232,6 +235,10 @@ std::optional<CommandLine> parseCommandLine(const QStringList& arguments, QStrin
             if (!edit)
                 return fail(QStringLiteral("bad fault \"%1\"").arg(value));
             group.edits.push_back({modules, *edit});
+        } else if (const auto taken =
+                       parseAutoDownloadOption(option, value, group.autoDownload, error)) {
+            if (!*taken)
+                return std::nullopt;
         } else if (kSettingOptions.contains(option)) {
             const auto [text, modules] = valueAndModules(value);
             const auto edit = settingEdit(option, text);

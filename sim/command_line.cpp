@@ -3,7 +3,7 @@
 namespace pxu::sim {
 
 QString usageText() {
-    return QStringLiteral(
+    QString text = QStringLiteral(
         "Usage: pxu-sim --channel PLUGIN:INTERFACE [group options] [--channel ...]\n"
         "\n"
         "Simulates the modules 0 to 14 of one CAN bus on each channel, for example\n"
@@ -38,11 +38,11 @@ QString usageText() {
         "        status-stuck            loading status stays at 127\n"
         "        disappear-after=N       switched off after N data blocks (once)\n"
         "        old-bootloader-heartbeat  the bootloader also beats from node 0x71\n"
-        "%1"
         "Other options:\n"
         "  --no-stdin                  keep running when standard input closes\n"
-        "  --help                      this text\n")
-        .arg(autoDownloadUsage());
+        "  --help                      this text\n");
+    const QString others = QStringLiteral("Other options:\n");
+    return text.replace(others, autoDownloadUsage() + others);
 }
 
 QList<int> parseModuleList(const QString& text) {

@@ -122,7 +122,7 @@ void SdoServer::startTransfer(const can::CanFrame& request) {
         initiateBlockDownload(request);
         return;
     default:
-        abort(SdoAbort::UnknownCommand);
+        abort(SdoAbort::CommandSpecifier);
         return;
     }
 }
@@ -163,7 +163,7 @@ void SdoServer::initiateDownload(const can::CanFrame& request) {
 
 void SdoServer::onDownloadSegment(const can::CanFrame& request) {
     if (commandSpecifier(request) != 0) {
-        abort(SdoAbort::UnknownCommand);
+        abort(SdoAbort::CommandSpecifier);
         return;
     }
     const bool toggle = request.data[0] & 0x10;
@@ -226,7 +226,7 @@ void SdoServer::startUploadAnswer(const QByteArray& value) {
 
 void SdoServer::onUploadSegment(const can::CanFrame& request) {
     if (commandSpecifier(request) != 3) {
-        abort(SdoAbort::UnknownCommand);
+        abort(SdoAbort::CommandSpecifier);
         return;
     }
     const bool toggle = request.data[0] & 0x10;
@@ -249,7 +249,7 @@ void SdoServer::onUploadSegment(const can::CanFrame& request) {
 
 void SdoServer::initiateBlockDownload(const can::CanFrame& request) {
     if (!m_settings.blockTransfer) {
-        abort(SdoAbort::UnknownCommand);
+        abort(SdoAbort::CommandSpecifier);
         return;
     }
     m_useCrc = request.data[0] & 0x04;
@@ -279,7 +279,7 @@ void SdoServer::onBlockSegment(const can::CanFrame& request) {
     const quint8 sequence = request.data[0] & 0x7F;
     const bool last = request.data[0] & 0x80;
     if (sequence == 0) {
-        abort(SdoAbort::InvalidSequence);
+        abort(SdoAbort::SequenceNumber);
         return;
     }
     bool accepted = false;
@@ -308,7 +308,7 @@ void SdoServer::onBlockSegment(const can::CanFrame& request) {
 
 void SdoServer::onBlockDownloadEnd(const can::CanFrame& request) {
     if (commandSpecifier(request) != 6 || (request.data[0] & 0x01) == 0) {
-        abort(SdoAbort::UnknownCommand);
+        abort(SdoAbort::CommandSpecifier);
         return;
     }
     const int unused = (request.data[0] >> 2) & 0x07;
@@ -316,7 +316,7 @@ void SdoServer::onBlockDownloadEnd(const can::CanFrame& request) {
     if (m_useCrc) {
         const quint16 crc = quint16(request.data[1] | request.data[2] << 8);
         if (crc != sdoBlockCrc(m_data)) {
-            abort(SdoAbort::BlockCrc);
+            abort(SdoAbort::Crc);
             return;
         }
     }
@@ -335,12 +335,12 @@ void SdoServer::onBlockDownloadEnd(const can::CanFrame& request) {
 
 void SdoServer::initiateBlockUpload(const can::CanFrame& request) {
     if (!m_settings.blockTransfer) {
-        abort(SdoAbort::UnknownCommand);
+        abort(SdoAbort::CommandSpecifier);
         return;
     }
     const quint8 blockSize = request.data[4];
     if (blockSize == 0 || blockSize > 127) {
-        abort(SdoAbort::InvalidBlockSize);
+        abort(SdoAbort::BlockSize);
         return;
     }
     QByteArray value;
@@ -367,7 +367,7 @@ void SdoServer::initiateBlockUpload(const can::CanFrame& request) {
 
 void SdoServer::onBlockUploadStart(const can::CanFrame& request) {
     if (request.data[0] != 0xA3) {
-        abort(SdoAbort::UnknownCommand);
+        abort(SdoAbort::CommandSpecifier);
         return;
     }
     sendSubBlock();
@@ -394,17 +394,17 @@ void SdoServer::sendSubBlock() {
 
 void SdoServer::onBlockUploadAck(const can::CanFrame& request) {
     if (request.data[0] != 0xA2) {
-        abort(SdoAbort::UnknownCommand);
+        abort(SdoAbort::CommandSpecifier);
         return;
     }
     const quint8 acknowledged = request.data[1];
     const quint8 blockSize = request.data[2];
     if (acknowledged > m_sentSegments) {
-        abort(SdoAbort::InvalidSequence);
+        abort(SdoAbort::SequenceNumber);
         return;
     }
     if (blockSize == 0 || blockSize > 127) {
-        abort(SdoAbort::InvalidBlockSize);
+        abort(SdoAbort::BlockSize);
         return;
     }
     m_blockSize = blockSize;
@@ -426,7 +426,7 @@ void SdoServer::onBlockUploadAck(const can::CanFrame& request) {
 
 void SdoServer::onBlockUploadEnd(const can::CanFrame& request) {
     if (request.data[0] != 0xA1) {
-        abort(SdoAbort::UnknownCommand);
+        abort(SdoAbort::CommandSpecifier);
         return;
     }
     enter(State::Idle);

@@ -35,7 +35,7 @@ SdoAbort SectionLoader::checkInfoBlock(int section, std::optional<qint64> size) 
     if (size && *size != infoBlockSize(section))
         return SdoAbort::LengthMismatch;
     if (m_flashTask)
-        return SdoAbort::DeviceState;
+        return SdoAbort::NotStoredDeviceState;
     return SdoAbort::None;
 }
 
@@ -86,7 +86,7 @@ SdoAbort SectionLoader::checkData(int section, std::optional<qint64> size) {
     if (size && *size > kMaxDataBlock)
         return SdoAbort::LengthTooHigh;
     if (section != m_loadingSection || m_status != StatusInfoBlockAccepted)
-        return SdoAbort::DeviceState;
+        return SdoAbort::NotStoredDeviceState;
     if (m_faults.abortOnBlock > 0 && m_blocks + 1 == m_faults.abortOnBlock) {
         if (m_faults.abortTimes > 0 && --m_faults.abortTimes == 0)
             m_faults.abortOnBlock = 0;
@@ -99,7 +99,7 @@ SdoAbort SectionLoader::writeData(int section, const QByteArray& data) {
     if (data.size() > kMaxDataBlock)
         return SdoAbort::LengthTooHigh;
     if (section != m_loadingSection || m_status != StatusInfoBlockAccepted)
-        return SdoAbort::DeviceState;
+        return SdoAbort::NotStoredDeviceState;
     QByteArray& image = m_sections[section].image;
     image.append(data);
     ++m_blocks;

@@ -138,7 +138,9 @@ void LoadFiles::g_checkFileExist(const QString& moduleType, bool quiet) {
         }
 
         for (const Row& row : rows) {
-            const QString path = g_fullName(m_directory, QDir::fromNativeSeparators(row.fileName));
+            // Names in the table may still carry the other separator.
+            const QString path = g_fullName(
+                m_directory, QString(row.fileName).replace(QLatin1Char('\\'), QLatin1Char('/')));
             const int i = m_selection.sectionBoxOf(row.section);
             if (i < 0)
                 continue;
@@ -176,10 +178,11 @@ void LoadFiles::txtFileDirectory_Validate() {
         const bool missing = !folder.exists() || folder.entryList(QDir::Files).isEmpty();
         if (missing) {
             g_informationMsgBox(QStringLiteral("Directory doesn't exist!"), {}, true);
-            for (int i = 0; i < kSectionBoxCount; ++i) {
-                m_selection.setSectionEnabled(i, false);
+            // Unticked first: a box's rules would enable the others again.
+            for (int i = 0; i < kSectionBoxCount; ++i)
                 m_selection.setSection(i, unticked);
-            }
+            for (int i = 0; i < kSectionBoxCount; ++i)
+                m_selection.setSectionEnabled(i, false);
             return;
         }
         g_checkFileExist(g_moduleType, false);

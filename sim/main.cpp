@@ -2,6 +2,7 @@
 #include "can_channel.h"
 #include "command_line.h"
 #include "platform/clock/real_clock.h"
+#include "service_channel.h"
 #include "stop_watcher.h"
 #include "timer_scheduler.h"
 
@@ -33,6 +34,7 @@ int main(int argc, char* argv[]) {
     // The scheduler outlives the buses, whose modules cancel their tasks on it.
     TimerScheduler scheduler(RealClock::scaleFromEnvironment());
     std::vector<std::unique_ptr<Bus>> buses;
+    std::vector<std::unique_ptr<ServiceChannel>> serviceChannels; // before their buses go
     std::vector<std::unique_ptr<CanChannel>> channels;
     int exitCode = 0;
     int connectedCount = 0;
@@ -46,6 +48,7 @@ int main(int argc, char* argv[]) {
         buses.push_back(std::make_unique<Bus>(group.bus, scheduler));
         Bus& bus = *buses.back();
         group.applyEdits(bus);
+        serviceChannels.push_back(std::make_unique<ServiceChannel>(bus));
         channels.push_back(std::make_unique<CanChannel>(group.channel, bus));
         CanChannel* channel = channels.back().get();
         QObject::connect(channel, &CanChannel::connected, [&, channel, g = &group, b = &bus] {
@@ -77,6 +80,7 @@ int main(int argc, char* argv[]) {
     for (const auto& bus : buses)
         bus->setModes(0, kModuleCount - 1, Mode::Off);
     channels.clear();
+    serviceChannels.clear();
     buses.clear();
     return code;
 }

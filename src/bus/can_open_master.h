@@ -7,10 +7,17 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <array>
+#include <memory>
+
+class QWidget;
 
 namespace pxu {
+
+class CanOpenTestPanel;
+class CanOpenPanelForm;
 
 // What the test panel shows of the master: its state label (lblMasterState), the caption
 // of its init button (cmdInitCOP) and its network-event log (txtStatusQueue).
@@ -92,19 +99,47 @@ public:
     // The interface (m_CANInterface).
     can::CanInterface& canInterface() { return m_CANInterface; }
 
+    // The face of the master, the "CANopen Test" panel ("/debug"). show() opens it without
+    // waiting; closing it only hides it.
+    CanOpenTestPanel& testPanel() { return *m_panel; }
+    void show();
+    // The panel's form once shown.
+    CanOpenPanelForm* form() const;
+    // Form_Unload: the panel's reset, which releases the master.
+    void unload();
+
+    const ClockTimer& timHeartBeatControl() const { return m_timHeartBeatControl; }
+    const ClockTimer& timBrantolaHeartBeat() const { return m_timBrantolaHeartBeat; }
+
 signals:
     void panelStateChanged();
 
 private:
+    friend class CanOpenTestPanel;
+
     void timHeartBeatControl_Timer();
     void timBrantolaHeartBeat_Timer();
     void m_CANInterface_SignalEvent();
+    void m_CANInterface_ErrorEvent(int code, const QString& text);
+    void pdoCallback();
+    void dispatch(qint32 cobId, const QByteArray& data);
+    void statusCallback(quint8 state, quint8 node);
+
+    bool setSdoTimeout(qint32 ms);
+    // The failure text; shown in the "CANopen ERROR" box unless quiet.
+    QString canOpenError(qint32 result, const QString& context, int node, qint64 index,
+                         int subIndex, bool quiet);
+    void initSDOTransferMode();
+    bool getSDOBlockTransferMode(quint8 node);
+    void setPanelState(const CanOpenPanelState& state);
 
     MessageTarget m_messageTarget;
     can::CanInterface m_CANInterface;
     ClockTimer m_timHeartBeatControl;
     ClockTimer m_timBrantolaHeartBeat;
     CanOpenPanelState m_panelState;
+    std::unique_ptr<CanOpenTestPanel> m_panel;
+    QPointer<CanOpenPanelForm> m_form;
     std::array<int, kModuleCount> m_sdoTransferMode{};
     QByteArray m_nodeList;
     qint32 m_lastResult = 0;
@@ -113,6 +148,7 @@ private:
     bool m_initialised = false;
     bool m_blockTransfer = false;
     bool m_noCan = false;
+    bool m_draining = false;
 };
 
 // The program-wide CANopen master, created on first use; it lives until unloadCanOpen.

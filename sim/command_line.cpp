@@ -3,7 +3,7 @@
 namespace pxu::sim {
 
 QString usageText() {
-    return QStringLiteral(
+    QString text = QStringLiteral(
         "Usage: pxu-sim --channel PLUGIN:INTERFACE [group options] [--channel ...]\n"
         "\n"
         "Simulates the modules 0 to 14 of one CAN bus on each channel, for example\n"
@@ -41,6 +41,8 @@ QString usageText() {
         "Other options:\n"
         "  --no-stdin                  keep running when standard input closes\n"
         "  --help                      this text\n");
+    const QString others = QStringLiteral("Other options:\n");
+    return text.replace(others, autoDownloadUsage() + others);
 }
 
 QList<int> parseModuleList(const QString& text) {
@@ -192,7 +194,8 @@ std::optional<CommandLine> parseCommandLine(const QStringList& arguments, QStrin
         static const QStringList kGroupOptions{
             QStringLiteral("--channel"), QStringLiteral("--bus"), QStringLiteral("--modules"),
             QStringLiteral("--state"), QStringLiteral("--fault")};
-        if (!kGroupOptions.contains(option) && !kSettingOptions.contains(option))
+        if (!kGroupOptions.contains(option) && !kSettingOptions.contains(option) &&
+            !isAutoDownloadOption(option))
             return fail(QStringLiteral("unknown option %1").arg(option));
         if (i + 1 >= arguments.size())
             return fail(QStringLiteral("%1 needs a value").arg(option));
@@ -232,6 +235,10 @@ std::optional<CommandLine> parseCommandLine(const QStringList& arguments, QStrin
             if (!edit)
                 return fail(QStringLiteral("bad fault \"%1\"").arg(value));
             group.edits.push_back({modules, *edit});
+        } else if (const auto taken =
+                       parseAutoDownloadOption(option, value, group.autoDownload, error)) {
+            if (!*taken)
+                return std::nullopt;
         } else if (kSettingOptions.contains(option)) {
             const auto [text, modules] = valueAndModules(value);
             const auto edit = settingEdit(option, text);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "auto_download_options.h"
 #include "bus.h"
 
 #include <QList>
@@ -26,6 +27,7 @@ struct ChannelOptions {
     BusKind bus = BusKind::SBus;
     std::vector<ModuleEdit> edits; // settings and faults, in the order given
     std::vector<ModeChoice> modes; // set once the channel is connected
+    AutoDownloadOptions autoDownload;
 
     void applyEdits(Bus& target) const;
     void applyModes(Bus& target) const;

@@ -1,4 +1,5 @@
 // pxu-sim: simulated PXU-20 modules on Qt SerialBus channels.
+#include "auto_download_master.h"
 #include "can_channel.h"
 #include "command_line.h"
 #include "platform/clock/real_clock.h"
@@ -35,6 +36,7 @@ int main(int argc, char* argv[]) {
     TimerScheduler scheduler(RealClock::scaleFromEnvironment());
     std::vector<std::unique_ptr<Bus>> buses;
     std::vector<std::unique_ptr<ServiceChannel>> serviceChannels; // before their buses go
+    std::vector<std::unique_ptr<AutoDownloadMaster>> spares;      // before their channels go
     std::vector<std::unique_ptr<CanChannel>> channels;
     int exitCode = 0;
     int connectedCount = 0;
@@ -49,6 +51,11 @@ int main(int argc, char* argv[]) {
         Bus& bus = *buses.back();
         group.applyEdits(bus);
         serviceChannels.push_back(std::make_unique<ServiceChannel>(bus));
+        if (group.bus == BusKind::MBus) {
+            spares.push_back(std::make_unique<AutoDownloadMaster>(bus, *serviceChannels.back(),
+                                                                  group.autoDownload.ids));
+            group.autoDownload.apply(*spares.back());
+        }
         channels.push_back(std::make_unique<CanChannel>(group.channel, bus));
         CanChannel* channel = channels.back().get();
         QObject::connect(channel, &CanChannel::connected, [&, channel, g = &group, b = &bus] {
@@ -80,6 +87,7 @@ int main(int argc, char* argv[]) {
     for (const auto& bus : buses)
         bus->setModes(0, kModuleCount - 1, Mode::Off);
     channels.clear();
+    spares.clear();
     serviceChannels.clear();
     buses.clear();
     return code;

@@ -6,6 +6,7 @@
 #include "bus/connection_status.h"
 #include "core/error_boundary.h"
 #include "core/message_window.h"
+#include "core/sprintf.h"
 #include "main_window_form.h"
 #include "updater_services.h"
 
@@ -38,7 +39,7 @@ void addLogOffExitHook() {
 MainWindow::MainWindow(QObject* parent)
     : QObject(parent)
     , m_folders(StartFolders::fromProcess())
-    , m_loadFiles(m_selection, [this](const QString& line) { addMessage(QString(line)); }) {
+    , m_loadFiles(m_selection, [this](const QString& line) { addMessage(line); }) {
     setObjectName(QStringLiteral("frmMain"));
     current() = this;
     for (int m = 0; m < kModuleCount; ++m)
@@ -51,13 +52,15 @@ MainWindow::MainWindow(QObject* parent)
     });
     addLogOffExitHook();
     setConnectionDisplay([this] { g_updateConnectionStatus(); });
-    setBusMessageSink([this](const QString& text) { addMessage(QString(text)); });
+    setBusMessageSink([this](const QString& text) { addMessage(text); });
+    setMainWindowServices(this);
 }
 
 MainWindow::~MainWindow() {
     if (current() == this) {
         setConnectionDisplay({});
         setBusMessageSink({});
+        setMainWindowServices(nullptr);
     }
     m_form.reset();
 }
@@ -92,6 +95,11 @@ void MainWindow::setEngineDisplay(bool frameVisible, bool runningVisible, bool s
     emit changed();
 }
 
+void MainWindow::addMessage(const QString& text) {
+    QString consumed = text;
+    addMessage(consumed);
+}
+
 void MainWindow::addMessage(QString& text) {
     guarded("frmMain", "addMessage", [&] { m_messages.addMessage(text); });
 }
@@ -107,11 +115,11 @@ void MainWindow::updateProgress(double value, bool relative) {
     });
 }
 
-bool MainWindow::g_downloadStatusOk(int module) const {
+bool MainWindow::g_downloadStatusOk(int module) {
     return m_view.rows.at(module).lampColour == kColourGreen;
 }
 
-bool MainWindow::g_getBootloaderVersionChange(int module) const {
+bool MainWindow::g_getBootloaderVersionChange(int module) {
     return m_bootloaderVersionChange.at(module);
 }
 
@@ -131,12 +139,28 @@ void MainWindow::resetStatus(bool keepFailures) {
     });
 }
 
+void MainWindow::downloadFailure(const QString& text, int module) {
+    guarded("frmMain", "downloadFailure", [&] {
+        qsizetype blanks = 0;
+        while (blanks < text.size() && text[blanks] == QLatin1Char(' '))
+            ++blanks;
+        addMessage(text.left(blanks) + sprintf(QStringLiteral("{*} {*}: "), g_moduleType, module) +
+                   text.mid(blanks));
+        setLamp(module, true, kColourRed);
+    });
+}
+
+void MainWindow::notConnectedToSpare(qint16 module) {
+    if (m_updater)
+        m_updater->notConnectedToSpare(module);
+}
+
 void MainWindow::txtFileDirectory_KeyDown(int keyCode) {
     if (keyCode == Qt::Key_Return || keyCode == Qt::Key_Enter || keyCode == 13)
         txtFileDirectory_Validate();
 }
 
-ModuleSelection MainWindow::g_getUserSelection() const {
+ModuleSelection MainWindow::g_getUserSelection() {
     ModuleSelection selection{};
     for (int m = 0; m < kModuleCount; ++m)
         selection[m] = m_selection.program(m).value == ticked;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bus/main_window_services.h"
 #include "command_line.h"
 #include "config_location.h"
 #include "control_lock.h"
@@ -20,9 +21,6 @@ namespace pxu {
 
 class MainWindowForm;
 class UpdaterServices;
-
-// One flag per module number.
-using ModuleSelection = std::array<bool, kModuleCount>;
 
 // Colours as the controls keep them.
 constexpr int kColourGreen = 0xFF00;
@@ -77,7 +75,7 @@ enum class UnloadSlot : int {
 // The program's main window (frmMain): start-up, the full loader's grid, selection, load
 // files and message list, the menus and the shut-down; the updater face registers itself.
 // The form only shows what this class holds, so tests drive it without one.
-class MainWindow : public QObject {
+class MainWindow : public QObject, public MainWindowServices {
     Q_OBJECT
 public:
     explicit MainWindow(QObject* parent = nullptr);
@@ -111,16 +109,19 @@ public:
     // Message list and progress.
     void addMessage(QString& text);
     void addMessage(QString&& text) { addMessage(text); }
+    void addMessage(const QString& text) override;
     void updateProgress(double value, bool relative = false);
     double progress() const { return m_view.progress; }
 
     // Download status.
-    bool g_downloadStatusOk(int module) const;
-    bool g_getBootloaderVersionChange(int module) const;
-    void g_resetBootloaderVersionChange(int module);
+    bool g_downloadStatusOk(int module) override;
+    bool g_getBootloaderVersionChange(int module) override;
+    void g_resetBootloaderVersionChange(int module) override;
     void setBootloaderVersionChange(int module) { m_bootloaderVersionChange.at(module) = true; }
     // Hides the lamps and makes them green; keepFailures leaves red ones shown.
     void resetStatus(bool keepFailures);
+    // Logs a failure line for the module and turns its lamp red.
+    void downloadFailure(const QString& text, int module) override;
     std::array<bool, kModuleCount> m_moduleUpdated{};
 
     // Selection and locking.
@@ -131,7 +132,8 @@ public:
     void disableOtherControls(int mode) { m_lock.disableOtherControls(mode); }
     void enableAllControls() { m_lock.enableAllControls(); }
     bool disableCloseButton() { return m_lock.disableCloseButton(); }
-    bool& g_abortRequested() { return m_lock.g_abortRequested; }
+    bool g_abortRequested() override { return m_lock.g_abortRequested; }
+    void setAbortRequested(bool requested) override { m_lock.g_abortRequested = requested; }
 
     // Load files.
     void g_checkFileExist(const QString& moduleType, bool quiet) {
@@ -163,15 +165,17 @@ public:
     bool Form_QueryUnload();
 
     // Shut-down and log-off.
-    void g_logOffApplication(bool endProgram);
+    void g_logOffApplication(bool endProgram) override;
     void setUnloader(UnloadSlot slot, std::function<void()> unload);
     bool programEnding() const { return m_shutDown.ending(); }
     bool programEnded() const { return m_shutDown.ended(); }
     int exitCode() const { return m_shutDown.exitCode(); }
 
     // Snapshot and restore of the ticked modules around mode changes.
-    ModuleSelection g_getUserSelection() const;
-    void g_restoreUserSelection(const ModuleSelection& selection);
+    ModuleSelection g_getUserSelection() override;
+    void g_restoreUserSelection(const ModuleSelection& selection) override;
+    // The auto download found another module answering as the spare.
+    void notConnectedToSpare(qint16 module) override;
 
     // Connection set-up and the grid's live display.
     void initConnection(bool operatorAccess, bool lorinMode, bool& ok);

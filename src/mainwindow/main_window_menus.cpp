@@ -1,5 +1,6 @@
 #include "bus/auto_download.h"
 #include "bus/can_open_master.h"
+#include "bus/mode_change.h"
 #include "core/about_box.h"
 #include "core/config_items.h"
 #include "core/desktop.h"
@@ -12,7 +13,6 @@
 #include "log_lines.h"
 #include "main_window.h"
 #include "main_window_form.h"
-#include "protocol_pending.h"
 #include "updater_services.h"
 
 #include <QUrl>
@@ -123,8 +123,7 @@ void MainWindow::mnuUploadFromSpare_Click() {
 }
 
 void MainWindow::mnuShowCanOpen_Click() {
-    guarded("frmMain", "mnuShowCanOpen_Click",
-            [&] { notAvailable(QStringLiteral("Show CANopen")); });
+    guarded("frmMain", "mnuShowCanOpen_Click", [&] { frmCANopen().show(); });
 }
 
 void MainWindow::mnuBuildDC_Click() {

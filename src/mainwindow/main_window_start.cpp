@@ -1,3 +1,4 @@
+#include "bus/application_mode.h"
 #include "bus/can_open_master.h"
 #include "core/config_items.h"
 #include "core/error.h"
@@ -8,7 +9,6 @@
 #include "main_window.h"
 #include "main_window_form.h"
 #include "module_type_tables.h"
-#include "protocol_pending.h"
 #include "updater_services.h"
 
 namespace pxu {

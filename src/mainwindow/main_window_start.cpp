@@ -34,8 +34,11 @@ bool booleanItem(const QString& item, const QString& text) {
 } // namespace
 
 bool MainWindow::Form_Load() {
-    ShutDown::Operation operation(m_shutDown);
-    guarded("frmMain", "Form_Load", [&] { load(); });
+    {
+        // A shut-down asked for during the start-up's waits runs when it has returned.
+        ShutDown::Operation operation(m_shutDown);
+        guarded("frmMain", "Form_Load", [&] { load(); });
+    }
     return !m_shutDown.ended();
 }
 

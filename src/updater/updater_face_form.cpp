@@ -58,6 +58,11 @@ UpdaterFaceForm::UpdaterFaceForm(UpdaterFace& owner, QWidget* parent)
         if (i > 0)
             steps->addWidget(txtStep[i]);
     }
+    int stepWidth = 0;
+    for (const QString& text : m_owner.view().stepText)
+        stepWidth = std::max(stepWidth, txtStep[0]->fontMetrics().horizontalAdvance(text));
+    for (int i = 1; i < kUpdaterSteps; ++i)
+        txtStep[i]->setMinimumWidth(stepWidth + 24);
     steps->addStretch(1);
 
     lstMessageUpdater = new QListView(this);
@@ -82,7 +87,9 @@ UpdaterFaceForm::UpdaterFaceForm(UpdaterFace& owner, QWidget* parent)
     bars->addWidget(prgProgressUpdater, 0, 1);
     bars->addWidget(frmProgressPxu, 1, 0, 1, 2);
     bars->setColumnStretch(1, 1);
-    Label3->setMinimumWidth(Label2->sizeHint().width());
+    const int labelWidth = std::max(Label2->sizeHint().width(), Label3->sizeHint().width());
+    Label2->setMinimumWidth(labelWidth);
+    Label3->setMinimumWidth(labelWidth);
 
     fraUserInformation = new QGroupBox(QStringLiteral("User Information"), this);
     fraUserInformation->setObjectName(QStringLiteral("fraUserInformation"));

@@ -10,10 +10,12 @@ namespace hb = pxu::modHeartBeatControl;
 
 namespace {
 
+// Service bits switched on for the spare's variables (a cylinder's standstill bit is
+// addressed to the cylinder).
 int serviceBitsOn(const BusRig& rig) {
     int on = 0;
     for (const can::CanFrame& f : rig.framesOn(0x382))
-        on += f.data[3] == 0x85 && f.data[4] == 1;
+        on += f.data[1] >> 4 == 0 && f.data[3] == 0x85 && f.data[4] == 1;
     return on;
 }
 

@@ -68,6 +68,7 @@ private slots:
     void sBusAnswerAbortStartsNothing();
     void updaterSkipsTheQuestion();
     void modulesAlreadyInBootloaderSendNothing();
+    void debugModeLogsSkippedModules();
     void applicationStartSkipsFailedDownloadsUnlessAll();
     void applicationStartOfSilentModuleReportsNotStarted();
     void oldCanInterfaceCancelsApplicationStart_data();
@@ -144,6 +145,18 @@ void ModeChangeTest::modulesAlreadyInBootloaderSendNothing() {
     QVERIFY(s.rig.dialogs.windows().isEmpty());
     QCOMPARE(s.window.messages.last(),
              QStringLiteral("      All selected modules are already in bootloader"));
+}
+
+void ModeChangeTest::debugModeLogsSkippedModules() {
+    SBusRig s;
+    QVERIFY(s.connect());
+    g_debugMode = true;
+    QVERIFY(g_startBootloader(modules(1, 1), true));
+    QCOMPARE(
+        s.window.messages.mid(1, 3),
+        (QStringList{"      DEBUG: not starting Bootloader on PXU#00",
+                     "      DEBUG: selected: False alreadyRunning: False", "      PXU 1: ok"}));
+    QCOMPARE(s.window.messages.size(), 1 + 2 + 1 + 13 * 2);
 }
 
 void ModeChangeTest::applicationStartSkipsFailedDownloadsUnlessAll() {

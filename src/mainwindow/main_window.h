@@ -129,6 +129,8 @@ public:
     void chkProgramAllModules_Click() { m_selection.chkProgramAllModules_Click(); }
     void chkProgramAllSections_Click() { m_selection.chkProgramAllSections_Click(); }
     void chkLoadSection_Click(int index) { m_selection.chkLoadSection_Click(index); }
+    // Mode 3 takes the engine-running lock; the grid releases it with
+    // lock().setEngineRunningLock(false), which unlocks only when no operation runs.
     void disableOtherControls(int mode) { m_lock.disableOtherControls(mode); }
     void enableAllControls() { m_lock.enableAllControls(); }
     bool disableCloseButton() { return m_lock.disableCloseButton(); }
@@ -164,7 +166,9 @@ public:
     // The window manager asks to close the window; False refuses it.
     bool Form_QueryUnload();
 
-    // Shut-down and log-off.
+    // Shut-down and log-off. Long operations run inside a ShutDown::Operation of
+    // shutDown(), so an Exit during their waits is carried out when they have returned;
+    // their loops stop when programEnding() is set (a fatal log-off).
     void g_logOffApplication(bool endProgram) override;
     void setUnloader(UnloadSlot slot, std::function<void()> unload);
     bool programEnding() const { return m_shutDown.ending(); }

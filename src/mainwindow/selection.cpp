@@ -182,10 +182,10 @@ void Selection::chkProgramAllSections_Click() {
         if (m_checkBoxUpdating)
             return;
         GuardScope guard(m_checkBoxUpdating);
-        // A box the module type does not offer is never ticked: the download would fail
-        // every module on its missing file.
+        // A box the module type does not offer (hidden, section -1) is never ticked: the
+        // download would fail every module on its missing file.
         for (auto& box : m_sections) {
-            if (box.enabled && box.tag != -1)
+            if (box.enabled && box.visible && box.tag != -1)
                 assign(box, m_allSections.value);
         }
         emit changed();

@@ -43,6 +43,8 @@ private slots:
     void baseAddressesTakeTheirDefaults_data();
     void baseAddressesTakeTheirDefaults();
     void fullLoaderFindsItsLoadFilesAtStart();
+    void applicationFileChoosesTheMemoryLayout_data();
+    void applicationFileChoosesTheMemoryLayout();
     void secondInstanceIsRefusedBeforeAnyWindow();
     void startQuestionNoEndsTheRun();
     void developSkipsTheStartQuestion();
@@ -368,6 +370,32 @@ void StartUpTest::fullLoaderFindsItsLoadFilesAtStart() {
     QVERIFY(lines.contains(QStringLiteral("   Section BL2: File ") +
                            workspace.path(QStringLiteral("KEV_BL2.S19")) +
                            QStringLiteral(" not found!")));
+}
+
+void StartUpTest::applicationFileChoosesTheMemoryLayout_data() {
+    QTest::addColumn<QByteArray>("secondLine");
+    QTest::addColumn<bool>("bigMem");
+    QTest::addColumn<int>("applBase");
+    QTest::newRow("at 100000") << QByteArray("S2141000000102030405060708090A0B0C0D0E0F1074") << true
+                               << 0x120000;
+    QTest::newRow("below 100000") << QByteArray("S214030000000102030405060708090A0B0C0D0E0F74")
+                                  << false << 0x40000;
+}
+
+void StartUpTest::applicationFileChoosesTheMemoryLayout() {
+    QFETCH(QByteArray, secondLine);
+    QFETCH(bool, bigMem);
+    QFETCH(int, applBase);
+    ScriptedDialogs dialogs;
+    Workspace workspace;
+    workspace.setMiscItem(QStringLiteral("baseAdrAppl_bigMem"), QStringLiteral("120000"));
+    workspace.setMiscItem(QStringLiteral("baseAdrAppl_smallMem"), QStringLiteral("40000"));
+    workspace.writeFile(QStringLiteral("KEV_APPL.S19"), "S0030000FC\n" + secondLine + "\n");
+    Program program(workspace, {QStringLiteral("/KEV")});
+    QVERIFY(program.start());
+    QCOMPARE(g_bigMem, bigMem);
+    QCOMPARE(g_baseAdrAppl, applBase);
+    QCOMPARE(g_baseAdrDC, bigMem ? 0x60000 : 0xC0000);
 }
 
 void StartUpTest::secondInstanceIsRefusedBeforeAnyWindow() {

@@ -1,0 +1,27 @@
+#include "form_widgets.h"
+
+#include <QPalette>
+#include <QWidget>
+
+namespace pxu {
+
+void ModelCheckBox::showValue(int value) {
+    setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+}
+
+QColor controlColour(int colour, const QWidget& widget) {
+    if (quint32(colour) & 0x80000000u)
+        return widget.palette().color(QPalette::Button);
+    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
+void setBackColour(QWidget& widget, int colour) {
+    QPalette palette = widget.palette();
+    const QColor shown = controlColour(colour, widget);
+    palette.setColor(QPalette::Window, shown);
+    palette.setColor(QPalette::Base, shown);
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(true);
+}
+
+} // namespace pxu

@@ -1,0 +1,175 @@
+#include "updater_face_form.h"
+
+#include "mainwindow/form_widgets.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace pxu {
+
+namespace {
+
+constexpr int kProgressSteps = 1000;
+
+QProgressBar* bar(const char* name, QWidget* parent) {
+    auto* progress = new QProgressBar(parent);
+    progress->setObjectName(QLatin1String(name));
+    progress->setRange(0, kProgressSteps);
+    progress->setTextVisible(false);
+    progress->setFixedHeight(16);
+    return progress;
+}
+
+int barValue(double fraction) {
+    return int(fraction * kProgressSteps + 0.5);
+}
+
+} // namespace
+
+UpdaterFaceForm::UpdaterFaceForm(UpdaterFace& owner, QWidget* parent)
+    : QFrame(parent)
+    , m_owner(owner) {
+    setObjectName(QStringLiteral("fraZentUpdater"));
+
+    lblUpdateToolCaption = new QLabel(this);
+    lblUpdateToolCaption->setObjectName(QStringLiteral("lblUpdateToolCaption"));
+    QFont title = lblUpdateToolCaption->font();
+    title.setPointSizeF(title.pointSizeF() * 1.6);
+    title.setBold(true);
+    lblUpdateToolCaption->setFont(title);
+    lblUpdateToolCaption->setAlignment(Qt::AlignCenter);
+
+    auto* steps = new QVBoxLayout;
+    steps->setSpacing(4);
+    for (int i = 0; i < kUpdaterSteps; ++i) {
+        txtStep[i] = new QLineEdit(this);
+        txtStep[i]->setObjectName(QStringLiteral("txtStep_%1").arg(i));
+        txtStep[i]->setReadOnly(true);
+        txtStep[i]->setFocusPolicy(Qt::NoFocus);
+        txtStep[i]->setAlignment(Qt::AlignCenter);
+        if (i > 0)
+            steps->addWidget(txtStep[i]);
+    }
+    int stepWidth = 0;
+    for (const QString& text : m_owner.view().stepText)
+        stepWidth = std::max(stepWidth, txtStep[0]->fontMetrics().horizontalAdvance(text));
+    for (int i = 1; i < kUpdaterSteps; ++i)
+        txtStep[i]->setMinimumWidth(stepWidth + 24);
+    steps->addStretch(1);
+
+    lstMessageUpdater = new QListView(this);
+    lstMessageUpdater->setObjectName(QStringLiteral("lstMessageUpdater"));
+    lstMessageUpdater->setModel(&m_owner.messages().model());
+    lstMessageUpdater->setUniformItemSizes(true);
+    lstMessageUpdater->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_listPalette = lstMessageUpdater->palette();
+
+    Label2 = new QLabel(QStringLiteral("Progress:"), this);
+    prgProgressUpdater = bar("prgProgressUpdater", this);
+    frmProgressPxu = new QFrame(this);
+    frmProgressPxu->setObjectName(QStringLiteral("frmProgressPxu"));
+    Label3 = new QLabel(QStringLiteral("PXU-Update:"), frmProgressPxu);
+    prgProgressLoad = bar("prgProgressLoad", frmProgressPxu);
+    auto* load = new QHBoxLayout(frmProgressPxu);
+    load->setContentsMargins(0, 0, 0, 0);
+    load->addWidget(Label3);
+    load->addWidget(prgProgressLoad, 1);
+    auto* bars = new QGridLayout;
+    bars->addWidget(Label2, 0, 0);
+    bars->addWidget(prgProgressUpdater, 0, 1);
+    bars->addWidget(frmProgressPxu, 1, 0, 1, 2);
+    bars->setColumnStretch(1, 1);
+    const int labelWidth = std::max(Label2->sizeHint().width(), Label3->sizeHint().width());
+    Label2->setMinimumWidth(labelWidth);
+    Label3->setMinimumWidth(labelWidth);
+
+    fraUserInformation = new QGroupBox(QStringLiteral("User Information"), this);
+    fraUserInformation->setObjectName(QStringLiteral("fraUserInformation"));
+    txtUserInfo = new QPlainTextEdit(fraUserInformation);
+    txtUserInfo->setObjectName(QStringLiteral("txtUserInfo"));
+    txtUserInfo->setReadOnly(true);
+    txtUserInfo->setFocusPolicy(Qt::ClickFocus);
+    auto* info = new QVBoxLayout(fraUserInformation);
+    info->addWidget(txtUserInfo);
+
+    auto button = [this](const char* name, auto handler) {
+        auto* b = new QPushButton(this);
+        b->setObjectName(QLatin1String(name));
+        b->setMinimumWidth(110);
+        connect(b, &QPushButton::clicked, this, handler);
+        return b;
+    };
+    cmdOk = button("cmdOk", [this] { m_owner.cmdOk_Click(); });
+    cmdExitUpdater = button("cmdExitUpdater", [this] { m_owner.cmdExitUpdater_Click(); });
+    cmdOpenReport = button("cmdOpenReport", [this] { m_owner.cmdOpenReport_Click(); });
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdOpenReport);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOk);
+    buttons->addWidget(cmdExitUpdater);
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(txtStep[0]);
+    right->addWidget(lstMessageUpdater, 3);
+    right->addLayout(bars);
+    right->addWidget(fraUserInformation, 2);
+    right->addLayout(buttons);
+
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(steps, 0);
+    columns->addLayout(right, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblUpdateToolCaption);
+    layout->addLayout(columns, 1);
+
+    connect(&m_owner, &UpdaterFace::changed, this, &UpdaterFaceForm::render);
+    connect(&m_owner.messages(), &MessageList::refreshRequested, this,
+            &UpdaterFaceForm::showNewMessages);
+    render();
+}
+
+void UpdaterFaceForm::render() {
+    const UpdaterFaceView& view = m_owner.view();
+    lblUpdateToolCaption->setText(view.toolCaption);
+    for (int i = 0; i < kUpdaterSteps; ++i) {
+        txtStep[i]->setText(view.stepText[i]);
+        setBackColour(*txtStep[i], view.stepColour[i]);
+    }
+    QPalette list = m_listPalette;
+    if (view.listRed)
+        list.setColor(QPalette::Base, controlColour(kListErrorColour, *this));
+    lstMessageUpdater->setPalette(list);
+    prgProgressUpdater->setValue(barValue(view.progressUpdater));
+    prgProgressUpdater->setVisible(view.progressUpdaterVisible);
+    prgProgressLoad->setValue(barValue(view.progressLoad));
+    frmProgressPxu->setVisible(view.progressLoadVisible);
+    if (txtUserInfo->toPlainText() != view.userInfo)
+        txtUserInfo->setPlainText(view.userInfo);
+    const std::pair<QPushButton*, const UpdaterButtonView*> buttons[] = {
+        {cmdOk, &view.ok}, {cmdExitUpdater, &view.exit}, {cmdOpenReport, &view.openReport}};
+    for (const auto& [button, state] : buttons) {
+        button->setText(state->caption);
+        button->setEnabled(state->enabled);
+        button->setVisible(state->visible);
+    }
+}
+
+void UpdaterFaceForm::showNewMessages() {
+    const int row = m_owner.messages().currentRow();
+    if (row >= 0) {
+        const QModelIndex index = m_owner.messages().model().index(row);
+        lstMessageUpdater->setCurrentIndex(index);
+        lstMessageUpdater->scrollTo(index);
+    }
+    lstMessageUpdater->repaint();
+}
+
+} // namespace pxu

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "updater_face.h"
+
+#include <QFrame>
+#include <QPalette>
+#include <array>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace pxu {
+
+// The updater's frame (fraZentUpdater) in the main window. It shows what its UpdaterFace
+// holds and hands the button clicks back to it.
+class UpdaterFaceForm : public QFrame {
+    Q_OBJECT
+public:
+    UpdaterFaceForm(UpdaterFace& owner, QWidget* parent);
+
+    void render();
+    void showNewMessages();
+
+    QLabel* lblUpdateToolCaption;
+    std::array<QLineEdit*, kUpdaterSteps> txtStep;
+    QListView* lstMessageUpdater;
+    QLabel* Label2;
+    QProgressBar* prgProgressUpdater;
+    QFrame* frmProgressPxu;
+    QLabel* Label3;
+    QProgressBar* prgProgressLoad;
+    QGroupBox* fraUserInformation;
+    QPlainTextEdit* txtUserInfo;
+    QPushButton* cmdOk;
+    QPushButton* cmdExitUpdater;
+    QPushButton* cmdOpenReport;
+
+private:
+    UpdaterFace& m_owner;
+    QPalette m_listPalette;
+};
+
+} // namespace pxu

@@ -36,6 +36,8 @@ QString usageText() {
         "        slow=MS                 every SDO answer MS later\n"
         "        bad-crc                 the data check after the last block fails\n"
         "        status-stuck            loading status stays at 127\n"
+        "        data-status=N           loading status N after the last block\n"
+        "        data-status-times=N     ... of the next N downloads only (default all)\n"
         "        disappear-after=N       switched off after N data blocks (once)\n"
         "        old-bootloader-heartbeat  the bootloader also beats from node 0x71\n"
         "Other options:\n"
@@ -132,6 +134,10 @@ std::optional<Apply> faultEdit(const QString& name, const QString& value) {
         return Apply([v = quint32(*n)](Module& m) { m.faults().abortCode = v; });
     if (name == QLatin1String("slow"))
         return Apply([v = *n](Module& m) { m.faults().slowAnswerUs = v * 1000; });
+    if (name == QLatin1String("data-status"))
+        return Apply([v = int(*n & 0xFF)](Module& m) { m.faults().dataStatus = v; });
+    if (name == QLatin1String("data-status-times"))
+        return Apply([v = int(*n)](Module& m) { m.faults().dataStatusTimes = v; });
     if (name == QLatin1String("disappear-after"))
         return Apply([v = int(*n)](Module& m) { m.faults().disappearAfterBlocks = v; });
     return std::nullopt;
@@ -231,7 +237,8 @@ std::optional<CommandLine> parseCommandLine(const QStringList& arguments, QStrin
         } else if (option == QLatin1String("--fault")) {
             const auto [faultText, modules] = valueAndModules(value);
             const qsizetype eq = faultText.indexOf(QLatin1Char('='));
-            const auto edit = faultEdit(faultText.left(eq), eq < 0 ? QString() : faultText.mid(eq + 1));
+            const auto edit =
+                faultEdit(faultText.left(eq), eq < 0 ? QString() : faultText.mid(eq + 1));
             if (!edit)
                 return fail(QStringLiteral("bad fault \"%1\"").arg(value));
             group.edits.push_back({modules, *edit});

@@ -34,6 +34,10 @@ bool g_getAutoDownloadStatus(int& updateModule, qint32& updateField, double& pro
                              int& attempt);
 // The module's bit in either failure mask.
 bool g_getAutoDownloadFailure(int module);
+// Whether the spare has shown, since the last command other than abort went out, that it
+// took it up for the module: it sent a command word other than 0, or an update status
+// naming the module. The busy flag proves nothing: the tool sets it itself when it sends.
+bool g_commandConfirmed(int module);
 // 0 no signal, 1 standstill, 2 running (EngineStandStillStatus), over all modules.
 qint32 g_getEngineStandStillStatus();
 // One module's standstill report.

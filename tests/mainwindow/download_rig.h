@@ -107,6 +107,11 @@ struct DownloadRig {
             window.selection().setProgram(m, ticked);
     }
     void tickSection(int box) { window.selection().setSection(box, ticked); }
+    // Whether the FPGA box follows the Application box (the sample configuration forces it).
+    void forceFpga(bool on) {
+        g_forceFpgaDownload = on;
+        window.selection().setSectionEnabled(sectionBoxFPGA, !on);
+    }
 
     // The grid's part of the connection display: the state boxes and which rows can be
     // ticked.

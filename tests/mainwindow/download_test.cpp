@@ -2,6 +2,7 @@
 // modules, through the spare's auto download on the M-Bus, the refusals before anything is
 // sent, attempts, failures and Abort.
 #include "bus/info_block_date.h"
+#include "core/sprintf.h"
 #include "download_rig.h"
 #include "sim/checksums.h"
 
@@ -24,12 +25,20 @@ bool isClosingLine(const QString& line) {
 
 } // namespace
 
+using Setup = std::function<void(DownloadRig&)>;
+Q_DECLARE_METATYPE(Setup)
+
 class DownloadTest : public QObject {
     Q_OBJECT
 private slots:
     void init() { resetProgramState(); }
     void cleanup() { resetProgramState(); }
     void kevApplicationGoesIn8192ByteSegments();
+    void refusalsSendNothing_data();
+    void refusalsSendNothing();
+    void spareOnlyAnsweredNoStopsAfterTheNetworkStart();
+    void mBusLoadsTheSpareFirstThenSixCylindersThroughIt_data();
+    void mBusLoadsTheSpareFirstThenSixCylindersThroughIt();
 };
 
 void DownloadTest::kevApplicationGoesIn8192ByteSegments() {
@@ -80,6 +89,221 @@ void DownloadTest::kevApplicationGoesIn8192ByteSegments() {
                           "   Download Application", "      KEV 1: ok", "   Start application",
                           "      KEV 0: ok", "      KEV 1: ok"}));
     QVERIFY(r.window.lock().enabled(Control::cmdDownload));
+    QVERIFY(!r.window.lock().operationMode());
+}
+
+void DownloadTest::mBusLoadsTheSpareFirstThenSixCylindersThroughIt_data() {
+    QTest::addColumn<bool>("updaterFace");
+    QTest::newRow("full loader") << false;
+    QTest::newRow("updater face") << true;
+}
+
+void DownloadTest::mBusLoadsTheSpareFirstThenSixCylindersThroughIt() {
+    QFETCH(bool, updaterFace);
+    DownloadRig r(sim::BusKind::MBus, QStringLiteral("PXU"), 6);
+    UpdaterFace face(r.window);
+    g_applUpdate = updaterFace;
+    // The updater presets the modules it does not load as updated.
+    for (int m = 0; m < kModuleCount; ++m)
+        r.window.m_moduleUpdated[m] = m > 6;
+    r.spare->faults().risingAttempts = true;
+    const QByteArray application = newImage(30000, 2);
+    const QByteArray fpga = newImage(5000, 3);
+    r.writeLoadFile(QStringLiteral("PXU_APPL.S19"), application, 0x30000);
+    r.writeLoadFile(QStringLiteral("PXU_FPGA.S19"), fpga, 0xD0000);
+    QVERIFY(r.connect(6));
+    r.tickModules(0, 6);
+    r.tickSection(sectionBoxAppl); // the forced FPGA follows
+    QCOMPARE(r.window.selection().section(sectionBoxFPGA).value, int(ticked));
+    r.window.messages().clear();
+    QList<double> cylinderProgress;
+    bool cylinderPhase = false;
+    QObject::connect(&r.window, &MainWindow::changed, [&] {
+        cylinderPhase =
+            cylinderPhase ||
+            r.log().contains(QStringLiteral("M-Bus download: starting download to cylinders."));
+        if (cylinderPhase && r.window.progress() > 0 &&
+            (cylinderProgress.isEmpty() || cylinderProgress.last() != r.window.progress()))
+            cylinderProgress << r.window.progress();
+    });
+
+    r.window.cmdDownload_Click();
+
+    // The commands the spare was given, in order: mask and command word.
+    QList<QPair<int, int>> commands;
+    for (const auto& written : r.rig.service.writtenSymbols()) {
+        if (written.module == 0 && written.id == r.spare->ids().moduleStateRw)
+            commands << qMakePair(int(written.value & 0xFFFF), int(written.value >> 16));
+    }
+    QList<QPair<int, int>> expected{{0x7E, 0x0001}, {0, 0x0002}};
+    for (const int word : {0x0040, 0x0080}) {
+        for (int m = 1; m <= 6; ++m)
+            expected << qMakePair(0, 0x3000) << qMakePair(1 << m, word);
+    }
+    expected << qMakePair(0x7E, 0x0002);
+    QCOMPARE(commands, expected);
+
+    for (int m = 0; m <= 6; ++m) {
+        const sim::Module& module = r.rig.modules.module(m);
+        QCOMPARE(module.mode(), sim::Mode::Application);
+        QCOMPARE(module.section(6).image, application);
+        QCOMPARE(module.section(7).image, fpga);
+        QVERIFY2(r.window.g_downloadStatusOk(m), qPrintable(QString::number(m)));
+        QVERIFY(r.window.row(m).lampVisible);
+        QVERIFY(r.window.m_moduleUpdated[m]);
+        QCOMPARE(r.window.selection().program(m).value, int(ticked));
+    }
+
+    const QStringList log = r.log();
+    const qsizetype cylinders = log.indexOf("M-Bus download: starting download to cylinders.");
+    QVERIFY(log.indexOf("M-Bus download: starting download to spare.") > 0);
+    QVERIFY(cylinders > 0);
+    // Each cylinder needed a second attempt of the spare.
+    QStringList perCylinder;
+    for (int m = 1; m <= 6; ++m)
+        perCylinder
+            << QStringLiteral("      PXU %1: failure in auto-download of program/data!").arg(m)
+            << QStringLiteral("      PXU %1: ok").arg(m);
+    const qsizetype application6 = log.indexOf("   Download Application", cylinders);
+    QCOMPARE(log.mid(application6 + 1, 12), perCylinder);
+    const qsizetype fpga6 = log.indexOf("   Download FPGA", cylinders);
+    QCOMPARE(log.mid(fpga6 + 1, 12), perCylinder);
+    QVERIFY(isClosingLine(log.last()));
+    QVERIFY(cylinderProgress.size() >= 10);
+    for (const double p : cylinderProgress)
+        QVERIFY(p > 0 && p <= 1);
+    QVERIFY(!r.window.lock().operationMode());
+
+    if (!updaterFace) {
+        QCOMPARE(r.rig.dialogs.texts(), QStringList{"Restart application?"});
+        QVERIFY(face.messages().lines().isEmpty());
+        return;
+    }
+    // No question: the updater always restarts; it is told of every module and section.
+    QVERIFY(r.rig.dialogs.texts().isEmpty());
+    QVERIFY(r.rig.dialogs.windows().isEmpty());
+    QStringList updated;
+    for (const int m : {0, 0, 1, 2, 3, 4, 5, 6, 1, 2, 3, 4, 5, 6})
+        updated << QStringLiteral("   PXU-#%1 is updated").arg(m, 2, 10, QLatin1Char('0'));
+    QCOMPARE(face.messages().lines(), updated);
+    QCOMPARE(face.view().userInfo, sprintf(g_getUserMessage(83), 6));
+}
+
+void DownloadTest::refusalsSendNothing_data() {
+    QTest::addColumn<Setup>("setup");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QStringList>("boxes");
+    const auto application = [](DownloadRig& r) {
+        r.writeLoadFile(QStringLiteral("PXU_APPL.S19"), newImage(3000), 0x30000);
+    };
+    QTest::newRow("no module") << Setup([&](DownloadRig& r) {
+        application(r);
+        r.tickSection(sectionBoxAppl);
+    }) << QStringList{"   no module selected!"}
+                               << QStringList{};
+    QTest::newRow("hardware not suitable") << Setup([&](DownloadRig& r) {
+        application(r);
+        r.tickModules(0, 2);
+        r.tickSection(sectionBoxAppl);
+        r.window.setHwBackColour(1, kColourRed);
+    }) << QStringList{"   Not all modules are compatible with SW-version!"}
+                                           << QStringList{};
+    QTest::newRow("no section") << Setup([&](DownloadRig& r) {
+        application(r);
+        r.tickModules(0, 2);
+    }) << QStringList{"   no section selected!"}
+                                << QStringList{};
+    QTest::newRow("a file missing, the others there") << Setup([&](DownloadRig& r) {
+        application(r);
+        r.tickModules(0, 2);
+        r.tickSection(sectionBoxAppl);
+        r.tickSection(sectionBoxDC);
+    }) << QStringList{"   S19 file for section DataCont. not found!"}
+                                                      << QStringList{};
+    QTest::newRow("a file without path") << Setup([&](DownloadRig& r) {
+        application(r);
+        r.tickModules(0, 2);
+        r.tickSection(sectionBoxAppl);
+        LoadFileBoxes boxes = r.window.loadFiles().boxes(sectionBoxAppl);
+        boxes.emhPath.clear();
+        r.window.loadFiles().setBoxes(sectionBoxAppl, boxes);
+    }) << QStringList{"   S19 file for section Application not found!"}
+                                         << QStringList{};
+    QTest::newRow("a file that is no S-record file") << Setup([&](DownloadRig& r) {
+        r.workspace.writeFile(QStringLiteral("PXU_APPL.S19"), "no records\n");
+        r.window.g_checkFileExist(g_moduleType, true);
+        r.tickModules(0, 2);
+        r.tickSection(sectionBoxAppl);
+    }) << QStringList{"Download aborted because conversion S19-to-binary failed."}
+                                                     << QStringList{};
+    QTest::newRow("a section in bootloader 1") << Setup([&](DownloadRig& r) {
+        r.writeLoadFile(QStringLiteral("PXU_BL2.S19"), newImage(3000), 0x100);
+        r.tickModules(0, 2);
+        r.tickSection(sectionBoxBL2);
+    }) << QStringList{"Download aborted because start address in info block is invalid."}
+                                               << QStringList{"Download cancelled because start "
+                                                              "address is within Bootloader1 "
+                                                              "memory."};
+    QTest::newRow("bootloader 2 cancelled") << Setup([&](DownloadRig& r) {
+        r.writeLoadFile(QStringLiteral("PXU_BL2.S19"), newImage(3000), 0x10100);
+        r.tickModules(0, 2);
+        r.tickSection(sectionBoxBL2);
+        r.rig.dialogs.answer(BoxAnswer::Cancel);
+    }) << QStringList{"   BL-download canceled!"}
+                                            << QStringList{"Downloading of the bootloader will "
+                                                           "remove the application from the "
+                                                           "PXU!\r\nAter bootloader-downloading "
+                                                           "you must also download the "
+                                                           "application."};
+}
+
+void DownloadTest::refusalsSendNothing() {
+    QFETCH(Setup, setup);
+    QFETCH(QStringList, lines);
+    QFETCH(QStringList, boxes);
+    DownloadRig r(sim::BusKind::SBus, QStringLiteral("PXU"), 2);
+    r.forceFpga(false);
+    QVERIFY(r.connect(2));
+    setup(r);
+    r.window.messages().clear();
+    const qsizetype from = r.rig.heard.size();
+
+    r.window.cmdDownload_Click();
+    r.rig.time.runFor(100);
+
+    QVERIFY(r.toolFrames(from).isEmpty());
+    const QStringList log = r.log();
+    QCOMPARE(log.size(), 2 + lines.size() + 1);
+    QCOMPARE(log.at(1), QStringLiteral("Programming PXU's"));
+    QCOMPARE(log.mid(2, lines.size()), lines);
+    QVERIFY(isClosingLine(log.last()));
+    QCOMPARE(r.rig.dialogs.texts(), boxes);
+    QVERIFY(!r.window.lock().operationMode());
+    QVERIFY(r.window.lock().enabled(Control::cmdDownload));
+    for (int m = 0; m <= 2; ++m)
+        QCOMPARE(r.rig.modules.module(m).mode(), sim::Mode::Application);
+}
+
+void DownloadTest::spareOnlyAnsweredNoStopsAfterTheNetworkStart() {
+    DownloadRig r(sim::BusKind::SBus, QStringLiteral("PXU"), 2);
+    r.forceFpga(false);
+    r.writeLoadFile(QStringLiteral("PXU_APPL.S19"), newImage(3000), 0x30000);
+    QVERIFY(r.connect(2));
+    r.tickModules(0, 0);
+    r.tickSection(sectionBoxAppl);
+    r.window.messages().clear();
+    r.rig.dialogs.answerWindow(WindowAnswer::No);
+    const qsizetype from = r.rig.heard.size();
+
+    r.window.cmdDownload_Click();
+    r.rig.time.runFor(100);
+
+    QCOMPARE(r.rig.dialogs.windows().size(), 1);
+    QCOMPARE(r.rig.dialogs.windows().first().text, g_getUserMessage(4));
+    const QList<can::CanFrame> sent = r.toolFrames(from);
+    QCOMPARE(sent.size(), 1);
+    QCOMPARE(sent.first().id, 0u); // the network start of all nodes
+    QCOMPARE(r.log().mid(1), (QStringList{"Programming PXU's", "Download to spare only aborted."}));
     QVERIFY(!r.window.lock().operationMode());
 }
 

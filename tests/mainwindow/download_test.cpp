@@ -19,6 +19,10 @@ QStringList withoutFirst(QStringList lines) {
     return lines;
 }
 
+QString aborted() {
+    return QStringLiteral("      PXU 0: failure in transmitting program/data!");
+}
+
 bool isClosingLine(const QString& line) {
     return line.startsWith(QString(82, u'-') + u' ');
 }
@@ -27,6 +31,8 @@ bool isClosingLine(const QString& line) {
 
 using Setup = std::function<void(DownloadRig&)>;
 Q_DECLARE_METATYPE(Setup)
+using Faults = std::function<void(pxu::sim::ModuleFaults&)>;
+Q_DECLARE_METATYPE(Faults)
 
 class DownloadTest : public QObject {
     Q_OBJECT
@@ -37,6 +43,11 @@ private slots:
     void refusalsSendNothing_data();
     void refusalsSendNothing();
     void spareOnlyAnsweredNoStopsAfterTheNetworkStart();
+    void attemptsOfOneSection_data();
+    void attemptsOfOneSection();
+    void moduleVanishingMidRunIsSkippedByLaterSections();
+    void abortIsAskedBeforeTheNextModule_data();
+    void abortIsAskedBeforeTheNextModule();
     void mBusLoadsTheSpareFirstThenSixCylindersThroughIt_data();
     void mBusLoadsTheSpareFirstThenSixCylindersThroughIt();
 };
@@ -305,6 +316,168 @@ void DownloadTest::spareOnlyAnsweredNoStopsAfterTheNetworkStart() {
     QCOMPARE(sent.first().id, 0u); // the network start of all nodes
     QCOMPARE(r.log().mid(1), (QStringList{"Programming PXU's", "Download to spare only aborted."}));
     QVERIFY(!r.window.lock().operationMode());
+}
+
+void DownloadTest::attemptsOfOneSection_data() {
+    QTest::addColumn<Faults>("faults");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<bool>("updated");
+    const QString newAttempt = QStringLiteral("         new attempt");
+    const QString ok = QStringLiteral("      PXU 0: ok");
+    QTest::newRow("status 126, then accepted") << Faults([](sim::ModuleFaults& f) {
+        f.dataStatus = 126;
+        f.dataStatusTimes = 1;
+    }) << QStringList{"      PXU 0: downloading program/data failed!", newAttempt, ok}
+                                               << true;
+    QTest::newRow("a block aborted once") << Faults([](sim::ModuleFaults& f) {
+        f.abortOnBlock = 2;
+        f.abortTimes = 1;
+    }) << QStringList{"      PXU 0: failure in transmitting program/data!", newAttempt, ok}
+                                          << true;
+    QTest::newRow("a block aborted every time")
+        << Faults([](sim::ModuleFaults& f) { f.abortOnBlock = 3; })
+        << QStringList{aborted(), newAttempt, aborted(), newAttempt, aborted()} << false;
+    QTest::newRow("flash programming never ends")
+        << Faults([](sim::ModuleFaults& f) { f.statusStuck = true; })
+        << QStringList{ok, "      PXU 0: failure in flash-programming (timeout)!"} << false;
+}
+
+void DownloadTest::attemptsOfOneSection() {
+    QFETCH(Faults, faults);
+    QFETCH(QStringList, lines);
+    QFETCH(bool, updated);
+    DownloadRig r(sim::BusKind::SBus, QStringLiteral("PXU"), 0);
+    r.forceFpga(false);
+    const QByteArray image = newImage(20000);
+    r.writeLoadFile(QStringLiteral("PXU_APPL.S19"), image, 0x30000);
+    QVERIFY(r.connect(0));
+    faults(r.rig.modules.module(0).faults());
+    r.tickModules(0, 0);
+    r.tickSection(sectionBoxAppl);
+    r.window.messages().clear();
+    QList<qint64> attemptsAtMs;
+    r.rig.bus.attach([&](const can::CanFrame& f) {
+        // The info block's write starts each attempt.
+        if (f.id == 0x670 && (f.data[0] & 0xE0) == 0x20 && f.data[1] == 0xFE && f.data[2] == 0x5F)
+            attemptsAtMs << r.rig.time.nowMs();
+    });
+
+    r.window.cmdDownload_Click();
+
+    const QStringList log = r.log();
+    const qsizetype first = log.indexOf("   Download Application") + 1;
+    QCOMPARE(log.mid(first, lines.size()), lines);
+    QCOMPARE(log.at(first + lines.size()), QStringLiteral("   Start application"));
+    QCOMPARE(r.window.g_downloadStatusOk(0), updated);
+    QVERIFY(r.window.row(0).lampVisible);
+    QCOMPARE(r.window.m_moduleUpdated[0], updated);
+    QCOMPARE(r.rig.modules.module(0).section(6).image == image,
+             lines.contains(QStringLiteral("      PXU 0: ok")));
+    // A module that failed stays in its bootloader.
+    QCOMPARE(r.rig.modules.module(0).mode(),
+             updated ? sim::Mode::Application : sim::Mode::Bootloader);
+    for (qsizetype i = 1; i < attemptsAtMs.size(); ++i)
+        QVERIFY(attemptsAtMs[i] - attemptsAtMs[i - 1] >= 2000);
+    QCOMPARE(attemptsAtMs.size(),
+             qsizetype(lines.count(QStringLiteral("         new attempt")) + 1));
+}
+
+void DownloadTest::moduleVanishingMidRunIsSkippedByLaterSections() {
+    DownloadRig r(sim::BusKind::SBus, QStringLiteral("PXU"), 2);
+    r.forceFpga(false);
+    const QByteArray application = newImage(20000, 4);
+    const QByteArray container = newImage(9000, 5);
+    r.writeLoadFile(QStringLiteral("PXU_APPL.S19"), application, 0x30000);
+    r.writeLoadFile(QStringLiteral("PXU_DATA.S19"), container, 0xC0000);
+    QVERIFY(r.connect(2));
+    r.rig.modules.module(1).faults().disappearAfterBlocks = 1;
+    r.tickModules(0, 2);
+    r.tickSection(sectionBoxAppl);
+    r.tickSection(sectionBoxDC);
+    r.window.messages().clear();
+    qsizetype dcStart = -1;
+    QObject::connect(&r.window, &MainWindow::changed, [&] {
+        if (dcStart < 0 && r.log().contains(QStringLiteral("   Download DataCont.")))
+            dcStart = r.rig.heard.size();
+    });
+
+    r.window.cmdDownload_Click();
+
+    const QStringList log = r.log();
+    const QString transmitData =
+        QStringLiteral("      PXU 1: failure in transmitting program/data!");
+    const QString transmitInfo = QStringLiteral("      PXU 1: failure in transmitting infoblock!");
+    const QString newAttempt = QStringLiteral("         new attempt");
+    const qsizetype application0 = log.indexOf("   Download Application");
+    QCOMPARE(log.mid(application0 + 1, 7),
+             (QStringList{"      PXU 0: ok", transmitData, newAttempt, transmitInfo, newAttempt,
+                          transmitInfo, "      PXU 2: ok"}));
+    const qsizetype container0 = log.indexOf("   Download DataCont.");
+    QCOMPARE(log.mid(container0 + 1, 2), (QStringList{"      PXU 0: ok", "      PXU 2: ok"}));
+    QVERIFY(dcStart > 0);
+    for (const can::CanFrame& f : r.toolFrames(dcStart))
+        QVERIFY(f.id != 0x671 && f.id != 0x621);
+    QVERIFY(!r.window.g_downloadStatusOk(1));
+    QVERIFY(r.window.row(1).lampVisible);
+    QVERIFY(r.window.m_moduleUpdated[0] && r.window.m_moduleUpdated[2]);
+    QVERIFY(!r.window.m_moduleUpdated[1]);
+    for (const int m : {0, 2}) {
+        QCOMPARE(r.rig.modules.module(m).section(6).image, application);
+        QCOMPARE(r.rig.modules.module(m).section(4).image, container);
+        QCOMPARE(r.rig.modules.module(m).mode(), sim::Mode::Application);
+    }
+}
+
+void DownloadTest::abortIsAskedBeforeTheNextModule_data() {
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("yes") << true;
+    QTest::newRow("no") << false;
+}
+
+void DownloadTest::abortIsAskedBeforeTheNextModule() {
+    QFETCH(bool, yes);
+    DownloadRig r(sim::BusKind::SBus, QStringLiteral("PXU"), 2);
+    r.forceFpga(false);
+    const QByteArray image = newImage(20000, 6);
+    r.writeLoadFile(QStringLiteral("PXU_APPL.S19"), image, 0x30000);
+    QVERIFY(r.connect(2));
+    r.tickModules(0, 2);
+    r.tickSection(sectionBoxAppl);
+    r.window.messages().clear();
+    // Abort is pressed while module 1 takes its data.
+    bool pressed = false;
+    r.rig.bus.attach([&](const can::CanFrame& f) {
+        if (!pressed && f.id == 0x671 && f.data[1] == 0x50 && f.data[2] == 0x1F) {
+            pressed = true;
+            r.window.cmdAbort_Click();
+        }
+    });
+    r.rig.dialogs.answer(yes ? BoxAnswer::Yes : BoxAnswer::No);
+    QString logWhenAsked;
+    r.rig.dialogs.whileShown([] {}); // the question before the bootloader start
+    r.rig.dialogs.whileShown([&] { logWhenAsked = r.log().last(); });
+
+    r.window.cmdDownload_Click();
+
+    QVERIFY(pressed);
+    QCOMPARE(r.rig.dialogs.texts().first(), QStringLiteral("Do you want to abort the download?"));
+    QCOMPARE(logWhenAsked, QStringLiteral("      PXU 1: ok"));
+    QCOMPARE(r.rig.modules.module(1).section(6).image, image);
+    QCOMPARE(r.rig.modules.module(2).section(6).image == image, !yes);
+    const QStringList log = r.log();
+    if (yes) {
+        QCOMPARE(log.last(), QStringLiteral("Abort of the download!"));
+        QCOMPARE(r.window.progress(), 0.0);
+        // No restart: the modules stay in their bootloader.
+        QCOMPARE(r.rig.modules.module(0).mode(), sim::Mode::Bootloader);
+        QCOMPARE(r.rig.dialogs.texts().size(), 1);
+    } else {
+        QVERIFY(log.contains(QStringLiteral("      PXU 2: ok")));
+        QVERIFY(isClosingLine(log.last()));
+        QCOMPARE(r.rig.modules.module(2).mode(), sim::Mode::Application);
+    }
+    QVERIFY(!r.window.lock().operationMode());
+    QVERIFY(!r.window.g_abortRequested());
 }
 
 QTEST_MAIN(DownloadTest)

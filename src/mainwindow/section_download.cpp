@@ -258,7 +258,10 @@ bool SectionDownload::autoDownloadSingleModule(int module, int section) {
         clock().sleep(150);
         AdlReport seen = AdlReport::now();
         qint64 changedAtMs = clock().nowMs();
-        for (AdlReport report = seen; report.busy; report = AdlReport::now()) {
+        // Done once the spare has shown that it took the command up and has cleared it: a
+        // stale report of the cleared word can reach the tool before the spare saw its command.
+        for (AdlReport report = seen; report.busy || !g_commandConfirmed(module);
+             report = AdlReport::now()) {
             if (report.module == module) {
                 if (report.attempt > highest) {
                     // The spare starts the module over.
@@ -283,7 +286,9 @@ bool SectionDownload::autoDownloadSingleModule(int module, int section) {
                 ok = false;
                 break;
             }
-            if (m_window.programEnding()) {
+            // Without the spare's application nobody serves the download any more.
+            if (m_window.programEnding() ||
+                modConnectionStatus::g_getModuleStatus(0) != moduleApplicationRunning) {
                 ok = false;
                 break;
             }
@@ -293,14 +298,8 @@ bool SectionDownload::autoDownloadSingleModule(int module, int section) {
         if (ok) {
             clock().sleep(1000);
             clock().doEvents();
-            if (!g_commandConfirmed(module)) {
-                log(QStringLiteral("      Autodownload error: the spare module did not take up "
-                                   "the download!"));
-                ok = false;
-            }
-            if (g_getAutoDownloadFailure(module) ||
-                modConnectionStatus::g_getModuleStatus(0) != moduleApplicationRunning)
-                ok = false;
+            ok = !g_getAutoDownloadFailure(module) &&
+                 modConnectionStatus::g_getModuleStatus(0) == moduleApplicationRunning;
         }
         m_window.updateProgress(0);
     });

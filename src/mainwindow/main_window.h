@@ -171,7 +171,7 @@ public:
     // their loops stop when programEnding() is set (a fatal log-off).
     void g_logOffApplication(bool endProgram) override;
     void setUnloader(UnloadSlot slot, std::function<void()> unload);
-    bool programEnding() const { return m_shutDown.ending(); }
+    bool programEnding() override { return m_shutDown.ending(); }
     bool programEnded() const { return m_shutDown.ended(); }
     int exitCode() const { return m_shutDown.exitCode(); }
 

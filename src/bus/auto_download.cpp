@@ -28,9 +28,11 @@ struct State {
     std::array<bool, kModuleCount> failureA{};
     std::array<bool, kModuleCount> failureB{};
     EngineStandStillReports standStill;
-    // Received since the last command was sent.
+    // Received since the last command was sent: the spare took it up (for every module, or
+    // for those its update status named), and cleared it afterwards.
     bool commandEchoed = false;
     quint16 modulesNamed = 0;
+    quint16 modulesDone = 0;
 };
 
 State& state() {
@@ -85,6 +87,8 @@ void g_setCommandStatus(const QByteArray& value, qint32) {
     s.commandBusy = adlCommandPending(value);
     if (s.commandBusy)
         s.commandEchoed = true;
+    else
+        s.modulesDone |= s.commandEchoed ? quint16(0x7FFF) : s.modulesNamed;
 }
 
 void g_setUpdateStatus(const QByteArray& value, qint32) {
@@ -130,11 +134,10 @@ bool g_getAutoDownloadStatus(int& updateModule, qint32& updateField, double& pro
     return s.commandBusy;
 }
 
-bool g_commandConfirmed(int module) {
-    const State& s = state();
+bool g_commandDone(int module) {
     if (module < 0 || module >= kModuleCount)
         return false;
-    return s.commandEchoed || (s.modulesNamed >> module & 1);
+    return state().modulesDone >> module & 1;
 }
 
 bool g_getAutoDownloadFailure(int module) {
@@ -214,6 +217,10 @@ bool loggedIn() {
     return state().loggedIn;
 }
 
+void resetLogin() {
+    state().loggedIn = false;
+}
+
 bool g_sendCommand(int command, quint16 mask, int section) {
     bool sent = false;
     guarded(kObject, "g_sendCommand", [&] {
@@ -236,6 +243,7 @@ bool g_sendCommand(int command, quint16 mask, int section) {
             s.commandBusy = true;
             s.commandEchoed = false;
             s.modulesNamed = 0;
+            s.modulesDone = 0;
         }
         sent = frmCANopen().g_writeSymbol(g_varIds.g_varIdModuleStateRw, 0, *value);
         // Nothing went out, so no echo will ever clear the interlock.

@@ -34,10 +34,12 @@ bool g_getAutoDownloadStatus(int& updateModule, qint32& updateField, double& pro
                              int& attempt);
 // The module's bit in either failure mask.
 bool g_getAutoDownloadFailure(int module);
-// Whether the spare has shown, since the last command other than abort went out, that it
-// took it up for the module: it sent a command word other than 0, or an update status
-// naming the module. The busy flag proves nothing: the tool sets it itself when it sends.
-bool g_commandConfirmed(int module);
+// Whether the spare has carried out the last command other than abort for the module: it
+// took the command up (sent a command word other than 0, or an update status naming the
+// module) and reported the word cleared after that. The busy flag alone proves nothing: the
+// tool sets it itself when it sends, and a report of the word sent before the spare saw the
+// command clears it.
+bool g_commandDone(int module);
 // 0 no signal, 1 standstill, 2 running (EngineStandStillStatus), over all modules.
 qint32 g_getEngineStandStillStatus();
 // One module's standstill report.
@@ -50,6 +52,8 @@ bool g_login(const std::function<void(const QString&)>& report = {});
 // Switches the service bits off again (shut-down); nothing before the first log-in.
 void g_logoff();
 bool loggedIn();
+// Forgets the log-in (tests).
+void resetLogin();
 
 // Writes command (AdlCommand) for the modules of mask; section with the download command.
 // An invalid command or section is refused with a box. While a command is pending only

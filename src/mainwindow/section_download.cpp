@@ -258,10 +258,9 @@ bool SectionDownload::autoDownloadSingleModule(int module, int section) {
         clock().sleep(150);
         AdlReport seen = AdlReport::now();
         qint64 changedAtMs = clock().nowMs();
-        // Done once the spare has shown that it took the command up and has cleared it: a
-        // stale report of the cleared word can reach the tool before the spare saw its command.
-        for (AdlReport report = seen; report.busy || !g_commandConfirmed(module);
-             report = AdlReport::now()) {
+        // Done once the spare took the command up and cleared it afterwards: a report of the
+        // cleared word sent before the spare saw the command reaches the tool after it.
+        for (AdlReport report = seen; !g_commandDone(module); report = AdlReport::now()) {
             if (report.module == module) {
                 if (report.attempt > highest) {
                     // The spare starts the module over.

@@ -29,8 +29,7 @@ inline QByteArray newImage(int length, int seed = 1) {
 
 // The full loader's main window, built as start-up builds it for a module type (the PXU
 // type's full loader included, which start-up never makes), connected to simulated modules
-// on a bit-timed in-process bus in virtual time. The grid follows the module states on
-// every heartbeat tick.
+// on a bit-timed in-process bus in virtual time; its grid follows the modules.
 struct DownloadRig {
     // The full loader of the module type ("PXU", "KEV", "TOQ") on the bus.
     DownloadRig(sim::BusKind kind, const QString& moduleType, int lastModule)
@@ -46,11 +45,11 @@ struct DownloadRig {
         useBaseAddresses(false);
         if (kind == sim::BusKind::MBus) {
             modConnectionStatus::resetAutoLogin();
+            modAutoDownload::resetLogin();
             modAutoDownload::g_initialise();
             spare.emplace(rig.modules, rig.service);
         }
         rig.modules.setModes(0, lastModule, sim::Mode::Application);
-        setConnectionDisplay([this] { followGrid(); });
         const SectionTags tags = sectionTags(moduleType);
         for (int i = 0; i < kSectionBoxCount; ++i) {
             window.selection().setSectionTag(i, tags[i]);
@@ -59,8 +58,8 @@ struct DownloadRig {
         window.loadFiles().setDirectory(workspace.folder() + QLatin1Char('/'));
     }
     ~DownloadRig() {
-        setConnectionDisplay({});
         modAutoDownload::g_initialise();
+        modAutoDownload::resetLogin();
         modConnectionStatus::resetAutoLogin();
     }
 
@@ -111,18 +110,6 @@ struct DownloadRig {
     void forceFpga(bool on) {
         g_forceFpgaDownload = on;
         window.selection().setSectionEnabled(sectionBoxFPGA, !on);
-    }
-
-    // The grid's part of the connection display: the state boxes and which rows can be
-    // ticked.
-    void followGrid() {
-        const ModuleStates states = modConnectionStatus::g_getConnectionStatus();
-        Selection& selection = window.selection();
-        for (int m = 0; m < kModuleCount; ++m) {
-            selection.setApplicationRunning(m, states[m] == moduleApplicationRunning ? 1 : 0);
-            selection.setBootLoaderRunning(m, states[m] == moduleBootloaderRunning ? 1 : 0);
-            selection.setProgramEnabled(m, states[m] != moduleNotConnected);
-        }
     }
 
     // Frames the tool sent since `from` (an index into the frames heard): NMT, SDO

@@ -98,6 +98,7 @@ void DownloadViaSpareTest::abortDuringTheAutoDownloadStopsTheSpare() {
     c.r.window.cmdDownload_Click();
 
     QCOMPARE(c.r.rig.dialogs.texts(), QStringList{"Do you want to abort the download?"});
+    c.r.rig.time.runFor(100); // the abort command's frame ends
     const QList<quint16> words = c.commandWords();
     QCOMPARE(words.mid(words.indexOf(kDownloadApplication)),
              (QList<quint16>{kDownloadApplication, kAbort}));

@@ -136,7 +136,7 @@ bool SectionDownload::downloadSection(int module, int section) {
         if (image->start != image->fileStart)
             log(sprintf(QStringLiteral("      start-address moved to {*}"), image->start));
 
-        for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        for (int attempt = 0; attempt < kAttempts && !m_window.programEnding(); ++attempt) {
             if (attempt > 0) {
                 log(QStringLiteral("         new attempt"));
                 clock().sleep(kAttemptPauseMs);
@@ -203,7 +203,7 @@ void SectionDownload::checkLoadingStatus(int module, int count) {
         if (m_window.selection().program(module).value != ticked ||
             !m_window.g_downloadStatusOk(module))
             return;
-        for (int pass = 0; pass <= count; ++pass) {
+        for (int pass = 0; pass <= count && !m_window.programEnding(); ++pass) {
             clock().sleep(100);
             const qint16 status = modDownload::g_getLoadingStatus(module, m_loadingStatusQuiet);
             if (status == modDownload::loadingNoAnswer) {

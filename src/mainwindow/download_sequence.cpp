@@ -5,6 +5,7 @@
 #include "bus/connection_status.h"
 #include "bus/info_block_upload.h"
 #include "bus/mode_change.h"
+#include "bus/section_numbers.h"
 #include "core/config_items.h"
 #include "core/error.h"
 #include "core/error_boundary.h"
@@ -25,11 +26,6 @@ namespace pxu {
 
 namespace {
 
-constexpr int kHardwareSection = 1;
-constexpr int kBootloader2Section = 3;
-constexpr int kDataContainerSection = 4;
-constexpr int kApplicationSection = 6;
-constexpr int kFpgaSection = 7;
 constexpr int kFlashProgrammingPolls = 150;
 constexpr qint64 kAbortWaitMs = 8000;
 const QString kMissingFile = QStringLiteral("---");
@@ -365,7 +361,7 @@ bool DownloadSequence::checkHardwareVersions(const ModuleSelection& selected) {
     for (int m = 0; m < kModuleCount; ++m) {
         if (!selected[m])
             continue;
-        const QString version = modUpload::g_uploadVersionInfo(m, kHardwareSection);
+        const QString version = modUpload::g_uploadVersionInfo(m, sectionHardware);
         if (vbVal(version) >= 7)
             continue;
         if (allFit)
@@ -381,7 +377,7 @@ bool DownloadSequence::checkBootloader2Versions(const ModuleSelection& selected,
     for (int m = 0; m < kModuleCount; ++m) {
         if (!selected[m])
             continue;
-        if (versionOf(modUpload::g_uploadVersionInfo(m, kBootloader2Section)) >= 3.12)
+        if (versionOf(modUpload::g_uploadVersionInfo(m, sectionBootloader2)) >= 3.12)
             continue;
         if (!sectionTicked(sectionBoxBL2))
             log(QStringLiteral("   Bootloader 2 - version must be 4.00 or higher."));
@@ -406,7 +402,7 @@ void DownloadSequence::checkStartAddresses(const ModuleSelection& selected) {
         }
         return false;
     };
-    if (!sectionTicked(sectionBoxAppl) && anyElsewhere(kApplicationSection, g_baseAdrAppl)) {
+    if (!sectionTicked(sectionBoxAppl) && anyElsewhere(sectionApplication, g_baseAdrAppl)) {
         log(QStringLiteral("   Application is at wrong start-address!"));
         log(QStringLiteral("      Download of appication is selected!"));
         selection.setSection(sectionBoxAppl, pxu::ticked);
@@ -414,12 +410,12 @@ void DownloadSequence::checkStartAddresses(const ModuleSelection& selected) {
     const SectionBoxState& fpga = selection.section(sectionBoxFPGA);
     if (fpga.visible && fpga.enabled && fpga.value != pxu::ticked &&
         m_window.loadFiles().sectionNew() != pxu::ticked &&
-        anyElsewhere(kFpgaSection, g_baseAdrFPGA)) {
+        anyElsewhere(sectionFpga, g_baseAdrFPGA)) {
         log(QStringLiteral("   FPGA-Code is at wrong start-address!"));
         log(QStringLiteral("      Download of FPGA-Code is selected!"));
         selection.setSection(sectionBoxFPGA, pxu::ticked);
     }
-    if (!sectionTicked(sectionBoxDC) && anyElsewhere(kDataContainerSection, g_baseAdrDC)) {
+    if (!sectionTicked(sectionBoxDC) && anyElsewhere(sectionDataContainer, g_baseAdrDC)) {
         log(QStringLiteral("   DC is at wrong start-address!"));
         log(QStringLiteral("      Download of DC is selected!"));
         selection.setSection(sectionBoxDC, pxu::ticked);

@@ -4,6 +4,7 @@
 #include "bus/can_open_master.h"
 #include "bus/connection_status.h"
 #include "bus/info_block_download.h"
+#include "bus/section_numbers.h"
 #include "core/error_boundary.h"
 #include "core/globals.h"
 #include "core/msg_box.h"
@@ -22,7 +23,6 @@ constexpr qint32 kBlockTimeoutMs = 3000;
 constexpr int kAttempts = 3;
 constexpr qint64 kAttemptPauseMs = 2000;
 constexpr qint64 kCommandWaitMs = 8000;
-constexpr int kBootloader2Section = 3;
 
 bool kevOrToq() {
     return g_KEVMode || g_TOQMode;
@@ -31,11 +31,11 @@ bool kevOrToq() {
 // The address a section must lie at; 0 for a section that has none.
 qint32 baseAddress(int section) {
     switch (section) {
-    case 4:
+    case sectionDataContainer:
         return g_baseAdrDC;
-    case 6:
+    case sectionApplication:
         return g_baseAdrAppl;
-    case 7:
+    case sectionFpga:
         return g_baseAdrFPGA;
     default:
         return 0;
@@ -163,7 +163,7 @@ bool SectionDownload::downloadSection(int module, int section) {
                 log(sprintf(QStringLiteral("      {*} {*}: ok"), g_moduleType, module));
             } else if (!kevOrToq() && status == modDownload::loadingDataAccepted) {
                 log(sprintf(QStringLiteral("      PXU {*}: ok"), module));
-                if (section == kBootloader2Section)
+                if (section == sectionBootloader2)
                     m_window.setBootloaderVersionChange(module);
             } else {
                 m_window.downloadFailure(QStringLiteral("      downloading program/data failed!"),

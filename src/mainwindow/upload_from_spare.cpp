@@ -4,6 +4,7 @@
 #include "bus/connection_status.h"
 #include "bus/info_block_upload.h"
 #include "bus/mode_change.h"
+#include "bus/section_numbers.h"
 #include "core/config_items.h"
 #include "core/error_boundary.h"
 #include "core/file_names.h"
@@ -25,7 +26,6 @@ namespace {
 
 constexpr qint32 kInfoBlockObject = 0x5FFE;
 constexpr qint32 kProgramData = 0x1F50;
-constexpr int kDataContainerSection = 4;
 constexpr qint64 kPauseAfterBoxMs = 2000;
 
 // Upper-case hexadecimal without leading zeros; a negative value as its 32-bit pattern.
@@ -217,7 +217,7 @@ bool UploadFromSpare::uploadSection(int section, QByteArray& data, qint32& lengt
             return;
         log(QStringLiteral("Upload CRC check failed.  Uploaded: ") + hexOf(crc) +
             QStringLiteral(" Infoblock: ") + hexOf(codeChecksum));
-        if (section == kDataContainerSection)
+        if (section == sectionDataContainer)
             result = frmMessage2().questionMsgBox(
                 QStringLiteral("The CRC check of the uploaded Data Container has failed. This may "
                                "be due to parameter changes that have been made since the "

@@ -68,10 +68,7 @@ void DownloadChecksTest::hardwareBelowVersion7StopsAfterTheBootloaderStart() {
     sim::HardwareInfo hardware;
     hardware.hardwareVersion = 6;
     b.r.rig.modules.module(0).setSection(1, sim::makeHardwareInfoBlock(hardware), {});
-    QVERIFY(b.r.connect(1));
-    b.r.tickModules(0, 1);
-    b.r.tickSection(sectionBoxAppl);
-    b.r.window.messages().clear();
+    QVERIFY(b.r.ready(1, 0, 1, {sectionBoxAppl}));
 
     b.r.window.cmdDownload_Click();
 
@@ -89,10 +86,7 @@ void DownloadChecksTest::oldBootloader2TicksItForItsModule() {
     BigMemRig b;
     b.r.rig.modules.module(0).setSection(3, bootloader2Block(3, 12), newImage(2048, 9));
     b.r.rig.modules.module(1).setSection(3, bootloader2Block(3, 11), newImage(2048, 9));
-    QVERIFY(b.r.connect(1));
-    b.r.tickModules(0, 0);
-    b.r.tickSection(sectionBoxAppl);
-    b.r.window.messages().clear();
+    QVERIFY(b.r.ready(1, 0, 0, {sectionBoxAppl}));
     const qsizetype from = b.r.rig.heard.size();
 
     b.r.window.cmdDownload_Click();
@@ -128,10 +122,7 @@ void DownloadChecksTest::currentBootloader2LeavesTheApplicationAndTicksMisplaced
     BigMemRig b;
     for (int m = 0; m <= 1; ++m)
         b.r.rig.modules.module(m).setSection(3, bootloader2Block(3, 12), newImage(2048, 9));
-    QVERIFY(b.r.connect(1));
-    b.r.tickModules(0, 0);
-    b.r.tickSection(sectionBoxAppl);
-    b.r.window.messages().clear();
+    QVERIFY(b.r.ready(1, 0, 0, {sectionBoxAppl}));
 
     b.r.window.cmdDownload_Click();
 
@@ -154,10 +145,7 @@ void DownloadChecksTest::fileLinkedElsewhereIsWrittenAtTheBaseAddress() {
     r.forceFpga(false);
     const QByteArray container = newImage(5000, 14);
     r.writeLoadFile(QStringLiteral("PXU_DATA.S19"), container, 0xC4000);
-    QVERIFY(r.connect(0));
-    r.tickModules(0, 0);
-    r.tickSection(sectionBoxDC);
-    r.window.messages().clear();
+    QVERIFY(r.ready(0, 0, 0, {sectionBoxDC}));
 
     r.window.cmdDownload_Click();
 

@@ -101,6 +101,18 @@ struct DownloadRig {
         return seen;
     }
 
+    // What a user does before pressing Download: connect, tick the rows first to last and
+    // the section boxes; the message list starts empty.
+    bool ready(int lastModule, int first, int last, std::initializer_list<int> boxes) {
+        if (!connect(lastModule))
+            return false;
+        tickModules(first, last);
+        for (const int box : boxes)
+            tickSection(box);
+        window.messages().clear();
+        return true;
+    }
+
     void tickModules(int first, int last) {
         for (int m = first; m <= last; ++m)
             window.selection().setProgram(m, ticked);

@@ -57,12 +57,9 @@ void DownloadTest::kevApplicationGoesIn8192ByteSegments() {
     const QByteArray image = newImage(20000);
     const QString file = r.writeLoadFile(QStringLiteral("KEV_APPL.S19"), image, 0x40000);
     QVERIFY(!file.isEmpty());
-    QVERIFY(r.connect(1));
-    r.tickModules(1, 1);
-    r.tickSection(sectionBoxAppl);
+    QVERIFY(r.ready(1, 1, 1, {sectionBoxAppl}));
     const qsizetype from = r.rig.heard.size();
 
-    r.window.messages().clear();
     r.window.cmdDownload_Click();
 
     const sim::Module& kev = r.rig.modules.module(1);
@@ -122,11 +119,9 @@ void DownloadTest::mBusLoadsTheSpareFirstThenSixCylindersThroughIt() {
     const QByteArray fpga = newImage(5000, 3);
     r.writeLoadFile(QStringLiteral("PXU_APPL.S19"), application, 0x30000);
     r.writeLoadFile(QStringLiteral("PXU_FPGA.S19"), fpga, 0xD0000);
-    QVERIFY(r.connect(6));
-    r.tickModules(0, 6);
-    r.tickSection(sectionBoxAppl); // the forced FPGA follows
+    QVERIFY(r.ready(6, 0, 6, {sectionBoxAppl}));
+    // The forced FPGA follows.
     QCOMPARE(r.window.selection().section(sectionBoxFPGA).value, int(ticked));
-    r.window.messages().clear();
     QList<double> cylinderProgress;
     bool cylinderPhase = false;
     QObject::connect(&r.window, &MainWindow::changed, [&] {
@@ -299,10 +294,7 @@ void DownloadTest::spareOnlyAnsweredNoStopsAfterTheNetworkStart() {
     DownloadRig r(sim::BusKind::SBus, QStringLiteral("PXU"), 2);
     r.forceFpga(false);
     r.writeLoadFile(QStringLiteral("PXU_APPL.S19"), newImage(3000), 0x30000);
-    QVERIFY(r.connect(2));
-    r.tickModules(0, 0);
-    r.tickSection(sectionBoxAppl);
-    r.window.messages().clear();
+    QVERIFY(r.ready(2, 0, 0, {sectionBoxAppl}));
     r.rig.dialogs.answerWindow(WindowAnswer::No);
     const qsizetype from = r.rig.heard.size();
 
@@ -350,11 +342,8 @@ void DownloadTest::attemptsOfOneSection() {
     r.forceFpga(false);
     const QByteArray image = newImage(20000);
     r.writeLoadFile(QStringLiteral("PXU_APPL.S19"), image, 0x30000);
-    QVERIFY(r.connect(0));
+    QVERIFY(r.ready(0, 0, 0, {sectionBoxAppl}));
     faults(r.rig.modules.module(0).faults());
-    r.tickModules(0, 0);
-    r.tickSection(sectionBoxAppl);
-    r.window.messages().clear();
     QList<qint64> attemptsAtMs;
     r.rig.bus.attach([&](const can::CanFrame& f) {
         // The info block's write starts each attempt.
@@ -389,12 +378,8 @@ void DownloadTest::moduleVanishingMidRunIsSkippedByLaterSections() {
     const QByteArray container = newImage(9000, 5);
     r.writeLoadFile(QStringLiteral("PXU_APPL.S19"), application, 0x30000);
     r.writeLoadFile(QStringLiteral("PXU_DATA.S19"), container, 0xC0000);
-    QVERIFY(r.connect(2));
+    QVERIFY(r.ready(2, 0, 2, {sectionBoxAppl, sectionBoxDC}));
     r.rig.modules.module(1).faults().disappearAfterBlocks = 1;
-    r.tickModules(0, 2);
-    r.tickSection(sectionBoxAppl);
-    r.tickSection(sectionBoxDC);
-    r.window.messages().clear();
     qsizetype dcStart = -1;
     QObject::connect(&r.window, &MainWindow::changed, [&] {
         if (dcStart < 0 && r.log().contains(QStringLiteral("   Download DataCont.")))
@@ -440,10 +425,7 @@ void DownloadTest::abortIsAskedBeforeTheNextModule() {
     r.forceFpga(false);
     const QByteArray image = newImage(20000, 6);
     r.writeLoadFile(QStringLiteral("PXU_APPL.S19"), image, 0x30000);
-    QVERIFY(r.connect(2));
-    r.tickModules(0, 2);
-    r.tickSection(sectionBoxAppl);
-    r.window.messages().clear();
+    QVERIFY(r.ready(2, 0, 2, {sectionBoxAppl}));
     // Abort is pressed while module 1 takes its data.
     bool pressed = false;
     r.rig.bus.attach([&](const can::CanFrame& f) {

@@ -48,6 +48,7 @@ private slots:
     void moduleVanishingMidRunIsSkippedByLaterSections();
     void abortIsAskedBeforeTheNextModule_data();
     void abortIsAskedBeforeTheNextModule();
+    void mBusSpareAloneTakesTheDirectPath();
     void mBusLoadsTheSpareFirstThenSixCylindersThroughIt_data();
     void mBusLoadsTheSpareFirstThenSixCylindersThroughIt();
 };
@@ -460,6 +461,29 @@ void DownloadTest::abortIsAskedBeforeTheNextModule() {
     }
     QVERIFY(!r.window.lock().operationMode());
     QVERIFY(!r.window.g_abortRequested());
+}
+
+void DownloadTest::mBusSpareAloneTakesTheDirectPath() {
+    DownloadRig r(sim::BusKind::MBus, QStringLiteral("PXU"), 2);
+    r.forceFpga(false);
+    const QByteArray application = newImage(10000, 7);
+    r.writeLoadFile(QStringLiteral("PXU_APPL.S19"), application, 0x30000);
+    QVERIFY(r.ready(2, 0, 0, {sectionBoxAppl}));
+
+    r.window.cmdDownload_Click();
+
+    // The question about the cylinders left out, answered Yes.
+    QCOMPARE(r.rig.dialogs.windows().first().text, g_getUserMessage(4));
+    const QStringList log = r.log();
+    for (const QString& line : log)
+        QVERIFY2(!line.startsWith(QStringLiteral("M-Bus download:")), qPrintable(line));
+    QCOMPARE(r.rig.modules.module(0).section(6).image, application);
+    QVERIFY(r.rig.modules.module(1).section(6).image != application);
+    for (int m = 0; m <= 2; ++m)
+        QCOMPARE(r.rig.modules.module(m).mode(), sim::Mode::Application);
+    QVERIFY(r.window.m_moduleUpdated[0]);
+    QVERIFY(!r.window.m_moduleUpdated[1]);
+    QVERIFY(isClosingLine(log.last()));
 }
 
 QTEST_MAIN(DownloadTest)

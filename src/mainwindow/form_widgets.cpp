@@ -10,8 +10,14 @@ void ModelCheckBox::showValue(int value) {
 }
 
 QColor controlColour(int colour, const QWidget& widget) {
+    return controlColour(colour, widget.palette());
+}
+
+QColor controlColour(int colour, const QPalette& palette) {
+    if (colour == kColourAppWorkspace)
+        return palette.color(QPalette::Mid);
     if (quint32(colour) & 0x80000000u)
-        return widget.palette().color(QPalette::Button);
+        return palette.color(QPalette::Button);
     return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
 }
 

@@ -1,0 +1,61 @@
+#include "module_overview_form.h"
+
+#include "core/form_support.h"
+#include "module_overview.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace pxu {
+
+ModuleOverviewForm::ModuleOverviewForm(ModuleOverview& owner, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_owner(owner) {
+    setObjectName(QStringLiteral("frmModuleOverview"));
+    setWindowTitle(QStringLiteral("Module Overview"));
+    takeMainWindowIcon(*this);
+
+    tdbModuleInfo = new QTableView;
+    tdbModuleInfo->setObjectName(QStringLiteral("tdbModuleInfo"));
+    tdbModuleInfo->setModel(&owner.grid());
+    tdbModuleInfo->verticalHeader()->hide();
+    tdbModuleInfo->setSelectionMode(QAbstractItemView::NoSelection);
+    tdbModuleInfo->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tdbModuleInfo->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tdbModuleInfo->horizontalHeader()->setStretchLastSection(true);
+    connect(tdbModuleInfo->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { currentCellChanged(current); });
+
+    cmdExit = new QPushButton(QStringLiteral("Exit"));
+    cmdExit->setObjectName(QStringLiteral("cmdExit"));
+    connect(cmdExit, &QPushButton::clicked, this, [this] { m_owner.cmdExit_Click(); });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdExit);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tdbModuleInfo);
+    layout->addLayout(buttons);
+    resize(1100, 300);
+}
+
+void ModuleOverviewForm::currentCellChanged(const QModelIndex& current) {
+    if (m_resetting || !current.isValid())
+        return;
+    m_owner.tdbModuleInfo_RowColChange(current.row(), current.column());
+    // The grid goes back to its first cell, so the same cell opens again on its next click.
+    m_resetting = true;
+    tdbModuleInfo->setCurrentIndex(tdbModuleInfo->model()->index(0, 0));
+    m_resetting = false;
+}
+
+void ModuleOverviewForm::closeEvent(QCloseEvent* event) {
+    event->accept();
+    m_owner.Form_Unload();
+}
+
+} // namespace pxu

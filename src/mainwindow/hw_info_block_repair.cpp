@@ -91,6 +91,7 @@ HwInfoBlockRepair::HwInfoBlockRepair(QObject* parent)
     setObjectName(QString::fromLatin1(kObject));
     m_view.moduleItems = {QStringLiteral("---")};
     m_view.versionItems = {QStringLiteral("---")};
+    m_view.enabled.fill(true);
     m_infoBlock = paddedBlock({});
 }
 

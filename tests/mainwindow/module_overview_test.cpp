@@ -1,10 +1,13 @@
 // The module overview against the simulator: modules switched to their bootloader and
 // back, their info blocks compared in the grid and the report, the details of one value.
+#include "bus/auto_download.h"
+#include "bus/bus_hooks.h"
 #include "mainwindow/form_widgets.h"
 #include "mainwindow/info_block_details.h"
 #include "mainwindow/info_block_details_form.h"
 #include "mainwindow/module_overview.h"
 #include "mainwindow/module_overview_form.h"
+#include "sim/auto_download_master.h"
 #include "support/screenshot.h"
 #include "tools_rig.h"
 
@@ -69,6 +72,7 @@ private slots:
     void moduleLeavingItsBootloaderCancelsTheOverview();
     void failedBootloaderStartRestartsTheSwitchedModules();
     void noModuleConnected();
+    void mBusRestartsTheSpareBeforeTheCylinders();
 };
 
 void ModuleOverviewTest::onlyModuleZeroIsItsOwnReference() {
@@ -293,6 +297,48 @@ void ModuleOverviewTest::noModuleConnected() {
     QCOMPARE(rig.bus.dialogs.shown().first().title, QStringLiteral("ERROR"));
     QVERIFY(!rig.window.lock().closeRemoved());
     QVERIFY(!frmModuleOverview().loaded());
+}
+
+void ModuleOverviewTest::mBusRestartsTheSpareBeforeTheCylinders() {
+    ToolsRig rig(sim::BusKind::MBus);
+    sim::AutoDownloadMaster spare(rig.bus.modules, rig.bus.service);
+    // The grid's refresh on every tick asks for the states, which logs in to the spare.
+    setConnectionDisplay([] { modConnectionStatus::g_getConnectionStatus(); });
+    modConnectionStatus::resetAutoLogin();
+    modAutoDownload::g_initialise();
+    rig.bus.modules.setModes(0, 4, sim::Mode::Application);
+    QVERIFY(rig.config.ok() && rig.bus.open(QStringLiteral("M-Bus")));
+    QVERIFY(
+        rig.bus.time.runUntil([] { return ToolsRig::state(4) == moduleApplicationRunning; }, 5000));
+    rig.bus.time.runFor(1000);
+
+    // Module 0's application starts again as soon as its blocks are read, before the
+    // first cylinder block is read.
+    qint64 spareStartedUs = -1;
+    qint64 firstCylinderReadUs = -1;
+    rig.bus.modules.addListener([&](const can::CanFrame& f) {
+        if (f.id == 0x700 + 0x11 && f.length == 1 && f.data[0] == 0 && spareStartedUs < 0 &&
+            rig.module(1).mode() == sim::Mode::Bootloader)
+            spareStartedUs = rig.bus.time.nowUs();
+    });
+    rig.bus.bus.attach([&](const can::CanFrame& f) {
+        if (f.id == 0x600 + 0x71 && f.data[1] == 0xFE && f.data[2] == 0x5F &&
+            firstCylinderReadUs < 0)
+            firstCylinderReadUs = rig.bus.time.nowUs();
+    });
+    rig.window.cmdModuleState_Click();
+
+    QVERIFY(rig.bus.dialogs.texts().isEmpty());
+    QVERIFY(frmModuleOverview().loaded());
+    QCOMPARE(frmModuleOverview().moduleCount(), 5);
+    QCOMPARE(frmModuleOverview().referenceModule(), 1);
+    QVERIFY(spareStartedUs > 0);
+    QVERIFY(firstCylinderReadUs > spareStartedUs);
+    for (int m = 0; m <= 4; ++m)
+        QCOMPARE(rig.state(m), int(moduleApplicationRunning));
+    setConnectionDisplay({});
+    modAutoDownload::g_initialise();
+    modConnectionStatus::resetAutoLogin();
 }
 
 QTEST_MAIN(ModuleOverviewTest)

@@ -15,7 +15,7 @@ namespace pxu::test {
 // configuration loaded: the bus opened as the connection set-up opens it.
 struct ToolsRig {
     explicit ToolsRig(sim::BusKind kind = sim::BusKind::SBus)
-        : bus(kind, 500) {}
+        : bus(kind, kind == sim::BusKind::MBus ? 125 : 500) {}
 
     sim::Module& module(int number) { return bus.modules.module(number); }
 

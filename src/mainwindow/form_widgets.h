@@ -3,7 +3,10 @@
 #include <QCheckBox>
 #include <QColor>
 
+class QAbstractItemModel;
 class QPalette;
+class QPushButton;
+class QTableView;
 class QWidget;
 
 namespace pxu {
@@ -28,5 +31,14 @@ constexpr int kColourAppWorkspace = int(0x8000000C);
 QColor controlColour(int colour, const QWidget& widget);
 QColor controlColour(int colour, const QPalette& palette);
 void setBackColour(QWidget& widget, int colour);
+
+// The controls of a window that shows a grid: a read-only table on the model, without
+// row captions, and the Exit button beneath it on the right.
+struct GridWindowControls {
+    QTableView* grid;
+    QPushButton* cmdExit;
+};
+GridWindowControls buildGridWindow(QWidget& window, QAbstractItemModel& model,
+                                   const char* gridName);
 
 } // namespace pxu

@@ -9,14 +9,14 @@
 #include "core/dialog_service.h"
 #include "core/error.h"
 #include "core/error_boundary.h"
+#include "core/form_support.h"
 #include "core/msg_box.h"
 #include "hw_info_block_fields.h"
 #include "hw_info_block_repair_form.h"
 #include "log_lines.h"
-#include "main_window.h"
 #include "platform/clock/clock.h"
+#include "window_on_first_use.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -125,7 +125,7 @@ void HwInfoBlockRepair::g_show() {
         disableControls(false);
         m_loaded = true;
         emit changed();
-        if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        if (widgetsAvailable()) {
             if (!m_form)
                 m_form = new HwInfoBlockRepairForm(*this); // deleted by the unload
             m_form->show();
@@ -405,17 +405,8 @@ void HwInfoBlockRepair::restartSwitchedModule() {
 }
 
 HwInfoBlockRepair& frmHWInfoBlockRepair() {
-    static QPointer<HwInfoBlockRepair> window;
-    if (!window) {
-        MainWindow& main = frmMain();
-        window = new HwInfoBlockRepair(&main); // owned by the main window
-        // At the shut-down the bus is gone already: the window only closes.
-        main.setUnloader(UnloadSlot::hwInfoBlockRepair, [] {
-            if (window)
-                window->unload();
-        });
-    }
-    return *window;
+    // At the shut-down the bus is gone already: the window only closes.
+    return windowOnFirstUse(UnloadSlot::hwInfoBlockRepair, &HwInfoBlockRepair::unload);
 }
 
 } // namespace pxu

@@ -17,16 +17,6 @@ namespace pxu {
 
 namespace {
 
-template <class W> W* named(W* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-void setIfChanged(QLineEdit* edit, const QString& text) {
-    if (edit->text() != text)
-        edit->setText(text);
-}
-
 void showItems(QComboBox* box, const QStringList& items, int index) {
     QStringList shown;
     for (int i = 0; i < box->count(); ++i)

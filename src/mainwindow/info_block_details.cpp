@@ -3,12 +3,11 @@
 #include "bus/main_window_services.h"
 #include "core/dialog_service.h"
 #include "core/error_boundary.h"
+#include "core/form_support.h"
 #include "form_widgets.h"
 #include "info_block_details_form.h"
 #include "log_lines.h"
-#include "main_window.h"
-
-#include <QApplication>
+#include "window_on_first_use.h"
 
 namespace pxu {
 
@@ -70,7 +69,7 @@ void InfoBlockDetails::displayDetailData() {
     log(logClosingLine());
 
     m_loaded = true;
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+    if (!widgetsAvailable())
         return;
     if (!m_form)
         m_form = new InfoBlockDetailsForm(*this); // deleted by the unload
@@ -96,16 +95,7 @@ void InfoBlockDetails::cmdExit_Click() {
 }
 
 InfoBlockDetails& frmInfoBlockDetails() {
-    static QPointer<InfoBlockDetails> window;
-    if (!window) {
-        MainWindow& main = frmMain();
-        window = new InfoBlockDetails(&main); // owned by the main window
-        main.setUnloader(UnloadSlot::infoBlockDetails, [] {
-            if (window)
-                window->cmdExit_Click();
-        });
-    }
-    return *window;
+    return windowOnFirstUse(UnloadSlot::infoBlockDetails, &InfoBlockDetails::cmdExit_Click);
 }
 
 } // namespace pxu

@@ -1,13 +1,10 @@
 #include "info_block_details_form.h"
 
 #include "core/form_support.h"
+#include "form_widgets.h"
 #include "info_block_details.h"
 
-#include <QHBoxLayout>
-#include <QHeaderView>
 #include <QPushButton>
-#include <QTableView>
-#include <QVBoxLayout>
 
 namespace pxu {
 
@@ -19,24 +16,10 @@ InfoBlockDetailsForm::InfoBlockDetailsForm(InfoBlockDetails& owner, QWidget* par
     setModal(true);
     takeMainWindowIcon(*this);
 
-    tdbDetailInfo = new QTableView;
-    tdbDetailInfo->setObjectName(QStringLiteral("tdbDetailInfo"));
-    tdbDetailInfo->setModel(&owner.grid());
-    tdbDetailInfo->verticalHeader()->hide();
-    tdbDetailInfo->setSelectionMode(QAbstractItemView::NoSelection);
-    tdbDetailInfo->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tdbDetailInfo->horizontalHeader()->setStretchLastSection(true);
-
-    cmdExit = new QPushButton(QStringLiteral("Exit"));
-    cmdExit->setObjectName(QStringLiteral("cmdExit"));
+    const GridWindowControls controls = buildGridWindow(*this, owner.grid(), "tdbDetailInfo");
+    tdbDetailInfo = controls.grid;
+    cmdExit = controls.cmdExit;
     connect(cmdExit, &QPushButton::clicked, this, [this] { m_owner.cmdExit_Click(); });
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdExit);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(tdbDetailInfo);
-    layout->addLayout(buttons);
     resize(360, 520);
 }
 

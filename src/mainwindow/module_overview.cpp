@@ -2,13 +2,12 @@
 
 #include "bus/main_window_services.h"
 #include "core/error_boundary.h"
+#include "core/form_support.h"
 #include "form_widgets.h"
 #include "info_block_details.h"
 #include "log_lines.h"
-#include "main_window.h"
 #include "module_overview_form.h"
-
-#include <QApplication>
+#include "window_on_first_use.h"
 
 namespace pxu {
 
@@ -19,10 +18,6 @@ constexpr int kInfoBlockCrcColumn = 8;
 
 void log(const QString& text) {
     mainWindowServices().addMessage(text);
-}
-
-bool widgetsAvailable() {
-    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
 }
 
 // The grid's captions: the report's, and one for the date column the report leaves out.
@@ -170,16 +165,7 @@ void ModuleOverview::cmdExit_Click() {
 }
 
 ModuleOverview& frmModuleOverview() {
-    static QPointer<ModuleOverview> window;
-    if (!window) {
-        MainWindow& main = frmMain();
-        window = new ModuleOverview(&main); // owned by the main window
-        main.setUnloader(UnloadSlot::moduleOverview, [] {
-            if (window)
-                window->cmdExit_Click();
-        });
-    }
-    return *window;
+    return windowOnFirstUse(UnloadSlot::moduleOverview, &ModuleOverview::cmdExit_Click);
 }
 
 } // namespace pxu

@@ -1,14 +1,13 @@
 #include "module_overview_form.h"
 
 #include "core/form_support.h"
+#include "form_widgets.h"
 #include "module_overview.h"
 
 #include <QCloseEvent>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
-#include <QVBoxLayout>
 
 namespace pxu {
 
@@ -19,27 +18,13 @@ ModuleOverviewForm::ModuleOverviewForm(ModuleOverview& owner, QWidget* parent)
     setWindowTitle(QStringLiteral("Module Overview"));
     takeMainWindowIcon(*this);
 
-    tdbModuleInfo = new QTableView;
-    tdbModuleInfo->setObjectName(QStringLiteral("tdbModuleInfo"));
-    tdbModuleInfo->setModel(&owner.grid());
-    tdbModuleInfo->verticalHeader()->hide();
-    tdbModuleInfo->setSelectionMode(QAbstractItemView::NoSelection);
-    tdbModuleInfo->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    const GridWindowControls controls = buildGridWindow(*this, owner.grid(), "tdbModuleInfo");
+    tdbModuleInfo = controls.grid;
+    cmdExit = controls.cmdExit;
     tdbModuleInfo->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    tdbModuleInfo->horizontalHeader()->setStretchLastSection(true);
     connect(tdbModuleInfo->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { currentCellChanged(current); });
-
-    cmdExit = new QPushButton(QStringLiteral("Exit"));
-    cmdExit->setObjectName(QStringLiteral("cmdExit"));
     connect(cmdExit, &QPushButton::clicked, this, [this] { m_owner.cmdExit_Click(); });
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cmdExit);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(tdbModuleInfo);
-    layout->addLayout(buttons);
     resize(1100, 300);
 }
 

@@ -1,7 +1,6 @@
 // The module overview against the simulator: modules switched to their bootloader and
 // back, their info blocks compared in the grid and the report, the details of one value.
 #include "bus/auto_download.h"
-#include "bus/bus_hooks.h"
 #include "mainwindow/form_widgets.h"
 #include "mainwindow/info_block_details.h"
 #include "mainwindow/info_block_details_form.h"
@@ -43,6 +42,15 @@ void prepareModules(ToolsRig& rig) {
     hardware.serial = 1007;
     hardware.week = "06";
     rig.module(7).setSection(1, sim::makeHardwareInfoBlock(hardware), {});
+}
+
+// The overview of the prepared modules 0, 3 and 7, all running their application.
+bool showPreparedOverview(ToolsRig& rig) {
+    prepareModules(rig);
+    if (!rig.connect({0, 3, 7}))
+        return false;
+    rig.window.cmdModuleState_Click();
+    return frmModuleOverview().loaded();
 }
 
 QStringList linesFrom(const QStringList& lines, const QString& first, int count) {
@@ -121,12 +129,8 @@ void ModuleOverviewTest::onlyModuleZeroIsItsOwnReference() {
 
 void ModuleOverviewTest::cylinderIsTheReferenceAndDifferencesAreMarked() {
     ToolsRig rig;
-    prepareModules(rig);
-    QVERIFY(rig.connect({0, 3, 7}));
-    rig.window.cmdModuleState_Click();
-
+    QVERIFY(showPreparedOverview(rig));
     ModuleOverview& overview = frmModuleOverview();
-    QVERIFY(overview.loaded());
     QCOMPARE(overview.referenceModule(), 3);
     TextGridModel& grid = overview.grid();
     // Only module 0 differs: shown as module 3 has it, not marked.
@@ -180,11 +184,8 @@ void ModuleOverviewTest::cylinderIsTheReferenceAndDifferencesAreMarked() {
 
 void ModuleOverviewTest::detailsListTheValueOfEveryModule() {
     ToolsRig rig;
-    prepareModules(rig);
-    QVERIFY(rig.connect({0, 3, 7}));
-    rig.window.cmdModuleState_Click();
+    QVERIFY(showPreparedOverview(rig));
     ModuleOverview& overview = frmModuleOverview();
-    QVERIFY(overview.loaded());
 
     // The section names open nothing.
     overview.tdbModuleInfo_RowColChange(2, 0);
@@ -302,8 +303,6 @@ void ModuleOverviewTest::noModuleConnected() {
 void ModuleOverviewTest::mBusRestartsTheSpareBeforeTheCylinders() {
     ToolsRig rig(sim::BusKind::MBus);
     sim::AutoDownloadMaster spare(rig.bus.modules, rig.bus.service);
-    // The grid's refresh on every tick asks for the states, which logs in to the spare.
-    setConnectionDisplay([] { modConnectionStatus::g_getConnectionStatus(); });
     modConnectionStatus::resetAutoLogin();
     modAutoDownload::g_initialise();
     rig.bus.modules.setModes(0, 4, sim::Mode::Application);
@@ -336,7 +335,6 @@ void ModuleOverviewTest::mBusRestartsTheSpareBeforeTheCylinders() {
     QVERIFY(firstCylinderReadUs > spareStartedUs);
     for (int m = 0; m <= 4; ++m)
         QCOMPARE(rig.state(m), int(moduleApplicationRunning));
-    setConnectionDisplay({});
     modAutoDownload::g_initialise();
     modConnectionStatus::resetAutoLogin();
 }

@@ -110,6 +110,7 @@ private slots:
     void versionWithoutTemplateIsListedAndRefused();
     void blockWithoutSerialSkipsTheQuestionAndCanBeSaved();
     void modulesGoBackWhenAnotherIsChosenOrTheWindowCloses();
+    void shutDownClosesTheWindowWithoutABusWord();
 };
 
 void HwInfoBlockRepairTest::showListsTheTemplatesBesideTheWorkingFolder() {
@@ -420,6 +421,25 @@ void HwInfoBlockRepairTest::modulesGoBackWhenAnotherIsChosenOrTheWindowCloses() 
     QCOMPARE(rig.state(3), int(moduleApplicationRunning));
     QVERIFY(!rig.repair().loaded());
     QVERIFY(!rig.window.lock().operationMode());
+}
+
+void HwInfoBlockRepairTest::shutDownClosesTheWindowWithoutABusWord() {
+    RepairRig rig;
+    rig.addTemplate(QStringLiteral("07"));
+    QVERIFY(rig.connect({3}));
+    rig.choose(3);
+    QVERIFY(rig.repair().loaded());
+    rig.bus.time.runFor(10); // the last frames of the read are heard
+    const qsizetype framesBefore = rig.bus.heard.size();
+    rig.window.mnuExit_Click();
+    QVERIFY(rig.window.programEnded());
+    QVERIFY(!rig.repair().loaded());
+    QVERIFY(!rig.repair().form());
+    // After the log-off nothing more is sent: the module stays in its bootloader.
+    rig.bus.time.runFor(500);
+    for (qsizetype i = framesBefore; i < rig.bus.heard.size(); ++i)
+        QVERIFY(rig.bus.heard[i].frame.id != 0x600 + 0x73);
+    QCOMPARE(rig.module(3).mode(), sim::Mode::Bootloader);
 }
 
 QTEST_MAIN(HwInfoBlockRepairTest)

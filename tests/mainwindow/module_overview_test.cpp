@@ -81,6 +81,9 @@ private slots:
     void failedBootloaderStartRestartsTheSwitchedModules();
     void noModuleConnected();
     void mBusRestartsTheSpareBeforeTheCylinders();
+    void mBusWithTheSpareInItsBootloaderWarns();
+    void unreadableModuleIsLoggedAndLeftEmpty();
+    void shutDownUnloadsTheWindows();
 };
 
 void ModuleOverviewTest::onlyModuleZeroIsItsOwnReference() {
@@ -337,6 +340,70 @@ void ModuleOverviewTest::mBusRestartsTheSpareBeforeTheCylinders() {
         QCOMPARE(rig.state(m), int(moduleApplicationRunning));
     modAutoDownload::g_initialise();
     modConnectionStatus::resetAutoLogin();
+}
+
+void ModuleOverviewTest::mBusWithTheSpareInItsBootloaderWarns() {
+    ToolsRig rig(sim::BusKind::MBus);
+    sim::AutoDownloadMaster spare(rig.bus.modules, rig.bus.service);
+    modConnectionStatus::resetAutoLogin();
+    modAutoDownload::g_initialise();
+    rig.module(0).setMode(sim::Mode::Bootloader);
+    QVERIFY(rig.config.ok() && rig.bus.open(QStringLiteral("M-Bus")));
+    QVERIFY(
+        rig.bus.time.runUntil([] { return ToolsRig::state(0) == moduleBootloaderRunning; }, 5000));
+    rig.window.cmdModuleState_Click();
+
+    const QList<BoxRequest> boxes = rig.bus.dialogs.shown();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes[0].title, QStringLiteral("Warning"));
+    QCOMPARE(boxes[0].text, QStringLiteral("PXU Loader is connected to the M-Bus and application "
+                                           "is not \rrunning on module 0. Therefore overview "
+                                           "information is only \ravailable of module 0."));
+    QVERIFY(frmModuleOverview().loaded());
+    QCOMPARE(frmModuleOverview().moduleCount(), 1);
+    QCOMPARE(rig.state(0), int(moduleBootloaderRunning));
+    modAutoDownload::g_initialise();
+    modConnectionStatus::resetAutoLogin();
+}
+
+void ModuleOverviewTest::unreadableModuleIsLoggedAndLeftEmpty() {
+    ToolsRig rig;
+    QVERIFY(rig.connect({2, 3, 7}));
+    // Module 7 falls silent when its first block is asked for.
+    bool silenced = false;
+    rig.bus.modules.addListener([&](const can::CanFrame& f) {
+        if (f.id == 0x600 + 0x77 && !silenced) {
+            silenced = true;
+            rig.module(7).faults().silent = true;
+        }
+    });
+    // It answers again once its failure is shown (after the bootloader start's question).
+    rig.bus.dialogs.whileShown([] {});
+    rig.bus.dialogs.whileShown([&] { rig.module(7).faults().silent = false; });
+    rig.window.cmdModuleState_Click();
+
+    QVERIFY(silenced);
+    QVERIFY(rig.window.messages().lines().contains(
+        QStringLiteral("Error: Could not read info block. Module: 7")));
+    QCOMPARE(rig.bus.dialogs.shown().size(), 1);
+    QCOMPARE(rig.bus.dialogs.shown().first().title, QStringLiteral("CANopen ERROR"));
+    ModuleOverview& overview = frmModuleOverview();
+    QVERIFY(overview.loaded());
+    QCOMPARE(overview.referenceModule(), 2);
+    QCOMPARE(overview.grid().text(1, 2), QStringLiteral("DC_V0001"));
+    QVERIFY(!overview.cellEqual(1, 2)); // module 7 has nothing there
+    for (int m : {2, 3, 7})
+        QCOMPARE(rig.state(m), int(moduleApplicationRunning));
+}
+
+void ModuleOverviewTest::shutDownUnloadsTheWindows() {
+    ToolsRig rig;
+    QVERIFY(showPreparedOverview(rig));
+    QVERIFY(frmModuleOverview().form());
+    rig.window.mnuExit_Click();
+    QVERIFY(rig.window.programEnded());
+    QVERIFY(!frmModuleOverview().loaded());
+    QVERIFY(!frmModuleOverview().form());
 }
 
 QTEST_MAIN(ModuleOverviewTest)

@@ -108,6 +108,8 @@ void MainWindow::cmdModuleState_Click() {
             }
         }
 
+        if (programEnding())
+            return;
         updateProgress(0);
         if (readOne && !cancelled) {
             addMessage(QStringLiteral("Reading InfoBlocks finished."));

@@ -144,11 +144,6 @@ void MainWindow::mnuReconstructDC_Click() {
             [&] { notAvailable(QStringLiteral("Reconstruct DataContainer")); });
 }
 
-void MainWindow::mnuRepairHWInfoBlock_Click() {
-    guarded("frmMain", "mnuRepairHWInfoBlock_Click",
-            [&] { notAvailable(QStringLiteral("Repair HW InfoBlock")); });
-}
-
 void MainWindow::mnuAbout_Click() {
     guarded("frmMain", "mnuAbout_Click", [&] { frmAbout().g_showAbout(false); });
 }
@@ -159,10 +154,6 @@ void MainWindow::cmdDownload_Click() {
 
 void MainWindow::writeSection(int module, int section, const QByteArray& image, bool& ok) {
     ok = m_sectionDownload.writeSection(module, section, image);
-}
-
-void MainWindow::cmdModuleState_Click() {
-    guarded("frmMain", "cmdModuleState_Click", [&] { notAvailable(QStringLiteral("Overview")); });
 }
 
 } // namespace pxu

@@ -208,9 +208,7 @@ void Selection::chkLoadSection_Click(int) {
 
         auto& appl = m_sections[sectionBoxAppl];
         auto& fpga = m_sections[sectionBoxFPGA];
-        // A type without an FPGA section (hidden box) gets none ticked: the download would
-        // refuse the run for its missing file.
-        if (g_forceFpgaDownload && fpga.visible && fpga.tag != -1)
+        if (g_forceFpgaDownload)
             assign(fpga, appl.value);
 
         const bool bl2 = m_sections[sectionBoxBL2].value == ticked;

@@ -34,11 +34,12 @@ struct DownloadRig {
     // The full loader of the module type ("PXU", "KEV", "TOQ") on the bus.
     DownloadRig(sim::BusKind kind, const QString& moduleType, int lastModule)
         : rig(kind, kind == sim::BusKind::SBus ? 500 : 125) {
-        g_configDbPath = workspace.configDb();
-        m_configOk = g_iniGlobals();
+        // The module type comes first, as at start-up: the configuration depends on it.
         g_moduleType = moduleType;
         g_KEVMode = moduleType == QLatin1String("KEV");
         g_TOQMode = moduleType == QLatin1String("TOQ");
+        g_configDbPath = workspace.configDb();
+        m_configOk = g_iniGlobals();
         g_applType = g_KEVMode ? applTypeKev : g_TOQMode ? applTypeToq : applTypeZent;
         g_applUpdate = false;
         g_uploadDir = workspace.path(QStringLiteral("Upload"));

@@ -40,6 +40,7 @@ QString usageText() {
         "        status-stuck            loading status stays at 127\n"
         "        data-status=N           loading status N after the last block\n"
         "        data-status-times=N     ... of the next N downloads only (default all)\n"
+        "        status-read-aborts=N    the next N reads of the loading status are aborted\n"
         "        disappear-after=N       switched off after N data blocks (once)\n"
         "        old-bootloader-heartbeat  the bootloader also beats from node 0x71\n"
         "Other options:\n"
@@ -140,6 +141,8 @@ std::optional<Apply> faultEdit(const QString& name, const QString& value) {
         return Apply([v = int(*n & 0xFF)](Module& m) { m.faults().dataStatus = v; });
     if (name == QLatin1String("data-status-times"))
         return Apply([v = int(*n)](Module& m) { m.faults().dataStatusTimes = v; });
+    if (name == QLatin1String("status-read-aborts"))
+        return Apply([v = int(*n)](Module& m) { m.faults().statusReadAborts = v; });
     if (name == QLatin1String("disappear-after"))
         return Apply([v = int(*n)](Module& m) { m.faults().disappearAfterBlocks = v; });
     return std::nullopt;

@@ -127,6 +127,10 @@ SdoAbort Module::readObject(Role role, quint16 index, quint8 sub, QByteArray& va
     }
     case kLoadingStatus: {
         const quint8 statusSub = pxu ? 3 : 0;
+        if (sub == statusSub && m_faults.statusReadAborts > 0) {
+            --m_faults.statusReadAborts;
+            return SdoAbort::General;
+        }
         if (sub == statusSub) {
             value = littleEndian(m_loader.status(), 1);
             return SdoAbort::None;

@@ -45,6 +45,7 @@ private slots:
     void spareOnlyAnsweredNoStopsAfterTheNetworkStart();
     void attemptsOfOneSection_data();
     void attemptsOfOneSection();
+    void flashWaitBoxesOnlyTheFirstFailedRead();
     void moduleVanishingMidRunIsSkippedByLaterSections();
     void abortIsAskedBeforeTheNextModule_data();
     void abortIsAskedBeforeTheNextModule();
@@ -370,6 +371,36 @@ void DownloadTest::attemptsOfOneSection() {
         QVERIFY(attemptsAtMs[i] - attemptsAtMs[i - 1] >= 2000);
     QCOMPARE(attemptsAtMs.size(),
              qsizetype(lines.count(QStringLiteral("         new attempt")) + 1));
+}
+
+void DownloadTest::flashWaitBoxesOnlyTheFirstFailedRead() {
+    DownloadRig r(sim::BusKind::SBus, QStringLiteral("PXU"), 0);
+    r.forceFpga(false);
+    r.writeLoadFile(QStringLiteral("PXU_APPL.S19"), newImage(20000), 0x30000);
+    QVERIFY(r.ready(0, 0, 0, {sectionBoxAppl}));
+    // Once the data is accepted, the first two reads of the flash-programming wait fail.
+    bool armed = false;
+    QObject::connect(&r.window, &MainWindow::changed, [&] {
+        const QStringList log = r.log();
+        const qsizetype section = log.indexOf(QStringLiteral("   Download Application"));
+        if (!armed && section > 0 && log.indexOf(QStringLiteral("      PXU 0: ok"), section) > 0) {
+            armed = true;
+            r.rig.modules.module(0).faults().statusReadAborts = 2;
+        }
+    });
+
+    r.window.cmdDownload_Click();
+
+    QVERIFY(armed);
+    QCOMPARE(r.rig.modules.module(0).faults().statusReadAborts, 0);
+    const QStringList boxes = r.rig.dialogs.texts();
+    QCOMPARE(boxes.size(), 2);
+    QCOMPARE(boxes.last(), QStringLiteral("Restart application?"));
+    const QStringList log = r.log();
+    const qsizetype section = log.indexOf(QStringLiteral("   Download Application"));
+    QCOMPARE(log.mid(section + 1, 2), (QStringList{"      PXU 0: ok", "   Start application"}));
+    QVERIFY(r.window.g_downloadStatusOk(0));
+    QVERIFY(r.window.m_moduleUpdated[0]);
 }
 
 void DownloadTest::moduleVanishingMidRunIsSkippedByLaterSections() {

@@ -162,6 +162,7 @@ void DownloadChecksTest::fileLinkedElsewhereIsWrittenAtTheBaseAddress() {
 void DownloadChecksTest::dataGoesIn8192ByteBlocks_data() {
     QTest::addColumn<int>("bytes");
     QTest::addColumn<int>("blocks");
+    QTest::newRow("nothing") << 0 << 0;
     QTest::newRow("one byte") << 1 << 1;
     QTest::newRow("exactly one block") << 8192 << 1;
     QTest::newRow("one byte more") << 8193 << 2;
@@ -174,9 +175,12 @@ void DownloadChecksTest::dataGoesIn8192ByteBlocks() {
     DownloadRig r(sim::BusKind::SBus, QStringLiteral("PXU"), 0);
     r.rig.modules.setModes(0, 0, sim::Mode::Bootloader);
     const QByteArray image = newImage(bytes, 15);
-    const QString file = r.writeLoadFile(QStringLiteral("PXU_APPL.S19"), image, 0x30000);
     QVERIFY(r.connect(0));
-    QVERIFY(modDownload::writeInfoBlock(0, 6, file, image, 0x30000));
+    if (bytes > 0) {
+        const QString file = r.writeLoadFile(QStringLiteral("PXU_APPL.S19"), image, 0x30000);
+        QVERIFY(modDownload::writeInfoBlock(0, 6, file, image, 0x30000));
+    }
+    const qsizetype from = r.rig.heard.size();
     QList<double> progress;
     QObject::connect(&r.window, &MainWindow::changed, [&] {
         if (progress.isEmpty() || progress.last() != r.window.progress())
@@ -186,9 +190,15 @@ void DownloadChecksTest::dataGoesIn8192ByteBlocks() {
     bool ok = false;
     r.window.writeSection(0, 6, image, ok);
 
-    QVERIFY(ok);
     const sim::Module& module = r.rig.modules.module(0);
     QCOMPARE(module.blocksWritten(), blocks);
+    if (blocks == 0) {
+        // Nothing written is no success.
+        QVERIFY(!ok);
+        QVERIFY(r.toolFrames(from).isEmpty());
+        return;
+    }
+    QVERIFY(ok);
     QCOMPARE(module.section(6).image, image);
     QCOMPARE(module.loadingStatus(), 127);
     // Once per block, from 0; back to 0 at the end.

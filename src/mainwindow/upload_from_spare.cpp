@@ -193,7 +193,7 @@ bool UploadFromSpare::uploadSection(int section, QByteArray& data, qint32& lengt
             qint32 n = 0;
             lastRead = master.g_readSDO(node, kProgramData, quint8(section), n, chunk);
             if (lastRead) {
-                if (chunk.isEmpty()) {
+                if (chunk.isEmpty() && length < codeLength) {
                     log(QStringLiteral("Upload failed: the module sent no more data."));
                     failed = true;
                 } else if (qint64(length) + chunk.size() > codeLength) {

@@ -84,6 +84,7 @@ private slots:
     void implausibleInfoBlockIsRefused();
     void wrongAmountOfDataFails_data();
     void wrongAmountOfDataFails();
+    void emptySectionBecomesAnEmptyFile();
     void abortFailsEveryRemainingSection();
     void noSectionOrNoSpareChangesNothing();
     void spareInBootloaderOnTheMBusAsksFirst_data();
@@ -293,6 +294,23 @@ void UploadTest::wrongAmountOfDataFails() {
     QVERIFY(!QFile::exists(u.uploaded("PXU_DATA.S19")));
     // The loop ended at the first wrong answer: one read of data more than the image has.
     QVERIFY(u.reads(0x70).count(qMakePair(0x1F50, 4)) <= 2);
+}
+
+void UploadTest::emptySectionBecomesAnEmptyFile() {
+    UploadRig u;
+    u.spare().setSection(4, sim::makeInfoBlock(4, {"DC_V0001", 1, "Jan 05 2026", 0xC0000}, {}), {});
+    QVERIFY(u.start());
+    u.r.tickSection(sectionBoxDC);
+
+    u.r.window.mnuUploadFromSpare_Click();
+
+    const QStringList log = u.r.log();
+    QVERIFY2(log.contains(kUploadFinished), qPrintable(log.join(u'\n')));
+    QFile file(u.uploaded("PXU_DATA.S19"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().startsWith("S8"));
+    QVERIFY(u.r.rig.dialogs.texts().isEmpty());
+    QVERIFY(u.r.window.g_downloadStatusOk(0));
 }
 
 void UploadTest::abortFailsEveryRemainingSection() {

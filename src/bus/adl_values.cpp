@@ -88,7 +88,11 @@ qint32 AdlModuleState::status(int module) const {
 }
 
 bool adlCommandPending(const QByteArray& value) {
-    return (byteAt(value, 2) | byteAt(value, 3) << 8) > 0;
+    return adlCommandWord(value) > 0;
+}
+
+quint16 adlCommandWord(const QByteArray& value) {
+    return quint16(byteAt(value, 2) | byteAt(value, 3) << 8);
 }
 
 AdlUpdateStatus AdlUpdateStatus::decode(const QByteArray& value) {

@@ -46,6 +46,8 @@ struct AdlModuleState {
 // GLB_CAN_MODULE_STATE_RW as the module echoes it: a command is pending while the
 // command word (bytes 2-3) is not 0.
 bool adlCommandPending(const QByteArray& value);
+// The command word of such a value (bytes 2-3).
+quint16 adlCommandWord(const QByteArray& value);
 
 // GLB_CAN_SW_UPDATE_STATE_RO.
 struct AdlUpdateStatus {

@@ -29,7 +29,12 @@ struct State {
     std::array<bool, kModuleCount> failureB{};
     EngineStandStillReports standStill;
     // Received since the last command was sent: the spare took it up (for every module, or
-    // for those its update status named), and cleared it afterwards.
+    // for those its update status named), and cleared it afterwards. Only its own word, and
+    // only an update status other than the one held when it was sent, tell that: a report of
+    // the command before or of the work before can still arrive after the send.
+    quint16 sentWord = 0;
+    QByteArray updateAtSend;
+    QByteArray lastUpdate;
     bool commandEchoed = false;
     quint16 modulesNamed = 0;
     quint16 modulesDone = 0;
@@ -85,7 +90,7 @@ void g_setModuleStatus(const QByteArray& value, qint32) {
 void g_setCommandStatus(const QByteArray& value, qint32) {
     State& s = state();
     s.commandBusy = adlCommandPending(value);
-    if (s.commandBusy)
+    if (s.commandBusy && adlCommandWord(value) == s.sentWord)
         s.commandEchoed = true;
     else
         s.modulesDone |= s.commandEchoed ? quint16(0x7FFF) : s.modulesNamed;
@@ -94,11 +99,12 @@ void g_setCommandStatus(const QByteArray& value, qint32) {
 void g_setUpdateStatus(const QByteArray& value, qint32) {
     const AdlUpdateStatus u = AdlUpdateStatus::decode(value);
     State& s = state();
+    s.lastUpdate = value;
     s.updateModule = u.updateModule;
     s.updateField = u.field;
     s.progress = u.progress;
     s.updateAttempt = u.attempt;
-    if (u.updateModule >= 0 && u.updateModule < kModuleCount)
+    if (u.updateModule >= 0 && u.updateModule < kModuleCount && value != s.updateAtSend)
         s.modulesNamed |= quint16(1u << u.updateModule);
 }
 
@@ -241,6 +247,8 @@ bool g_sendCommand(int command, quint16 mask, int section) {
             if (s.commandBusy)
                 return;
             s.commandBusy = true;
+            s.sentWord = adlCommandWord(*value);
+            s.updateAtSend = s.lastUpdate;
             s.commandEchoed = false;
             s.modulesNamed = 0;
             s.modulesDone = 0;

@@ -35,7 +35,7 @@ bool g_getAutoDownloadStatus(int& updateModule, qint32& updateField, double& pro
 // The module's bit in either failure mask.
 bool g_getAutoDownloadFailure(int module);
 // Whether the spare has carried out the last command other than abort for the module: it
-// took the command up (sent a command word other than 0, or an update status naming the
+// took the command up (sent back the word it was given, or a new update status naming the
 // module) and reported the word cleared after that. The busy flag alone proves nothing: the
 // tool sets it itself when it sends, and a report of the word sent before the spare saw the
 // command clears it.

@@ -64,6 +64,7 @@ private slots:
     void abortDuringTheAutoDownloadStopsTheSpare();
     void unreachableCylinderFails();
     void spareThatNeverTakesTheCommandIsNoSuccess();
+    void lateReportOfAClearedWordIsNoSuccess();
 };
 
 void DownloadViaSpareTest::stalledSpareIsGivenUpAfterAMinute() {
@@ -146,6 +147,42 @@ void DownloadViaSpareTest::spareThatNeverTakesTheCommandIsNoSuccess() {
     QCOMPARE(c.r.rig.modules.module(1).section(6).image, before);
     QVERIFY(!c.r.window.g_downloadStatusOk(1));
     QVERIFY(!c.r.window.m_moduleUpdated[1]);
+}
+
+void DownloadViaSpareTest::lateReportOfAClearedWordIsNoSuccess() {
+    CylinderRig c;
+    const QByteArray fpga = newImage(5000, 3);
+    c.r.writeLoadFile(QStringLiteral("PXU_FPGA.S19"), fpga, 0xD0000);
+    const QByteArray before = c.r.rig.modules.module(1).section(7).image;
+    // The spare takes a second over the clear before the FPGA, and a report of the word as
+    // cleared, sent before it took the clear, reaches the tool after its echo: the tool sends
+    // the download while the spare still clears, which drops it. What the spare reports
+    // meanwhile (the clear's word, the update status of the application just loaded into
+    // the same module) says nothing about the download.
+    c.r.spare->timing().progressStepUs = 1'000'000;
+    int clears = 0;
+    c.cleared = [&] {
+        if (++clears != 2)
+            return;
+        const quint16 id = c.r.spare->ids().moduleStateRw;
+        c.r.rig.inject(frameOf(0x411, {quint8(id & 0xFF), quint8(id >> 8), 0, 0, 0, 0, 0, 0}));
+    };
+    QVERIFY(c.start());
+    c.r.tickSection(sectionBoxFPGA);
+    c.r.window.messages().clear();
+
+    c.r.window.cmdDownload_Click();
+
+    QCOMPARE(clears, 2);
+    const QStringList log = c.r.log();
+    const qsizetype application = log.indexOf("   Download Application") + 1;
+    QCOMPARE(log.at(application), QStringLiteral("      PXU 1: ok"));
+    const qsizetype first = log.indexOf("   Download FPGA") + 1;
+    QCOMPARE(log.mid(first, 2),
+             (QStringList{"      Autodownload error: no progress for 60 s, download given up!",
+                          "      PXU 1: autodownload of program/data has failed!"}));
+    QCOMPARE(c.r.rig.modules.module(1).section(7).image, before);
+    QVERIFY(!c.r.window.g_downloadStatusOk(1));
 }
 
 QTEST_MAIN(DownloadViaSpareTest)

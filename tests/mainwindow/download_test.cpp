@@ -46,6 +46,7 @@ private slots:
     void attemptsOfOneSection_data();
     void attemptsOfOneSection();
     void flashWaitBoxesOnlyTheFirstFailedRead();
+    void updaterIsToldOnlyOfAcceptedSections();
     void moduleVanishingMidRunIsSkippedByLaterSections();
     void abortIsAskedBeforeTheNextModule_data();
     void abortIsAskedBeforeTheNextModule();
@@ -401,6 +402,23 @@ void DownloadTest::flashWaitBoxesOnlyTheFirstFailedRead() {
     QCOMPARE(log.mid(section + 1, 2), (QStringList{"      PXU 0: ok", "   Start application"}));
     QVERIFY(r.window.g_downloadStatusOk(0));
     QVERIFY(r.window.m_moduleUpdated[0]);
+}
+
+void DownloadTest::updaterIsToldOnlyOfAcceptedSections() {
+    DownloadRig r(sim::BusKind::SBus, QStringLiteral("PXU"), 1);
+    UpdaterFace face(r.window);
+    g_applUpdate = true;
+    r.forceFpga(false);
+    r.writeLoadFile(QStringLiteral("PXU_APPL.S19"), newImage(20000, 17), 0x30000);
+    QVERIFY(r.ready(1, 0, 1, {sectionBoxAppl}));
+    r.rig.modules.module(1).faults().abortOnBlock = 2;
+
+    r.window.cmdDownload_Click();
+
+    QCOMPARE(face.messages().lines(), QStringList{"   PXU-#00 is updated"});
+    QVERIFY(r.window.m_moduleUpdated[0]);
+    QVERIFY(!r.window.m_moduleUpdated[1]);
+    QVERIFY(!r.window.g_downloadStatusOk(1));
 }
 
 void DownloadTest::moduleVanishingMidRunIsSkippedByLaterSections() {

@@ -51,6 +51,8 @@ private slots:
     void abortIsAskedBeforeTheNextModule_data();
     void abortIsAskedBeforeTheNextModule();
     void mBusSpareAloneTakesTheDirectPath();
+    void oldInterfaceLeavesTheRestartToTheUser_data();
+    void oldInterfaceLeavesTheRestartToTheUser();
     void mBusLoadsTheSpareFirstThenSixCylindersThroughIt_data();
     void mBusLoadsTheSpareFirstThenSixCylindersThroughIt();
 };
@@ -533,6 +535,50 @@ void DownloadTest::mBusSpareAloneTakesTheDirectPath() {
     QVERIFY(r.window.m_moduleUpdated[0]);
     QVERIFY(!r.window.m_moduleUpdated[1]);
     QVERIFY(isClosingLine(log.last()));
+}
+
+void DownloadTest::oldInterfaceLeavesTheRestartToTheUser_data() {
+    QTest::addColumn<bool>("mBus");
+    QTest::newRow("S-Bus: loaded, restarted by hand") << false;
+    QTest::newRow("M-Bus: no download through the spare") << true;
+}
+
+void DownloadTest::oldInterfaceLeavesTheRestartToTheUser() {
+    QFETCH(bool, mBus);
+    DownloadRig r(mBus ? sim::BusKind::MBus : sim::BusKind::SBus, QStringLiteral("PXU"), 1);
+    r.forceFpga(false);
+    const QByteArray image = newImage(10000, 18);
+    r.writeLoadFile(QStringLiteral("PXU_APPL.S19"), image, 0x30000);
+    QVERIFY(r.ready(1, 0, 1, {sectionBoxAppl}));
+    g_canInterfaceVersion = QStringLiteral("1.0");
+
+    r.window.cmdDownload_Click();
+
+    const QList<BoxRequest>& boxes = r.rig.dialogs.shown();
+    QVERIFY(!boxes.isEmpty());
+    const QStringList log = r.log();
+    if (mBus) {
+        QCOMPARE(boxes.last().text, g_getUserMessage(5));
+        QCOMPARE(boxes.last().title, QStringLiteral("Error"));
+        QCOMPARE(log.mid(1), QStringList{"Programming PXU's"});
+        for (int m = 0; m <= 1; ++m) {
+            QVERIFY(r.rig.modules.module(m).section(6).image != image);
+            QCOMPARE(r.rig.modules.module(m).mode(), sim::Mode::Application);
+        }
+    } else {
+        QCOMPARE(boxes.last().text,
+                 QStringLiteral("Please restart application manually by exiting\rloader and "
+                                "resetting power (off-on) of all PXU-20 modules."));
+        QCOMPARE(boxes.last().title, QStringLiteral("Start Application"));
+        QCOMPARE(boxes.last().buttons, BoxButtons::Ok);
+        QVERIFY(isClosingLine(log.last()));
+        for (int m = 0; m <= 1; ++m) {
+            QCOMPARE(r.rig.modules.module(m).section(6).image, image);
+            QCOMPARE(r.rig.modules.module(m).mode(), sim::Mode::Bootloader);
+        }
+    }
+    QVERIFY(!r.rig.dialogs.texts().contains(QStringLiteral("Restart application?")));
+    QVERIFY(!r.window.lock().operationMode());
 }
 
 QTEST_MAIN(DownloadTest)

@@ -49,9 +49,8 @@ bool setValue(const QString& name, const QString& argument, EngineValues& values
         return true;
     }
     if (name == QLatin1String("appl-crc") || name == QLatin1String("appl-len")) {
-        std::optional<quint32>& target = name == QLatin1String("appl-crc")
-                                             ? values.applicationCrc
-                                             : values.applicationLength;
+        std::optional<quint32>& target =
+            name == QLatin1String("appl-crc") ? values.applicationCrc : values.applicationLength;
         if (argument == QLatin1String("stored")) {
             target.reset();
             return true;

@@ -145,13 +145,21 @@ void SystemInformationTest::nothingIsReportedOutsideTheApplication() {
 }
 
 void SystemInformationTest::optionsSetIdsAndValues() {
-    const auto line = parseCommandLine(
-        {"--channel", "virtualcan:can0", "--bus", "M", "--sys-var", "par_swinfo_build=0x520",
-         "--sys-info", "hull=H-1", "--sys-info", "engine-type=ABC", "--sys-info", "build=42",
-         "--sys-info", "developer=2311", "--sys-info", "cylinders=14", "--sys-info",
-         "auto-download=0", "--sys-info", "appl-crc=0xFFFF5E6F", "--sys-info", "appl-len=stored",
-         "--sys-info", "imo-crc=7", "--sys-info", "imo-len=8", "--sys-info", "first-appl-crc=9"},
-        nullptr);
+    const auto line = parseCommandLine({"--channel",  "virtualcan:can0",
+                                        "--bus",      "M",
+                                        "--sys-var",  "par_swinfo_build=0x520",
+                                        "--sys-info", "hull=H-1",
+                                        "--sys-info", "engine-type=ABC",
+                                        "--sys-info", "build=42",
+                                        "--sys-info", "developer=2311",
+                                        "--sys-info", "cylinders=14",
+                                        "--sys-info", "auto-download=0",
+                                        "--sys-info", "appl-crc=0xFFFF5E6F",
+                                        "--sys-info", "appl-len=stored",
+                                        "--sys-info", "imo-crc=7",
+                                        "--sys-info", "imo-len=8",
+                                        "--sys-info", "first-appl-crc=9"},
+                                       nullptr);
     QVERIFY(line);
     const SystemInfoOptions& o = line->channels.front().systemInfo;
     QCOMPARE(o.ids.build, quint16(0x520));

@@ -71,8 +71,12 @@ void UpdaterFaceTest::userInfoShowsTextOrMessageAndDecidesTheButtons_data() {
     QTest::newRow("message with OK") << "1" << false << false << "#1" << true << true << false;
     QTest::newRow("message without OK overrides the caller's OK")
         << "83" << true << false << "#83" << false << false << true;
-    QTest::newRow("message text beginning with a number")
-        << "13 more" << false << false << "#13" << false << false << true;
+    QTest::newRow("message id with blanks around it")
+        << " 13 " << false << false << "#13" << false << false << true;
+    QTest::newRow("text beginning with a number is shown as it is")
+        << "13 more" << false << false << "13 more" << false << false << true;
+    QTest::newRow("a formatted message's text is shown as it is")
+        << "2 cylinders" << true << false << "2 cylinders" << true << true << false;
     QTest::newRow("caller's Finish") << "Done" << false << true << "Done" << false << true << false;
     QTest::newRow("missing message")
         << "999" << false << false << "User Information text not found in database: 999" << false

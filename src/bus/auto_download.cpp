@@ -199,6 +199,10 @@ bool loggedIn() {
     return state().loggedIn;
 }
 
+void resetLogin() {
+    state().loggedIn = false;
+}
+
 bool g_sendCommand(int command, quint16 mask, int section) {
     bool sent = false;
     guarded(kObject, "g_sendCommand", [&] {

@@ -46,6 +46,8 @@ bool g_login(const std::function<void(const QString&)>& report = {});
 // Switches the service bits off again (shut-down); nothing before the first log-in.
 void g_logoff();
 bool loggedIn();
+// Forgets the log-in (tests).
+void resetLogin();
 
 // Writes command (AdlCommand) for the modules of mask; section with the download command.
 // An invalid command or section is refused with a box. While a command is pending only

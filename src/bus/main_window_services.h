@@ -34,6 +34,9 @@ public:
     virtual void setAbortRequested(bool requested) = 0;
     // Logs off the auto download, releases the bus and, with endProgram, ends the program.
     virtual void g_logOffApplication(bool endProgram) = 0;
+    // The program ends after a fatal log-off: the bus is gone, so running waits stop
+    // instead of carrying on against it.
+    virtual bool programEnding() { return false; }
     // The updater learns that the module answering as the spare carries another number.
     virtual void notConnectedToSpare(qint16 module) = 0;
 };

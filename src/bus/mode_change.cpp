@@ -80,7 +80,7 @@ bool startApplication(int module, bool noWait, int rounds) {
         for (int r = 0; r <= rounds * 10; ++r) {
             clock().sleep(20);
             clock().doEvents();
-            if (window.g_abortRequested())
+            if (window.g_abortRequested() || window.programEnding())
                 break;
             if (searchNode(module, g_cobIdApplication)) {
                 found = true;
@@ -139,7 +139,7 @@ bool g_startApplication(const ModuleSelection& selection, bool all) {
             if (!selection[n] || alreadyRunning[n] || !(window.g_downloadStatusOk(n) || all))
                 continue;
             bool started = stateOf(n) == moduleApplicationRunning;
-            if (!started && !window.g_abortRequested()) {
+            if (!started && !window.g_abortRequested() && !window.programEnding()) {
                 started = startApplication(n, false, budget);
                 budget = kLaterBudget;
             }
@@ -159,6 +159,7 @@ bool startBootloader(int module, bool bootloaderRunning, bool noWait, bool skipC
     bool found = false;
     guarded(kObject, "startBootloader", [&] {
         CanOpenMaster& master = frmCANopen();
+        MainWindowServices& window = mainWindowServices();
         const quint8 sub = kevOrToq() ? 1 : 3;
         for (int attempt = 0; attempt < kBootloaderAttempts && !found; ++attempt) {
             const quint8 value = bootloaderRunning ? 2 : 1;
@@ -168,6 +169,10 @@ bool startBootloader(int module, bool bootloaderRunning, bool noWait, bool skipC
             for (int poll = 0; poll < kBootloaderPolls; ++poll) {
                 clock().sleep(25);
                 clock().doEvents();
+                // After a fatal log-off the bus is gone: every network start would fail
+                // with a box of its own.
+                if (window.programEnding())
+                    return;
                 // Nobody answers node 0: this only spends the 100 ms time-out, which gives
                 // the module time to boot between the network starts.
                 master.g_writeSDO(0, 0, 0, 1, QByteArray(1, '\0'), true, 100);
@@ -179,7 +184,6 @@ bool startBootloader(int module, bool bootloaderRunning, bool noWait, bool skipC
                     break;
             }
         }
-        MainWindowServices& window = mainWindowServices();
         if (found && window.g_getBootloaderVersionChange(module)) {
             master.g_resetSDOTransferMode(module);
             window.g_resetBootloaderVersionChange(module);
@@ -217,8 +221,10 @@ bool engineStandStill() {
                 elapsed += 30;
                 clock().doEvents();
             } while (g_getEngineStandStillStatus() == engineNoSignal &&
-                     elapsed < kStandStillWaitMs);
+                     elapsed < kStandStillWaitMs && !mainWindowServices().programEnding());
         }
+        if (mainWindowServices().programEnding())
+            return;
         if (elapsed >= kStandStillWaitMs) {
             g_errorMsgBox(QStringLiteral("Engine standstill signal was not received."));
             return;
@@ -249,6 +255,8 @@ bool g_startBootloader(const ModuleSelection& selection, bool ask) {
 
         if (!kevOrToq()) {
             bool go = engineStandStill();
+            if (window.programEnding())
+                return;
             if (go && !g_applUpdate)
                 go = frmMessage2().questionMsgBox(
                     g_getUserMessage(7), QStringLiteral("Start Bootloader"),
@@ -307,6 +315,8 @@ bool g_startBootloader(const ModuleSelection& selection, bool ask) {
                 continue;
             }
             ++failures;
+            if (window.programEnding())
+                break;
             if (stateOf(n) == moduleNotConnected)
                 window.downloadFailure(
                     QStringLiteral("      failed! Could not start Bootloader  because heartbeat "

@@ -72,13 +72,13 @@ MainWindow& frmMain() {
 }
 
 void MainWindow::setHwCaption(int module, const QString& caption) {
-    m_view.rows.at(module).hwCaption = caption;
-    emit changed();
+    if (std::exchange(m_view.rows.at(module).hwCaption, caption) != caption)
+        emit changed();
 }
 
 void MainWindow::setHwBackColour(int module, int colour) {
-    m_view.rows.at(module).hwBackColour = colour;
-    emit changed();
+    if (std::exchange(m_view.rows.at(module).hwBackColour, colour) != colour)
+        emit changed();
 }
 
 void MainWindow::setLamp(int module, bool visible, int colour) {
@@ -89,6 +89,11 @@ void MainWindow::setLamp(int module, bool visible, int colour) {
 }
 
 void MainWindow::setEngineDisplay(bool frameVisible, bool runningVisible, bool standStillVisible) {
+    const std::array<bool, 3> shown{frameVisible, runningVisible, standStillVisible};
+    const std::array<bool, 3> before{m_view.fraEngineRunningVisible, m_view.imgEngineRunningVisible,
+                                     m_view.imgEngineStStillVisible};
+    if (shown == before)
+        return;
     m_view.fraEngineRunningVisible = frameVisible;
     m_view.imgEngineRunningVisible = runningVisible;
     m_view.imgEngineStStillVisible = standStillVisible;
@@ -175,16 +180,5 @@ void MainWindow::g_restoreUserSelection(const ModuleSelection& selection) {
         }
     });
 }
-
-void MainWindow::initConnection(bool, bool, bool& ok) {
-    guarded("frmMain", "initConnection", [&] {
-        ok = false;
-        enableAllControls();
-    });
-}
-
-void MainWindow::setUserRights() {}
-
-void MainWindow::g_updateConnectionStatus() {}
 
 } // namespace pxu

@@ -171,7 +171,7 @@ public:
     // their loops stop when programEnding() is set (a fatal log-off).
     void g_logOffApplication(bool endProgram) override;
     void setUnloader(UnloadSlot slot, std::function<void()> unload);
-    bool programEnding() const { return m_shutDown.ending(); }
+    bool programEnding() override { return m_shutDown.ending(); }
     bool programEnded() const { return m_shutDown.ended(); }
     int exitCode() const { return m_shutDown.exitCode(); }
 
@@ -181,9 +181,15 @@ public:
     // The auto download found another module answering as the spare.
     void notConnectedToSpare(qint16 module) override;
 
-    // Connection set-up and the grid's live display.
+    // Connection set-up: the heartbeat and auto-download tables cleared, then a scan of
+    // the boards on the S-Bus (lorinMode, KEV, TOQ) or the M-Bus or S-Bus opened; ok is
+    // False after a CAN initialisation error and on the scanning way.
     void initConnection(bool operatorAccess, bool lorinMode, bool& ok);
+    // Compares the connected modules' application type with the file's; a mismatch ends
+    // the program (with "/develop" the user may go on).
     void setUserRights();
+    // Brings the grid up to the module states (every heartbeat-control tick); a forbidden
+    // module number or an old bootloader on the M-Bus ends the program.
     void g_updateConnectionStatus();
 
 signals:
@@ -201,6 +207,15 @@ private:
     void endAtOnce(int exitCode);
     void shutDownProcedure();
     void notAvailable(const QString& function);
+    void initConnectionBothBusses(bool operatorAccess, bool& ok);
+    void initLorinConnection();
+    // Waits up to 3 s for the first heartbeat of any module.
+    void checkTargetConnection(bool quiet, bool& found);
+    void showModuleState(int module, qint32 state);
+    void showEngineState();
+    // True when the module's number is forbidden for the application type (the run ends).
+    bool checkModuleNumberRules(int module, bool bootloader);
+    bool endFatally(const QString& text);
 
     QStringList m_arguments;
     StartFolders m_folders;
@@ -216,6 +231,8 @@ private:
     std::array<std::function<void()>, int(UnloadSlot::count)> m_unloaders;
     UpdaterServices* m_updater = nullptr;
     std::unique_ptr<MainWindowForm> m_form;
+    bool m_updatingConnection = false;
+    bool m_fatalConnectionSeen = false;
 };
 
 // The program's main window: the one made last that still lives, else a new one.

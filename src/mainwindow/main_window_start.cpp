@@ -138,7 +138,8 @@ bool MainWindow::load() {
     } else {
         bool ok = false;
         initConnection(false, g_applType == applTypeLorx, ok);
-        setUserRights();
+        if (!programEnding())
+            setUserRights();
     }
     frmMessage2().unload();
     return true;

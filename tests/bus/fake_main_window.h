@@ -50,6 +50,7 @@ public:
     bool g_abortRequested() override { return abortRequested; }
     void setAbortRequested(bool requested) override { abortRequested = requested; }
     void g_logOffApplication(bool endProgram) override { logOffs << endProgram; }
+    bool programEnding() override { return ending; }
     void notConnectedToSpare(qint16 module) override { notSpare << module; }
 
     QStringList messages;
@@ -60,6 +61,7 @@ public:
     int selectionSaves = 0;
     int selectionRestores = 0;
     bool abortRequested = false;
+    bool ending = false;
     QList<bool> logOffs;
     QList<qint16> notSpare;
 };

@@ -3,6 +3,7 @@
 // and the questions before a bootloader start.
 #include "adl_rig.h"
 #include "bus/mode_change.h"
+#include "platform/clock/clock_timer.h"
 
 #include <QtTest>
 
@@ -74,6 +75,8 @@ private slots:
     void oldCanInterfaceCancelsApplicationStart_data();
     void oldCanInterfaceCancelsApplicationStart();
     void bootloaderFailureStopsThePass();
+    void waitsEndOnAbortOrFatalEnd_data();
+    void waitsEndOnAbortOrFatalEnd();
     void mBusSwitchesCylindersThroughSpareAndSpareLast();
     void mBusRefusesWhileEngineRuns();
     void mBusGatePassesWithTooFewCylinders();
@@ -243,6 +246,62 @@ void ModeChangeTest::bootloaderFailureStopsThePass() {
     // The first pass sent every command; the main pass stopped at module 1.
     QCOMPARE(s.window.messages, (QStringList{"   Start bootloader", "      PXU 0: ok"}));
     QCOMPARE(statesNow().at(3), 2);
+}
+
+void ModeChangeTest::waitsEndOnAbortOrFatalEnd_data() {
+    QTest::addColumn<bool>("application");
+    QTest::addColumn<bool>("fatal");
+    QTest::addColumn<QStringList>("messages");
+    const QStringList notStarted{"   Start application", "      PXU 0: not started!"};
+    QTest::newRow("abort during the application start") << true << false << notStarted;
+    QTest::newRow("fatal end during the application start") << true << true << notStarted;
+    QTest::newRow("fatal end during the bootloader start")
+        << false << true << QStringList{"   Start bootloader", "      PXU 0: ok"};
+}
+
+void ModeChangeTest::waitsEndOnAbortOrFatalEnd() {
+    QFETCH(bool, application);
+    QFETCH(bool, fatal);
+    QFETCH(QStringList, messages);
+    SBusRig s;
+    if (application) {
+        // Module 0 never comes up: its wait would take 30 s.
+        s.rig.modules.setModes(0, 3, sim::Mode::Bootloader);
+        QVERIFY(s.config.ok() && s.rig.open(QStringLiteral("S-Bus")));
+        QVERIFY(s.rig.time.runUntil([] { return modConnectionStatus::g_getModuleStatus(3) == 2; },
+                                    3000));
+        s.rig.modules.module(0).faults().silent = true;
+    } else {
+        // Module 1 is gone: three attempts of 41 polls would follow, then its failure.
+        QVERIFY(s.connect());
+        s.rig.modules.module(1).setMode(sim::Mode::Off);
+        QVERIFY(s.rig.time.runUntil([] { return modConnectionStatus::g_getModuleStatus(1) == 0; },
+                                    5000));
+    }
+    ClockTimer trigger;
+    trigger.setSingleShot(true);
+    QObject::connect(&trigger, &ClockTimer::timeout, [&] {
+        if (fatal)
+            s.window.ending = true;
+        else
+            s.window.abortRequested = true;
+    });
+    trigger.start(1500);
+    const qint64 start = s.rig.time.nowMs();
+
+    const bool result = application ? g_startApplication(modules(0, 3), true)
+                                    : g_startBootloader(modules(0, 3), true);
+
+    QVERIFY(!result);
+    const qint64 elapsed = s.rig.time.nowMs() - start;
+    QVERIFY2(elapsed >= 1500 && elapsed < 2500, qPrintable(QString::number(elapsed)));
+    QCOMPARE(s.window.messages.mid(0, messages.size()), messages);
+    if (!application) {
+        QCOMPARE(s.window.messages, messages);
+        QVERIFY(s.window.failures.isEmpty());
+    }
+    // Only the start question; after the fatal end no failing network start shows a box.
+    QVERIFY(s.rig.dialogs.shown().isEmpty());
 }
 
 void ModeChangeTest::mBusSwitchesCylindersThroughSpareAndSpareLast() {

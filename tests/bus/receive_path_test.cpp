@@ -7,6 +7,28 @@
 using namespace pxu;
 using namespace pxu::test;
 
+namespace {
+
+// A board whose transmitter fails on demand; it still hears the bus.
+class RefusingTransport : public can::CanTransport {
+public:
+    RefusingTransport(can::InProcessBus& bus, const bool& refuse)
+        : m_inner(bus)
+        , m_refuse(refuse) {}
+    qint32 open(int bitRateKbit, Handlers handlers, QString* errorText) override {
+        return m_inner.open(bitRateKbit, std::move(handlers), errorText);
+    }
+    void close() override { m_inner.close(); }
+    bool send(const can::CanFrame& frame) override { return !m_refuse && m_inner.send(frame); }
+    QString channelName() const override { return m_inner.channelName(); }
+
+private:
+    can::InProcessTransport m_inner;
+    const bool& m_refuse;
+};
+
+} // namespace
+
 class ReceivePathTest : public QObject {
     Q_OBJECT
 private slots:
@@ -21,6 +43,7 @@ private slots:
     void toolHeartbeatEvery500msOnTheMBusOnly_data();
     void toolHeartbeatEvery500msOnTheMBusOnly();
     void receiveFailureIsLoggedOnceWithoutBox();
+    void networkStartFailureAtBootUpIsLoggedOnceWithoutBox();
 };
 
 void ReceivePathTest::bootUpStartsAllNodesAndIsLogged() {
@@ -261,6 +284,39 @@ void ReceivePathTest::receiveFailureIsLoggedOnceWithoutBox() {
     // A new opening of the bus logs again.
     QVERIFY(rig.open("S-Bus"));
     overflow();
+    QCOMPARE(sink.size(), 2);
+    QVERIFY(rig.dialogs.shown().isEmpty());
+}
+
+void ReceivePathTest::networkStartFailureAtBootUpIsLoggedOnceWithoutBox() {
+    BusRig rig;
+    bool refuse = false;
+    can::CanInterface::setTransportFactory([&](int) -> std::unique_ptr<can::CanTransport> {
+        return std::make_unique<RefusingTransport>(rig.bus, refuse);
+    });
+    QStringList sink;
+    setBusMessageSink([&](const QString& text) { sink << text; });
+    QVERIFY(rig.open("S-Bus"));
+    refuse = true;
+
+    rig.modules.setModes(5, 5, sim::Mode::Application);
+    rig.time.runFor(20);
+    rig.modules.setModes(6, 6, sim::Mode::Application);
+    rig.time.runFor(20);
+
+    QCOMPARE(sink, QStringList{"Set operational: VCI Transmission Error\r\nNode: 0"});
+    QVERIFY(rig.dialogs.shown().isEmpty());
+    QVERIFY(rig.framesOn(0x000).isEmpty());
+    // Both boot-ups are still logged in the panel and count as detected modules.
+    QCOMPARE(rig.master().panelState().statusQueue.count(u'\n'), 2);
+    QVERIFY(g_moduleDetected);
+
+    // A new opening of the bus logs again.
+    refuse = false;
+    QVERIFY(rig.open("S-Bus"));
+    refuse = true;
+    rig.modules.setModes(7, 7, sim::Mode::Application);
+    rig.time.runFor(20);
     QCOMPARE(sink.size(), 2);
     QVERIFY(rig.dialogs.shown().isEmpty());
 }

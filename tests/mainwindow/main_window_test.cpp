@@ -1,11 +1,16 @@
+#include "bus/can_open_master.h"
+#include "bus/can_open_panel_form.h"
 #include "bus/heart_beat_control.h"
 #include "core/config_items.h"
 #include "core/program_info.h"
 #include "main_window_fixture.h"
+#include "mainwindow/main_window_form.h"
 #include "support/recording_desktop.h"
 #include "support/scripted_dialogs.h"
 
+#include <QAction>
 #include <QDir>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QtTest>
 #include <functional>
@@ -36,6 +41,7 @@ private slots:
     void openInstructionOpensTheInstructionFile();
     void startApplicationLocksWithAbortStartBootloaderWithout_data();
     void startApplicationLocksWithAbortStartBootloaderWithout();
+    void viewMenuShowsTheCanOpenPanelUntilShutDown();
 };
 
 void MainWindowTest::addMessageSplitsAtCarriageReturns_data() {
@@ -270,6 +276,35 @@ void MainWindowTest::startApplicationLocksWithAbortStartBootloaderWithout() {
     QVERIFY(lines.first().startsWith(QString(82, u'-') + u' '));
     QCOMPARE(lines.at(1), title);
     QVERIFY(lines.last().startsWith(QString(82, u'-') + u' '));
+}
+
+void MainWindowTest::viewMenuShowsTheCanOpenPanelUntilShutDown() {
+    ScriptedDialogs dialogs;
+    Workspace workspace;
+    Program program(workspace, {"/KEV", "/debug", "/noCan"});
+    QVERIFY(program.start());
+    MainWindowForm* form = program.window.form();
+    QVERIFY(form->mnuView->menuAction()->isVisible());
+    QPointer<CanOpenMaster> master(&frmCANopen());
+
+    form->mnuShowCanOpen->trigger();
+    QPointer<CanOpenPanelForm> panel(master->form());
+    QVERIFY(panel);
+    QVERIFY(panel->isVisible());
+    QCOMPARE(panel->windowTitle(), QStringLiteral("CANopen Test"));
+    QVERIFY(program.window.form()->isVisible()); // shown without waiting
+
+    // Closing the panel only hides it; the master lives on until the shut-down.
+    panel->close();
+    QVERIFY(!panel->isVisible());
+    QVERIFY(master);
+    form->mnuShowCanOpen->trigger();
+    QCOMPARE(master->form(), panel.data());
+    QVERIFY(panel->isVisible());
+
+    program.window.mnuExit_Click();
+    QVERIFY(!master);
+    QVERIFY(!panel);
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -167,6 +167,8 @@ void ShutDownTest::fatalLogOffDuringAnOperationStopsItsLoops() {
                 program.window.g_logOffApplication(true);
         }
         QVERIFY(!program.face.timCyclic.isActive());
+        // The module protocol's waits see it too.
+        QVERIFY(mainWindowServices().programEnding());
         QCOMPARE(ended.size(), 0);
     }
     QCOMPARE(passes, 3);

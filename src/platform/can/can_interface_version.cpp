@@ -4,9 +4,17 @@
 
 namespace pxu::can {
 
+namespace {
+double reported = 0;
+} // namespace
+
 qint32 CanInterfaceVersion::getDllVersion(double& version) const {
-    version = kVersion;
+    version = reported > 0 ? reported : kVersion;
     return result::kSuccess;
+}
+
+void CanInterfaceVersion::setReportedVersion(double version) {
+    reported = version;
 }
 
 } // namespace pxu::can

@@ -11,6 +11,8 @@ public:
     static constexpr double kVersion = 2.0;
     // Result code; version filled on success.
     qint32 getDllVersion(double& version) const;
+    // Makes the question report another version (an older interface); 0 goes back to ours.
+    static void setReportedVersion(double version);
 };
 
 } // namespace pxu::can

@@ -6,6 +6,7 @@
 #include "platform/clock/clock_timer.h"
 #include "system_information.h"
 #include "update_sequencer.h"
+#include "updater_module_operations.h"
 
 #include <QObject>
 #include <QPointer>
@@ -98,6 +99,7 @@ public:
     MainWindow& window() const { return m_window; }
     SystemInfoExchange& systemInfo() { return m_systemInfo; }
     const UpdateSequencer& sequencer() const { return m_sequencer; }
+    UpdaterModuleOperations& moduleOperations() { return m_moduleOperations; }
 
     ClockTimer timCyclic;
 
@@ -124,6 +126,7 @@ private:
     MessageList m_messages;
     SystemInfoExchange m_systemInfo;
     UpdateSequencer m_sequencer{*this, m_systemInfo};
+    UpdaterModuleOperations m_moduleOperations{*this, {}};
     QPointer<UpdaterFaceForm> m_form;
 };
 

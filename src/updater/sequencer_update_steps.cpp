@@ -140,12 +140,14 @@ void UpdateSequencer::step11() {
 }
 
 void UpdateSequencer::step12() {
-    if (m_face.m_updateNotNecessary) {
+    // A failed step wins, as in the report: a check that failed after an update that was
+    // not necessary is no up-to-date engine.
+    if (m_face.m_updateFailed) {
+        log(QStringLiteral("  Update failed"));
+    } else if (m_face.m_updateNotNecessary) {
         setBox(12, QStringLiteral("Update not necessary"), kColourGreen);
         log(QStringLiteral("  Application is Up-To-Date (Update is already done)"));
         showInfo(QStringLiteral("31"), false, true);
-    } else if (m_face.m_updateFailed) {
-        log(QStringLiteral("  Update failed"));
     } else if (m_face.m_updateCanceled) {
         log(QStringLiteral("  Update canceled"));
         showInfo(QStringLiteral("122"), false, true);

@@ -16,6 +16,13 @@ sim::EngineValues withCrc(quint32 crc) {
     return values;
 }
 
+// A DORN installation: its modules name themselves so.
+void makeDorn(UpdaterRig& rig) {
+    rig.workspace.setMiscItem(QStringLiteral("applType"), QStringLiteral("DORN"));
+    for (int m = 0; m <= 2; ++m)
+        rig.board.modules.module(m).config().deviceName = "DORN PXU-20";
+}
+
 } // namespace
 
 class UpdaterOutcomesTest : public QObject {
@@ -26,6 +33,10 @@ private slots:
     void missingCylinderEndsTheRun();
     void autoDownloadOffIsSwitchedOnAndAsksForARestart();
     void tooManyCylindersAreRefused();
+    void incompleteSystemInformationTimesOut();
+    void dornWaivesImoAndFinishAtTheQuestionCancels();
+    void dornMissesItsSecondPxu();
+    void crcReadBackMismatchFailsTheRun();
 };
 
 void UpdaterOutcomesTest::updateNotNecessaryWritesTheCrcBackAndSaysSo() {
@@ -34,8 +45,18 @@ void UpdaterOutcomesTest::updateNotNecessaryWritesTheCrcBackAndSaysSo() {
     QVERIFY(rig.startToFirstQuestion());
     QCOMPARE(rig.face().view().userInfo, g_getUserMessage(1));
     QCOMPARE(rig.face().view().ok.caption, QStringLiteral("Start"));
+    // The overall bar shows step / 12 as a step begins and never passes the next step's start.
+    QStringList barFaults;
+    QObject::connect(&rig.face(), &UpdaterFace::changed, [&] {
+        const int step = rig.face().sequencer().lastStep().value_or(0);
+        if (rig.face().view().progressUpdater > (step + 1) / 12.0 + 1e-6)
+            barFaults
+                << QStringLiteral("step %1: %2").arg(step).arg(rig.face().view().progressUpdater);
+    });
     rig.pressOk();
     QVERIFY(rig.runUntilAsked());
+    QVERIFY2(barFaults.isEmpty(), qPrintable(barFaults.join(u',')));
+    QVERIFY(rig.face().view().progressUpdater >= 10 / 12.0);
 
     QCOMPARE(rig.face().m_updaterStep, 12);
     QCOMPARE(rig.face().view().userInfo, g_getUserMessage(31));
@@ -149,6 +170,102 @@ void UpdaterOutcomesTest::tooManyCylindersAreRefused() {
     QVERIFY(
         rig.log().contains(QStringLiteral("   Number of cylinders 15 is out of range (1 to 14)!")));
     QVERIFY(rig.face().view().exit.visible);
+}
+
+void UpdaterOutcomesTest::incompleteSystemInformationTimesOut() {
+    UpdaterRig rig(6);
+    rig.board.service.removeVariable(0, 0x830); // the IMO CRC never comes
+    QVERIFY(rig.startToFirstQuestion());
+    rig.pressOk();
+    QVERIFY(rig.runUntil([&] { return rig.face().m_updaterStep == 2; }, 10'000));
+    const qint64 enteredAt = rig.boards.time.nowMs();
+    QVERIFY(rig.runUntilAsked());
+    QVERIFY(rig.boards.time.nowMs() - enteredAt > 20'000);
+    QCOMPARE(rig.face().m_updaterStep, 12);
+    QCOMPARE(rig.face().view().stepColour[2], kColourRed);
+    QCOMPARE(rig.face().view().userInfo, g_getUserMessage(21));
+    QVERIFY(rig.log().contains(
+        QStringLiteral("  IMO-CRC:  reading failed   / Len: 8192   before update")));
+    QVERIFY(rig.log().contains(QStringLiteral("  Auto-Download: ON")));
+    QVERIFY(rig.finish());
+    QVERIFY(rig.report().contains(
+        QStringLiteral("\r\n  IMO-CRC:  reading failed   / Len: 8192   before update\r\n")));
+    QVERIFY(rig.report().contains(QStringLiteral("Software update failed.")));
+}
+
+void UpdaterOutcomesTest::dornWaivesImoAndFinishAtTheQuestionCancels() {
+    UpdaterRig rig(2);
+    makeDorn(rig);
+    rig.board.modules.module(1).setMode(sim::Mode::Off);
+    rig.board.service.removeVariable(0, 0x830);
+    QVERIFY(rig.startToFirstQuestion());
+    rig.pressOk();
+    QVERIFY(rig.runUntilAsked());
+    QCOMPARE(rig.face().m_updaterStep, 8);
+    QCOMPARE(rig.face().view().ok.caption, QStringLiteral("Update"));
+    QVERIFY(rig.face().view().ok.visible && rig.face().view().exit.visible);
+    QVERIFY(rig.face().view().userInfo.startsWith(QStringLiteral("Hull number: H-2231")));
+    QVERIFY(rig.log().contains(QStringLiteral("  All PXU's detected (Total 1 + 1 spare)")));
+    for (const QString& line : rig.log())
+        QVERIFY2(!line.startsWith(QStringLiteral("  IMO-CRC")), qPrintable(line));
+    QCOMPARE(rig.face().sequencer().dornModule(), 2);
+
+    // Finish at the question: no download, the module is started, the run canceled.
+    rig.face().cmdExitUpdater_Click();
+    QVERIFY(rig.runUntilAsked());
+    QCOMPARE(rig.face().m_updaterStep, 12);
+    QVERIFY(rig.face().m_updateCanceled);
+    QVERIFY(!rig.log().contains(QStringLiteral("Step 8: Download Application Update")));
+    QVERIFY(rig.log().contains(QStringLiteral("Step 9: Start Updated Application")));
+    QVERIFY(rig.log().contains(QStringLiteral("  ZENT started.")));
+    QCOMPARE(rig.log().last(), QStringLiteral("  Update canceled"));
+    QCOMPARE(rig.face().view().userInfo, g_getUserMessage(122));
+    QCOMPARE(rig.window().selection().program(2).value, int(ticked));
+    QCOMPARE(rig.window().selection().program(1).value, int(unticked));
+    QVERIFY(rig.board.service.variable(0, 0x410) == std::optional<quint32>(0)); // no write-back
+    QVERIFY(rig.finish());
+    QVERIFY(
+        rig.report().contains(QStringLiteral("(D)ORN Software update was canceled by the user!\r\n"
+                                             "Software is not updated!\r\n")));
+}
+
+void UpdaterOutcomesTest::dornMissesItsSecondPxu() {
+    UpdaterRig rig(2);
+    makeDorn(rig);
+    rig.board.modules.setModes(1, 2, sim::Mode::Off);
+    QVERIFY(rig.startToFirstQuestion());
+    rig.pressOk();
+    QVERIFY(rig.runUntilAsked());
+    QCOMPARE(rig.face().m_updaterStep, 12);
+    QVERIFY(rig.log().contains(QStringLiteral("   Following PXU's are missing: Second PXU!")));
+    QCOMPARE(rig.face().sequencer().dornModule(), -1);
+}
+
+void UpdaterOutcomesTest::crcReadBackMismatchFailsTheRun() {
+    const quint32 installed = 0x0BDB0000 | kNewApplicationCrc;
+    UpdaterRig rig(6, withCrc(installed));
+    // The spare keeps another value than the one written.
+    rig.board.service.addSymbolListener([&](int module, quint16 id, quint32 value) {
+        if (module == 0 && id == 0x410)
+            rig.board.service.setVariable(0, id, value + 1);
+    });
+    QVERIFY(rig.startToFirstQuestion());
+    rig.pressOk();
+    QVERIFY(rig.runUntilAsked());
+    QCOMPARE(rig.face().m_updaterStep, 11);
+    QCOMPARE(rig.face().view().stepColour[10], kColourRed);
+    QCOMPARE(rig.face().view().userInfo, g_getUserMessage(101));
+    QVERIFY(rig.log().contains(QStringLiteral("   Appl CRC not set!")));
+    rig.pressOk(); // the check
+    QVERIFY(rig.runUntilAsked());
+    QCOMPARE(rig.face().m_updaterStep, 12);
+    QVERIFY(
+        rig.log().contains(QStringLiteral("  Appl-CRC: 0x3C4D   / Len: 262144   after  update")));
+    QCOMPARE(rig.log().last(), QStringLiteral("  Update failed"));
+    QVERIFY(rig.face().view().exit.visible && rig.face().view().exit.enabled);
+    QVERIFY(rig.finish());
+    QVERIFY(rig.report().contains(QStringLiteral("Software update failed.")));
+    QVERIFY(rig.report().contains(QStringLiteral("   after  update\r\n")));
 }
 
 QTEST_MAIN(UpdaterOutcomesTest)

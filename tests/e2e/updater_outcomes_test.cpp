@@ -28,6 +28,8 @@ void makeDorn(UpdaterRig& rig) {
 class UpdaterOutcomesTest : public QObject {
     Q_OBJECT
 private slots:
+    void connectionFailuresEndTheRun_data();
+    void connectionFailuresEndTheRun();
     void updateNotNecessaryWritesTheCrcBackAndSaysSo();
     void unknownBuildEndsFailedWithFinishAndReport();
     void missingCylinderEndsTheRun();
@@ -38,6 +40,55 @@ private slots:
     void dornMissesItsSecondPxu();
     void crcReadBackMismatchFailsTheRun();
 };
+
+void UpdaterOutcomesTest::connectionFailuresEndTheRun_data() {
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("message");
+    QTest::newRow("no board") << "no board"
+                              << "USB-to-CAN Init. Failed"
+                              << "   USB-to-CAN initialisation failure." << 11;
+    QTest::newRow("no module") << "off"
+                               << "No PXU detected"
+                               << "   No module detected!" << 13;
+    QTest::newRow("another module answers as the spare")
+        << "module 3"
+        << "Wrong PXU detected"
+        << "   PXU-#03 detected (Application is running)" << 12;
+    QTest::newRow("spare in its bootloader") << "bootloader"
+                                             << "PXU in Bootloader"
+                                             << "   PXU-spare in bootloader state detected." << 14;
+}
+
+void UpdaterOutcomesTest::connectionFailuresEndTheRun() {
+    QFETCH(QString, engine);
+    QFETCH(QString, box);
+    QFETCH(QString, line);
+    QFETCH(int, message);
+    UpdaterRig rig(6);
+    if (engine == QLatin1String("no board"))
+        rig.workspace.setMiscItem(QStringLiteral("deviceNo"), QStringLiteral("1"));
+    else if (engine == QLatin1String("off"))
+        rig.board.modules.setModes(0, 6, sim::Mode::Off);
+    else if (engine == QLatin1String("module 3"))
+        rig.board.modules.module(0).config().deviceName = "ZENT-6183 PXU #03";
+    else
+        rig.board.modules.module(0).setMode(sim::Mode::Bootloader);
+    QVERIFY(rig.startToFirstQuestion());
+    rig.pressOk();
+    QVERIFY(rig.runUntilAsked(60'000));
+    QCOMPARE(rig.face().m_updaterStep, 12);
+    QCOMPARE(rig.face().view().stepText[1], box);
+    QCOMPARE(rig.face().view().stepColour[1], kColourRed);
+    QVERIFY2(rig.log().contains(line), qPrintable(rig.log().join(u'|')));
+    QString text = g_getUserMessage(message);
+    QCOMPARE(rig.face().view().userInfo, text.replace(QStringLiteral("{*}"), QStringLiteral("3")));
+    QVERIFY(rig.face().view().exit.visible);
+    QVERIFY(!rig.log().contains(QStringLiteral("Step 2: Get System Information")));
+    QVERIFY(rig.finish());
+    QVERIFY(rig.report().contains(QStringLiteral("Software update failed.")));
+}
 
 void UpdaterOutcomesTest::updateNotNecessaryWritesTheCrcBackAndSaysSo() {
     const quint32 installed = 0x0BDB0000 | kNewApplicationCrc;

@@ -3,6 +3,7 @@
 #include "bus/auto_download.h"
 #include "bus/connection_status.h"
 #include "bus/heart_beat_control.h"
+#include "core/message_window.h"
 #include "main_window_fixture.h"
 #include "sim/application_image.h"
 #include "sim/system_information.h"
@@ -44,6 +45,8 @@ struct UpdaterRig {
         modAutoDownload::resetLogin();
         modConnectionStatus::resetAutoLogin();
         resetProgramState();
+        // A fresh message window for the next run: its error flag survives an unload.
+        delete &frmMessage2();
     }
 
     UpdaterFace& face() { return program.face; }

@@ -87,6 +87,8 @@ void SystemInformationExchangeTest::theThreeGroupsReadTheWholeEngine() {
     QCOMPARE(rig.info.crcLenApplication, qint32(0x40000));
     QCOMPARE(rig.info.engineTypeChars, qint16(0));
     QCOMPARE(rig.info.engineTypeLength, qint16(999));
+    for (const auto& bit : rig.serviceBits())
+        QVERIFY(bit.first < 0x430 || bit.first > 0x43F);
 
     g_varIds.g_varIdEngineType = 0x430;
     rig.exchange.info().engineTypeLength = 4;

@@ -27,6 +27,8 @@ QString usageText() {
         "  --switch-delay MS           program-control write to boot-up (default 100)\n"
         "  --flash-time MS             loading status 127 lasts this long (default 1000)\n"
         "  --flash-done 255|0          loading status after flash programming (default 255)\n"
+        "  --hw-block-time MS          a hardware info block shows status 127 this long (default "
+        "0)\n"
         "  --fault NAME[=VALUE][@LIST] fault switches:\n"
         "        silent                  answers and sends nothing\n"
         "        no-heartbeat            answers SDO, sends no heartbeat\n"
@@ -160,6 +162,8 @@ std::optional<Apply> settingEdit(const QString& option, const QString& value) {
         return Apply([v = *n](Module& m) { m.config().flashProgrammingUs = v * 1000; });
     if (option == QLatin1String("--flash-done") && (*n == 0 || *n == 255))
         return Apply([v = quint8(*n)](Module& m) { m.config().flashDoneStatus = v; });
+    if (option == QLatin1String("--hw-block-time"))
+        return Apply([v = *n](Module& m) { m.config().hardwareBlockProgrammingUs = v * 1000; });
     return std::nullopt;
 }
 
@@ -168,7 +172,7 @@ const QStringList kSettingOptions{
     QStringLiteral("--bootloader-version"), QStringLiteral("--application-version"),
     QStringLiteral("--heartbeat"),          QStringLiteral("--answer-delay"),
     QStringLiteral("--switch-delay"),       QStringLiteral("--flash-time"),
-    QStringLiteral("--flash-done"),
+    QStringLiteral("--flash-done"),         QStringLiteral("--hw-block-time"),
 };
 
 } // namespace
@@ -231,7 +235,8 @@ std::optional<CommandLine> parseCommandLine(const QStringList& arguments, QStrin
         } else if (option == QLatin1String("--fault")) {
             const auto [faultText, modules] = valueAndModules(value);
             const qsizetype eq = faultText.indexOf(QLatin1Char('='));
-            const auto edit = faultEdit(faultText.left(eq), eq < 0 ? QString() : faultText.mid(eq + 1));
+            const auto edit =
+                faultEdit(faultText.left(eq), eq < 0 ? QString() : faultText.mid(eq + 1));
             if (!edit)
                 return fail(QStringLiteral("bad fault \"%1\"").arg(value));
             group.edits.push_back({modules, *edit});

@@ -21,7 +21,10 @@ struct ModuleConfig {
     qint64 answerDelayUs = 200;            // every SDO answer
     qint64 modeSwitchDelayUs = 100'000;    // from a 0x1F51 write to the boot-up
     qint64 flashProgrammingUs = 1'000'000; // loading status 127 lasts this long
-    quint8 flashDoneStatus = 255;          // 255 or 0
+    // A hardware info block written is programmed at once (0), or shows loading status 127
+    // this long before it reports 1.
+    qint64 hardwareBlockProgrammingUs = 0;
+    quint8 flashDoneStatus = 255; // 255 or 0
     // Where sections may lie: bootloader 2 from its start, the others from the
     // application area on, everything below the end of flash.
     quint32 bootloader2Start = 0x10100;
@@ -39,7 +42,7 @@ struct ModuleFaults {
     quint32 abortCode = 0x08000020;
     qint64 slowAnswerUs = 0;             // added to every SDO answer delay
     bool badCrc = false;                 // the data check after the last block fails
-    bool statusStuck = false;            // loading status stays at 127
+    bool statusStuck = false;            // loading status stays at 127 (also a hardware block's)
     int disappearAfterBlocks = 0;        // switched off after n blocks of a download; fires once
     bool oldBootloaderHeartbeat = false; // the bootloader also beats from node 0x71
 };

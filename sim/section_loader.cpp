@@ -77,7 +77,21 @@ SdoAbort SectionLoader::writeInfoBlock(int section, const QByteArray& block) {
     m_expectedLength = infoBlockCodeLength(block);
     m_expectedChecksum = infoBlockCodeChecksum(block);
     m_loadingSection = section;
+    if (section == HardwareSection && m_config.hardwareBlockProgrammingUs > 0)
+        programHardwareBlock();
     return SdoAbort::None;
+}
+
+void SectionLoader::programHardwareBlock() {
+    m_status = StatusDataAccepted;
+    m_loadingSection = 0;
+    if (m_faults.statusStuck)
+        return;
+    m_flashTask = m_scheduler.callAfter(m_config.hardwareBlockProgrammingUs, [this] {
+        m_flashTask = 0;
+        if (!m_faults.statusStuck)
+            m_status = StatusInfoBlockAccepted;
+    });
 }
 
 SdoAbort SectionLoader::checkData(int section, std::optional<qint64> size) {

@@ -48,6 +48,7 @@ public:
 private:
     bool startAddressValid(int section, const QByteArray& block) const;
     void finishData(int section);
+    void programHardwareBlock();
 
     ModuleType m_type;
     Scheduler& m_scheduler;

@@ -19,20 +19,6 @@
 
 namespace pxu {
 
-namespace {
-
-template <class W> W* named(W* widget, const char* name) {
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-void setIfChanged(QLineEdit* edit, const QString& text) {
-    if (edit->text() != text)
-        edit->setText(text);
-}
-
-} // namespace
-
 CanOpenPanelForm::CanOpenPanelForm(CanOpenMaster& master, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_master(master)

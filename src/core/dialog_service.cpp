@@ -102,6 +102,7 @@ public:
     std::optional<QString> chooseFolder(QWidget*, const FolderRequest&) override {
         return std::nullopt;
     }
+    int modalWindow(QDialog&, const QString&) override { return 0; }
 };
 
 DialogService* g_installed = nullptr;
@@ -126,6 +127,10 @@ std::optional<QString> DialogService::chooseFolder(QWidget* parent, const Folder
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
+}
+
+int DialogService::modalWindow(QDialog& window, const QString&) {
+    return waitUntilFinished(window);
 }
 
 int waitUntilFinished(QDialog& window) {

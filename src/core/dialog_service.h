@@ -74,6 +74,9 @@ public:
     virtual ErrorAction errorReport(QDialog& window, const ErrorReportRequest& request);
     // The folder chosen, or nothing on Cancel.
     virtual std::optional<QString> chooseFolder(QWidget* parent, const FolderRequest& request);
+    // Waits until a shown modal window of the program (named by its object name) finishes;
+    // its result.
+    virtual int modalWindow(QDialog& window, const QString& name);
 };
 
 DialogService& dialogs();

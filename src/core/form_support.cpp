@@ -1,6 +1,7 @@
 #include "form_support.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QWidget>
 
 namespace pxu {
@@ -11,8 +12,17 @@ QString displayText(QString text) {
     return text;
 }
 
+bool widgetsAvailable() {
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+void setIfChanged(QLineEdit* edit, const QString& text) {
+    if (edit->text() != text)
+        edit->setText(text);
+}
+
 QWidget* topLevelWindow(const QString& objectName) {
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+    if (!widgetsAvailable())
         return nullptr;
     const auto widgets = QApplication::topLevelWidgets();
     for (QWidget* w : widgets) {

@@ -3,6 +3,7 @@
 #include <QRect>
 #include <QString>
 
+class QLineEdit;
 class QWidget;
 
 namespace pxu {
@@ -24,5 +25,15 @@ QString displayText(QString text);
 QWidget* topLevelWindow(const QString& objectName);
 // Gives the window the main window's (frmMain) icon when there is a main window.
 void takeMainWindowIcon(QWidget& window);
+// Windows can be shown (a QApplication runs, not a QCoreApplication).
+bool widgetsAvailable();
+
+// The control, given the name the window's code knows it by.
+template <class W> W* named(W* widget, const char* name) {
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+// Sets the text unless the box shows it already, so that the cursor stays where it is.
+void setIfChanged(QLineEdit* edit, const QString& text);
 
 } // namespace pxu

@@ -1,6 +1,11 @@
 #include "form_widgets.h"
 
+#include <QHBoxLayout>
+#include <QHeaderView>
 #include <QPalette>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
 #include <QWidget>
 
 namespace pxu {
@@ -10,8 +15,14 @@ void ModelCheckBox::showValue(int value) {
 }
 
 QColor controlColour(int colour, const QWidget& widget) {
+    return controlColour(colour, widget.palette());
+}
+
+QColor controlColour(int colour, const QPalette& palette) {
+    if (colour == kColourAppWorkspace)
+        return palette.color(QPalette::Mid);
     if (quint32(colour) & 0x80000000u)
-        return widget.palette().color(QPalette::Button);
+        return palette.color(QPalette::Button);
     return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
 }
 
@@ -22,6 +33,27 @@ void setBackColour(QWidget& widget, int colour) {
     palette.setColor(QPalette::Base, shown);
     widget.setPalette(palette);
     widget.setAutoFillBackground(true);
+}
+
+GridWindowControls buildGridWindow(QWidget& window, QAbstractItemModel& model,
+                                   const char* gridName) {
+    auto* grid = new QTableView;
+    grid->setObjectName(QLatin1String(gridName));
+    grid->setModel(&model);
+    grid->verticalHeader()->hide();
+    grid->setSelectionMode(QAbstractItemView::NoSelection);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->horizontalHeader()->setStretchLastSection(true);
+    auto* exit = new QPushButton(QStringLiteral("Exit"));
+    exit->setObjectName(QStringLiteral("cmdExit"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(exit);
+    auto* layout = new QVBoxLayout(&window);
+    layout->addWidget(grid);
+    layout->addLayout(buttons);
+    return {grid, exit};
 }
 
 } // namespace pxu

@@ -3,6 +3,10 @@
 #include <QCheckBox>
 #include <QColor>
 
+class QAbstractItemModel;
+class QPalette;
+class QPushButton;
+class QTableView;
 class QWidget;
 
 namespace pxu {
@@ -19,9 +23,22 @@ protected:
     void nextCheckState() override {}
 };
 
+// The system colour of the application workspace, darker than the button face.
+constexpr int kColourAppWorkspace = int(0x8000000C);
+
 // A colour as the controls keep it: blue, green and red bytes, or a system colour
-// (&H8000000F, the button face).
+// (&H8000000F, the button face; &H8000000C, the application workspace).
 QColor controlColour(int colour, const QWidget& widget);
+QColor controlColour(int colour, const QPalette& palette);
 void setBackColour(QWidget& widget, int colour);
+
+// The controls of a window that shows a grid: a read-only table on the model, without
+// row captions, and the Exit button beneath it on the right.
+struct GridWindowControls {
+    QTableView* grid;
+    QPushButton* cmdExit;
+};
+GridWindowControls buildGridWindow(QWidget& window, QAbstractItemModel& model,
+                                   const char* gridName);
 
 } // namespace pxu

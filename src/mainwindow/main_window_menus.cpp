@@ -141,21 +141,12 @@ void MainWindow::mnuReconstructDC_Click() {
             [&] { notAvailable(QStringLiteral("Reconstruct DataContainer")); });
 }
 
-void MainWindow::mnuRepairHWInfoBlock_Click() {
-    guarded("frmMain", "mnuRepairHWInfoBlock_Click",
-            [&] { notAvailable(QStringLiteral("Repair HW InfoBlock")); });
-}
-
 void MainWindow::mnuAbout_Click() {
     guarded("frmMain", "mnuAbout_Click", [&] { frmAbout().g_showAbout(false); });
 }
 
 void MainWindow::cmdDownload_Click() {
     guarded("frmMain", "cmdDownload_Click", [&] { notAvailable(QStringLiteral("Download")); });
-}
-
-void MainWindow::cmdModuleState_Click() {
-    guarded("frmMain", "cmdModuleState_Click", [&] { notAvailable(QStringLiteral("Overview")); });
 }
 
 } // namespace pxu

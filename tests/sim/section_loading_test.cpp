@@ -34,6 +34,8 @@ private slots:
     void infoBlockChecksSetTheLoadingStatus();
     void loadingStatusFollowsTheDownload_data();
     void loadingStatusFollowsTheDownload();
+    void hardwareBlockShows127WhileProgrammed_data();
+    void hardwareBlockShows127WhileProgrammed();
     void uploadReadsStoredSectionBlockByBlock();
     void defaultSectionsCarryValidInfoBlocks();
 };
@@ -124,6 +126,33 @@ void SectionLoadingTest::loadingStatusFollowsTheDownload() {
     QCOMPARE(rig.loadingStatus(0), afterFlash);
     QCOMPARE(module.section(6).image, sent);
     QCOMPARE(module.blocksWritten(), 3);
+}
+
+void SectionLoadingTest::hardwareBlockShows127WhileProgrammed_data() {
+    QTest::addColumn<bool>("stuck");
+    QTest::addColumn<int>("after");
+    QTest::newRow("programmed") << false << 1;
+    QTest::newRow("status stuck") << true << 127;
+}
+
+void SectionLoadingTest::hardwareBlockShows127WhileProgrammed() {
+    QFETCH(bool, stuck);
+    QFETCH(int, after);
+    SimRig rig;
+    Module& module = rig.bus.module(0);
+    module.config().hardwareBlockProgrammingUs = 500'000;
+    module.faults().statusStuck = stuck;
+    module.setMode(Mode::Bootloader);
+    HardwareInfo info;
+    info.serial = 4711;
+    const QByteArray block = makeHardwareInfoBlock(info);
+    QVERIFY(rig.client.download(kNode, 0x5FFE, 1, block).ok());
+    QCOMPARE(rig.loadingStatus(0), 127);
+    rig.runMs(400);
+    QCOMPARE(rig.loadingStatus(0), 127);
+    rig.runMs(200);
+    QCOMPARE(rig.loadingStatus(0), after);
+    QCOMPARE(module.section(1).infoBlock, block);
 }
 
 void SectionLoadingTest::uploadReadsStoredSectionBlockByBlock() {

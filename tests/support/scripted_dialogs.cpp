@@ -56,6 +56,12 @@ std::optional<QString> ScriptedDialogs::chooseFolder(QWidget*, const FolderReque
     return chosen ? std::optional<QString>(folder) : std::nullopt;
 }
 
+int ScriptedDialogs::modalWindow(QDialog&, const QString& name) {
+    m_modalWindows << name;
+    runDuring();
+    return 0;
+}
+
 QStringList ScriptedDialogs::texts() const {
     QStringList result;
     for (const BoxRequest& r : m_shown)
@@ -68,6 +74,7 @@ void ScriptedDialogs::clear() {
     m_windows.clear();
     m_errorReports.clear();
     m_folderRequests.clear();
+    m_modalWindows.clear();
 }
 
 } // namespace pxu::test

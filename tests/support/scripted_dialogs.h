@@ -29,12 +29,15 @@ public:
     WindowAnswer messageWindow(QDialog& window, const MessageWindowRequest& request) override;
     ErrorAction errorReport(QDialog& window, const ErrorReportRequest& request) override;
     std::optional<QString> chooseFolder(QWidget* parent, const FolderRequest& request) override;
+    // Modal windows finish at once with result 0, after whileShown ran.
+    int modalWindow(QDialog& window, const QString& name) override;
 
     const QList<BoxRequest>& shown() const { return m_shown; }
     QStringList texts() const;
     const QList<MessageWindowRequest>& windows() const { return m_windows; }
     const QList<ErrorReportRequest>& errorReports() const { return m_errorReports; }
     const QList<FolderRequest>& folderRequests() const { return m_folderRequests; }
+    const QStringList& modalWindows() const { return m_modalWindows; }
     void clear();
 
 private:
@@ -49,6 +52,7 @@ private:
     QList<MessageWindowRequest> m_windows;
     QList<ErrorReportRequest> m_errorReports;
     QList<FolderRequest> m_folderRequests;
+    QStringList m_modalWindows;
 };
 
 } // namespace pxu::test

@@ -1,0 +1,86 @@
+#include "hw_info_block_fields.h"
+
+#include "bus/hardware_info_block.h"
+#include "core/byte_conversions.h"
+#include "core/vb_val.h"
+
+#include <limits>
+
+namespace pxu {
+
+namespace {
+
+constexpr int kWeekOffset = 16;
+constexpr int kYearOffset = 18;
+constexpr int kSerialOffset = 20;
+constexpr int kVersionOffset = 12;
+
+} // namespace
+
+std::optional<qint64> wholeNumber(const QString& text, qint64 min, qint64 max) {
+    const QString t = text.trimmed();
+    const qsizetype digitsFrom = t.startsWith(QLatin1Char('-')) ? 1 : 0;
+    const qsizetype digits = t.size() - digitsFrom;
+    if (digits < 1 || digits > 18)
+        return std::nullopt;
+    for (qsizetype i = digitsFrom; i < t.size(); ++i) {
+        if (t[i] < QLatin1Char('0') || t[i] > QLatin1Char('9'))
+            return std::nullopt;
+    }
+    const qint64 value = t.toLongLong();
+    if (value < min || value > max)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<qint64> serialNumber(const QString& text) {
+    return wholeNumber(text, std::numeric_limits<qint32>::min(),
+                       std::numeric_limits<quint32>::max());
+}
+
+bool validateProductionDate(const QString& week, const QString& year) {
+    const auto w = wholeNumber(week, 1, 52);
+    const auto y = wholeNumber(year, 1980, 2079);
+    return w && y;
+}
+
+QString twoDigits(qint64 value) {
+    const QString digits = QString::number(value < 0 ? -value : value).rightJustified(2, u'0');
+    return value < 0 ? QLatin1Char('-') + digits : digits;
+}
+
+HwInfoBlockFields readHwInfoBlockFields(const QByteArray& block) {
+    HwInfoBlockFields fields;
+    fields.serial = g_byteToDezValStr(4, kSerialOffset, block, false);
+    fields.serialPresent = fields.serial.trimmed() != QLatin1String("-1");
+
+    QString week = g_byteToStr(2, kWeekOffset, block);
+    QString year = g_byteToStr(2, kYearOffset, block);
+    year = (vbVal(year) < 80 ? QStringLiteral("20") : QStringLiteral("19")) + year;
+    if (!validateProductionDate(week, year)) {
+        week = g_byteToDezValStr(2, kWeekOffset, block, false);
+        year = g_byteToDezValStr(2, kYearOffset, block, false);
+    }
+    if (validateProductionDate(week, year)) {
+        fields.dateRead = true;
+        fields.week = twoDigits(wholeNumber(week, 1, 52).value_or(0));
+        fields.year = year.trimmed();
+    }
+
+    fields.version = twoDigits(g_byteToDezValStr(4, kVersionOffset, block, false).toLongLong());
+    return fields;
+}
+
+QByteArray repairedHwInfoBlock(const QByteArray& templateBlock, qint32 hardwareVersion,
+                               qint64 serial, int week, int year) {
+    QByteArray base = templateBlock.left(HardwareInfoBlock::kSize);
+    base.append(QByteArray(HardwareInfoBlock::kSize - base.size(), '\0'));
+    HardwareInfoBlock block = HardwareInfoBlock::decode(base);
+    block.hardwareVersion = hardwareVersion;
+    block.serial = qint32(quint32(serial));
+    block.week = twoDigits(week).toLatin1();
+    block.year = QString::number(year).right(2).toLatin1();
+    return block.encode(base);
+}
+
+} // namespace pxu

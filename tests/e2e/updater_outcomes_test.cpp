@@ -156,10 +156,7 @@ void UpdaterOutcomesTest::unknownBuildEndsFailedWithFinishAndReport() {
 
     QVERIFY(rig.finish());
     const QString report = rig.report();
-    QVERIFY(report.contains(QStringLiteral(
-        "ZENT-6183 Software update failed. Find more details in the report below.\r\n\r\n"
-        "------------------------------------- Report Details  "
-        "-------------------------------------\r\nStep 1: Prepare connection to ZENT\r\n")));
+    QVERIFY(report.contains(UpdaterRig::failureDetails()));
     QVERIFY(
         report.contains(QStringLiteral("   Build of Application with CRC=0x9999 is unknown!\r\n")));
 }

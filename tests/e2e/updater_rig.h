@@ -75,6 +75,14 @@ struct UpdaterRig {
         return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
     }
 
+    // The start of a failed run's details: the outcome, the rule and the first step.
+    static QString failureDetails() {
+        return QStringLiteral(
+            "ZENT-6183 Software update failed. Find more details in the report below.\r\n\r\n"
+            "------------------------------------- Report Details  "
+            "-------------------------------------\r\nStep 1: Prepare connection to ZENT\r\n");
+    }
+
     Workspace workspace;
     SimBoards boards;
     SimBoards::Board& board = boards.add(0, sim::BusKind::MBus);

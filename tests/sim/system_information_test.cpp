@@ -14,14 +14,8 @@ using namespace pxu::sim::test;
 
 namespace {
 
-can::CanFrame frame(quint32 id, std::initializer_list<quint8> bytes) {
-    can::CanFrame f{id, quint8(bytes.size()), {}};
-    std::copy(bytes.begin(), bytes.end(), f.data.begin());
-    return f;
-}
-
 can::CanFrame serviceBit(quint16 id, bool on) {
-    return frame(0x382, {quint8(id), quint8(id >> 8), 0, 0x85, quint8(on), 0, 0, 0});
+    return frameOf(0x382, {quint8(id), quint8(id >> 8), 0, 0x85, quint8(on), 0, 0, 0});
 }
 
 // The spare on an M-Bus with its system information, and the values it reports.
@@ -132,9 +126,9 @@ void SystemInformationTest::aNewApplicationReportsItsOwnCrc() {
 void SystemInformationTest::theWrittenFirstApplicationCrcIsReportedBack() {
     EngineRig rig;
     const SystemInfoIds ids;
-    rig.bus.receive(frame(0x382, {0x10, 0x04, 0, 0x80, 0x4D, 0x3C, 0, 0}));
+    rig.bus.receive(frameOf(0x382, {0x10, 0x04, 0, 0x80, 0x4D, 0x3C, 0, 0}));
     QCOMPARE(rig.read(ids.crcFirstApplication), std::optional<quint32>(0x3C4D));
-    rig.bus.receive(frame(0x382, {0x03, 0x04, 0, 0x80, 0, 0, 0, 0}));
+    rig.bus.receive(frameOf(0x382, {0x03, 0x04, 0, 0x80, 0, 0, 0, 0}));
     QCOMPARE(rig.read(ids.autoDownload), std::optional<quint32>(0));
 }
 

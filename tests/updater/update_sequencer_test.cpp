@@ -3,7 +3,7 @@
 #include "bus/can_open_master.h"
 #include "core/config_items.h"
 #include "core/globals.h"
-#include "main_window_fixture.h"
+#include "face_rig.h"
 #include "support/scripted_dialogs.h"
 #include "updater/updater_face.h"
 
@@ -15,13 +15,8 @@ using namespace pxu::test;
 
 namespace {
 
-struct SequencerRig {
+struct SequencerRig : FaceRig {
     SequencerRig() {
-        g_configDbPath = workspace.configDb();
-        g_installDir = workspace.folder() + u'/';
-        g_projectName = g_toolName;
-        g_productText = QStringLiteral("ZENT-6183");
-        QVERIFY(g_iniGlobals());
         frmCANopen().setNoCan(false);
         face.showUpdater();
     }
@@ -29,15 +24,8 @@ struct SequencerRig {
         for (int i = 0; i < times; ++i)
             face.timCyclic_Timer();
     }
-    QString report() const {
-        QFile file(workspace.path(QStringLiteral("DORN Update Tool Report.txt")));
-        return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
-    }
 
     ScriptedDialogs dialogs;
-    Workspace workspace;
-    MainWindow window;
-    UpdaterFace face{window};
 };
 
 } // namespace
@@ -120,7 +108,7 @@ void UpdateSequencerTest::exitRequest() {
     rig.tick();
     if (nextStep < 0) {
         QVERIFY(rig.window.programEnded());
-        QVERIFY(rig.report().startsWith(QStringLiteral("start line\r\n")));
+        QVERIFY(rig.readReport().startsWith(QStringLiteral("start line\r\n")));
         return;
     }
     QVERIFY(!rig.window.programEnded());
@@ -128,7 +116,7 @@ void UpdateSequencerTest::exitRequest() {
     QCOMPARE(rig.face.m_updaterStep, nextStep);
     QCOMPARE(rig.face.sequencer().lastStep(), std::optional<int>(nextStep));
     QCOMPARE(rig.face.m_updateCanceled, canceled);
-    QVERIFY(rig.report().isEmpty());
+    QVERIFY(rig.readReport().isEmpty());
 }
 
 void UpdateSequencerTest::aStepOutsideTheRangeEndsTheRun() {
@@ -137,7 +125,7 @@ void UpdateSequencerTest::aStepOutsideTheRangeEndsTheRun() {
     rig.face.m_updaterStep = 13;
     rig.tick();
     QVERIFY(rig.window.programEnded());
-    QVERIFY(rig.report().startsWith(QStringLiteral("start line\r\n")));
+    QVERIFY(rig.readReport().startsWith(QStringLiteral("start line\r\n")));
 }
 
 QTEST_MAIN(UpdateSequencerTest)

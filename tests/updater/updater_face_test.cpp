@@ -2,7 +2,7 @@
 #include "core/config_items.h"
 #include "core/globals.h"
 #include "core/program_info.h"
-#include "main_window_fixture.h"
+#include "face_rig.h"
 #include "support/scripted_dialogs.h"
 #include "updater/updater_face.h"
 
@@ -12,28 +12,6 @@
 
 using namespace pxu;
 using namespace pxu::test;
-
-namespace {
-
-// A face over an open sample configuration.
-struct FaceRig {
-    FaceRig() {
-        g_configDbPath = workspace.configDb();
-        g_installDir = workspace.folder() + u'/';
-        g_projectName = g_toolName;
-        g_productText = QStringLiteral("ZENT-6183");
-        QVERIFY(g_iniGlobals());
-    }
-    QString readReport() const {
-        QFile file(QDir(programFolder()).filePath(QStringLiteral("DORN Update Tool Report.txt")));
-        return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
-    }
-    Workspace workspace;
-    MainWindow window;
-    UpdaterFace face{window};
-};
-
-} // namespace
 
 class UpdaterFaceTest : public QObject {
     Q_OBJECT

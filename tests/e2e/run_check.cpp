@@ -1,7 +1,7 @@
 // pxu-run-check: the tool as scripts/run starts it, driven instead of a user. It starts on
-// the workspace given by "/db=", presses "Start" and must connect to the engine that pxu-sim
-// simulates and read its system information up to the build evaluation. Boxes get their
-// default answer and are printed; so is the updater's log. Exit code 0 when all was read.
+// the workspace given by "/db=", presses "Start" (and with --update "Update") and must log
+// every line given by --expect=LINE. Boxes get their default answer and are printed; so is
+// the updater's log. Exit code 0 when every line came.
 #include "core/config_items.h"
 #include "mainwindow/main_window.h"
 #include "support/recording_error_handler.h"
@@ -37,9 +37,12 @@ int check(QApplication& app) {
     app.setQuitOnLastWindowClosed(false);
     QStringList expected;
     QStringList arguments;
+    bool update = false;
     for (const QString& a : app.arguments().mid(1)) {
         if (a.startsWith(QLatin1String("--expect=")))
             expected << a.mid(9);
+        else if (a == QLatin1String("--update"))
+            update = true;
         else
             arguments << a;
     }
@@ -55,15 +58,21 @@ int check(QApplication& app) {
     }
 
     bool started = false;
+    bool updating = false;
     bool read = false;
     QElapsedTimer elapsed;
     elapsed.start();
-    while (!read && elapsed.elapsed() < 60'000 && !window.programEnded()) {
+    while (!read && elapsed.elapsed() < 120'000 && !window.programEnded()) {
         app.processEvents(QEventLoop::AllEvents, 20);
         if (!started && updater.view().ok.visible &&
             updater.view().userInfo == pxu::g_getUserMessage(1)) {
             updater.cmdOk_Click();
             started = true;
+        }
+        if (update && !updating && updater.view().ok.visible &&
+            updater.view().ok.caption == QLatin1String("Update")) {
+            updater.cmdOk_Click();
+            updating = true;
         }
         const QStringList log = updater.messages().lines();
         read = std::all_of(expected.begin(), expected.end(),

@@ -76,6 +76,12 @@ void AutoDownloadMaster::publish(quint16 id, quint32 value) {
         m_channel.report(0, id);
 }
 
+void AutoDownloadMaster::echo(quint32 value) {
+    m_channel.setVariable(0, m_ids.moduleStateRw, value);
+    if (m_channel.reporting(0, m_ids.moduleStateRw))
+        m_channel.report(0, m_ids.moduleStateRw);
+}
+
 quint32 AutoDownloadMaster::moduleStateValue() {
     quint16 application = 0;
     quint16 bootloader = 0;
@@ -124,7 +130,7 @@ void AutoDownloadMaster::onSymbol(int module, quint16 id, quint32 value) {
         m_commandMask = mask;
         m_commandWord = kAbort;
         ++m_commandsTaken;
-        publish(id, value);
+        echo(value);
         m_workTask = m_bus.scheduler().callAfter(m_timing.progressStepUs, [this] { finish(); });
         return;
     }
@@ -140,7 +146,7 @@ void AutoDownloadMaster::onSymbol(int module, quint16 id, quint32 value) {
 void AutoDownloadMaster::start(quint16 mask, quint16 word) {
     m_commandMask = mask;
     m_commandWord = word;
-    publish(m_ids.moduleStateRw, twoMasks(mask, word));
+    echo(twoMasks(mask, word));
     const quint16 cylinders = mask & 0x7FFE;
     if (word == kStartBootloader || word == kStartApplication) {
         const bool toBootloader = word == kStartBootloader;

@@ -73,6 +73,9 @@ private:
     void downloadStep();
     void refresh();
     void publish(quint16 id, quint32 value);
+    // The command word as taken: the channel stored the written value already, so it goes
+    // out whether or not it changed.
+    void echo(quint32 value);
     quint32 moduleStateValue();
     quint32 updateStateValue() const;
     bool spareRunning() const;

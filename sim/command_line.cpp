@@ -38,6 +38,8 @@ QString usageText() {
         "        slow=MS                 every SDO answer MS later\n"
         "        bad-crc                 the data check after the last block fails\n"
         "        status-stuck            loading status stays at 127\n"
+        "        data-status=N           loading status N after the last block\n"
+        "        data-status-times=N     ... of the next N downloads only (default all)\n"
         "        disappear-after=N       switched off after N data blocks (once)\n"
         "        old-bootloader-heartbeat  the bootloader also beats from node 0x71\n"
         "Other options:\n"
@@ -134,6 +136,10 @@ std::optional<Apply> faultEdit(const QString& name, const QString& value) {
         return Apply([v = quint32(*n)](Module& m) { m.faults().abortCode = v; });
     if (name == QLatin1String("slow"))
         return Apply([v = *n](Module& m) { m.faults().slowAnswerUs = v * 1000; });
+    if (name == QLatin1String("data-status"))
+        return Apply([v = int(*n & 0xFF)](Module& m) { m.faults().dataStatus = v; });
+    if (name == QLatin1String("data-status-times"))
+        return Apply([v = int(*n)](Module& m) { m.faults().dataStatusTimes = v; });
     if (name == QLatin1String("disappear-after"))
         return Apply([v = int(*n)](Module& m) { m.faults().disappearAfterBlocks = v; });
     return std::nullopt;

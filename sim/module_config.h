@@ -43,6 +43,8 @@ struct ModuleFaults {
     qint64 slowAnswerUs = 0;             // added to every SDO answer delay
     bool badCrc = false;                 // the data check after the last block fails
     bool statusStuck = false;            // loading status stays at 127 (also a hardware block's)
+    int dataStatus = -1;                 // status after the last block instead (-1: as it should)
+    int dataStatusTimes = 0;             // downloads hit by that (0: every one)
     int disappearAfterBlocks = 0;        // switched off after n blocks of a download; fires once
     bool oldBootloaderHeartbeat = false; // the bootloader also beats from node 0x71
 };

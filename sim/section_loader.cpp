@@ -133,6 +133,12 @@ void SectionLoader::finishData(int section) {
         m_status = StatusDataChecksumError;
         return;
     }
+    if (m_faults.dataStatus >= 0) {
+        m_status = quint8(m_faults.dataStatus);
+        if (m_faults.dataStatusTimes > 0 && --m_faults.dataStatusTimes == 0)
+            m_faults.dataStatus = -1;
+        return;
+    }
     if (m_type != ModuleType::Pxu) {
         m_status = StatusIdle;
         return;

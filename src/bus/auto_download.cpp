@@ -28,6 +28,11 @@ struct State {
     std::array<bool, kModuleCount> failureA{};
     std::array<bool, kModuleCount> failureB{};
     EngineStandStillReports standStill;
+    // Received since the last command was sent: the spare took it up (for every module, or
+    // for those its update status named), and cleared it afterwards.
+    bool commandEchoed = false;
+    quint16 modulesNamed = 0;
+    quint16 modulesDone = 0;
 };
 
 State& state() {
@@ -78,7 +83,12 @@ void g_setModuleStatus(const QByteArray& value, qint32) {
 }
 
 void g_setCommandStatus(const QByteArray& value, qint32) {
-    state().commandBusy = adlCommandPending(value);
+    State& s = state();
+    s.commandBusy = adlCommandPending(value);
+    if (s.commandBusy)
+        s.commandEchoed = true;
+    else
+        s.modulesDone |= s.commandEchoed ? quint16(0x7FFF) : s.modulesNamed;
 }
 
 void g_setUpdateStatus(const QByteArray& value, qint32) {
@@ -88,6 +98,8 @@ void g_setUpdateStatus(const QByteArray& value, qint32) {
     s.updateField = u.field;
     s.progress = u.progress;
     s.updateAttempt = u.attempt;
+    if (u.updateModule >= 0 && u.updateModule < kModuleCount)
+        s.modulesNamed |= quint16(1u << u.updateModule);
 }
 
 void g_setUpdateFailure(const QByteArray& value, qint32) {
@@ -120,6 +132,12 @@ bool g_getAutoDownloadStatus(int& updateModule, qint32& updateField, double& pro
     progress = s.progress;
     attempt = s.updateAttempt;
     return s.commandBusy;
+}
+
+bool g_commandDone(int module) {
+    if (module < 0 || module >= kModuleCount)
+        return false;
+    return state().modulesDone >> module & 1;
 }
 
 bool g_getAutoDownloadFailure(int module) {
@@ -223,6 +241,9 @@ bool g_sendCommand(int command, quint16 mask, int section) {
             if (s.commandBusy)
                 return;
             s.commandBusy = true;
+            s.commandEchoed = false;
+            s.modulesNamed = 0;
+            s.modulesDone = 0;
         }
         sent = frmCANopen().g_writeSymbol(g_varIds.g_varIdModuleStateRw, 0, *value);
         // Nothing went out, so no echo will ever clear the interlock.

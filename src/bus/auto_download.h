@@ -34,6 +34,12 @@ bool g_getAutoDownloadStatus(int& updateModule, qint32& updateField, double& pro
                              int& attempt);
 // The module's bit in either failure mask.
 bool g_getAutoDownloadFailure(int module);
+// Whether the spare has carried out the last command other than abort for the module: it
+// took the command up (sent a command word other than 0, or an update status naming the
+// module) and reported the word cleared after that. The busy flag alone proves nothing: the
+// tool sets it itself when it sends, and a report of the word sent before the spare saw the
+// command clears it.
+bool g_commandDone(int module);
 // 0 no signal, 1 standstill, 2 running (EngineStandStillStatus), over all modules.
 qint32 g_getEngineStandStillStatus();
 // One module's standstill report.

@@ -5,11 +5,14 @@
 #include "config_location.h"
 #include "control_lock.h"
 #include "core/globals.h"
+#include "download_sequence.h"
 #include "instance_lock.h"
 #include "load_files.h"
 #include "message_list.h"
+#include "section_download.h"
 #include "selection.h"
 #include "shut_down.h"
+#include "upload_from_spare.h"
 
 #include <QObject>
 #include <QStringList>
@@ -122,7 +125,17 @@ public:
     void resetStatus(bool keepFailures);
     // Logs a failure line for the module and turns its lamp red.
     void downloadFailure(const QString& text, int module) override;
+    // True for each module whose section the download wrote and the module accepted in this
+    // run; the download only ever sets entries, the updater presets them.
     std::array<bool, kModuleCount> m_moduleUpdated{};
+
+    // Download and upload.
+    // The image to the module's bootloader, object 0x1F50 sub-index section, in 8192-byte
+    // blocks; ok tells success.
+    void writeSection(int module, int section, const QByteArray& image, bool& ok);
+    SectionDownload& sectionDownload() { return m_sectionDownload; }
+    DownloadSequence& downloadSequence() { return m_downloadSequence; }
+    UploadFromSpare& upload() { return m_upload; }
 
     // Selection and locking.
     void chkProgram_Click(int index) { m_selection.chkProgram_Click(index); }
@@ -230,6 +243,9 @@ private:
     std::array<bool, kModuleCount> m_bootloaderVersionChange{};
     std::array<std::function<void()>, int(UnloadSlot::count)> m_unloaders;
     UpdaterServices* m_updater = nullptr;
+    SectionDownload m_sectionDownload{*this};
+    DownloadSequence m_downloadSequence{*this, m_sectionDownload};
+    UploadFromSpare m_upload{*this};
     std::unique_ptr<MainWindowForm> m_form;
     bool m_updatingConnection = false;
     bool m_fatalConnectionSeen = false;

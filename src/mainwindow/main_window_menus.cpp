@@ -118,8 +118,11 @@ void MainWindow::notAvailable(const QString& function) {
 }
 
 void MainWindow::mnuUploadFromSpare_Click() {
-    guarded("frmMain", "mnuUploadFromSpare_Click",
-            [&] { notAvailable(QStringLiteral("Upload From Spare")); });
+    ShutDown::Operation operation(m_shutDown);
+    guarded("frmMain", "mnuUploadFromSpare_Click", [&] { m_upload.uploadFromSpare(); });
+    // An unexpected failure that left the upload half way must not leave the window locked.
+    if (m_lock.operationMode() || !m_lock.enabled(Control::mnuUploadFromSpare))
+        enableAllControls();
 }
 
 void MainWindow::mnuShowCanOpen_Click() {
@@ -146,7 +149,11 @@ void MainWindow::mnuAbout_Click() {
 }
 
 void MainWindow::cmdDownload_Click() {
-    guarded("frmMain", "cmdDownload_Click", [&] { notAvailable(QStringLiteral("Download")); });
+    m_downloadSequence.cmdDownload_Click();
+}
+
+void MainWindow::writeSection(int module, int section, const QByteArray& image, bool& ok) {
+    ok = m_sectionDownload.writeSection(module, section, image);
 }
 
 } // namespace pxu

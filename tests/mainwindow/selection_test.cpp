@@ -167,6 +167,9 @@ void SelectionTest::sectionRulesFollowApplicationAndBl2_data() {
     QTest::newRow("all on KEV ticks only Application and BL2")
         << "KEV" << true << Step([](Selection& s) { s.clickAllSections(); }) << "10010"
         << "11011" << 1;
+    QTest::newRow("forced FPGA does not follow on KEV, which has none")
+        << "KEV" << true << Step([](Selection& s) { s.clickSection(sectionBoxAppl); }) << "10000"
+        << "11011" << 2;
     QTest::newRow("hidden boxes never make the summary grey")
         << "KEV" << true << Step([](Selection& s) {
                s.clickSection(sectionBoxAppl);

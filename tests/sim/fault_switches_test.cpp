@@ -41,6 +41,7 @@ private slots:
     void slowAnswersArriveAfterTheClientGaveUp();
     void badCrcFailsTheDataCheck();
     void stuckStatusNeverLeaves127();
+    void dataStatusReplacesTheAcceptanceOfAsManyDownloadsAsSet();
     void moduleDisappearsAfterConfirmingTheNthBlock();
     void oldBootloaderAlsoBeatsFromNode71();
 };
@@ -112,6 +113,23 @@ void FaultSwitchesTest::stuckStatusNeverLeaves127() {
     for (int n = 0; n < 3; ++n)
         QVERIFY(rig.writeBlock(n).ok());
     rig.runMs(20'000);
+    QCOMPARE(rig.loadingStatus(0), 127);
+}
+
+void FaultSwitchesTest::dataStatusReplacesTheAcceptanceOfAsManyDownloadsAsSet() {
+    LoadingRig rig;
+    rig.module().faults().dataStatus = 126;
+    rig.module().faults().dataStatusTimes = 1;
+    QVERIFY(rig.writeInfoBlock());
+    for (int n = 0; n < 3; ++n)
+        QVERIFY(rig.writeBlock(n).ok());
+    QCOMPARE(rig.loadingStatus(0), 126);
+    rig.runMs(5000);
+    QCOMPARE(rig.loadingStatus(0), 126);
+
+    QVERIFY(rig.writeInfoBlock());
+    for (int n = 0; n < 3; ++n)
+        QVERIFY(rig.writeBlock(n).ok());
     QCOMPARE(rig.loadingStatus(0), 127);
 }
 

@@ -109,7 +109,9 @@ QVariantList UpdateSequencer::summaryValues() const {
 }
 
 void UpdateSequencer::timCyclic_Timer() {
-    if (m_ticking)
+    // The download and the module starts pass window events while they wait: a tick then
+    // would start a step inside another.
+    if (m_ticking || window().shutDown().busy())
         return;
     m_ticking = true;
     guarded("frmMain", "timCyclic_Timer", [&] { tick(); });

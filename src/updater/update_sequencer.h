@@ -23,8 +23,8 @@ class UpdateSequencer {
 public:
     UpdateSequencer(UpdaterFace& face, SystemInfoExchange& exchange);
 
-    // One tick of timCyclic. A tick that comes while one runs (the download passes window
-    // events) is dropped.
+    // One tick of timCyclic. A tick that comes while one runs, or while another long
+    // operation of the main window runs (they pass window events), is dropped.
     void timCyclic_Timer();
 
     // The step the last tick saw; nothing before the first.

@@ -1,6 +1,7 @@
 // The updater's single-module operations against simulated modules.
 #include "bus/bus_rig.h"
 #include "bus/sample_config.h"
+#include "sim/application_image.h"
 #include "sim/info_block.h"
 #include "updater/updater_face.h"
 
@@ -12,8 +13,8 @@ using namespace pxu::test;
 namespace {
 
 struct OperationsRig {
-    explicit OperationsRig(sim::BusKind kind = sim::BusKind::SBus)
-        : bus(kind) {
+    explicit OperationsRig(sim::BusKind kind = sim::BusKind::SBus, int bitRateKbit = 500)
+        : bus(kind, bitRateKbit) {
         QVERIFY(config.ok());
     }
     bool open(const QString& busText = QStringLiteral("S-Bus")) {
@@ -40,6 +41,9 @@ private slots:
     void bootloaderCrcIsChecked();
     void connectionStatusSummary_data();
     void connectionStatusSummary();
+    void applicationDownloadRetries_data();
+    void applicationDownloadRetries();
+    void startAddressMovesToTheBaseOutsideTheUpdater();
 };
 
 void ModuleOperationsTest::infoBlockFieldsAreDecoded() {
@@ -138,6 +142,106 @@ void ModuleOperationsTest::connectionStatusSummary() {
     rig.operations().getConnectionStatus(result);
     QCOMPARE(result, status);
     QCOMPARE(rig.operations().m_sparePresent, sparePresent);
+}
+
+namespace {
+
+// A TOQ module in its bootloader and an application file for it.
+struct ToqRig : OperationsRig {
+    ToqRig()
+        : OperationsRig(sim::BusKind::Toq, 125) {
+        g_TOQMode = true;
+        g_moduleType = QStringLiteral("TOQ");
+        module().setMode(sim::Mode::Bootloader);
+        QFile out(file);
+        if (out.open(QIODevice::WriteOnly))
+            out.write(sim::s28Records(image, 0x30000));
+    }
+    ~ToqRig() {
+        g_TOQMode = false;
+        g_moduleType = QStringLiteral("PXU");
+        g_applUpdate = false;
+        g_baseAdrAppl = 0;
+    }
+    sim::Module& module() { return bus.modules.module(1); }
+
+    QTemporaryDir dir;
+    QString file = dir.filePath(QStringLiteral("TOQ_APPL.S19"));
+    QByteArray image = sim::applicationImage(20000, 0x1234);
+};
+
+} // namespace
+
+void ModuleOperationsTest::applicationDownloadRetries_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QStringList>("log");
+    const QString info = QStringLiteral("  Write infoblock to TOQ");
+    const QString data = QStringLiteral("  Write data to TOQ");
+    const QString again = QStringLiteral("  New attempt to download");
+    const QString done = QStringLiteral("  Download successful");
+    const QString noBlock = QStringLiteral("  Failure in transmitting infoblock!");
+    QTest::newRow("first attempt") << "none" << true << QStringList{info, data, done};
+    QTest::newRow("info block lost once")
+        << "silent at first" << true << QStringList{info, noBlock, again, info, data, done};
+    QTest::newRow("data aborted once")
+        << "abort once" << true
+        << QStringList{info, data, "  Failure in transmitting program/data!", again, info,
+                       data, done};
+    QTest::newRow("three failures")
+        << "silent" << false
+        << QStringList{info, noBlock, again, info, noBlock, again, info, noBlock};
+    QTest::newRow("info block refused")
+        << "beyond the flash" << false
+        << QStringList{info, "  Downloading infoblock failed!", again,
+                       info, "  Downloading infoblock failed!", again,
+                       info, "  Downloading infoblock failed!"};
+}
+
+void ModuleOperationsTest::applicationDownloadRetries() {
+    QFETCH(QString, fault);
+    QFETCH(bool, ok);
+    QFETCH(QStringList, log);
+    ToqRig rig;
+    QVERIFY(rig.open());
+    g_applUpdate = true;
+    if (fault == QLatin1String("silent at first")) {
+        rig.module().faults().silent = true;
+        rig.bus.time.callAfter(500'000, [&] { rig.module().faults().silent = false; });
+    } else if (fault == QLatin1String("silent")) {
+        rig.module().faults().silent = true;
+    } else if (fault == QLatin1String("abort once")) {
+        rig.module().faults().abortOnBlock = 1;
+        rig.module().faults().abortTimes = 1;
+    } else if (fault == QLatin1String("beyond the flash")) {
+        rig.module().config().flashEnd = 0x30000; // the code would not fit
+    }
+    bool done = !ok;
+    rig.operations().downloadApplication(rig.file, 1, 2, done);
+    QCOMPARE(done, ok);
+    QCOMPARE(rig.log(), log);
+    if (ok)
+        QCOMPARE(rig.module().section(2).image, rig.image);
+}
+
+void ModuleOperationsTest::startAddressMovesToTheBaseOutsideTheUpdater() {
+    ToqRig rig;
+    QVERIFY(rig.open());
+    g_applUpdate = false;
+    g_baseAdrAppl = 0x40000;
+    bool ok = false;
+    rig.operations().downloadApplication(rig.file, 1, 2, ok);
+    QVERIFY(ok);
+    QCOMPARE(rig.log().first(), QStringLiteral("      start-address moved to 262144"));
+    QCOMPARE(sim::infoBlockCodeStart(rig.module().section(2).infoBlock), 0x40000u);
+
+    // In the updater the file's own address stands.
+    rig.face.messages().clear();
+    g_applUpdate = true;
+    rig.operations().downloadApplication(rig.file, 1, 2, ok);
+    QVERIFY(ok);
+    QCOMPARE(rig.log().first(), QStringLiteral("  Write infoblock to TOQ"));
+    QCOMPARE(sim::infoBlockCodeStart(rig.module().section(2).infoBlock), 0x30000u);
 }
 
 QTEST_MAIN(ModuleOperationsTest)

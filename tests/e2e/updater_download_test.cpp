@@ -39,6 +39,7 @@ private slots:
     void failedCylinderOffersTheInstruction();
     void modulesInTheirBootloaderAreReloadedWhenTheUpdateIsInstalled();
     void withoutANewCrcTheUpdateEndsWithoutWriteBack();
+    void aCheckThatTimesOutFailsTheUpdate();
 };
 
 void UpdaterDownloadTest::fullUpdateOfTheSpareAndSixCylinders() {
@@ -48,9 +49,9 @@ void UpdaterDownloadTest::fullUpdateOfTheSpareAndSixCylinders() {
     QVERIFY(rig.runUntilAsked());
     QCOMPARE(rig.face().m_updaterStep, 8);
     QString question = g_getUserMessage(71);
-    for (const QString& value :
+    for (const char* value :
          {"H-2231          ", "ZX-62 DF MK2/6C ", "6", "41", "0x1A2B", "262144", "0x0C1E", "8192"})
-        question.replace(question.indexOf(QStringLiteral("{*}")), 3, value);
+        question.replace(question.indexOf(QStringLiteral("{*}")), 3, QString::fromLatin1(value));
     QCOMPARE(rig.face().view().userInfo, question.replace(QStringLiteral("\\n"), "\r\n"));
     for (int m = 0; m <= 6; ++m)
         QCOMPARE(rig.window().selection().program(m).value, int(ticked));
@@ -177,6 +178,27 @@ void UpdaterDownloadTest::withoutANewCrcTheUpdateEndsWithoutWriteBack() {
         QStringLiteral("The software has been updated successfully.")));
     for (const auto& symbol : rig.board.service.writtenSymbols())
         QVERIFY(symbol.id != 0x410);
+}
+
+void UpdaterDownloadTest::aCheckThatTimesOutFailsTheUpdate() {
+    UpdaterRig rig(6);
+    // From the CRC write-back on, the IMO CRC is no longer reported.
+    rig.board.service.addSymbolListener([&](int module, quint16 id, quint32) {
+        if (module == 0 && id == 0x410)
+            rig.board.service.removeVariable(0, 0x830);
+    });
+    QVERIFY(runToTheDownload(rig));
+    QCOMPARE(rig.face().m_updaterStep, 12);
+    QCOMPARE(rig.face().view().userInfo, g_getUserMessage(111));
+    QCOMPARE(rig.face().view().stepColour[11], kColourRed);
+    QVERIFY(rig.log().contains(QStringLiteral("   Appl CRC set")));
+    QVERIFY(rig.log().contains(QStringLiteral("   Application could not be checked!")));
+    rig.pressOk();
+    QVERIFY(rig.runUntilAsked());
+    QCOMPARE(rig.log().last(), QStringLiteral("  Update failed"));
+    QVERIFY(rig.face().view().exit.visible && rig.face().view().exit.enabled);
+    QVERIFY(rig.finish());
+    QVERIFY(rig.report().contains(UpdaterRig::failureDetails()));
 }
 
 QTEST_MAIN(UpdaterDownloadTest)

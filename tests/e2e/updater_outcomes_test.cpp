@@ -39,6 +39,7 @@ private slots:
     void dornWaivesImoAndFinishAtTheQuestionCancels();
     void dornMissesItsSecondPxu();
     void crcReadBackMismatchFailsTheRun();
+    void aModuleThatDoesNotStartFailsTheRun();
 };
 
 void UpdaterOutcomesTest::connectionFailuresEndTheRun_data() {
@@ -314,6 +315,28 @@ void UpdaterOutcomesTest::crcReadBackMismatchFailsTheRun() {
     QVERIFY(rig.finish());
     QVERIFY(rig.report().contains(QStringLiteral("Software update failed.")));
     QVERIFY(rig.report().contains(QStringLiteral("   after  update\r\n")));
+}
+
+void UpdaterOutcomesTest::aModuleThatDoesNotStartFailsTheRun() {
+    UpdaterRig rig(6);
+    QVERIFY(rig.startToFirstQuestion());
+    rig.pressOk();
+    QVERIFY(rig.runUntilAsked());
+    QCOMPARE(rig.face().m_updaterStep, 8);
+    // Cylinder 3 falls silent; Finish at the question starts the applications all the same.
+    rig.board.modules.module(3).faults().silent = true;
+    QVERIFY(rig.runUntil([&] { return rig.window().selection().applicationRunning(3) == unticked; },
+                         10'000));
+    rig.face().cmdExitUpdater_Click();
+    QVERIFY(rig.runUntilAsked());
+    QCOMPARE(rig.face().m_updaterStep, 12);
+    QCOMPARE(rig.face().view().userInfo,
+             g_getUserMessage(91).replace(QStringLiteral("{*}"), QStringLiteral("PXU #03")));
+    QVERIFY(rig.log().contains(QStringLiteral("   Following PXU's did not start: PXU #03!")));
+    QVERIFY(rig.face().m_updateFailed);
+    QVERIFY(rig.finish());
+    // Failed wins over canceled: the engine does not run as it should.
+    QVERIFY(rig.report().contains(UpdaterRig::failureDetails()));
 }
 
 QTEST_MAIN(UpdaterOutcomesTest)

@@ -202,6 +202,9 @@ void HwInfoBlockRepair::cmdDownload_Click() {
         log(QStringLiteral("   Repairing Infoblock of PXU ") + QString::number(m_moduleNumber));
         const Outcome outcome = repair();
         if (outcome == Outcome::Repaired) {
+            // Also after an earlier write failed on it: the block is sound now.
+            if (m_applicationWasRunning)
+                m_switchedModule = m_moduleNumber;
             restartSwitchedModule();
             setColor(kLightGreen);
             log(QStringLiteral("   InfoBlock repaired successfully!"));

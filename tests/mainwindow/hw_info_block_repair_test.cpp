@@ -103,6 +103,7 @@ private slots:
     void withoutTemplatesOnlyTheError();
     void repairIsWrittenAndReadBack();
     void stuckStatusEndsTheWaitAfterFifteenSeconds();
+    void repairAfterAFailedWriteStartsTheApplication();
     void oldBootloaderRefusesTheRepair_data();
     void oldBootloaderRefusesTheRepair();
     void inputChecks_data();
@@ -249,6 +250,28 @@ void HwInfoBlockRepairTest::stuckStatusEndsTheWaitAfterFifteenSeconds() {
     rig.repair().cmdExit_Click();
     rig.bus.time.runFor(1000);
     QCOMPARE(rig.state(3), int(moduleBootloaderRunning));
+}
+
+void HwInfoBlockRepairTest::repairAfterAFailedWriteStartsTheApplication() {
+    RepairRig rig;
+    rig.addTemplate(QStringLiteral("07"));
+    rig.module(3).config().hardwareBlockProgrammingUs = 100'000;
+    rig.module(3).faults().statusStuck = true;
+    QVERIFY(rig.connect({3}));
+    rig.choose(3);
+    rig.setInputs(QStringLiteral("4711"), QStringLiteral("10"), QStringLiteral("2010"));
+    rig.bus.dialogs.answer(BoxAnswer::Ok);
+    rig.repair().cmdDownload_Click();
+    QCOMPARE(rig.repair().view().serialColour, kLightRed);
+    QCOMPARE(rig.state(3), int(moduleBootloaderRunning));
+
+    // Tried again without choosing the module anew: the module ran its application.
+    rig.module(3).faults().statusStuck = false;
+    rig.bus.dialogs.answer(BoxAnswer::Ok);
+    rig.repair().cmdDownload_Click();
+    QCOMPARE(rig.repair().view().serialColour, kLightGreen);
+    QVERIFY(sim::infoBlockChecksumValid(rig.storedBlock(3)));
+    QCOMPARE(rig.state(3), int(moduleApplicationRunning));
 }
 
 void HwInfoBlockRepairTest::oldBootloaderRefusesTheRepair_data() {

@@ -111,7 +111,7 @@ private slots:
     void versionWithoutTemplateIsListedAndRefused();
     void blockWithoutSerialSkipsTheQuestionAndCanBeSaved();
     void modulesGoBackWhenAnotherIsChosenOrTheWindowCloses();
-    void shutDownClosesTheWindowWithoutABusWord();
+    void shutDownStartsTheHeldModuleBeforeTheLogOff();
 };
 
 void HwInfoBlockRepairTest::showListsTheTemplatesBesideTheWorkingFolder() {
@@ -446,23 +446,25 @@ void HwInfoBlockRepairTest::modulesGoBackWhenAnotherIsChosenOrTheWindowCloses() 
     QVERIFY(!rig.window.lock().operationMode());
 }
 
-void HwInfoBlockRepairTest::shutDownClosesTheWindowWithoutABusWord() {
+void HwInfoBlockRepairTest::shutDownStartsTheHeldModuleBeforeTheLogOff() {
     RepairRig rig;
     rig.addTemplate(QStringLiteral("07"));
+    rig.module(5).setMode(sim::Mode::Bootloader);
     QVERIFY(rig.connect({3}));
+    QVERIFY(
+        rig.bus.time.runUntil([] { return ToolsRig::state(5) == moduleBootloaderRunning; }, 3000));
+    rig.choose(5);
     rig.choose(3);
-    QVERIFY(rig.repair().loaded());
-    rig.bus.time.runFor(10); // the last frames of the read are heard
-    const qsizetype framesBefore = rig.bus.heard.size();
+    QCOMPARE(rig.module(3).mode(), sim::Mode::Bootloader);
     rig.window.mnuExit_Click();
+
+    // Started again while the bus was still open.
     QVERIFY(rig.window.programEnded());
     QVERIFY(!rig.repair().loaded());
-    QVERIFY(!rig.repair().form());
-    // After the log-off nothing more is sent: the module stays in its bootloader.
-    rig.bus.time.runFor(500);
-    for (qsizetype i = framesBefore; i < rig.bus.heard.size(); ++i)
-        QVERIFY(rig.bus.heard[i].frame.id != 0x600 + 0x73);
-    QCOMPARE(rig.module(3).mode(), sim::Mode::Bootloader);
+    QCOMPARE(rig.module(3).mode(), sim::Mode::Application);
+    // A module found in its bootloader is left there.
+    QCOMPARE(rig.module(5).mode(), sim::Mode::Bootloader);
+    QVERIFY(!rig.window.lock().operationMode());
 }
 
 QTEST_MAIN(HwInfoBlockRepairTest)

@@ -7,6 +7,7 @@
 #include "support/screenshot.h"
 #include "tools_rig.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -111,6 +112,7 @@ private slots:
     void versionWithoutTemplateIsListedAndRefused();
     void blockWithoutSerialSkipsTheQuestionAndCanBeSaved();
     void modulesGoBackWhenAnotherIsChosenOrTheWindowCloses();
+    void moduleListIsMadeAnewWhenTheBoxIsEntered();
     void shutDownStartsTheHeldModuleBeforeTheLogOff();
 };
 
@@ -444,6 +446,28 @@ void HwInfoBlockRepairTest::modulesGoBackWhenAnotherIsChosenOrTheWindowCloses() 
     QCOMPARE(rig.state(3), int(moduleApplicationRunning));
     QVERIFY(!rig.repair().loaded());
     QVERIFY(!rig.window.lock().operationMode());
+}
+
+void HwInfoBlockRepairTest::moduleListIsMadeAnewWhenTheBoxIsEntered() {
+    RepairRig rig;
+    rig.addTemplate(QStringLiteral("07"));
+    QVERIFY(rig.connect({3}));
+    rig.repair().g_show();
+    QComboBox* box = rig.repair().form()->cmbModuleNum;
+    QCOMPARE(rig.repair().view().moduleItems, (QStringList{"---", "3"}));
+    rig.module(5).setMode(sim::Mode::Application);
+    QVERIFY(rig.bus.time.runUntil([] { return ToolsRig::state(5) != moduleNotConnected; }, 3000));
+
+    // The box's own list handing the focus back is no entry: the list stays as the user
+    // saw it when choosing from it.
+    QFocusEvent fromList(QEvent::FocusIn, Qt::PopupFocusReason);
+    QCoreApplication::sendEvent(box, &fromList);
+    QCOMPARE(rig.repair().view().moduleItems, (QStringList{"---", "3"}));
+    QFocusEvent entered(QEvent::FocusIn, Qt::MouseFocusReason);
+    QCoreApplication::sendEvent(box, &entered);
+    QCOMPARE(rig.repair().view().moduleItems, (QStringList{"---", "3", "5"}));
+    QCOMPARE(box->count(), 3);
+    rig.repair().cmdExit_Click();
 }
 
 void HwInfoBlockRepairTest::shutDownStartsTheHeldModuleBeforeTheLogOff() {

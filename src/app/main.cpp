@@ -19,8 +19,7 @@ int main(int argc, char* argv[]) {
                      [](int code) { QCoreApplication::exit(code); });
 
     window.setArguments(app.arguments().mid(1));
-    const int code =
-        !window.Form_Load() || window.programEnded() ? window.exitCode() : app.exec();
+    const int code = !window.Form_Load() || window.programEnded() ? window.exitCode() : app.exec();
     // The record sets' databases must close while the application still exists.
     pxu::closeConfigRecordsets();
     return code;

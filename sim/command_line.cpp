@@ -47,7 +47,7 @@ QString usageText() {
         "  --no-stdin                  keep running when standard input closes\n"
         "  --help                      this text\n");
     const QString others = QStringLiteral("Other options:\n");
-    return text.replace(others, autoDownloadUsage() + others);
+    return text.replace(others, autoDownloadUsage() + systemInfoUsage() + others);
 }
 
 QList<int> parseModuleList(const QString& text) {
@@ -208,7 +208,7 @@ std::optional<CommandLine> parseCommandLine(const QStringList& arguments, QStrin
             QStringLiteral("--channel"), QStringLiteral("--bus"), QStringLiteral("--modules"),
             QStringLiteral("--state"), QStringLiteral("--fault")};
         if (!kGroupOptions.contains(option) && !kSettingOptions.contains(option) &&
-            !isAutoDownloadOption(option))
+            !isAutoDownloadOption(option) && !isSystemInfoOption(option))
             return fail(QStringLiteral("unknown option %1").arg(option));
         if (i + 1 >= arguments.size())
             return fail(QStringLiteral("%1 needs a value").arg(option));
@@ -251,6 +251,10 @@ std::optional<CommandLine> parseCommandLine(const QStringList& arguments, QStrin
             group.edits.push_back({modules, *edit});
         } else if (const auto taken =
                        parseAutoDownloadOption(option, value, group.autoDownload, error)) {
+            if (!*taken)
+                return std::nullopt;
+        } else if (const auto taken =
+                       parseSystemInfoOption(option, value, group.systemInfo, error)) {
             if (!*taken)
                 return std::nullopt;
         } else if (kSettingOptions.contains(option)) {

@@ -2,6 +2,7 @@
 
 #include "auto_download_options.h"
 #include "bus.h"
+#include "system_info_options.h"
 
 #include <QList>
 #include <QString>
@@ -28,6 +29,7 @@ struct ChannelOptions {
     std::vector<ModuleEdit> edits; // settings and faults, in the order given
     std::vector<ModeChoice> modes; // set once the channel is connected
     AutoDownloadOptions autoDownload;
+    SystemInfoOptions systemInfo;
 
     void applyEdits(Bus& target) const;
     void applyModes(Bus& target) const;

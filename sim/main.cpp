@@ -5,6 +5,7 @@
 #include "platform/clock/real_clock.h"
 #include "service_channel.h"
 #include "stop_watcher.h"
+#include "system_information.h"
 #include "timer_scheduler.h"
 
 #include <QCoreApplication>
@@ -37,6 +38,7 @@ int main(int argc, char* argv[]) {
     std::vector<std::unique_ptr<Bus>> buses;
     std::vector<std::unique_ptr<ServiceChannel>> serviceChannels; // before their buses go
     std::vector<std::unique_ptr<AutoDownloadMaster>> spares;      // before their channels go
+    std::vector<std::unique_ptr<SystemInformation>> engines;      // before their channels go
     std::vector<std::unique_ptr<CanChannel>> channels;
     int exitCode = 0;
     int connectedCount = 0;
@@ -56,6 +58,8 @@ int main(int argc, char* argv[]) {
                                                                   group.autoDownload.ids));
             group.autoDownload.apply(*spares.back());
         }
+        engines.push_back(std::make_unique<SystemInformation>(
+            bus, *serviceChannels.back(), group.systemInfo.ids, group.systemInfo.values));
         channels.push_back(std::make_unique<CanChannel>(group.channel, bus));
         CanChannel* channel = channels.back().get();
         QObject::connect(channel, &CanChannel::connected, [&, channel, g = &group, b = &bus] {
@@ -87,6 +91,7 @@ int main(int argc, char* argv[]) {
     for (const auto& bus : buses)
         bus->setModes(0, kModuleCount - 1, Mode::Off);
     channels.clear();
+    engines.clear();
     spares.clear();
     serviceChannels.clear();
     buses.clear();

@@ -1,3 +1,4 @@
+#include "core/config_items.h"
 #include "core/error_reporter.h"
 #include "core/error_reporter_form.h"
 #include "mainwindow/main_window.h"
@@ -18,7 +19,8 @@ int main(int argc, char* argv[]) {
                      [](int code) { QCoreApplication::exit(code); });
 
     window.setArguments(app.arguments().mid(1));
-    if (!window.Form_Load() || window.programEnded())
-        return window.exitCode();
-    return app.exec();
+    const int code = !window.Form_Load() || window.programEnded() ? window.exitCode() : app.exec();
+    // The record sets' databases must close while the application still exists.
+    pxu::closeConfigRecordsets();
+    return code;
 }

@@ -89,6 +89,10 @@ enum class HwInfoBlockRepair::Outcome { Refused, WriteFailed, Repaired };
 HwInfoBlockRepair::HwInfoBlockRepair(QObject* parent)
     : QObject(parent) {
     setObjectName(QString::fromLatin1(kObject));
+    // The unload at the shut-down comes after the log-off, too late for a word to a module.
+    if (auto* main = qobject_cast<MainWindow*>(parent))
+        connect(main, &MainWindow::shutDownBegins, this,
+                [this] { releaseSwitchedModule("Form_Unload"); });
     m_view.moduleItems = {QStringLiteral("---")};
     m_view.versionItems = {QStringLiteral("---")};
     m_view.enabled.fill(true);
@@ -202,6 +206,9 @@ void HwInfoBlockRepair::cmdDownload_Click() {
         log(QStringLiteral("   Repairing Infoblock of PXU ") + QString::number(m_moduleNumber));
         const Outcome outcome = repair();
         if (outcome == Outcome::Repaired) {
+            // Also after an earlier write failed on it: the block is sound now.
+            if (m_applicationWasRunning)
+                m_switchedModule = m_moduleNumber;
             restartSwitchedModule();
             setColor(kLightGreen);
             log(QStringLiteral("   InfoBlock repaired successfully!"));
@@ -319,11 +326,15 @@ void HwInfoBlockRepair::cmdCreateFile_Click() {
 }
 
 void HwInfoBlockRepair::cmdExit_Click() {
-    if (m_switchedModule >= 0) {
-        const MainWindowBusy busy;
-        guarded(kObject, "cmdExit_Click", [&] { restartSwitchedModule(); });
-    }
+    releaseSwitchedModule("cmdExit_Click");
     unload();
+}
+
+void HwInfoBlockRepair::releaseSwitchedModule(const char* procedure) {
+    if (m_switchedModule < 0)
+        return;
+    const MainWindowBusy busy;
+    guarded(kObject, procedure, [&] { restartSwitchedModule(); });
 }
 
 void HwInfoBlockRepair::unload() {
@@ -405,7 +416,7 @@ void HwInfoBlockRepair::restartSwitchedModule() {
 }
 
 HwInfoBlockRepair& frmHWInfoBlockRepair() {
-    // At the shut-down the bus is gone already: the window only closes.
+    // At the shut-down the module was given back before the log-off: the window only closes.
     return windowOnFirstUse(UnloadSlot::hwInfoBlockRepair, &HwInfoBlockRepair::unload);
 }
 

@@ -44,8 +44,9 @@ struct HwInfoBlockRepairView {
 //
 // A module chosen here is switched to its bootloader at once. If it was running its
 // application, the window starts that again when another module is chosen, when the
-// window is closed, or after the repair; a module whose block write failed stays in its
-// bootloader. The main window is locked while the window talks to a module.
+// window is closed or the program shuts down, or after the repair; a module whose block
+// write failed stays in its bootloader. The main window is locked while the window talks to a
+// module.
 class HwInfoBlockRepair : public QObject {
     Q_OBJECT
 public:
@@ -98,6 +99,9 @@ private:
     bool inputsValid(const QString& hw, const QString& templateFile);
     // Starts the application again on the module this window switched, if any.
     void restartSwitchedModule();
+    // The same with the main window locked meanwhile: at Exit, the window's close and the
+    // beginning of the shut-down.
+    void releaseSwitchedModule(const char* procedure);
 
     HwInfoBlockRepairView m_view;
     QString m_templateDir;

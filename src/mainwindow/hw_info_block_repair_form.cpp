@@ -6,6 +6,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -122,8 +123,10 @@ void HwInfoBlockRepairForm::render() {
 }
 
 bool HwInfoBlockRepairForm::eventFilter(QObject* watched, QEvent* event) {
-    // The list follows the connection each time the box is entered.
-    if (watched == cmbModuleNum && event->type() == QEvent::FocusIn && !m_rendering)
+    // The list follows the connection each time the box is entered. The focus its own list
+    // hands back on closing is no entry: a new list then would drop the item just chosen.
+    if (watched == cmbModuleNum && event->type() == QEvent::FocusIn && !m_rendering &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
         m_owner.cmbModuleNum_GotFocus();
     return QWidget::eventFilter(watched, event);
 }

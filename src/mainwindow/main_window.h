@@ -207,6 +207,9 @@ public:
 
 signals:
     void changed();
+    // The shut-down has begun and the bus is still open: windows that hold a module in a
+    // mode of their own give it back now.
+    void shutDownBegins();
 
 private:
     bool load();

@@ -44,6 +44,7 @@ bool MainWindow::Form_QueryUnload() {
 }
 
 void MainWindow::shutDownProcedure() {
+    guarded("frmMain", "mnuExit_Click", [&] { emit shutDownBegins(); });
     guarded("frmMain", "mnuExit_Click", [&] { g_logOffApplication(false); });
     guarded("frmMain", "mnuExit_Click", [&] { unloadCanOpen(); });
     for (const auto& unload : m_unloaders) {

@@ -4,7 +4,6 @@
 #include "core/error.h"
 #include "core/error_boundary.h"
 #include "core/globals.h"
-#include "core/vb_val.h"
 #include "update_report.h"
 #include "updater_face_form.h"
 
@@ -30,6 +29,14 @@ const std::array<QString, kUpdaterSteps>& designStepTexts() {
 }
 
 } // namespace
+
+std::optional<int> userMessageId(const QString& text) {
+    bool ok = false;
+    const int id = text.trimmed().toInt(&ok);
+    if (!ok || id <= 0)
+        return std::nullopt;
+    return id;
+}
 
 UpdaterFace::UpdaterFace(MainWindow& window, QObject* parent)
     : QObject(parent)
@@ -149,10 +156,10 @@ bool UpdaterFace::setUserInfo(const QString& text, int step, bool& okButton, boo
     guarded("frmMain", "setUserInfo", [&] {
         if (step >= 1 && step > m_stepTicks)
             return;
-        const double id = vbVal(text);
-        if (id > 0) {
+        const std::optional<int> id = userMessageId(text);
+        if (id) {
             if (g_rsMessages && g_rsMessages->isOpen() &&
-                g_rsMessages->findFirst(db::Criteria{{QStringLiteral("MessageID"), id}})) {
+                g_rsMessages->findFirst(db::Criteria{{QStringLiteral("MessageID"), *id}})) {
                 m_view.userInfo = g_rsMessages->text(QStringLiteral("MessageText"));
                 okButton = g_rsMessages->value(QStringLiteral("okButton")).toInt() != 0;
             } else {
@@ -174,7 +181,9 @@ bool UpdaterFace::setUserInfo(const QString& text, int step, bool& okButton, boo
     return shown;
 }
 
-void UpdaterFace::timCyclic_Timer() {}
+void UpdaterFace::timCyclic_Timer() {
+    m_sequencer.timCyclic_Timer();
+}
 
 void UpdaterFace::writeReport() {
     guarded("frmMain", "writeReport", [&] {
@@ -219,6 +228,12 @@ void UpdaterFace::setExitCaption(const QString& caption) {
 
 void UpdaterFace::setExitEnabled(bool enabled) {
     m_view.exit.enabled = enabled;
+    emit changed();
+}
+
+void UpdaterFace::showExitButton() {
+    m_view.exit.visible = true;
+    m_view.exit.enabled = true;
     emit changed();
 }
 

@@ -4,10 +4,14 @@
 #include "mainwindow/message_list.h"
 #include "mainwindow/updater_services.h"
 #include "platform/clock/clock_timer.h"
+#include "system_information.h"
+#include "update_sequencer.h"
+#include "updater_module_operations.h"
 
 #include <QObject>
 #include <QPointer>
 #include <array>
+#include <optional>
 
 namespace pxu {
 
@@ -42,6 +46,10 @@ constexpr int kStepIdle = kColourButtonFace;
 constexpr int kStepRunning = 0xFFFF;
 constexpr int kListErrorColour = 0x8080FF;
 
+// The message id a user-information text stands for: the whole text (blanks around it
+// allowed) a number above 0. Any other text is shown as it is.
+std::optional<int> userMessageId(const QString& text);
+
 // The guided updater's face in the main window: the step boxes, the updater's message
 // list, the two progress bars, the user information and its buttons, and the sequencer's
 // 500 ms timer. It registers itself with the main window for its lifetime.
@@ -62,7 +70,7 @@ public:
     QString openReportCaption() const override { return m_view.openReport.caption; }
     void setProgressLoad(double value) override;
     void setToolCaption(const QString& caption) override;
-    void notConnectedToSpare(int value) override { m_notConnectedToSpare = value; }
+    void notConnectedToSpare(int value) override { m_systemInfo.notConnectedToSpare(value); }
     void stopSequencer() override { timCyclic.stop(); }
     QWidget* frame(QWidget* parent) override;
 
@@ -80,6 +88,8 @@ public:
     void setOkCaption(const QString& caption);
     void setExitCaption(const QString& caption);
     void setExitEnabled(bool enabled);
+    // Finish shown and enabled; the timer keeps its state.
+    void showExitButton();
     void setOpenReport(bool visible, const QString& caption);
     void setProgressLoadVisible(bool visible);
 
@@ -87,6 +97,9 @@ public:
     MessageList& messages() { return m_messages; } // lstMessageUpdater
     UpdaterFaceForm* form() const;
     MainWindow& window() const { return m_window; }
+    SystemInfoExchange& systemInfo() { return m_systemInfo; }
+    const UpdateSequencer& sequencer() const { return m_sequencer; }
+    UpdaterModuleOperations& moduleOperations() { return m_moduleOperations; }
 
     ClockTimer timCyclic;
 
@@ -102,7 +115,6 @@ public:
     bool m_bootloaderFound = false;
     bool m_updaterErrorFlag = false;
     bool m_reportWritten = false;
-    int m_notConnectedToSpare = 0;
     QString m_reportFile;
 
 signals:
@@ -112,6 +124,12 @@ private:
     MainWindow& m_window;
     UpdaterFaceView m_view;
     MessageList m_messages;
+    SystemInfoExchange m_systemInfo;
+    UpdateSequencer m_sequencer{*this, m_systemInfo};
+    UpdaterModuleOperations m_moduleOperations{
+        *this, [this](int module, int section, const QByteArray& image, bool& ok) {
+            m_window.writeSection(module, section, image, ok);
+        }};
     QPointer<UpdaterFaceForm> m_form;
 };
 

@@ -7,6 +7,7 @@
 #include "support/screenshot.h"
 #include "tools_rig.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -102,6 +103,7 @@ private slots:
     void showListsTheTemplatesBesideTheWorkingFolder();
     void withoutTemplatesOnlyTheError();
     void repairIsWrittenAndReadBack();
+    void stuckStatusEndsTheWaitAfterFifteenSeconds_data();
     void stuckStatusEndsTheWaitAfterFifteenSeconds();
     void oldBootloaderRefusesTheRepair_data();
     void oldBootloaderRefusesTheRepair();
@@ -110,7 +112,8 @@ private slots:
     void versionWithoutTemplateIsListedAndRefused();
     void blockWithoutSerialSkipsTheQuestionAndCanBeSaved();
     void modulesGoBackWhenAnotherIsChosenOrTheWindowCloses();
-    void shutDownClosesTheWindowWithoutABusWord();
+    void moduleListIsMadeAnewWhenTheBoxIsEntered();
+    void shutDownStartsTheHeldModuleBeforeTheLogOff();
 };
 
 void HwInfoBlockRepairTest::showListsTheTemplatesBesideTheWorkingFolder() {
@@ -214,7 +217,14 @@ void HwInfoBlockRepairTest::repairIsWrittenAndReadBack() {
     QCOMPARE(rig.state(3), int(moduleApplicationRunning));
 }
 
+void HwInfoBlockRepairTest::stuckStatusEndsTheWaitAfterFifteenSeconds_data() {
+    QTest::addColumn<bool>("tryAgain");
+    QTest::newRow("then Exit") << false;
+    QTest::newRow("then a try that succeeds") << true;
+}
+
 void HwInfoBlockRepairTest::stuckStatusEndsTheWaitAfterFifteenSeconds() {
+    QFETCH(bool, tryAgain);
     RepairRig rig;
     rig.addTemplate(QStringLiteral("07"));
     rig.module(3).config().hardwareBlockProgrammingUs = 100'000;
@@ -245,6 +255,16 @@ void HwInfoBlockRepairTest::stuckStatusEndsTheWaitAfterFifteenSeconds() {
     QCOMPARE(rig.repair().view().serialColour, kLightRed);
     QCOMPARE(rig.repair().view().enabled, allEnabled());
     QVERIFY(!rig.window.lock().operationMode());
+    if (tryAgain) {
+        // Without choosing the module anew: it ran its application and its block is sound.
+        rig.module(3).faults().statusStuck = false;
+        rig.bus.dialogs.answer(BoxAnswer::Ok);
+        rig.repair().cmdDownload_Click();
+        QCOMPARE(rig.repair().view().serialColour, kLightGreen);
+        QVERIFY(sim::infoBlockChecksumValid(rig.storedBlock(3)));
+        QCOMPARE(rig.state(3), int(moduleApplicationRunning));
+        return;
+    }
     // A block that may be broken keeps its module in the bootloader, even after Exit.
     rig.repair().cmdExit_Click();
     rig.bus.time.runFor(1000);
@@ -423,23 +443,47 @@ void HwInfoBlockRepairTest::modulesGoBackWhenAnotherIsChosenOrTheWindowCloses() 
     QVERIFY(!rig.window.lock().operationMode());
 }
 
-void HwInfoBlockRepairTest::shutDownClosesTheWindowWithoutABusWord() {
+void HwInfoBlockRepairTest::moduleListIsMadeAnewWhenTheBoxIsEntered() {
     RepairRig rig;
     rig.addTemplate(QStringLiteral("07"));
     QVERIFY(rig.connect({3}));
+    rig.repair().g_show();
+    QComboBox* box = rig.repair().form()->cmbModuleNum;
+    QCOMPARE(rig.repair().view().moduleItems, (QStringList{"---", "3"}));
+    rig.module(5).setMode(sim::Mode::Application);
+    QVERIFY(rig.bus.time.runUntil([] { return ToolsRig::state(5) != moduleNotConnected; }, 3000));
+
+    // The box's own list handing the focus back is no entry: the list stays as the user
+    // saw it when choosing from it.
+    QFocusEvent fromList(QEvent::FocusIn, Qt::PopupFocusReason);
+    QCoreApplication::sendEvent(box, &fromList);
+    QCOMPARE(rig.repair().view().moduleItems, (QStringList{"---", "3"}));
+    QFocusEvent entered(QEvent::FocusIn, Qt::MouseFocusReason);
+    QCoreApplication::sendEvent(box, &entered);
+    QCOMPARE(rig.repair().view().moduleItems, (QStringList{"---", "3", "5"}));
+    QCOMPARE(box->count(), 3);
+    rig.repair().cmdExit_Click();
+}
+
+void HwInfoBlockRepairTest::shutDownStartsTheHeldModuleBeforeTheLogOff() {
+    RepairRig rig;
+    rig.addTemplate(QStringLiteral("07"));
+    rig.module(5).setMode(sim::Mode::Bootloader);
+    QVERIFY(rig.connect({3}));
+    QVERIFY(
+        rig.bus.time.runUntil([] { return ToolsRig::state(5) == moduleBootloaderRunning; }, 3000));
+    rig.choose(5);
     rig.choose(3);
-    QVERIFY(rig.repair().loaded());
-    rig.bus.time.runFor(10); // the last frames of the read are heard
-    const qsizetype framesBefore = rig.bus.heard.size();
+    QCOMPARE(rig.module(3).mode(), sim::Mode::Bootloader);
     rig.window.mnuExit_Click();
+
+    // Started again while the bus was still open.
     QVERIFY(rig.window.programEnded());
     QVERIFY(!rig.repair().loaded());
-    QVERIFY(!rig.repair().form());
-    // After the log-off nothing more is sent: the module stays in its bootloader.
-    rig.bus.time.runFor(500);
-    for (qsizetype i = framesBefore; i < rig.bus.heard.size(); ++i)
-        QVERIFY(rig.bus.heard[i].frame.id != 0x600 + 0x73);
-    QCOMPARE(rig.module(3).mode(), sim::Mode::Bootloader);
+    QCOMPARE(rig.module(3).mode(), sim::Mode::Application);
+    // A module found in its bootloader is left there.
+    QCOMPARE(rig.module(5).mode(), sim::Mode::Bootloader);
+    QVERIFY(!rig.window.lock().operationMode());
 }
 
 QTEST_MAIN(HwInfoBlockRepairTest)

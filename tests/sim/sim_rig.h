@@ -25,6 +25,13 @@ struct SimRig {
     SdoTestClient client;
 };
 
+// A frame of the given id and data bytes.
+inline can::CanFrame frameOf(quint32 id, std::initializer_list<quint8> bytes) {
+    can::CanFrame f{id, quint8(bytes.size()), {}};
+    std::copy(bytes.begin(), bytes.end(), f.data.begin());
+    return f;
+}
+
 // Image bytes that differ from every default section.
 inline QByteArray testImage(int length, char seed = 1) {
     QByteArray bytes(length, '\0');

@@ -2,7 +2,7 @@
 #include "core/config_items.h"
 #include "core/globals.h"
 #include "core/program_info.h"
-#include "main_window_fixture.h"
+#include "face_rig.h"
 #include "support/scripted_dialogs.h"
 #include "updater/updater_face.h"
 
@@ -12,28 +12,6 @@
 
 using namespace pxu;
 using namespace pxu::test;
-
-namespace {
-
-// A face over an open sample configuration.
-struct FaceRig {
-    FaceRig() {
-        g_configDbPath = workspace.configDb();
-        g_installDir = workspace.folder() + u'/';
-        g_projectName = g_toolName;
-        g_productText = QStringLiteral("ZENT-6183");
-        QVERIFY(g_iniGlobals());
-    }
-    QString readReport() const {
-        QFile file(QDir(programFolder()).filePath(QStringLiteral("DORN Update Tool Report.txt")));
-        return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
-    }
-    Workspace workspace;
-    MainWindow window;
-    UpdaterFace face{window};
-};
-
-} // namespace
 
 class UpdaterFaceTest : public QObject {
     Q_OBJECT
@@ -71,8 +49,12 @@ void UpdaterFaceTest::userInfoShowsTextOrMessageAndDecidesTheButtons_data() {
     QTest::newRow("message with OK") << "1" << false << false << "#1" << true << true << false;
     QTest::newRow("message without OK overrides the caller's OK")
         << "83" << true << false << "#83" << false << false << true;
-    QTest::newRow("message text beginning with a number")
-        << "13 more" << false << false << "#13" << false << false << true;
+    QTest::newRow("message id with blanks around it")
+        << " 13 " << false << false << "#13" << false << false << true;
+    QTest::newRow("text beginning with a number is shown as it is")
+        << "13 more" << false << false << "13 more" << false << false << true;
+    QTest::newRow("a formatted message's text is shown as it is")
+        << "2 cylinders" << true << false << "2 cylinders" << true << true << false;
     QTest::newRow("caller's Finish") << "Done" << false << true << "Done" << false << true << false;
     QTest::newRow("missing message")
         << "999" << false << false << "User Information text not found in database: 999" << false

@@ -1,0 +1,205 @@
+// Guided updates with the download: the real main window (offscreen) against the simulated
+// engine on the M-Bus, in virtual time. The spare is loaded directly and passes the new
+// application on to the cylinders.
+#include "core/config_items.h"
+#include "sim/checksums.h"
+#include "support/recording_desktop.h"
+#include "updater_rig.h"
+
+#include <QtTest>
+
+using namespace pxu;
+using namespace pxu::test;
+
+namespace {
+
+// Runs from "Start" to the "Update" question and answers it.
+bool runToTheDownload(UpdaterRig& rig) {
+    if (!rig.startToFirstQuestion())
+        return false;
+    rig.pressOk();
+    if (!rig.runUntilAsked() || rig.face().m_updaterStep != 8 ||
+        rig.face().view().ok.caption != QLatin1String("Update"))
+        return false;
+    rig.pressOk();
+    return rig.runUntilAsked(600'000);
+}
+
+int countOf(const QStringList& lines, const QString& line) {
+    return int(std::count(lines.begin(), lines.end(), line));
+}
+
+} // namespace
+
+class UpdaterDownloadTest : public QObject {
+    Q_OBJECT
+private slots:
+    void fullUpdateOfTheSpareAndSixCylinders();
+    void failedSpareDownloadEndsWithMessage81();
+    void failedCylinderOffersTheInstruction();
+    void modulesInTheirBootloaderAreReloadedWhenTheUpdateIsInstalled();
+    void withoutANewCrcTheUpdateEndsWithoutWriteBack();
+    void aCheckThatTimesOutFailsTheUpdate();
+};
+
+void UpdaterDownloadTest::fullUpdateOfTheSpareAndSixCylinders() {
+    UpdaterRig rig(6);
+    QVERIFY(rig.startToFirstQuestion());
+    rig.pressOk();
+    QVERIFY(rig.runUntilAsked());
+    QCOMPARE(rig.face().m_updaterStep, 8);
+    QString question = g_getUserMessage(71);
+    for (const char* value :
+         {"H-2231          ", "ZX-62 DF MK2/6C ", "6", "41", "0x1A2B", "262144", "0x0C1E", "8192"})
+        question.replace(question.indexOf(QStringLiteral("{*}")), 3, QString::fromLatin1(value));
+    QCOMPARE(rig.face().view().userInfo, question.replace(QStringLiteral("\\n"), "\r\n"));
+    for (int m = 0; m <= 6; ++m)
+        QCOMPARE(rig.window().selection().program(m).value, int(ticked));
+
+    rig.pressOk(); // "Update"
+    QVERIFY(rig.runUntilAsked(600'000));
+    const QStringList log = rig.log();
+    QCOMPARE(rig.face().m_updaterStep, 12);
+    QVERIFY2(!rig.face().m_updateFailed, qPrintable(rig.window().messages().lines().join(u'\n') +
+                                                    rig.boards.dialogs.texts().join(u'\n')));
+    // The download ran inside one tick: no step began meanwhile, none twice.
+    QCOMPARE(countOf(log, QStringLiteral("Step 8: Download Application Update")), 1);
+    QCOMPARE(countOf(log, QStringLiteral("Step 9: Start Updated Application")), 1);
+    QVERIFY(log.indexOf(QStringLiteral("   Application Update for all PXU's successfully "
+                                       "downloaded.")) <
+            log.indexOf(QStringLiteral("Step 9: Start Updated Application")));
+    QVERIFY(log.contains(QStringLiteral("   Appl CRC set")));
+    QVERIFY(log.contains(QStringLiteral("  Appl-CRC: 0x3C4D   / Len: 16384   after  update")));
+    for (int m = 0; m <= 6; ++m) {
+        QCOMPARE(rig.board.modules.module(m).section(6).image, rig.newImage);
+        QCOMPARE(rig.board.modules.module(m).mode(), sim::Mode::Application);
+    }
+    QCOMPARE(rig.board.service.variable(0, 0x410), std::optional<quint32>(kNewApplicationCrc));
+    QCOMPARE(rig.face().view().stepColour[12], kColourGreen);
+    QVERIFY(rig.face().view().userInfo.startsWith(
+        QStringLiteral("The software has been updated successfully.\r\nHull number: H-2231")));
+    QVERIFY(rig.face().view().exit.visible && rig.face().view().exit.enabled);
+    QCOMPARE(rig.face().view().openReport.caption, QStringLiteral("Open Report"));
+
+    QVERIFY(rig.finish());
+    const QStringList report = rig.report().split(QStringLiteral("\r\n"));
+    QVERIFY(report[0].startsWith(QStringLiteral("------------------- ZENT-6183 Update Tool "
+                                                "started  ")));
+    QCOMPARE(report.mid(1, 12),
+             (QStringList{"  Hull-Number: H-2231          ", "  Engine Type: ZX-62 DF MK2/6C",
+                          "  Application Build: 41", "  Application Developer: 1305",
+                          "  Number of Cylinders: 6",
+                          "  Appl-CRC: 0x1A2B   / Len: 262144   before update",
+                          "  Appl-CRC: 0x3C4D   / Len: 16384   after  update",
+                          "  IMO-CRC:  0x0C1E   / Len: 8192   before update",
+                          "  IMO-CRC:  0x0C1E   / Len: 8192   after  update", "", "", ""}));
+    QCOMPARE(report[13], QStringLiteral("ZENT-6183 Software is successfully updated."));
+    QCOMPARE(report[14], QString());
+    QVERIFY(report[15].startsWith(
+        QStringLiteral("------------------- ZENT-6183 Update Tool terminated  ")));
+    QCOMPARE(report.mid(16), (QStringList{"", ""}));
+}
+
+void UpdaterDownloadTest::failedSpareDownloadEndsWithMessage81() {
+    UpdaterRig rig(6);
+    rig.board.modules.module(0).faults().badCrc = true;
+    QVERIFY(runToTheDownload(rig));
+    QCOMPARE(rig.face().m_updaterStep, 12);
+    QVERIFY(rig.face().m_updateFailed);
+    QCOMPARE(rig.face().view().userInfo, g_getUserMessage(81));
+    QCOMPARE(rig.face().view().stepColour[8], kColourRed);
+    QVERIFY(rig.log().contains(QStringLiteral("   Spare-PXU is not downloaded!")));
+    QCOMPARE(rig.face().view().openReport.caption, QStringLiteral("Open Report"));
+    QVERIFY(rig.finish());
+    QVERIFY(rig.report().contains(QStringLiteral("Software update failed.")));
+}
+
+void UpdaterDownloadTest::failedCylinderOffersTheInstruction() {
+    UpdaterRig rig(6);
+    rig.board.spare->faults().failureMask = 1 << 3;
+    rig.workspace.writeFile(QStringLiteral("Instruction.txt"), "What to do next.\r\n");
+    QVERIFY(runToTheDownload(rig));
+    QCOMPARE(rig.face().m_updaterStep, 12);
+    QVERIFY(rig.face().m_updateFailed);
+    QCOMPARE(rig.face().view().userInfo,
+             g_getUserMessage(82).replace(QStringLiteral("{*}"), QStringLiteral("PXU #03")));
+    QVERIFY(rig.log().contains(QStringLiteral("   Not all PXU's successfully downloaded.")));
+    QVERIFY(rig.log().contains(QStringLiteral("   Following PXU's failed: PXU #03!")));
+    QCOMPARE(rig.face().view().openReport.caption, QStringLiteral("Open Instruction"));
+    QVERIFY(rig.face().view().openReport.visible);
+    QCOMPARE(rig.board.modules.module(0).section(6).image, rig.newImage);
+
+    RecordingDesktop desktop;
+    rig.face().cmdOpenReport_Click();
+    QCOMPARE(desktop.urls().size(), 1);
+    QCOMPARE(desktop.urls()[0].toLocalFile(),
+             rig.workspace.path(QStringLiteral("Instruction.txt")));
+    QVERIFY(rig.report().isEmpty()); // the instruction, not the report
+
+    QVERIFY(rig.finish());
+    const QString report = rig.report();
+    QVERIFY(report.contains(UpdaterRig::failureDetails()));
+    QVERIFY(report.contains(QStringLiteral("\r\n   Following PXU's failed: PXU #03!\r\n")));
+}
+
+void UpdaterDownloadTest::modulesInTheirBootloaderAreReloadedWhenTheUpdateIsInstalled() {
+    sim::EngineValues values;
+    values.applicationCrc = 0x0BDB0000 | kNewApplicationCrc;
+    UpdaterRig rig(6, values);
+    rig.board.modules.module(2).setMode(sim::Mode::Bootloader);
+    QVERIFY(rig.startToFirstQuestion());
+    rig.pressOk();
+    QVERIFY(rig.runUntilAsked());
+    QCOMPARE(rig.face().m_updaterStep, 8);
+    QVERIFY(rig.face().view().userInfo.contains(QStringLiteral("running their bootloader: "
+                                                               "PXU #02.")));
+    QVERIFY(rig.log().contains(QStringLiteral("   Following PXU's are in bootloader: PXU #02!")));
+    QVERIFY(!rig.face().m_updateNotNecessary);
+    for (int m = 0; m <= 6; ++m)
+        QCOMPARE(rig.window().selection().program(m).value, int(m == 2 ? ticked : unticked));
+    const QByteArray spareImage = rig.board.modules.module(0).section(6).image;
+
+    rig.pressOk();
+    QVERIFY(rig.runUntilAsked(600'000));
+    QCOMPARE(rig.face().m_updaterStep, 12);
+    QVERIFY2(!rig.face().m_updateFailed, qPrintable(rig.log().join(u'\n')));
+    QCOMPARE(rig.board.modules.module(2).mode(), sim::Mode::Application);
+    QCOMPARE(rig.board.modules.module(0).section(6).image, spareImage); // not loaded again
+}
+
+void UpdaterDownloadTest::withoutANewCrcTheUpdateEndsWithoutWriteBack() {
+    UpdaterRig rig(6);
+    rig.workspace.execute(QStringLiteral("DELETE FROM miscellaneous WHERE value = 'new41'"));
+    QVERIFY(runToTheDownload(rig));
+    QCOMPARE(rig.face().m_updaterStep, 12);
+    QVERIFY(!rig.face().m_updateFailed);
+    QVERIFY(!rig.log().contains(QStringLiteral("Step 10: Update Application CRC")));
+    QVERIFY(rig.face().view().userInfo.startsWith(
+        QStringLiteral("The software has been updated successfully.")));
+    for (const auto& symbol : rig.board.service.writtenSymbols())
+        QVERIFY(symbol.id != 0x410);
+}
+
+void UpdaterDownloadTest::aCheckThatTimesOutFailsTheUpdate() {
+    UpdaterRig rig(6);
+    // From the CRC write-back on, the IMO CRC is no longer reported.
+    rig.board.service.addSymbolListener([&](int module, quint16 id, quint32) {
+        if (module == 0 && id == 0x410)
+            rig.board.service.removeVariable(0, 0x830);
+    });
+    QVERIFY(runToTheDownload(rig));
+    QCOMPARE(rig.face().m_updaterStep, 12);
+    QCOMPARE(rig.face().view().userInfo, g_getUserMessage(111));
+    QCOMPARE(rig.face().view().stepColour[11], kColourRed);
+    QVERIFY(rig.log().contains(QStringLiteral("   Appl CRC set")));
+    QVERIFY(rig.log().contains(QStringLiteral("   Application could not be checked!")));
+    rig.pressOk();
+    QVERIFY(rig.runUntilAsked());
+    QCOMPARE(rig.log().last(), QStringLiteral("  Update failed"));
+    QVERIFY(rig.face().view().exit.visible && rig.face().view().exit.enabled);
+    QVERIFY(rig.finish());
+    QVERIFY(rig.report().contains(UpdaterRig::failureDetails()));
+}
+
+QTEST_MAIN(UpdaterDownloadTest)
+#include "updater_download_test.moc"

@@ -118,6 +118,20 @@ void AutoDownloadMaster::refresh() {
 void AutoDownloadMaster::onSymbol(int module, quint16 id, quint32 value) {
     if (module != 0 || id != m_ids.moduleStateRw)
         return;
+    if (m_timing.takeUpUs > 0) {
+        // Its task sees the command register later; reports show the written word meanwhile.
+        m_bus.scheduler().callAfter(m_timing.takeUpUs,
+                                    [self = std::weak_ptr<AutoDownloadMaster*>(m_self), value] {
+                                        if (const auto master = self.lock())
+                                            (*master)->take(value);
+                                    });
+        return;
+    }
+    take(value);
+}
+
+void AutoDownloadMaster::take(quint32 value) {
+    const quint16 id = m_ids.moduleStateRw;
     if (!spareRunning() || m_channel.userLevel(0) != kUserLevel) {
         // Not logged in: the word is stored, nothing is done.
         m_channel.setVariable(0, id, twoMasks(m_commandMask, m_commandWord));

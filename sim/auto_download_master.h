@@ -23,7 +23,8 @@ struct AutoDownloadTiming {
     qint64 progressStepUs = 100'000; // one step of a section download
     int progressStepPercent = 10;
     qint64 commandDoneUs =
-        300'000; // a mode command counts as done after the switch delay plus this
+        300'000;         // a mode command counts as done after the switch delay plus this
+    qint64 takeUpUs = 0; // a written command is taken up this long after it arrived
 };
 
 // Fault switches of the auto-download master.
@@ -65,6 +66,7 @@ public:
 
 private:
     void onSymbol(int module, quint16 id, quint32 value);
+    void take(quint32 value);
     void start(quint16 mask, quint16 word);
     void finish();
     void abortWork();

@@ -239,10 +239,15 @@ bool SectionDownload::autoDownloadSingleModule(int module, int section) {
             log(QStringLiteral("      Autodownload error: could not reset command register!"));
             return;
         }
-        if (!g_sendCommand(adlClear, 0, 0))
+        const bool clearSent = g_sendCommand(adlClear, 0, 0);
+        if (!clearSent)
             g_errorMsgBox(QStringLiteral("could not send clear command"), {}, true);
-        if (!waitWhileBusy(
-                [module] { return AdlReport::now().busy || g_getAutoDownloadFailure(module); })) {
+        // A report of the word as cleared that left the spare before it took the clear says
+        // nothing: a command sent on it would find the spare still busy, which drops it.
+        if (!waitWhileBusy([module, clearSent] {
+                return AdlReport::now().busy || (clearSent && !g_commandDone(module)) ||
+                       g_getAutoDownloadFailure(module);
+            })) {
             log(QStringLiteral(
                 "      Autodownload error: could not reset auto-download failure status!"));
             return;

@@ -3,6 +3,7 @@
 #include "download_rig.h"
 
 #include <QtTest>
+#include <optional>
 
 using namespace pxu;
 using namespace pxu::test;
@@ -10,6 +11,7 @@ using namespace pxu::test;
 namespace {
 
 constexpr quint16 kDownloadApplication = 0x0040;
+constexpr quint16 kDownloadFpga = 0x0080;
 constexpr quint16 kClear = 0x3000;
 constexpr quint16 kAbort = 0x0100;
 
@@ -64,7 +66,7 @@ private slots:
     void abortDuringTheAutoDownloadStopsTheSpare();
     void unreachableCylinderFails();
     void spareThatNeverTakesTheCommandIsNoSuccess();
-    void lateReportOfAClearedWordIsNoSuccess();
+    void reportsSentBeforeTheSpareTookACommandAreNoAnswer();
 };
 
 void DownloadViaSpareTest::stalledSpareIsGivenUpAfterAMinute() {
@@ -149,24 +151,46 @@ void DownloadViaSpareTest::spareThatNeverTakesTheCommandIsNoSuccess() {
     QVERIFY(!c.r.window.m_moduleUpdated[1]);
 }
 
-void DownloadViaSpareTest::lateReportOfAClearedWordIsNoSuccess() {
+void DownloadViaSpareTest::reportsSentBeforeTheSpareTookACommandAreNoAnswer() {
     CylinderRig c;
-    const QByteArray fpga = newImage(5000, 3);
-    c.r.writeLoadFile(QStringLiteral("PXU_FPGA.S19"), fpga, 0xD0000);
-    const QByteArray before = c.r.rig.modules.module(1).section(7).image;
-    // The spare takes a second over the clear before the FPGA, and a report of the word as
-    // cleared, sent before it took the clear, reaches the tool after its echo: the tool sends
-    // the download while the spare still clears, which drops it. What the spare reports
-    // meanwhile (the clear's word, the update status of the application just loaded into
-    // the same module) says nothing about the download.
-    c.r.spare->timing().progressStepUs = 1'000'000;
+    c.r.writeLoadFile(QStringLiteral("PXU_FPGA.S19"), newImage(5000, 3), 0xD0000);
+    // The cylinders get the spare's own copy.
+    const QByteArray fpga = newImage(6000, 19);
+    c.r.rig.modules.module(0).setSection(
+        7, sim::makeInfoBlock(7, {"FPGA0001", 1, "Jan 05 2026", 0xD0000}, fpga), fpga);
+    // The spare's task sees a written command 50 ms after it came, and reports that left the
+    // spare before reach the tool after its send: the word as cleared, after the clear before
+    // the FPGA; the update status of the application just loaded into the same module and
+    // the word as cleared, after the FPGA's download.
+    c.r.spare->timing().takeUpUs = 50'000;
+    // A section takes longer than the second the tool waits after the spare's end.
+    c.r.spare->timing().progressStepUs = 300'000;
+    const quint16 stateRw = c.r.spare->ids().moduleStateRw;
+    const quint16 update = c.r.spare->ids().updateStateRo;
+    const auto report = [&](quint16 id, quint32 value) {
+        c.r.rig.inject(
+            frameOf(0x411, {quint8(id & 0xFF), quint8(id >> 8), 0, 0, quint8(value),
+                            quint8(value >> 8), quint8(value >> 16), quint8(value >> 24)}));
+    };
     int clears = 0;
     c.cleared = [&] {
-        if (++clears != 2)
-            return;
-        const quint16 id = c.r.spare->ids().moduleStateRw;
-        c.r.rig.inject(frameOf(0x411, {quint8(id & 0xFF), quint8(id >> 8), 0, 0, 0, 0, 0, 0}));
+        if (++clears == 2)
+            report(stateRw, 0);
     };
+    c.r.rig.service.addSymbolListener([&](int module, quint16 id, quint32 value) {
+        if (module == 0 && id == stateRw && value >> 16 == kDownloadFpga) {
+            report(update, c.r.rig.service.variable(0, update).value_or(0));
+            report(stateRw, 0);
+        }
+    });
+    // Whether the module held the FPGA when the tool called it loaded.
+    std::optional<bool> loadedWhenOk;
+    QObject::connect(&c.r.window, &MainWindow::changed, [&] {
+        const QStringList log = c.r.log();
+        const qsizetype section = log.indexOf("   Download FPGA");
+        if (!loadedWhenOk && section > 0 && log.indexOf("      PXU 1: ok", section) > 0)
+            loadedWhenOk = c.r.rig.modules.module(1).section(7).image == fpga;
+    });
     QVERIFY(c.start());
     c.r.tickSection(sectionBoxFPGA);
     c.r.window.messages().clear();
@@ -174,15 +198,11 @@ void DownloadViaSpareTest::lateReportOfAClearedWordIsNoSuccess() {
     c.r.window.cmdDownload_Click();
 
     QCOMPARE(clears, 2);
-    const QStringList log = c.r.log();
-    const qsizetype application = log.indexOf("   Download Application") + 1;
-    QCOMPARE(log.at(application), QStringLiteral("      PXU 1: ok"));
-    const qsizetype first = log.indexOf("   Download FPGA") + 1;
-    QCOMPARE(log.mid(first, 2),
-             (QStringList{"      Autodownload error: no progress for 60 s, download given up!",
-                          "      PXU 1: autodownload of program/data has failed!"}));
-    QCOMPARE(c.r.rig.modules.module(1).section(7).image, before);
-    QVERIFY(!c.r.window.g_downloadStatusOk(1));
+    QVERIFY(loadedWhenOk.has_value());
+    QVERIFY(*loadedWhenOk);
+    for (const QString& line : c.r.log())
+        QVERIFY2(!line.contains(QStringLiteral("error")), qPrintable(line));
+    QVERIFY(c.r.window.g_downloadStatusOk(1));
 }
 
 QTEST_MAIN(DownloadViaSpareTest)

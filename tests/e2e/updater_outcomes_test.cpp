@@ -41,7 +41,8 @@ private slots:
     void incompleteSystemInformationTimesOut();
     void dornWaivesImoAndFinishAtTheQuestionCancels();
     void dornMissesItsSecondPxu();
-    void crcReadBackMismatchFailsTheRun();
+    void crcWriteBackNotConfirmedFailsTheRun_data();
+    void crcWriteBackNotConfirmedFailsTheRun();
     void aModuleThatDoesNotStartFailsTheRun();
 };
 
@@ -318,17 +319,32 @@ void UpdaterOutcomesTest::dornMissesItsSecondPxu() {
     QCOMPARE(rig.face().sequencer().dornModule(), -1);
 }
 
-void UpdaterOutcomesTest::crcReadBackMismatchFailsTheRun() {
+void UpdaterOutcomesTest::crcWriteBackNotConfirmedFailsTheRun_data() {
+    QTest::addColumn<bool>("answers");
+    QTest::newRow("another value read back: at once") << true;
+    QTest::newRow("nothing read back: after 10 s") << false;
+}
+
+void UpdaterOutcomesTest::crcWriteBackNotConfirmedFailsTheRun() {
+    QFETCH(bool, answers);
     const quint32 installed = 0x0BDB0000 | kNewApplicationCrc;
     UpdaterRig rig(6, withCrc(installed));
-    // The spare keeps another value than the one written.
+    // The spare keeps another value than the one written, or does not report it.
     rig.board.service.addSymbolListener([&](int module, quint16 id, quint32 value) {
-        if (module == 0 && id == 0x410)
+        if (module != 0 || id != 0x410)
+            return;
+        if (answers)
             rig.board.service.setVariable(0, id, value + 1);
+        else
+            rig.board.service.removeVariable(0, id);
     });
     QVERIFY(rig.startToFirstQuestion());
     rig.pressOk();
+    QVERIFY(rig.runUntil([&] { return rig.face().m_updaterStep == 10; }, 120'000));
+    const qint64 writtenAt = rig.boards.time.nowMs();
     QVERIFY(rig.runUntilAsked());
+    const qint64 waited = rig.boards.time.nowMs() - writtenAt;
+    QVERIFY2(answers ? waited < 10'000 : waited > 10'000, qPrintable(QString::number(waited)));
     QCOMPARE(rig.face().m_updaterStep, 11);
     QCOMPARE(rig.face().view().stepColour[10], kColourRed);
     QCOMPARE(rig.face().view().userInfo, g_getUserMessage(101));

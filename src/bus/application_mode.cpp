@@ -116,7 +116,7 @@ qint32 g_getApplStartAddr(const QString& fileName) {
     qint32 address = 0;
     guarded(kObject, "g_getApplStartAddr", [&] {
         QFile file(fileName);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        if (fileName.isEmpty() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
             return;
         QTextStream in(&file);
         in.readLine();

@@ -208,7 +208,9 @@ void Selection::chkLoadSection_Click(int) {
 
         auto& appl = m_sections[sectionBoxAppl];
         auto& fpga = m_sections[sectionBoxFPGA];
-        if (g_forceFpgaDownload)
+        // A type without an FPGA section (hidden box) gets none ticked, nor does the guided
+        // update, which has no FPGA file: the download would refuse the run for it.
+        if (g_forceFpgaDownload && !g_applUpdate && fpga.visible && fpga.tag != -1)
             assign(fpga, appl.value);
 
         const bool bl2 = m_sections[sectionBoxBL2].value == ticked;

@@ -1,5 +1,6 @@
 // Guided updates that end before any download: the real main window (offscreen) against
 // the simulated engine on the M-Bus, in virtual time.
+#include "bus/can_open_master.h"
 #include "core/config_items.h"
 #include "updater_rig.h"
 
@@ -31,6 +32,8 @@ private slots:
     void connectionFailuresEndTheRun_data();
     void connectionFailuresEndTheRun();
     void updateNotNecessaryWritesTheCrcBackAndSaysSo();
+    void theDeveloperNumberChoosesTheEngineTypesForm_data();
+    void theDeveloperNumberChoosesTheEngineTypesForm();
     void unknownBuildEndsFailedWithFinishAndReport();
     void missingCylinderEndsTheRun();
     void autoDownloadOffIsSwitchedOnAndAsksForARestart();
@@ -38,7 +41,8 @@ private slots:
     void incompleteSystemInformationTimesOut();
     void dornWaivesImoAndFinishAtTheQuestionCancels();
     void dornMissesItsSecondPxu();
-    void crcReadBackMismatchFailsTheRun();
+    void crcWriteBackNotConfirmedFailsTheRun_data();
+    void crcWriteBackNotConfirmedFailsTheRun();
     void aModuleThatDoesNotStartFailsTheRun();
 };
 
@@ -139,6 +143,28 @@ void UpdaterOutcomesTest::updateNotNecessaryWritesTheCrcBackAndSaysSo() {
     QVERIFY(!report.contains(QStringLiteral("Report Details")));
 }
 
+void UpdaterOutcomesTest::theDeveloperNumberChoosesTheEngineTypesForm_data() {
+    QTest::addColumn<quint32>("developer");
+    QTest::addColumn<QString>("engineType"); // as logged
+    QTest::newRow("below 311: four chunks") << 2310u << "ZX-62 DF MK2/6C";
+    QTest::newRow("311 and above: eight chunks") << 1311u << "ZX-62 DF MK2/6C TIER III B";
+}
+
+void UpdaterOutcomesTest::theDeveloperNumberChoosesTheEngineTypesForm() {
+    QFETCH(quint32, developer);
+    QFETCH(QString, engineType);
+    sim::EngineValues values;
+    values.developer = developer;
+    values.engineType = "ZX-62 DF MK2/6C TIER III B";
+    UpdaterRig rig(6, values);
+    QVERIFY(rig.startToFirstQuestion());
+    rig.pressOk();
+    QVERIFY(rig.runUntilAsked());
+    QCOMPARE(rig.face().m_updaterStep, 8);
+    QCOMPARE(rig.face().m_reportLines[2], QStringLiteral("  Engine Type: ") + engineType);
+    QVERIFY(rig.face().view().userInfo.contains(QStringLiteral("Engine type: ") + engineType));
+}
+
 void UpdaterOutcomesTest::unknownBuildEndsFailedWithFinishAndReport() {
     UpdaterRig rig(6, withCrc(0x12349999));
     QVERIFY(rig.startToFirstQuestion());
@@ -192,6 +218,9 @@ void UpdaterOutcomesTest::autoDownloadOffIsSwitchedOnAndAsksForARestart() {
         },
         60'000));
     const qint64 askedAt = rig.boards.time.nowMs();
+    // The written flag is reported: the run ends all the same, as the ZENT must restart.
+    frmCANopen().g_setServiceBit(0x403, 1);
+    QVERIFY(rig.runUntil([&] { return rig.face().systemInfo().info().autoDownload == 1; }, 5000));
     QVERIFY(rig.runUntilAsked());
     // Fifteen seconds after the activation, whatever the flag reads meanwhile.
     QVERIFY(rig.boards.time.nowMs() - askedAt >= 15'000);
@@ -290,17 +319,32 @@ void UpdaterOutcomesTest::dornMissesItsSecondPxu() {
     QCOMPARE(rig.face().sequencer().dornModule(), -1);
 }
 
-void UpdaterOutcomesTest::crcReadBackMismatchFailsTheRun() {
+void UpdaterOutcomesTest::crcWriteBackNotConfirmedFailsTheRun_data() {
+    QTest::addColumn<bool>("answers");
+    QTest::newRow("another value read back: at once") << true;
+    QTest::newRow("nothing read back: after 10 s") << false;
+}
+
+void UpdaterOutcomesTest::crcWriteBackNotConfirmedFailsTheRun() {
+    QFETCH(bool, answers);
     const quint32 installed = 0x0BDB0000 | kNewApplicationCrc;
     UpdaterRig rig(6, withCrc(installed));
-    // The spare keeps another value than the one written.
+    // The spare keeps another value than the one written, or does not report it.
     rig.board.service.addSymbolListener([&](int module, quint16 id, quint32 value) {
-        if (module == 0 && id == 0x410)
+        if (module != 0 || id != 0x410)
+            return;
+        if (answers)
             rig.board.service.setVariable(0, id, value + 1);
+        else
+            rig.board.service.removeVariable(0, id);
     });
     QVERIFY(rig.startToFirstQuestion());
     rig.pressOk();
+    QVERIFY(rig.runUntil([&] { return rig.face().m_updaterStep == 10; }, 120'000));
+    const qint64 writtenAt = rig.boards.time.nowMs();
     QVERIFY(rig.runUntilAsked());
+    const qint64 waited = rig.boards.time.nowMs() - writtenAt;
+    QVERIFY2(answers ? waited < 10'000 : waited > 10'000, qPrintable(QString::number(waited)));
     QCOMPARE(rig.face().m_updaterStep, 11);
     QCOMPARE(rig.face().view().stepColour[10], kColourRed);
     QCOMPARE(rig.face().view().userInfo, g_getUserMessage(101));

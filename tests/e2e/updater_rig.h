@@ -35,8 +35,6 @@ struct UpdaterRig {
                                                           sim::SystemInfoIds{}, values);
         board.modules.setModes(0, cylinders, sim::Mode::Application);
         boards.time.runFor(10);
-        // The guided update loads the application only: no FPGA file comes along with it.
-        workspace.setMiscItem(QStringLiteral("forceFPGAdownload"), QStringLiteral("no"));
         newImage = sim::applicationImage(0x4000, kNewApplicationCrc);
         workspace.writeFile(QStringLiteral("PXU_APPL_B041.S19"),
                             sim::s28Records(newImage, 0x30000));

@@ -134,6 +134,14 @@ void SelectionTest::sectionRulesFollowApplicationAndBl2_data() {
     QTest::newRow("forced FPGA follows Application")
         << "PXU" << true << Step([](Selection& s) { s.clickSection(sectionBoxAppl); }) << "10100"
         << "11011" << 2;
+    QTest::newRow("forced FPGA does not follow in the guided update, which has no FPGA file")
+        << "PXU" << true << Step([](Selection& s) {
+               g_applUpdate = true;
+               s.clickSection(sectionBoxAppl);
+               g_applUpdate = false;
+           })
+        << "10000"
+        << "11011" << 2;
     QTest::newRow("FPGA free without forcing")
         << "PXU" << false << Step([](Selection& s) { s.clickSection(sectionBoxAppl); }) << "10000"
         << "11111" << 2;
@@ -167,6 +175,9 @@ void SelectionTest::sectionRulesFollowApplicationAndBl2_data() {
     QTest::newRow("all on KEV ticks only Application and BL2")
         << "KEV" << true << Step([](Selection& s) { s.clickAllSections(); }) << "10010"
         << "11011" << 1;
+    QTest::newRow("forced FPGA does not follow on KEV, which has none")
+        << "KEV" << true << Step([](Selection& s) { s.clickSection(sectionBoxAppl); }) << "10000"
+        << "11011" << 2;
     QTest::newRow("hidden boxes never make the summary grey")
         << "KEV" << true << Step([](Selection& s) {
                s.clickSection(sectionBoxAppl);

@@ -5,6 +5,7 @@
 #include "core/globals.h"
 #include "face_rig.h"
 #include "support/scripted_dialogs.h"
+#include "updater/build_map.h"
 #include "updater/updater_face.h"
 
 #include <QFile>
@@ -40,6 +41,10 @@ private slots:
     void exitRequest_data();
     void exitRequest();
     void aStepOutsideTheRangeEndsTheRun();
+    void theCheckTimesOutOnlyWhenIncomplete_data();
+    void theCheckTimesOutOnlyWhenIncomplete();
+    void theNewCrcOfTheBuildMapIsUnsigned_data();
+    void theNewCrcOfTheBuildMapIsUnsigned();
 };
 
 void UpdateSequencerTest::aStepsBodyFirstRunsOnTheThirdTickAfterItsEntry() {
@@ -126,6 +131,71 @@ void UpdateSequencerTest::aStepOutsideTheRangeEndsTheRun() {
     rig.tick();
     QVERIFY(rig.window.programEnded());
     QVERIFY(rig.readReport().startsWith(QStringLiteral("start line\r\n")));
+}
+
+void UpdateSequencerTest::theCheckTimesOutOnlyWhenIncomplete_data() {
+    QTest::addColumn<bool>("complete");
+    QTest::newRow("complete on the time-out's tick: checked") << true;
+    QTest::newRow("incomplete: the time-out") << false;
+}
+
+void UpdateSequencerTest::theCheckTimesOutOnlyWhenIncomplete() {
+    QFETCH(bool, complete);
+    SequencerRig rig;
+    rig.face.m_updaterStep = 11;
+    rig.tick(); // entering the check
+    while (rig.face.m_stepTicks < 41)
+        rig.tick();
+    QCOMPARE(rig.face.m_updaterStep, 11);
+    // The last value comes just before the body that sees the 20 s pass.
+    SystemInformation& info = rig.face.systemInfo().info();
+    info.hullNumberChunks = 4;
+    info.engineTypeLength = 4;
+    info.engineTypeChars = 4;
+    info.developer = 1305;
+    info.build = 41;
+    info.noOfCyl = 6;
+    info.autoDownload = 1;
+    info.crcValueImo = 0x0C1E;
+    info.crcLenImo = 8192;
+    info.crcValueApplication = qint32(0x9E373C4D);
+    info.crcLenApplication = complete ? 16384 : 0;
+    rig.tick();
+    QCOMPARE(rig.face.m_updaterStep, 12);
+    QCOMPARE(rig.face.view().stepColour[11], complete ? kColourGreen : kColourRed);
+    QCOMPARE(rig.face.m_updateFailed, !complete);
+    const QStringList log = rig.face.messages().lines();
+    QCOMPARE(log.contains(QStringLiteral("   Application could not be checked!")), !complete);
+    if (complete) {
+        QCOMPARE(rig.face.m_reportLines[7],
+                 QStringLiteral("  Appl-CRC: 0x3C4D   / Len: 16384   after  update"));
+        QCOMPARE(log.last(), QStringLiteral("  Auto-Download: ON"));
+    } else {
+        QCOMPARE(rig.face.view().userInfo, g_getUserMessage(111));
+        QVERIFY(rig.face.view().ok.visible);
+    }
+}
+
+void UpdateSequencerTest::theNewCrcOfTheBuildMapIsUnsigned_data() {
+    QTest::addColumn<QString>("item"); // the item of the row "new41"
+    QTest::addColumn<qint32>("crc");
+    QTest::newRow("0x3C4D") << "0x3C4D" << qint32(0x3C4D);
+    QTest::newRow("bit 15 set: no negative number") << "0x8001" << qint32(0x8001);
+    QTest::newRow("0xFFFF is no unset value") << "0xFFFF" << qint32(0xFFFF);
+    QTest::newRow("no new build") << "" << qint32(-1);
+}
+
+void UpdateSequencerTest::theNewCrcOfTheBuildMapIsUnsigned() {
+    QFETCH(QString, item);
+    QFETCH(qint32, crc);
+    SequencerRig rig;
+    if (item.isEmpty())
+        rig.workspace.execute(QStringLiteral("DELETE FROM miscellaneous WHERE value = 'new41'"));
+    else
+        rig.workspace.execute(
+            QStringLiteral("UPDATE miscellaneous SET item = ? WHERE value = 'new41'"), {item});
+    QVERIFY(g_iniGlobals());
+    QCOMPARE(buildMap::newApplicationCrc(QStringLiteral("41")), crc);
 }
 
 QTEST_MAIN(UpdateSequencerTest)

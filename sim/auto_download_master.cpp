@@ -148,6 +148,13 @@ void AutoDownloadMaster::take(quint32 value) {
         m_workTask = m_bus.scheduler().callAfter(m_timing.progressStepUs, [this] { finish(); });
         return;
     }
+    if (word == kClear && m_commandWord == 0 && m_faults.clearUnseen) {
+        ++m_commandsTaken;
+        m_failures = 0;
+        publish(m_ids.updateFailureRo, 0);
+        m_channel.setVariable(0, id, twoMasks(mask, 0));
+        return;
+    }
     if (m_commandWord != 0 || word == 0) {
         // Busy (or nothing asked): the echo stays as it was.
         m_channel.setVariable(0, id, twoMasks(m_commandMask, m_commandWord));

@@ -32,6 +32,7 @@ struct AutoDownloadFaults {
     bool commandNeverClears = false; // the command word stays busy after the work is done
     bool risingAttempts = false;     // every section download needs a second attempt
     quint16 failureMask = 0;         // downloads into these modules fail (failure bit set)
+    bool clearUnseen = false;        // a clear is done before any report shows its word
 };
 
 // The spare module's application (module 0 of the M-Bus) as the auto-download master:

@@ -243,11 +243,14 @@ bool SectionDownload::autoDownloadSingleModule(int module, int section) {
         if (!clearSent)
             g_errorMsgBox(QStringLiteral("could not send clear command"), {}, true);
         // A report of the word as cleared that left the spare before it took the clear says
-        // nothing: a command sent on it would find the spare still busy, which drops it.
-        if (!waitWhileBusy([module, clearSent] {
-                return AdlReport::now().busy || (clearSent && !g_commandDone(module)) ||
-                       g_getAutoDownloadFailure(module);
-            })) {
+        // nothing: a command sent on it would find the spare still busy, which drops it. A
+        // spare that clears between two of its reports never shows the word, though: when
+        // the wait runs out with the spare idle and the failure gone, that is done as well.
+        const auto idle = [module] {
+            return !AdlReport::now().busy && !g_getAutoDownloadFailure(module);
+        };
+        if (!waitWhileBusy([&] { return !idle() || (clearSent && !g_commandDone(module)); }) &&
+            !idle()) {
             log(QStringLiteral(
                 "      Autodownload error: could not reset auto-download failure status!"));
             return;

@@ -67,6 +67,7 @@ private slots:
     void unreachableCylinderFails();
     void spareThatNeverTakesTheCommandIsNoSuccess();
     void reportsSentBeforeTheSpareTookACommandAreNoAnswer();
+    void clearNeverSeenBusyIsWaitedOut();
 };
 
 void DownloadViaSpareTest::stalledSpareIsGivenUpAfterAMinute() {
@@ -203,6 +204,23 @@ void DownloadViaSpareTest::reportsSentBeforeTheSpareTookACommandAreNoAnswer() {
     for (const QString& line : c.r.log())
         QVERIFY2(!line.contains(QStringLiteral("error")), qPrintable(line));
     QVERIFY(c.r.window.g_downloadStatusOk(1));
+}
+
+void DownloadViaSpareTest::clearNeverSeenBusyIsWaitedOut() {
+    CylinderRig c;
+    // The spare clears between two of its reports: the tool never sees the clear's word.
+    c.r.spare->faults().clearUnseen = true;
+    QVERIFY(c.start());
+    const qint64 started = c.r.rig.time.nowMs();
+
+    c.r.window.cmdDownload_Click();
+
+    QVERIFY(c.r.rig.time.nowMs() - started >= 8000);
+    for (const QString& line : c.r.log())
+        QVERIFY2(!line.contains(QStringLiteral("error")), qPrintable(line));
+    QVERIFY(c.r.window.g_downloadStatusOk(1));
+    QVERIFY(c.r.window.m_moduleUpdated[1]);
+    QCOMPARE(c.commandWords().count(kClear), 1);
 }
 
 QTEST_MAIN(DownloadViaSpareTest)

@@ -1,8 +1,5 @@
 #pragma once
 
-#include "bus/auto_download.h"
-#include "bus/connection_status.h"
-#include "bus/heart_beat_control.h"
 #include "core/message_window.h"
 #include "main_window_fixture.h"
 #include "sim/application_image.h"
@@ -25,11 +22,6 @@ constexpr quint16 kNewApplicationCrc = 0x3C4D;     // "0x3C4D": build 41 updated
 struct UpdaterRig {
     explicit UpdaterRig(int cylinders = 6, sim::EngineValues values = {}) {
         resetProgramState();
-        modHeartBeatControl::g_initialise();
-        modAutoDownload::g_initialise();
-        modAutoDownload::resetLogin();
-        modConnectionStatus::resetAutoLogin();
-        g_moduleDetected = false;
         values.cylinders = quint32(cylinders);
         engine = std::make_unique<sim::SystemInformation>(board.modules, board.service,
                                                           sim::SystemInfoIds{}, values);
@@ -40,10 +32,6 @@ struct UpdaterRig {
                             sim::s28Records(newImage, 0x30000));
     }
     ~UpdaterRig() {
-        unloadCanOpen();
-        modAutoDownload::g_initialise();
-        modAutoDownload::resetLogin();
-        modConnectionStatus::resetAutoLogin();
         resetProgramState();
         // A fresh message window for the next run: its error flag survives an unload.
         delete &frmMessage2();

@@ -1,8 +1,5 @@
 #pragma once
 
-#include "bus/auto_download.h"
-#include "bus/connection_status.h"
-#include "bus/heart_beat_control.h"
 #include "core/config_items.h"
 #include "core/globals.h"
 #include "core/message_window.h"
@@ -18,19 +15,10 @@ namespace pxu::test {
 struct LoaderRig {
     LoaderRig() {
         resetProgramState();
-        modHeartBeatControl::g_initialise();
-        modAutoDownload::g_initialise();
-        modAutoDownload::resetLogin();
-        modConnectionStatus::resetAutoLogin();
-        g_moduleDetected = false;
         g_configDbPath = workspace.configDb();
         configOk = g_iniGlobals();
     }
     ~LoaderRig() {
-        unloadCanOpen();
-        modAutoDownload::g_initialise();
-        modAutoDownload::resetLogin();
-        modConnectionStatus::resetAutoLogin();
         resetProgramState();
     }
 

@@ -1,7 +1,10 @@
 #include "main_window_fixture.h"
 
+#include "bus/auto_download.h"
 #include "bus/bus_hooks.h"
 #include "bus/can_open_master.h"
+#include "bus/connection_status.h"
+#include "bus/heart_beat_control.h"
 #include "core/config_items.h"
 #include "core/globals.h"
 #include "core/message_window.h"
@@ -35,6 +38,11 @@ void resetProgramState() {
     g_mBusMode = false;
     g_canInterfaceVersion.clear();
     g_forceFpgaDownload = true;
+    g_moduleDetected = false;
+    modHeartBeatControl::g_initialise();
+    modAutoDownload::g_initialise();
+    modAutoDownload::resetLogin();
+    modConnectionStatus::resetAutoLogin();
 }
 
 Workspace::Workspace() {

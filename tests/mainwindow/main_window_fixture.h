@@ -9,7 +9,8 @@
 
 namespace pxu::test {
 
-// Program-wide settings, shared windows and record sets as a fresh program has them.
+// Program-wide settings, shared windows, record sets and the bus layer's tables as a fresh
+// program has them.
 void resetProgramState();
 
 // A folder of its own with a copy of the sample configuration database, and the lock file

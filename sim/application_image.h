@@ -10,7 +10,7 @@ namespace pxu::sim {
 // digits knows it. The last three bytes are chosen to make it so.
 QByteArray applicationImage(int size, quint16 crcLow16, quint32 seed = 0);
 
-// The image as a Motorola S-record file: an S0 header, S2 records (24-bit addresses) from
+// The image as an S-record file: an S0 header, S2 records (24-bit addresses) from
 // the start address, 16 bytes each, and an S8 end record; CR LF line ends.
 QByteArray s28Records(const QByteArray& image, quint32 startAddress);
 

@@ -6,10 +6,11 @@
 #include "core/error_boundary.h"
 #include "core/globals.h"
 #include "core/srecord_file.h"
+#include "section_numbers.h"
 
 #include <QFile>
-#include <algorithm>
 #include <QTextStream>
+#include <algorithm>
 
 namespace pxu::modApplicationMode {
 
@@ -40,7 +41,8 @@ std::optional<Answer> askModule(int module) {
     if (master.g_readSDO(quint8(g_cobIdApplication + module), 0x1008, 0, size, data, false, true))
         return Answer{applTypeZent, textOf(data)};
     data.clear();
-    if (master.g_readSDO(quint8(g_cobIdBootloader + module), 0x5FFE, 6, size, data, false, true))
+    if (master.g_readSDO(quint8(g_cobIdBootloader + module), kInfoBlockObject, sectionApplication,
+                         size, data, false, true))
         return Answer{applTypeNone, textOf(data.mid(4, 8))};
     return std::nullopt;
 }

@@ -10,17 +10,14 @@
 #include "info_block_date.h"
 #include "platform/crc/crc.h"
 #include "section_info_block.h"
+#include "section_numbers.h"
 
 namespace pxu::modDownload {
 
 namespace {
 
 constexpr const char* kObject = "modDownload";
-constexpr qint32 kInfoBlockObject = 0x5FFE;
 constexpr qint32 kLoadingStatusObject = 0x5FFF;
-constexpr int kHardwareSection = 1;
-constexpr int kApplicationSection = 6;
-constexpr int kBootloader2Section = 3;
 
 bool kevOrToq() {
     return g_KEVMode || g_TOQMode;
@@ -29,7 +26,7 @@ bool kevOrToq() {
 QByteArray sectionId(int section, const QString& loadFile) {
     if (g_KEVMode)
         return "KEV20APP";
-    if (section == kApplicationSection) {
+    if (section == sectionApplication) {
         switch (g_applType) {
         case applTypeZent:
             return "ZENT";
@@ -56,8 +53,8 @@ QByteArray buildInfoBlock(int section, const QString& loadFile, const QByteArray
     block.codeStart = startAddress;
     block.codeLength = qint32(image.size());
     block.codeChecksum = CrcCalculation32(image.constData(), qint32(image.size()), 0);
-    return block.encode(section == kHardwareSection ? HardwareInfoBlock::kSize
-                                                    : SectionInfoBlock::kSize);
+    return block.encode(section == sectionHardware ? HardwareInfoBlock::kSize
+                                                   : SectionInfoBlock::kSize);
 }
 
 bool writeInfoBlock(int module, int section, const QString& loadFile, const QByteArray& image,
@@ -81,7 +78,7 @@ bool checkInfoBlock(int section, qint32 startAddress) {
             g_errorMsgBox(QStringLiteral("Download cancelled because start address is within "
                                          "Bootloader1 memory."),
                           {}, true);
-        } else if (startAddress < g_addrProtectionBL2 && section != kBootloader2Section) {
+        } else if (startAddress < g_addrProtectionBL2 && section != sectionBootloader2) {
             ok = false;
             g_errorMsgBox(QStringLiteral("Download cancelled because start address is within "
                                          "Bootloader2 memory and section is not Bootloader2."),

@@ -6,16 +6,13 @@
 #include "core/byte_conversions.h"
 #include "core/error_boundary.h"
 #include "core/vb_val.h"
+#include "section_numbers.h"
 
 namespace pxu::modUpload {
 
 namespace {
 
 constexpr const char* kObject = "modUpload";
-constexpr qint32 kInfoBlockObject = 0x5FFE;
-constexpr int kHardwareSection = 1;
-constexpr int kBootloader1Section = 2;
-constexpr int kBootloader2Section = 3;
 constexpr int kReadSize = 44;
 
 bool readBlock(int module, int section, QByteArray& block) {
@@ -32,9 +29,9 @@ QString decimal32(const QByteArray& block, int offset) {
     return QString::number(g_byteArrayToLong(block, offset));
 }
 
-// One row of the table (Algorithms of the overview).
+// One row of the overview table.
 QStringList rowOf(int section, const QByteArray& block) {
-    const bool hardware = section == kHardwareSection;
+    const bool hardware = section == sectionHardware;
     const QString none = QStringLiteral("---");
     QStringList row(kInfoColumns);
     row[1] = decimal32(block, 0);
@@ -94,12 +91,12 @@ QString g_uploadVersionInfo(int module, int section) {
 
 QString buildVersionStr(int section, const QByteArray& block) {
     const qint32 v = g_byteArrayToLong(block, 12);
-    if (section == kBootloader1Section) {
+    if (section == sectionBootloader1) {
         // At least two digits after the point, so a one-digit version reads 0x5 -> ".05".
         const QString digits = QString::number(quint32(v), 16).toUpper().rightJustified(2, u'0');
         return digits.left(digits.size() - 2) + u'.' + digits.right(2);
     }
-    if (section == kBootloader2Section) {
+    if (section == sectionBootloader2) {
         const int major = block.size() > 12 ? quint8(block[12]) : 0;
         const int minor = block.size() > 13 ? quint8(block[13]) : 0;
         if (major != 0)

@@ -6,6 +6,7 @@
 #include "bus/hardware_info_block.h"
 #include "bus/info_block_download.h"
 #include "bus/mode_change.h"
+#include "bus/section_numbers.h"
 #include "core/dialog_service.h"
 #include "core/error.h"
 #include "core/error_boundary.h"
@@ -28,8 +29,6 @@ namespace pxu {
 namespace {
 
 constexpr const char* kObject = "frmHWInfoBlockRepair";
-constexpr qint32 kInfoBlockObject = 0x5FFE;
-constexpr quint8 kHardwareSection = 1;
 constexpr int kBlockSize = HardwareInfoBlock::kSize;
 constexpr int kStatusPollMs = 50;
 constexpr int kWhite = 0xFFFFFF;
@@ -164,9 +163,8 @@ void HwInfoBlockRepair::cmbModuleNum_Click(int index) {
                                                  false)) {
                 qint32 size = kBlockSize;
                 QByteArray answer;
-                readOk =
-                    frmCANopen().g_readSDO(bootloaderReadNode(chosen), kInfoBlockObject,
-                                           kHardwareSection, size, answer, false, false, false);
+                readOk = frmCANopen().g_readSDO(bootloaderReadNode(chosen), kInfoBlockObject,
+                                                sectionHardware, size, answer, false, false, false);
                 if (!readOk) {
                     g_errorMsgBox(QStringLiteral("Could not upload info block data from module ") +
                                   QString::number(chosen));
@@ -267,7 +265,7 @@ HwInfoBlockRepair::Outcome HwInfoBlockRepair::repair() {
         serialNumber(m_view.serial).value_or(0), week, year);
     emit changed();
 
-    if (!frmCANopen().g_writeSDO(node, kInfoBlockObject, kHardwareSection, kBlockSize, block, false,
+    if (!frmCANopen().g_writeSDO(node, kInfoBlockObject, sectionHardware, kBlockSize, block, false,
                                  0)) {
         g_errorMsgBox(QStringLiteral("Info block download failed: Could not write SDO."));
         return Outcome::WriteFailed;

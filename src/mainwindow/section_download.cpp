@@ -18,7 +18,6 @@ namespace pxu {
 
 namespace {
 
-constexpr qint32 kProgramData = 0x1F50;
 constexpr qint32 kBlockTimeoutMs = 3000;
 constexpr int kAttempts = 3;
 constexpr qint64 kAttemptPauseMs = 2000;
@@ -187,8 +186,8 @@ bool SectionDownload::writeSection(int module, int section, const QByteArray& im
         for (qsizetype offset = 0; offset < image.size(); offset += kBlockSize) {
             const QByteArray block = image.mid(offset, kBlockSize);
             m_window.updateProgress(double(offset) / double(image.size()));
-            ok = frmCANopen().g_writeSDO(node, kProgramData, quint8(section), qint32(block.size()),
-                                         block, true, kBlockTimeoutMs);
+            ok = frmCANopen().g_writeSDO(node, kProgramDataObject, quint8(section),
+                                         qint32(block.size()), block, true, kBlockTimeoutMs);
             if (!ok)
                 break;
         }

@@ -24,8 +24,6 @@ namespace pxu {
 
 namespace {
 
-constexpr qint32 kInfoBlockObject = 0x5FFE;
-constexpr qint32 kProgramData = 0x1F50;
 constexpr qint64 kPauseAfterBoxMs = 2000;
 
 // Upper-case hexadecimal without leading zeros; a negative value as its 32-bit pattern.
@@ -191,7 +189,7 @@ bool UploadFromSpare::uploadSection(int section, QByteArray& data, qint32& lengt
             clock().doEvents();
             QByteArray chunk;
             qint32 n = 0;
-            lastRead = master.g_readSDO(node, kProgramData, quint8(section), n, chunk);
+            lastRead = master.g_readSDO(node, kProgramDataObject, quint8(section), n, chunk);
             if (lastRead) {
                 if (chunk.isEmpty() && length < codeLength) {
                     log(QStringLiteral("Upload failed: the module sent no more data."));

@@ -3,6 +3,7 @@
 #include "bus/can_open_master.h"
 #include "bus/connection_status.h"
 #include "bus/info_block_download.h"
+#include "bus/section_numbers.h"
 #include "core/byte_conversions.h"
 #include "core/error_boundary.h"
 #include "core/globals.h"
@@ -15,7 +16,6 @@ namespace pxu {
 namespace {
 
 constexpr const char* kObject = "frmMain";
-constexpr qint32 kInfoBlockObject = 0x5FFE;
 constexpr int kInfoBlockSize = 44;
 constexpr int kSpareBehindModule = 23;
 constexpr int kReleasedBootloaderModule = 7;

@@ -19,10 +19,6 @@ namespace {
 constexpr const char* kObject = "modDownload";
 constexpr qint32 kLoadingStatusObject = 0x5FFF;
 
-bool kevOrToq() {
-    return g_KEVMode || g_TOQMode;
-}
-
 QByteArray sectionId(int section, const QString& loadFile) {
     if (g_KEVMode)
         return "KEV20APP";

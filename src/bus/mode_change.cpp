@@ -24,10 +24,6 @@ constexpr int kBootloaderAttempts = 3;
 constexpr int kBootloaderPolls = 41;
 constexpr int kStandStillWaitMs = 20000;
 
-bool kevOrToq() {
-    return g_KEVMode || g_TOQMode;
-}
-
 qint32 stateOf(int module) {
     return modConnectionStatus::g_getModuleStatus(module);
 }

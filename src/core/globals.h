@@ -41,6 +41,11 @@ inline qint32 g_baseAdrAppl = 0;
 inline qint32 g_baseAdrDC = 0;
 inline qint32 g_baseAdrFPGA = 0;
 
+// Started for KEV or TOQ modules (/KEV, /TOQ) instead of PXU modules.
+inline bool kevOrToq() {
+    return g_KEVMode || g_TOQMode;
+}
+
 // Written by the CANopen master and the connection set-up.
 inline bool g_mBusMode = false;
 inline int g_cobIdBootloader = 0;

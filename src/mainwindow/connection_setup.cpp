@@ -74,7 +74,7 @@ void MainWindow::initConnection(bool operatorAccess, bool lorinMode, bool& ok) {
         ok = false;
         modHeartBeatControl::g_initialise();
         modAutoDownload::g_initialise();
-        if (lorinMode || g_KEVMode || g_TOQMode)
+        if (lorinMode || kevOrToq())
             initLorinConnection();
         else
             initConnectionBothBusses(operatorAccess, ok);

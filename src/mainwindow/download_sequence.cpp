@@ -342,7 +342,7 @@ bool DownloadSequence::downloadSelected(bool spareStep) {
 }
 
 bool DownloadSequence::checkModules(const ModuleSelection& selected, bool spareStep) {
-    if (g_KEVMode || g_TOQMode)
+    if (kevOrToq())
         return true;
     if (g_bigMem && !checkHardwareVersions(selected)) {
         log(QStringLiteral("   Download aborted!"));

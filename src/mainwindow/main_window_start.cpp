@@ -125,7 +125,7 @@ bool MainWindow::load() {
                kBigMemStart;
     readBaseAddresses();
 
-    if (g_KEVMode || g_TOQMode) {
+    if (kevOrToq()) {
         m_view.caption += QStringLiteral("     for ") + g_moduleType;
     } else if (g_applType == applTypeZent) {
         m_selection.setSectionEnabled(sectionBoxBL2, !g_mBusMode);
@@ -185,7 +185,7 @@ void MainWindow::initWindow() {
             row.lampVisible = true;
             row.lampColour = kColourGreen;
         }
-        if (g_KEVMode || g_TOQMode) {
+        if (kevOrToq()) {
             m_view.mnuUploadFromSpareVisible = false;
             m_view.mnuToolsVisible = false;
             m_view.mnuDcBuilderVisible = false;

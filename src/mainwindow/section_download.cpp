@@ -23,10 +23,6 @@ constexpr int kAttempts = 3;
 constexpr qint64 kAttemptPauseMs = 2000;
 constexpr qint64 kCommandWaitMs = 8000;
 
-bool kevOrToq() {
-    return g_KEVMode || g_TOQMode;
-}
-
 // The address a section must lie at; 0 for a section that has none.
 qint32 baseAddress(int section) {
     switch (section) {

@@ -22,7 +22,6 @@ namespace {
 constexpr int kHeartBeatControlMs = 200;
 constexpr int kToolHeartBeatMs = 500;
 constexpr qint32 kDefaultSdoTimeoutMs = 200;
-constexpr quint8 kConfiguredBoard = 255;
 
 // The hourglass while a bus opens.
 class BusyCursor {

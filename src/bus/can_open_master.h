@@ -51,8 +51,10 @@ public:
     bool g_noCan() const { return m_noCan; }
     void setNoCan(bool on) { m_noCan = on; }
 
+    // The board number that stands for the configured board.
+    static constexpr quint8 kConfiguredBoard = 255;
     // Opens a board on the bus ("M..." or "S...", first letter, any case) with the bit rate
-    // and node-id bases of the configuration, and starts CAN. boardNumber 255: the
+    // and node-id bases of the configuration, and starts CAN. boardNumber kConfiguredBoard: the
     // configured board (reported failures, one retry on the next board); any other: a board
     // scan (nothing reported). dllVersion receives the interface's version.
     bool g_initialise(const MessageTarget& target, double& dllVersion, const QString& bus,

@@ -19,7 +19,6 @@ namespace pxu {
 namespace {
 
 constexpr int kAllNodes = 0;
-constexpr int kConfiguredBoard = 255;
 constexpr int kTargetPasses = 601; // 3000 ms in passes of 5 ms
 constexpr int kTargetPassMs = 5;
 
@@ -108,8 +107,8 @@ void MainWindow::initConnectionBothBusses(bool operatorAccess, bool& ok) {
                 window.addMessage(line);
             }
 
-            const bool opened =
-                frmCANopen().g_initialise(target, version, bus, false, quint8(kConfiguredBoard));
+            const bool opened = frmCANopen().g_initialise(target, version, bus, false,
+                                                          CanOpenMaster::kConfiguredBoard);
             if (opened && !window.errorSignal(false)) {
                 window.addMessage(QStringLiteral("   Set net operational"));
                 frmCANopen().g_setOperational(kAllNodes, false);

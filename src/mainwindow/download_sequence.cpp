@@ -9,6 +9,7 @@
 #include "core/config_items.h"
 #include "core/error.h"
 #include "core/error_boundary.h"
+#include "core/form_support.h"
 #include "core/message_window.h"
 #include "core/msg_box.h"
 #include "core/sprintf.h"
@@ -46,7 +47,7 @@ double versionOf(const QString& text) {
 }
 
 void beep() {
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()))
+    if (widgetsAvailable())
         QApplication::beep();
 }
 
@@ -202,11 +203,8 @@ void DownloadSequence::spareFirst() {
         return;
     }
     log(QStringLiteral("M-Bus download: starting download to cylinders."));
-    // The spare's application takes a moment before it serves the auto download.
-    for (int pass = 0; pass <= 500; ++pass) {
-        clock().sleep(5);
-        clock().doEvents();
-    }
+    // The spare's application takes a moment (2.5 s) before it serves the auto download.
+    waitWithEvents(2505);
     selection.setProgram(0, unticked);
     for (int m = 1; m < kModuleCount; ++m) {
         if (cylinders[m])

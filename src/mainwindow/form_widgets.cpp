@@ -1,5 +1,7 @@
 #include "form_widgets.h"
 
+#include "core/form_support.h"
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPalette>
@@ -37,15 +39,13 @@ void setBackColour(QWidget& widget, int colour) {
 
 GridWindowControls buildGridWindow(QWidget& window, QAbstractItemModel& model,
                                    const char* gridName) {
-    auto* grid = new QTableView;
-    grid->setObjectName(QLatin1String(gridName));
+    auto* grid = named(new QTableView, gridName);
     grid->setModel(&model);
     grid->verticalHeader()->hide();
     grid->setSelectionMode(QAbstractItemView::NoSelection);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->horizontalHeader()->setStretchLastSection(true);
-    auto* exit = new QPushButton(QStringLiteral("Exit"));
-    exit->setObjectName(QStringLiteral("cmdExit"));
+    auto* exit = named(new QPushButton(QStringLiteral("Exit")), "cmdExit");
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

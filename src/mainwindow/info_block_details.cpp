@@ -44,16 +44,15 @@ void InfoBlockDetails::g_show(int row, int column, const ModuleInfoValues& value
         m_values = values;
         m_mask = mask;
         m_caption = caption;
-        m_lastModule = int(values.size()) - 1;
         displayDetailData();
     });
 }
 
 void InfoBlockDetails::displayDetailData() {
+    const bool inRange =
+        m_row >= 0 && m_row < kInfoRows && m_column >= 0 && m_column < kInfoColumns;
     QList<QStringList> cells;
-    for (int m = 0; m <= m_lastModule; ++m) {
-        const bool inRange =
-            m_row >= 0 && m_row < kInfoRows && m_column >= 0 && m_column < kInfoColumns;
+    for (int m = 0; m < kModuleCount; ++m) {
         const QString value =
             m_mask[m] && inRange ? m_values[m][m_row][m_column] : QStringLiteral("---");
         cells << QStringList{QString::number(m), value};
@@ -63,7 +62,7 @@ void InfoBlockDetails::displayDetailData() {
     log(logOpeningLine(QStringLiteral("INFO BLOCK ")));
     log(QStringLiteral("Info Block Details:"));
     log(QStringLiteral("   Module     ") + m_caption);
-    for (int m = 0; m <= m_lastModule; ++m)
+    for (int m = 0; m < kModuleCount; ++m)
         log(QString::number(m).rightJustified(7) + QString(7, QLatin1Char(' ')) +
             m_grid.text(m, 1));
     log(logClosingLine());

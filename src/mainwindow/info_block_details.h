@@ -39,7 +39,6 @@ private:
     ModuleInfoValues m_values{};
     ModuleMask m_mask{};
     QString m_caption;
-    int m_lastModule = kModuleCount - 1;
     bool m_loaded = false;
     TextGridModel m_grid;
     QPointer<InfoBlockDetailsForm> m_form;

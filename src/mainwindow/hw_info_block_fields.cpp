@@ -71,10 +71,15 @@ HwInfoBlockFields readHwInfoBlockFields(const QByteArray& block) {
     return fields;
 }
 
+QByteArray paddedHwInfoBlock(QByteArray block) {
+    block = block.left(HardwareInfoBlock::kSize);
+    block.append(QByteArray(HardwareInfoBlock::kSize - block.size(), '\0'));
+    return block;
+}
+
 QByteArray repairedHwInfoBlock(const QByteArray& templateBlock, qint32 hardwareVersion,
                                qint64 serial, int week, int year) {
-    QByteArray base = templateBlock.left(HardwareInfoBlock::kSize);
-    base.append(QByteArray(HardwareInfoBlock::kSize - base.size(), '\0'));
+    const QByteArray base = paddedHwInfoBlock(templateBlock);
     HardwareInfoBlock block = HardwareInfoBlock::decode(base);
     block.hardwareVersion = hardwareVersion;
     block.serial = qint32(quint32(serial));

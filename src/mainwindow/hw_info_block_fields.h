@@ -32,9 +32,12 @@ bool validateProductionDate(const QString& week, const QString& year);
 // A number with at least two digits (7 gives "07", -1 gives "-01").
 QString twoDigits(qint64 value);
 
-// The template block (its first 312 bytes, zero-filled) with the four values written in
-// and its checksum sealed; every other byte stays the template's. Week and year must have
-// passed validateProductionDate.
+// The block cut or zero-filled to the hardware info block's 312 bytes.
+QByteArray paddedHwInfoBlock(QByteArray block);
+
+// The template block (padded) with the four values written in and its checksum sealed;
+// every other byte stays the template's. Week and year must have passed
+// validateProductionDate.
 QByteArray repairedHwInfoBlock(const QByteArray& templateBlock, qint32 hardwareVersion,
                                qint64 serial, int week, int year);
 

@@ -36,6 +36,11 @@ constexpr int kLightGreen = 0x80FF80;
 constexpr int kLightRed = 0x8080FF;
 const QString kTemplatePrefix = QStringLiteral("HWInfoBlockVersion");
 const QString kTemplateSuffix = QStringLiteral(".bin");
+// The controls that take the user's input; the module list and Exit stay apart.
+constexpr RepairControl kInputControls[] = {
+    RepairControl::cmdDownload,           RepairControl::CmbHWVersion,
+    RepairControl::txtHWSerial,           RepairControl::txtProductionDateWeek,
+    RepairControl::txtProductionDateYear, RepairControl::cmdCreateFile};
 
 void log(const QString& text) {
     frmMain().addMessage(text);
@@ -69,12 +74,6 @@ private:
     bool m_locked = false;
 };
 
-QByteArray paddedBlock(QByteArray block) {
-    block = block.left(kBlockSize);
-    block.append(QByteArray(kBlockSize - block.size(), '\0'));
-    return block;
-}
-
 // The folder beside the working folder, whatever separator the working folder ends in.
 QString templateFolder() {
     const QString work = QDir::cleanPath(QDir::fromNativeSeparators(g_workDir));
@@ -95,7 +94,7 @@ HwInfoBlockRepair::HwInfoBlockRepair(QObject* parent)
     m_view.moduleItems = {QStringLiteral("---")};
     m_view.versionItems = {QStringLiteral("---")};
     m_view.enabled.fill(true);
-    m_infoBlock = paddedBlock({});
+    m_infoBlock = paddedHwInfoBlock({});
 }
 
 HwInfoBlockRepairForm* HwInfoBlockRepair::form() const {
@@ -179,7 +178,7 @@ void HwInfoBlockRepair::cmbModuleNum_Click(int index) {
 }
 
 void HwInfoBlockRepair::showBlock(const QByteArray& block) {
-    m_infoBlock = paddedBlock(block);
+    m_infoBlock = paddedHwInfoBlock(block);
     const HwInfoBlockFields fields = readHwInfoBlockFields(m_infoBlock);
     m_view.serial = fields.serial;
     m_serialPresent = fields.serialPresent;
@@ -367,17 +366,13 @@ void HwInfoBlockRepair::disableControls(bool alsoModuleAndExit) {
         setEnabled(RepairControl::cmdExit, false);
         setEnabled(RepairControl::cmbModuleNum, false);
     }
-    for (RepairControl c : {RepairControl::cmdDownload, RepairControl::CmbHWVersion,
-                            RepairControl::txtHWSerial, RepairControl::txtProductionDateWeek,
-                            RepairControl::txtProductionDateYear, RepairControl::cmdCreateFile})
+    for (RepairControl c : kInputControls)
         setEnabled(c, false);
 }
 
 void HwInfoBlockRepair::enableControls(bool onlyModuleAndExit) {
     if (!onlyModuleAndExit) {
-        for (RepairControl c : {RepairControl::cmdDownload, RepairControl::CmbHWVersion,
-                                RepairControl::txtHWSerial, RepairControl::txtProductionDateWeek,
-                                RepairControl::txtProductionDateYear, RepairControl::cmdCreateFile})
+        for (RepairControl c : kInputControls)
             setEnabled(c, true);
     }
     setEnabled(RepairControl::cmdExit, true);

@@ -3,7 +3,6 @@
 #include <QWidget>
 
 class QComboBox;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 

@@ -17,6 +17,18 @@ int variable12(qint32 id) {
     return id & 0xFFF;
 }
 
+// Puts a received chunk of a text in place and counts the distinct chunks; a chunk beyond
+// the text's ids is ignored.
+template <std::size_t N>
+void storeChunk(QString& text, std::bitset<N>& received, qint16& count, int chunk,
+                const QByteArray& value) {
+    if (chunk < 0 || chunk >= int(N))
+        return;
+    text = placeChunk(text, 4 * chunk, systemTextChunk(value));
+    received.set(chunk);
+    count = qint16(received.count());
+}
+
 } // namespace
 
 qint32 systemValue32(const QByteArray& value) {
@@ -151,23 +163,15 @@ void SystemInfoExchange::g_setBuild(const QByteArray& value, qint32 id) {
 
 void SystemInfoExchange::g_setHullNumber(const QByteArray& value, qint32 id) {
     receive("g_setHullNumber", id, [&] {
-        const int chunk = variable12(id) - g_varIds.g_varIdSwInfoHullNo;
-        if (chunk < 0 || chunk >= int(m_hullChunks.size()))
-            return;
-        m_info.hullNumber = placeChunk(m_info.hullNumber, 4 * chunk, systemTextChunk(value));
-        m_hullChunks.set(chunk);
-        m_info.hullNumberChunks = qint16(m_hullChunks.count());
+        storeChunk(m_info.hullNumber, m_hullChunks, m_info.hullNumberChunks,
+                   variable12(id) - g_varIds.g_varIdSwInfoHullNo, value);
     });
 }
 
 void SystemInfoExchange::g_setEngineType(const QByteArray& value, qint32 id) {
     receive("g_setEngineType", id, [&] {
-        const int chunk = variable12(id) - g_varIds.g_varIdEngineType;
-        if (chunk < 0 || chunk >= int(m_engineChunks.size()))
-            return;
-        m_info.engineType = placeChunk(m_info.engineType, 4 * chunk, systemTextChunk(value));
-        m_engineChunks.set(chunk);
-        m_info.engineTypeChars = qint16(m_engineChunks.count());
+        storeChunk(m_info.engineType, m_engineChunks, m_info.engineTypeChars,
+                   variable12(id) - g_varIds.g_varIdEngineType, value);
     });
 }
 

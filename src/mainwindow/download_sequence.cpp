@@ -1,6 +1,5 @@
 #include "download_sequence.h"
 
-#include "bus/auto_download.h"
 #include "bus/can_open_master.h"
 #include "bus/connection_status.h"
 #include "bus/info_block_upload.h"
@@ -28,7 +27,6 @@ namespace pxu {
 namespace {
 
 constexpr int kFlashProgrammingPolls = 150;
-constexpr qint64 kAbortWaitMs = 8000;
 const QString kMissingFile = QStringLiteral("---");
 
 bool oldCanInterface() {
@@ -425,24 +423,8 @@ bool DownloadSequence::confirmAbort(bool autoDownloadModule) {
         m_window.setAbortRequested(false);
         return false;
     }
-    if (autoDownloadModule) {
-        using namespace modAutoDownload;
-        g_sendCommand(adlAbort, 0, 0);
-        int updateModule = 0;
-        qint32 field = 0;
-        double progress = 0;
-        int attempt = 0;
-        qint64 elapsed = 0;
-        while (g_getAutoDownloadStatus(updateModule, field, progress, attempt) &&
-               elapsed < kAbortWaitMs) {
-            clock().sleep(20);
-            clock().doEvents();
-            elapsed += 20;
-        }
-        if (elapsed >= kAbortWaitMs)
-            g_errorMsgBox(QStringLiteral("      AutoDownload error: abort command not executed!"),
-                          {}, true);
-    }
+    if (autoDownloadModule)
+        m_sections.abortAutoDownload();
     m_abortConfirmed = true;
     return true;
 }

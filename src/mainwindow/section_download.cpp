@@ -22,6 +22,8 @@ constexpr qint32 kBlockTimeoutMs = 3000;
 constexpr int kAttempts = 3;
 constexpr qint64 kAttemptPauseMs = 2000;
 constexpr qint64 kCommandWaitMs = 8000;
+constexpr qint64 kCommandPollMs = 10;
+constexpr qint64 kAbortPollMs = 20;
 
 // The address a section must lie at; 0 for a section that has none.
 qint32 baseAddress(int section) {
@@ -52,6 +54,17 @@ struct AdlReport {
     }
     bool operator==(const AdlReport&) const = default;
 };
+
+// Passes window events while busy holds, up to kCommandWaitMs; False when it still held.
+bool waitWhileBusy(const std::function<bool()>& busy, qint64 pollMs = kCommandPollMs) {
+    qint64 elapsed = 0;
+    while (busy() && elapsed < kCommandWaitMs) {
+        clock().sleep(pollMs);
+        elapsed += pollMs;
+        clock().doEvents();
+    }
+    return elapsed < kCommandWaitMs;
+}
 
 } // namespace
 
@@ -215,14 +228,11 @@ void SectionDownload::checkLoadingStatus(int module, int count) {
     });
 }
 
-bool SectionDownload::waitWhileBusy(const std::function<bool()>& busy) {
-    qint64 elapsed = 0;
-    while (busy() && elapsed < kCommandWaitMs) {
-        clock().sleep(10);
-        elapsed += 10;
-        clock().doEvents();
-    }
-    return elapsed < kCommandWaitMs;
+void SectionDownload::abortAutoDownload() {
+    modAutoDownload::g_sendCommand(modAutoDownload::adlAbort, 0, 0);
+    if (!waitWhileBusy([] { return AdlReport::now().busy; }, kAbortPollMs))
+        g_errorMsgBox(QStringLiteral("      AutoDownload error: abort command not executed!"), {},
+                      true);
 }
 
 bool SectionDownload::autoDownloadSingleModule(int module, int section) {

@@ -40,6 +40,9 @@ public:
     // Waits, for a ticked module whose lamp is green, until flash programming has finished.
     void checkLoadingStatus(int module, int count);
     bool autoDownloadSingleModule(int module, int section);
+    // Sends the auto download's abort and waits until the spare has dropped the command; a
+    // box when it still has not after 8 s.
+    void abortAutoDownload();
 
     // Asked when Abort was pressed during an auto download; True ends the run.
     void setAbortQuestion(std::function<bool()> ask) { m_askAbort = std::move(ask); }
@@ -50,7 +53,6 @@ public:
 private:
     QString loadFilePath(int box) const;
     const SectionImage* imageOf(int section, QString& failure);
-    bool waitWhileBusy(const std::function<bool()>& busy);
     void log(const QString& text);
 
     MainWindow& m_window;

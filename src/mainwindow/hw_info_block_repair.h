@@ -77,7 +77,6 @@ public:
     bool loaded() const { return m_loaded; }
     QString templateDir() const { return m_templateDir; }
     const QByteArray& infoBlock() const { return m_infoBlock; }
-    int moduleNumber() const { return m_moduleNumber; }
     HwInfoBlockRepairForm* form() const;
 
     // The longest wait for the bootloader to leave loading status 127.

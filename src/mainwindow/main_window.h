@@ -134,8 +134,6 @@ public:
     // blocks; ok tells success.
     void writeSection(int module, int section, const QByteArray& image, bool& ok);
     SectionDownload& sectionDownload() { return m_sectionDownload; }
-    DownloadSequence& downloadSequence() { return m_downloadSequence; }
-    UploadFromSpare& upload() { return m_upload; }
 
     // Selection and locking.
     void chkProgram_Click(int index) { m_selection.chkProgram_Click(index); }

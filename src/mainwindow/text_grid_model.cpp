@@ -18,15 +18,6 @@ void TextGridModel::setCells(const QList<QStringList>& cells, const QStringList&
     endResetModel();
 }
 
-void TextGridModel::setCaption(int column, const QString& caption) {
-    if (column < 0)
-        return;
-    while (m_captions.size() <= column)
-        m_captions << QString();
-    m_captions[column] = caption;
-    emit headerDataChanged(Qt::Horizontal, column, column);
-}
-
 QString TextGridModel::text(int row, int column) const {
     if (row < 0 || row >= m_cells.size() || column < 0 || column >= m_cells[row].size())
         return {};

@@ -21,7 +21,6 @@ public:
 
     // Binds new cells (rows of equal length) and captions: the view reads them afresh.
     void setCells(const QList<QStringList>& cells, const QStringList& captions);
-    void setCaption(int column, const QString& caption);
     void setCellColour(CellColour colour) { m_colour = std::move(colour); }
 
     QString text(int row, int column) const;

@@ -45,22 +45,20 @@ void UploadFromSpare::uploadFromSpare() {
     m_window.lock().setEnabled(Control::mnuUploadFromSpare, false);
     ModuleSelection modules{};
     log(QStringLiteral("Starting Upload of Data from Spare Module"));
+    const auto refuse = [&](const QString& line) {
+        log(line);
+        log(logClosingLine());
+        m_window.enableAllControls();
+    };
 
     bool anySection = false;
     for (int k = 0; k < kSectionBoxCount && !anySection; ++k)
         anySection = selection.section(k).value == ticked;
-    if (!anySection) {
-        log(QStringLiteral("  no section selected!"));
-        log(logClosingLine());
-        m_window.enableAllControls();
-        return;
-    }
+    if (!anySection)
+        return refuse(QStringLiteral("  no section selected!"));
     if (!selection.program(0).enabled) {
         g_errorMsgBox(g_getUserMessage(2));
-        log(QStringLiteral("  Error: Spare Module is not Connected."));
-        log(logClosingLine());
-        m_window.enableAllControls();
-        return;
+        return refuse(QStringLiteral("  Error: Spare Module is not Connected."));
     }
 
     bool noModuleInApplication = false;
@@ -69,12 +67,8 @@ void UploadFromSpare::uploadFromSpare() {
                 QStringLiteral("Upload of data is only possible, if no other modules are "
                                "connected via S-Bus.Otherwise the upload will interfere with the "
                                "autodownload function. Would you like to continue the upload?"),
-                {}, QStringLiteral("Yes"), QStringLiteral("No"), false)) {
-            log(QStringLiteral("  M-Bus upload cancelled."));
-            log(logClosingLine());
-            m_window.enableAllControls();
-            return;
-        }
+                {}, QStringLiteral("Yes"), QStringLiteral("No"), false))
+            return refuse(QStringLiteral("  M-Bus upload cancelled."));
     } else {
         m_window.disableOtherControls(lockStartModules);
         m_window.lock().setHourglass(true);

@@ -126,10 +126,7 @@ private:
     MessageList m_messages;
     SystemInfoExchange m_systemInfo;
     UpdateSequencer m_sequencer{*this, m_systemInfo};
-    UpdaterModuleOperations m_moduleOperations{
-        *this, [this](int module, int section, const QByteArray& image, bool& ok) {
-            m_window.writeSection(module, section, image, ok);
-        }};
+    UpdaterModuleOperations m_moduleOperations{*this};
     QPointer<UpdaterFaceForm> m_form;
 };
 

@@ -9,6 +9,7 @@
 #include "core/globals.h"
 #include "core/sprintf.h"
 #include "core/srecord_file.h"
+#include "mainwindow/main_window.h"
 #include "updater_face.h"
 
 namespace pxu {
@@ -23,9 +24,8 @@ const QString kReleasedBootloaderCrc = QStringLiteral("0x6C73B542");
 
 } // namespace
 
-UpdaterModuleOperations::UpdaterModuleOperations(UpdaterFace& face, SectionWriter writeSection)
-    : m_face(face)
-    , m_writeSection(std::move(writeSection)) {}
+UpdaterModuleOperations::UpdaterModuleOperations(UpdaterFace& face)
+    : m_face(face) {}
 
 void UpdaterModuleOperations::log(const QString& line) {
     QString text = line;
@@ -122,8 +122,7 @@ void UpdaterModuleOperations::downloadApplication(const QString& fileName, int m
             } else {
                 log(QStringLiteral("  Write data to TOQ"));
                 bool written = false;
-                if (m_writeSection)
-                    m_writeSection(module, section, image, written);
+                m_face.window().writeSection(module, section, image, written);
                 if (!written) {
                     log(QStringLiteral("  Failure in transmitting program/data!"));
                     ++failures;

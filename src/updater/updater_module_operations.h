@@ -1,9 +1,7 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <array>
-#include <functional>
 
 namespace pxu {
 
@@ -14,13 +12,9 @@ class UpdaterFace;
 // section info block into text fields and a summary of the connection state.
 class UpdaterModuleOperations {
 public:
-    // Writes an image to a section of a module's bootloader (the main window's writeSection).
-    using SectionWriter =
-        std::function<void(int module, int section, const QByteArray& image, bool& ok)>;
+    explicit UpdaterModuleOperations(UpdaterFace& face);
 
-    UpdaterModuleOperations(UpdaterFace& face, SectionWriter writeSection);
-
-    // Reads the section's info block from the module's bootloader into infoBlockFields.
+    // Reads the section's info block from the module's bootloader into InfoBlockFields.
     void uploadInfoBlock(int module, qint32 section, bool& ok);
     // Whether the bootloader's hardware info block carries the released checksum.
     void checkBlCRC(bool& result);
@@ -39,7 +33,6 @@ private:
     void log(const QString& line);
 
     UpdaterFace& m_face;
-    SectionWriter m_writeSection;
 };
 
 } // namespace pxu

@@ -10,6 +10,7 @@
 #include "core/program_info.h"
 #include "core/select_dir.h"
 #include "core/sprintf.h"
+#include "hw_info_block_repair.h"
 #include "log_lines.h"
 #include "main_window.h"
 #include "main_window_form.h"
@@ -143,6 +144,10 @@ void MainWindow::mnuCreateTemplate_Click() {
 void MainWindow::mnuReconstructDC_Click() {
     guarded("frmMain", "mnuReconstructDC_Click",
             [&] { notAvailable(QStringLiteral("Reconstruct DataContainer")); });
+}
+
+void MainWindow::mnuRepairHWInfoBlock_Click() {
+    guarded("frmMain", "mnuRepairHWInfoBlock_Click", [&] { frmHWInfoBlockRepair().g_show(); });
 }
 
 void MainWindow::mnuAbout_Click() {

@@ -1,11 +1,11 @@
-// The full loader's module overview and the Tools menu's hardware-info-block repair.
+// The full loader's module overview: every connected module's info blocks, read in its
+// bootloader.
 #include "bus/connection_status.h"
 #include "bus/info_block_upload.h"
 #include "bus/mode_change.h"
 #include "core/dialog_service.h"
 #include "core/error_boundary.h"
 #include "core/msg_box.h"
-#include "hw_info_block_repair.h"
 #include "main_window.h"
 #include "module_overview.h"
 #include "platform/clock/clock.h"
@@ -118,10 +118,6 @@ void MainWindow::cmdModuleState_Click() {
         restartSwitched(running);
         enableAllControls();
     });
-}
-
-void MainWindow::mnuRepairHWInfoBlock_Click() {
-    guarded("frmMain", "mnuRepairHWInfoBlock_Click", [&] { frmHWInfoBlockRepair().g_show(); });
 }
 
 } // namespace pxu

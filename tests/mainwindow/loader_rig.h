@@ -18,9 +18,7 @@ struct LoaderRig {
         g_configDbPath = workspace.configDb();
         configOk = g_iniGlobals();
     }
-    ~LoaderRig() {
-        resetProgramState();
-    }
+    ~LoaderRig() { resetProgramState(); }
 
     // The lines the message window shows.
     static QStringList messageLines() { return frmMessage2().view().lines; }

@@ -69,6 +69,8 @@ void ExpressionEvaluatorTest::numbers_data() {
     row("32-bit sum grows", "&H7FFFFFFF + 1", "2147483648", 2147483648.0);
     row("32-bit product grows", "65536 * 65536", "4294967296", 4294967296.0);
     row("minus zero reads 0", "-0", "0", 0);
+    QTest::newRow("200 brackets deep")
+        << QString(200, u'(') + u'1' + QString(200, u')') << QStringLiteral("1") << 1.0;
 }
 
 void ExpressionEvaluatorTest::numbers() {
@@ -140,6 +142,10 @@ void ExpressionEvaluatorTest::errorsSayWhatAndWhere_data() {
     row("\"abc\" + 1", "a text cannot be calculated with \"+\" at position 7");
     row("-\"abc\"", "a text cannot be calculated with \"-\" at position 1");
     row("\"abc", "unterminated text at position 1");
+    QTest::newRow("201 brackets deep") << QString(201, u'(') + u'1' + QString(201, u')')
+                                       << QStringLiteral("nested too deeply at position 201");
+    QTest::newRow("201 signs deep")
+        << QString(201, u'-') + u'1' << QStringLiteral("nested too deeply at position 201");
 }
 
 void ExpressionEvaluatorTest::errorsSayWhatAndWhere() {

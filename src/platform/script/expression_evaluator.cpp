@@ -89,6 +89,7 @@ private:
 
     Value sign(Value (Parser::*operand)()) {
         const Token op = take();
+        const Nesting nesting(*this, op);
         Value value = (this->*operand)();
         numberOf(value, op);
         if (op.type == Token::Type::Minus)
@@ -104,6 +105,7 @@ private:
         case Token::Type::Text:
             return Value{true, 0, token.text};
         case Token::Type::Open: {
+            const Nesting nesting(*this, token);
             const Value inner = expression();
             if (peek().type != Token::Type::Close)
                 fail(peek(), QStringLiteral("expected \")\""));
@@ -158,6 +160,21 @@ private:
         return Value{false, result, {}};
     }
 
+    // Each bracket and sign goes one level deeper into the parser's own stack.
+    class Nesting {
+    public:
+        Nesting(Parser& parser, const Token& token)
+            : m_parser(parser) {
+            if (++m_parser.m_depth > kMaxDepth)
+                throw Failure{QStringLiteral("nested too deeply") + whereAt(token)};
+        }
+        ~Nesting() { --m_parser.m_depth; }
+
+    private:
+        Parser& m_parser;
+    };
+    static constexpr int kMaxDepth = 200;
+
     const Token& peek() const { return m_tokens[m_next]; }
 
     // The last token (End or Invalid) is never passed.
@@ -170,6 +187,7 @@ private:
 
     QList<Token> m_tokens;
     qsizetype m_next = 0;
+    int m_depth = 0;
 };
 
 } // namespace

@@ -136,16 +136,21 @@ void classify(ScanRow& row) {
     }
 }
 
+// An empty text, not a missing one: the member's columns are written.
+QString written(const QString& text) {
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
 // A member comment "fupId; comment" is split when the part before ";" begins with a
 // positive number or with "?"; any other comment is the comment alone.
 void describe(ScanRow& row, const QString& comment) {
     const qsizetype semicolon = comment.indexOf(u';');
     if (semicolon >= 0 && (leadingNumber(comment) > 0 || comment.startsWith(u'?'))) {
-        row.fupId = trimBlanks(comment.left(semicolon)).left(kMaxCommentLength);
-        row.comment = trimBlanks(comment.mid(semicolon + 1)).left(kMaxCommentLength);
+        row.fupId = written(trimBlanks(comment.left(semicolon)).left(kMaxCommentLength));
+        row.comment = written(trimBlanks(comment.mid(semicolon + 1)).left(kMaxCommentLength));
     } else {
-        row.fupId = QStringLiteral("");
-        row.comment = trimBlanks(comment).left(kMaxCommentLength);
+        row.fupId = written({});
+        row.comment = written(trimBlanks(comment).left(kMaxCommentLength));
     }
 }
 

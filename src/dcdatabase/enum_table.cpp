@@ -3,10 +3,12 @@
 #include "core/globals.h"
 #include "core/sprintf.h"
 #include "dc_schema.h"
+#include "forward_query.h"
 #include "job_failure.h"
-#include "prepared_statement.h"
 #include "scan_rows.h"
 
+#include <QSqlRecord>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -25,12 +27,13 @@ constexpr int kSourceUpDate = 6;
 
 std::vector<QVariantList> readRows(DcJob& job, const QString& sql) {
     std::vector<QVariantList> rows;
-    const auto rs = job.select(sql);
-    for (rs->moveFirst(); !rs->eof(); rs->moveNext()) {
+    QSqlQuery query = forwardQuery(job, sql);
+    const int fields = query.record().count();
+    while (query.next()) {
         QVariantList row;
-        row.reserve(rs->fieldCount());
-        for (int i = 0; i < rs->fieldCount(); ++i)
-            row << rs->value(i);
+        row.reserve(fields);
+        for (int i = 0; i < fields; ++i)
+            row << query.value(i);
         rows.push_back(std::move(row));
     }
     return rows;
@@ -215,10 +218,10 @@ private:
     void insertWhole(const QVariantList& values) {
         if (!m_insertWhole) {
             const QString marks = QStringLiteral("?, ").repeated(m_columns.size()).chopped(2);
-            m_insertWhole.emplace(
+            m_insertWhole = preparedStatement(
                 m_job, QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(tableId(m_table), marks));
         }
-        m_insertWhole->run(values);
+        runPrepared(*m_insertWhole, values);
     }
 
     // No default rows: the fixed values of a new symbol, and the table's own defaults for
@@ -250,14 +253,14 @@ private:
             QStringList names;
             for (const auto& [index, value] : fields)
                 names << columnId(m_columns[index]);
-            m_insertWithoutDefaults.emplace(
+            m_insertWithoutDefaults = preparedStatement(
                 m_job, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                            .arg(tableId(m_table), names.join(QLatin1String(", ")),
                                 QStringLiteral("?, ").repeated(names.size()).chopped(2)));
         }
         for (const auto& [index, value] : fields)
             bound << value;
-        m_insertWithoutDefaults->run(bound);
+        runPrepared(*m_insertWithoutDefaults, bound);
     }
 
     DcJob& m_job;
@@ -273,8 +276,8 @@ private:
     std::unordered_map<QString, size_t> m_previousByName;
     std::unordered_map<qint64, size_t> m_previousById;
     bool m_firstNewSymbol = true;
-    std::optional<PreparedStatement> m_insertWhole;
-    std::optional<PreparedStatement> m_insertWithoutDefaults;
+    std::optional<QSqlQuery> m_insertWhole;
+    std::optional<QSqlQuery> m_insertWithoutDefaults;
 };
 
 } // namespace

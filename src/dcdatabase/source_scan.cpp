@@ -3,10 +3,10 @@
 #include "core/file_names.h"
 #include "core/globals.h"
 #include "core/sprintf.h"
+#include "forward_query.h"
 #include "header_parser.h"
 #include "job_failure.h"
 #include "platform/script/expression_evaluator.h"
-#include "prepared_statement.h"
 #include "scan_grouping.h"
 
 #include <QFileInfo>
@@ -44,12 +44,13 @@ bool notUsed(const QString& name) {
 
 std::vector<OldRow> readOldRows(DcJob& job, const QString& backup) {
     std::vector<OldRow> rows;
-    const auto rs = job.select(QStringLiteral("SELECT rowid, name, id, class, fupId FROM %1 WHERE "
-                                              "%2 ORDER BY rowid")
-                                   .arg(tableId(backup), kSymbolClasses));
-    for (rs->moveFirst(); !rs->eof(); rs->moveNext())
-        rows.push_back(
-            {rs->value(0).toLongLong(), rs->text(1), rs->value(2), rs->text(3), rs->value(4)});
+    QSqlQuery query =
+        forwardQuery(job, QStringLiteral("SELECT rowid, name, id, class, fupId FROM %1 WHERE "
+                                         "%2 ORDER BY rowid")
+                              .arg(tableId(backup), kSymbolClasses));
+    while (query.next())
+        rows.push_back({query.value(0).toLongLong(), query.value(1).toString(), query.value(2),
+                        query.value(3).toString(), query.value(4)});
     return rows;
 }
 
@@ -96,20 +97,20 @@ void writeRows(DcJob& job, const QString& table, const ScanRows& scan) {
     sql += module ? QStringLiteral(", %1) VALUES (?, ?, ?, ?, ?, ?, ?, ?, 'PXU')")
                         .arg(columnId(col::module))
                   : QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
-    PreparedStatement insert(job, sql);
+    QSqlQuery insert = preparedStatement(job, sql);
     for (const ScanRow& row : scan.rows())
-        insert.run({row.name, row.id, row.cls, row.fupId, row.comment, row.varGroup, row.sourceLine,
-                    row.upDate});
+        runPrepared(insert, {row.name, row.id, row.cls, row.fupId, row.comment, row.varGroup,
+                             row.sourceLine, row.upDate});
 }
 
 void markOldRows(DcJob& job, const QString& backup, const std::vector<OldRow>& old) {
     job.execute(QStringLiteral("UPDATE %1 SET %2 = ?").arg(tableId(backup), columnId(col::upDate)),
                 {int(upDateDeleted)});
-    PreparedStatement found(job, QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
-                                     .arg(tableId(backup), columnId(col::upDate)));
+    QSqlQuery found = preparedStatement(job, QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
+                                                 .arg(tableId(backup), columnId(col::upDate)));
     for (const OldRow& row : old) {
         if (row.upDate == upDateUnchanged)
-            found.run({int(upDateUnchanged), row.rowid});
+            runPrepared(found, {int(upDateUnchanged), row.rowid});
     }
 }
 

@@ -1,5 +1,6 @@
 #include "header_scan.h"
 
+#include "alarm_list_indexes.h"
 #include "dc_schema.h"
 #include "enum_table.h"
 #include "source_scan.h"
@@ -13,6 +14,7 @@ HeaderScanOutcome scanHeadersAndRebuild(DcJob& job, MessageSink& sink) {
     g_scanHeaderFiles(job, sink, table::sourceScan);
     g_buildEnumTable(job, sink, table::dcEnums, table::sourceScan);
     g_buildEnumTable(job, sink, table::alarmEnums, table::sourceScan);
+    outcome.unresolvedAlarmReferences = resolveAlarmListIndexes(job, sink);
     SpecialSymbols symbols(job, sink);
     outcome.swInfos = symbols.setSwInfos(QFileInfo(job.path()).absolutePath());
     symbols.setDcVersion();

@@ -1,5 +1,6 @@
 #include "bus/can_open_master.h"
 #include "core/config_items.h"
+#include "core/error.h"
 #include "core/message_window.h"
 #include "main_window_fixture.h"
 #include "mainwindow/command_line.h"
@@ -53,6 +54,7 @@ private slots:
     void undeletableReportFileIsToldAndStartGoesOn();
     void blockTransferItemIsReadAsBoolean_data();
     void blockTransferItemIsReadAsBoolean();
+    void startUpLeftWithoutItsWindowEndsTheRun();
 };
 
 void StartUpTest::switchesAreWholeArgumentsAnywhere_data() {
@@ -504,6 +506,7 @@ void StartUpTest::blockTransferItemIsReadAsBoolean_data() {
     QTest::newRow("0") << "0" << false << false;
     QTest::newRow("-1") << "-1" << true << false;
     QTest::newRow("missing") << "-" << false << false;
+    // Reported; "Continue" goes on with the default and shows the window.
     QTest::newRow("other text") << "yes" << false << true;
 }
 
@@ -519,12 +522,27 @@ void StartUpTest::blockTransferItemIsReadAsBoolean() {
     else
         workspace.setMiscItem(QStringLiteral("blockTransfer"), item);
     Program program(workspace, {QStringLiteral("/KEV"), QStringLiteral("/noCan")});
-    program.start();
+    QVERIFY(program.start());
     QCOMPARE(frmCANopen().g_blockTransfer(), blockTransfer);
     QCOMPARE(errors.reports().size(), failure ? 1 : 0);
     if (failure)
         QCOMPARE(errors.reports().first().procedure, QStringLiteral("Form_Load"));
-    QCOMPARE(program.window.view().visible, !failure);
+    QVERIFY(program.window.view().visible);
+    QVERIFY(program.window.form()->isVisible());
+}
+
+void StartUpTest::startUpLeftWithoutItsWindowEndsTheRun() {
+    ScriptedDialogs dialogs;
+    RecordingErrorHandler errors;
+    // The start question fails; "Continue" leaves the start-up before the window shows.
+    dialogs.whileShown([] { raise(5, QStringLiteral("frmMessage2"), QStringLiteral("failed")); });
+    Workspace workspace;
+    Program program(workspace, {QStringLiteral("/TOQ")});
+    QVERIFY(!program.start());
+    QCOMPARE(errors.reports().size(), 1);
+    QVERIFY(program.window.programEnded());
+    QCOMPARE(program.window.exitCode(), 1);
+    QVERIFY(!program.window.view().visible);
 }
 
 QTEST_MAIN(StartUpTest)

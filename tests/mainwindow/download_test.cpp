@@ -4,8 +4,12 @@
 #include "bus/info_block_date.h"
 #include "core/sprintf.h"
 #include "download_rig.h"
+#include "mainwindow/form_widgets.h"
+#include "mainwindow/loader_panel.h"
+#include "mainwindow/main_window_form.h"
 #include "sim/checksums.h"
 
+#include <QLineEdit>
 #include <QtTest>
 
 using namespace pxu;
@@ -48,6 +52,7 @@ private slots:
     void flashWaitBoxesOnlyTheFirstFailedRead();
     void updaterIsToldOnlyOfAcceptedSections();
     void moduleVanishingMidRunIsSkippedByLaterSections();
+    void selectionTakesNoInputDuringTheDownload();
     void abortIsAskedBeforeTheNextModule_data();
     void abortIsAskedBeforeTheNextModule();
     void mBusSpareAloneTakesTheDirectPath();
@@ -466,6 +471,51 @@ void DownloadTest::moduleVanishingMidRunIsSkippedByLaterSections() {
         QCOMPARE(r.rig.modules.module(m).section(4).image, container);
         QCOMPARE(r.rig.modules.module(m).mode(), sim::Mode::Application);
     }
+}
+
+void DownloadTest::selectionTakesNoInputDuringTheDownload() {
+    DownloadRig r(sim::BusKind::SBus, QStringLiteral("PXU"), 1);
+    r.forceFpga(false);
+    const QByteArray application = newImage(20000, 6);
+    const QByteArray container = newImage(9000, 7);
+    r.writeLoadFile(QStringLiteral("PXU_APPL.S19"), application, 0x30000);
+    r.writeLoadFile(QStringLiteral("PXU_DATA.S19"), container, 0xC0000);
+    QVERIFY(r.ready(1, 0, 1, {sectionBoxAppl, sectionBoxDC}));
+    MainWindowForm form(r.window);
+    form.show();
+    LoaderPanel& panel = *form.loader();
+    const QString folder = r.window.loadFiles().directory();
+    // While the first section goes in, the user edits the directory, unticks module 1 and
+    // the data container, and ticks "New".
+    bool tried = false;
+    QObject::connect(&r.window, &MainWindow::changed, [&] {
+        if (tried || !r.log().contains(QStringLiteral("   Download Application")))
+            return;
+        tried = true;
+        panel.txtFileDirectory->setFocus();
+        QTest::keyClicks(panel.txtFileDirectory, QStringLiteral("/elsewhere"));
+        QTest::keyClick(panel.txtFileDirectory, Qt::Key_Return);
+        for (ModelCheckBox* box :
+             {panel.chkProgram[1], panel.chkLoadSection[sectionBoxDC], panel.chkSectionNew,
+              panel.chkProgramAllModules, panel.chkProgramAllSections})
+            QTest::mouseClick(box, Qt::LeftButton);
+    });
+
+    r.window.cmdDownload_Click();
+
+    QVERIFY(tried);
+    QCOMPARE(r.window.loadFiles().directory(), folder);
+    QCOMPARE(r.window.loadFiles().sectionNew(), int(unticked));
+    for (const int m : {0, 1}) {
+        QCOMPARE(r.window.selection().program(m).value, int(ticked));
+        QCOMPARE(r.rig.modules.module(m).section(6).image, application);
+        QCOMPARE(r.rig.modules.module(m).section(4).image, container);
+    }
+    QCOMPARE(r.window.selection().section(sectionBoxDC).value, int(ticked));
+    // Unlocked again afterwards.
+    QVERIFY(panel.txtFileDirectory->isEnabled());
+    QVERIFY(panel.chkProgram[1]->isEnabled());
+    QVERIFY(panel.chkLoadSection[sectionBoxDC]->isEnabled());
 }
 
 void DownloadTest::abortIsAskedBeforeTheNextModule_data() {

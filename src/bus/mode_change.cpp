@@ -183,6 +183,17 @@ bool g_startApplication(const ModuleSelection& selection, bool all) {
     return result;
 }
 
+void restartSwitched(const ModuleSelection& switched) {
+    ModuleSelection waiting{};
+    bool any = false;
+    for (int m = 0; m < kModuleCount; ++m) {
+        waiting[m] = switched[m] && stateOf(m) != moduleApplicationRunning;
+        any = any || waiting[m];
+    }
+    if (any)
+        g_startApplication(waiting, true);
+}
+
 bool startBootloader(int module, bool bootloaderRunning, bool noWait, bool skipCommand) {
     bool found = false;
     const NetworkStarts networkStarts;

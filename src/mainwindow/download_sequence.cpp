@@ -83,6 +83,8 @@ void DownloadSequence::cmdDownload_Click() {
     ShutDown::Operation operation(m_window.shutDown());
     guarded("frmMain", "cmdDownload_Click", [&] { run(); });
     guarded("frmMain", "cmdDownload_Click", [&] {
+        if (!m_finished && !m_window.programEnding())
+            restartUntouched();
         m_sections.forgetImages();
         if (m_window.updater())
             m_window.updater()->downloadFinished();
@@ -103,6 +105,10 @@ void DownloadSequence::run() {
     m_window.resetStatus(false);
     m_window.disableOtherControls(lockDownload);
     m_abortConfirmed = false;
+    m_finished = false;
+    m_sentSection = {};
+    for (int m = 0; m < kModuleCount; ++m)
+        m_ranApplication[m] = modConnectionStatus::g_getModuleStatus(m) == moduleApplicationRunning;
     m_sections.forgetImages();
 
     log(logOpeningLine(QStringLiteral("DOWNLOAD ")));
@@ -296,6 +302,7 @@ bool DownloadSequence::downloadSelected(bool spareStep) {
                 updater->addMessageUpdater(line, -1);
             };
 
+            m_sentSection[m] = true;
             if (viaSpare) {
                 const bool ok = m_sections.autoDownloadSingleModule(m, section);
                 if (!ok)
@@ -480,7 +487,16 @@ bool DownloadSequence::finish(bool spareStep, bool bootloader2, ModuleSelection 
     frmCANopen().g_setOperational(0, false);
     log(logClosingLine());
     unlockUnless(spareStep);
+    m_finished = !spareStep;
     return downloadOk;
+}
+
+void DownloadSequence::restartUntouched() {
+    ModuleSelection untouched{};
+    for (int m = 0; m < kModuleCount; ++m)
+        untouched[m] = m_ranApplication[m] && !m_sentSection[m] &&
+                       modConnectionStatus::g_getModuleStatus(m) == moduleBootloaderRunning;
+    modModeChange::restartSwitched(untouched);
 }
 
 } // namespace pxu

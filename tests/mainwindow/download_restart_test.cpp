@@ -28,6 +28,7 @@ private slots:
     void cleanup() { resetProgramState(); }
     void failedBootloaderStartGivesTheOthersTheirApplicationBack();
     void abortThroughTheSpareGivesTheWaitingCylindersTheirApplicationBack();
+    void mBusSpareTakingBootloader2IsNoFailure();
 };
 
 void DownloadRestartTest::failedBootloaderStartGivesTheOthersTheirApplicationBack() {
@@ -79,6 +80,71 @@ void DownloadRestartTest::abortThroughTheSpareGivesTheWaitingCylindersTheirAppli
     QCOMPARE(r.rig.modules.module(0).section(6).image, application);
     QVERIFY(!r.window.g_downloadStatusOk(1));
     QVERIFY(!r.window.lock().operationMode());
+}
+
+void DownloadRestartTest::mBusSpareTakingBootloader2IsNoFailure() {
+    DownloadRig r(sim::BusKind::MBus, QStringLiteral("PXU"), 2);
+    r.forceFpga(false);
+    DownloadRig::useBaseAddresses(true);
+    const QByteArray application = newImage(12000, 10);
+    const QByteArray bootloader2 = newImage(3000, 13);
+    r.writeLoadFile(QStringLiteral("PXU_APPL.S19"), application, g_baseAdrAppl);
+    r.writeLoadFile(QStringLiteral("PXU_BL2.S19"), bootloader2, 0x10100);
+    const auto setBootloader2 = [&](int module, int major, int minor, const QByteArray& image) {
+        r.rig.modules.module(module).setSection(
+            3,
+            sim::makeInfoBlock(
+                3, {"BL2_V031", quint32(major << 24 | minor << 16), "Jan 05 2026", 0x10100}, image),
+            image);
+    };
+    // The spare's bootloader 2 is too old, the cylinders' are not: the spare's phase brings
+    // the spare bootloader 2 alone.
+    setBootloader2(0, 3, 11, newImage(2048, 9));
+    for (int m = 1; m <= 2; ++m)
+        setBootloader2(m, 3, 12, newImage(2048, 9));
+    const QByteArray cylinderBootloader2 = r.rig.modules.module(1).section(3).image;
+    QVERIFY(r.ready(2, 0, 2, {sectionBoxAppl}));
+
+    r.window.cmdDownload_Click();
+
+    QStringList log = r.log();
+    QVERIFY(!log.contains(
+        QStringLiteral("M-Bus Download aborted because download to spare has failed.")));
+    const qsizetype spare = log.indexOf(QStringLiteral("   Download BL2"));
+    QVERIFY2(spare > 0, qPrintable(log.join('\n')));
+    QCOMPARE(log.at(spare + 1), QStringLiteral("      PXU 0: ok"));
+    QCOMPARE(log.last(), QStringLiteral("M-Bus download: no download to cylinders while the "
+                                        "spare runs its bootloader."));
+    QCOMPARE(r.rig.dialogs.texts(),
+             QStringList{"Download of Bootloader finished.\r\nAs next you need to download the "
+                         "application."});
+    QCOMPARE(r.rig.modules.module(0).section(3).image, bootloader2);
+    QCOMPARE(r.rig.modules.module(1).section(3).image, cylinderBootloader2);
+    for (int m = 0; m <= 2; ++m) {
+        QCOMPARE(r.window.selection().program(m).value, int(ticked));
+        QVERIFY(r.window.g_downloadStatusOk(m));
+    }
+    QVERIFY(!r.window.lock().operationMode());
+
+    // The application that the box asks for next goes to the spare and through it to the
+    // cylinders (the new bootloader 2 tells its own version).
+    setBootloader2(0, 4, 0, bootloader2);
+    r.writeLoadFile(QStringLiteral("PXU_DATA.S19"), newImage(4000, 12), g_baseAdrDC);
+    r.writeLoadFile(QStringLiteral("PXU_FPGA.S19"), newImage(3000, 14), g_baseAdrFPGA);
+    r.tickModules(0, 2);
+    r.tickSection(sectionBoxAppl);
+    r.tickSection(sectionBoxDC);
+    r.window.messages().clear();
+
+    r.window.cmdDownload_Click();
+
+    log = r.log();
+    QVERIFY(log.contains(QStringLiteral("M-Bus download: starting download to cylinders.")));
+    for (int m = 0; m <= 2; ++m) {
+        QCOMPARE(r.rig.modules.module(m).section(6).image, application);
+        QCOMPARE(r.rig.modules.module(m).mode(), sim::Mode::Application);
+        QVERIFY(r.window.g_downloadStatusOk(m));
+    }
 }
 
 QTEST_MAIN(DownloadRestartTest)

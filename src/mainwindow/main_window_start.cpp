@@ -60,6 +60,9 @@ bool MainWindow::load() {
     } else if (m_line.toq) {
         g_TOQMode = true;
         g_moduleType = QStringLiteral("TOQ");
+    } else if (m_line.pxu) {
+        // The full loader for the PXU modules: overview, upload, repair and the tools.
+        g_moduleType = QStringLiteral("PXU");
     } else {
         g_moduleType = QStringLiteral("PXU");
         g_applUpdate = true;

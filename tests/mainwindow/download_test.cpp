@@ -31,6 +31,15 @@ bool isClosingLine(const QString& line) {
     return line.startsWith(QString(82, u'-') + u' ');
 }
 
+// Application and data container ticked for modules 0 to last, FPGA free.
+bool readyForTwoSections(DownloadRig& r, int last, const QByteArray& application,
+                         const QByteArray& container) {
+    r.forceFpga(false);
+    r.writeLoadFile(QStringLiteral("PXU_APPL.S19"), application, 0x30000);
+    r.writeLoadFile(QStringLiteral("PXU_DATA.S19"), container, 0xC0000);
+    return r.ready(last, 0, last, {sectionBoxAppl, sectionBoxDC});
+}
+
 } // namespace
 
 using Setup = std::function<void(DownloadRig&)>;
@@ -433,12 +442,9 @@ void DownloadTest::updaterIsToldOnlyOfAcceptedSections() {
 
 void DownloadTest::moduleVanishingMidRunIsSkippedByLaterSections() {
     DownloadRig r(sim::BusKind::SBus, QStringLiteral("PXU"), 2);
-    r.forceFpga(false);
     const QByteArray application = newImage(20000, 4);
     const QByteArray container = newImage(9000, 5);
-    r.writeLoadFile(QStringLiteral("PXU_APPL.S19"), application, 0x30000);
-    r.writeLoadFile(QStringLiteral("PXU_DATA.S19"), container, 0xC0000);
-    QVERIFY(r.ready(2, 0, 2, {sectionBoxAppl, sectionBoxDC}));
+    QVERIFY(readyForTwoSections(r, 2, application, container));
     r.rig.modules.module(1).faults().disappearAfterBlocks = 1;
     qsizetype dcStart = -1;
     QObject::connect(&r.window, &MainWindow::changed, [&] {
@@ -475,12 +481,9 @@ void DownloadTest::moduleVanishingMidRunIsSkippedByLaterSections() {
 
 void DownloadTest::selectionTakesNoInputDuringTheDownload() {
     DownloadRig r(sim::BusKind::SBus, QStringLiteral("PXU"), 1);
-    r.forceFpga(false);
     const QByteArray application = newImage(20000, 6);
     const QByteArray container = newImage(9000, 7);
-    r.writeLoadFile(QStringLiteral("PXU_APPL.S19"), application, 0x30000);
-    r.writeLoadFile(QStringLiteral("PXU_DATA.S19"), container, 0xC0000);
-    QVERIFY(r.ready(1, 0, 1, {sectionBoxAppl, sectionBoxDC}));
+    QVERIFY(readyForTwoSections(r, 1, application, container));
     MainWindowForm form(r.window);
     form.show();
     LoaderPanel& panel = *form.loader();

@@ -13,6 +13,30 @@
 using namespace pxu;
 using namespace pxu::test;
 
+namespace {
+
+// Where the scroll bar draws its handle in its groove: 0 at the top, 1 at the bottom.
+double handlePosition(const QScrollBar& bar) {
+    QStyleOptionSlider option;
+    option.initFrom(&bar);
+    option.orientation = bar.orientation();
+    option.minimum = bar.minimum();
+    option.maximum = bar.maximum();
+    option.sliderPosition = bar.sliderPosition();
+    option.sliderValue = bar.value();
+    option.pageStep = bar.pageStep();
+    option.singleStep = bar.singleStep();
+    option.upsideDown = bar.invertedAppearance();
+    const QRect groove = bar.style()->subControlRect(QStyle::CC_ScrollBar, &option,
+                                                     QStyle::SC_ScrollBarGroove, &bar);
+    const QRect handle = bar.style()->subControlRect(QStyle::CC_ScrollBar, &option,
+                                                     QStyle::SC_ScrollBarSlider, &bar);
+    const int room = groove.height() - handle.height();
+    return room > 0 ? double(handle.top() - groove.top()) / room : -1;
+}
+
+} // namespace
+
 class ScreensTest : public QObject {
     Q_OBJECT
 private slots:
@@ -79,26 +103,6 @@ void ScreensTest::fullLoader() {
     // Every control within the window at this size: nothing needs scrolling.
     QVERIFY(form->minimumSizeHint().width() <= 1280);
     QVERIFY(form->minimumSizeHint().height() <= 800);
-}
-
-// Where the scroll bar draws its handle in its groove: 0 at the top, 1 at the bottom.
-static double handlePosition(const QScrollBar& bar) {
-    QStyleOptionSlider option;
-    option.initFrom(&bar);
-    option.orientation = bar.orientation();
-    option.minimum = bar.minimum();
-    option.maximum = bar.maximum();
-    option.sliderPosition = bar.sliderPosition();
-    option.sliderValue = bar.value();
-    option.pageStep = bar.pageStep();
-    option.singleStep = bar.singleStep();
-    option.upsideDown = bar.invertedAppearance();
-    const QRect groove = bar.style()->subControlRect(QStyle::CC_ScrollBar, &option,
-                                                     QStyle::SC_ScrollBarGroove, &bar);
-    const QRect handle = bar.style()->subControlRect(QStyle::CC_ScrollBar, &option,
-                                                     QStyle::SC_ScrollBarSlider, &bar);
-    const int room = groove.height() - handle.height();
-    return room > 0 ? double(handle.top() - groove.top()) / room : -1;
 }
 
 void ScreensTest::messageListScrollBarFollowsTheList() {

@@ -47,8 +47,10 @@ void PxuFullLoaderTest::overviewUploadAndRepairAreReachedFromTheMenus() {
     workspace.setMiscItem(QStringLiteral("lastUsedBus"), QStringLiteral("S-Bus"));
     const QString folder = configFolder(workspace);
     workspace.writeFile(QStringLiteral("work/PXU_APPL.S19"));
-    workspace.writeFile(QStringLiteral("PXU_Templates/HWInfoBlockVersion07.bin"),
-                        sim::makeHardwareInfoBlock({}));
+    // A template as the sample workspace has one: size, ID and version, the rest zero.
+    QByteArray hwTemplate(312, '\0');
+    hwTemplate.replace(0, 16, QByteArray("\x00\x00\x01\x38PXU20HW\x00\x00\x00\x00\x07", 16));
+    workspace.writeFile(QStringLiteral("PXU_Templates/HWInfoBlockVersion07.bin"), hwTemplate);
     SimBoards boards;
     boards.add(0, sim::BusKind::SBus).modules.setModes(0, 2, sim::Mode::Application);
     Program program(workspace, {QStringLiteral("/PXU"), QStringLiteral("/db=") + folder});
@@ -89,12 +91,22 @@ void PxuFullLoaderTest::overviewUploadAndRepairAreReachedFromTheMenus() {
     QVERIFY(QFile::exists(QDir(folder).filePath(QStringLiteral("Upload/PXU_APPL.S19"))));
     QVERIFY(program.window.messages().lines().contains(QStringLiteral("   Upload finished ")));
 
-    // Hardware-info-block repair: the window with the connected modules and the template.
+    // Hardware-info-block repair of module 1 from the template.
     form->mnuRepairHWInfoBlock->trigger();
-    QVERIFY(frmHWInfoBlockRepair().loaded());
-    QCOMPARE(frmHWInfoBlockRepair().view().moduleItems, (QStringList{"---", "0", "1", "2"}));
-    QCOMPARE(frmHWInfoBlockRepair().view().versionItems, (QStringList{"---", "07"}));
-    frmHWInfoBlockRepair().cmdExit_Click();
+    HwInfoBlockRepair& repair = frmHWInfoBlockRepair();
+    QVERIFY(repair.loaded());
+    QCOMPARE(repair.view().moduleItems, (QStringList{"---", "0", "1", "2"}));
+    QCOMPARE(repair.view().versionItems, (QStringList{"---", "07"}));
+    repair.cmbModuleNum_Click(2);
+    repair.setSerial(QStringLiteral("4711"));
+    boards.dialogs.answer(BoxAnswer::Ok);
+    repair.cmdDownload_Click();
+    QVERIFY(program.window.messages().lines().contains(
+        QStringLiteral("   InfoBlock repaired successfully!")));
+    const QByteArray stored = boards.board(0).modules.module(1).section(1).infoBlock;
+    QVERIFY(sim::infoBlockChecksumValid(stored));
+    QCOMPARE(sim::readBe32(stored, 20), 4711u);
+    repair.cmdExit_Click();
 
     // The data-container entries tell that they are not in this build.
     boards.dialogs.clear();

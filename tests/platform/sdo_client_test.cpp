@@ -162,6 +162,10 @@ void SdoClientTest::uploadFollowsProtocol_data() {
         {"c 40 50 1f 01", "s 41 50 1f 01 03", "c 60", "s 00 01 02 03 04 05 06 07",
          "c 80 50 1f 01 12 00 07 06"},
         SdoOutcome::Failed, SdoAbort::LengthTooHigh, 0);
+    row("segmented less than announced", SdoMode::Normal,
+        {"c 40 50 1f 01", "s 41 50 1f 01 0b", "c 60", "s 00 01 02 03 04 05 06 07", "c 70",
+         "s 19 08 09 0a", "c 80 50 1f 01 13 00 07 06"},
+        SdoOutcome::Failed, SdoAbort::LengthTooLow, 0);
     row("block 10 bytes", SdoMode::Block,
         {"c a0 50 1f 01 7f", "s c2 50 1f 01 0a", "c a3", "s 01 01 02 03 04 05 06 07",
          "s 82 08 09 0a", "c a2 02 7f", "s d1", "c a1"},

@@ -278,7 +278,7 @@ SdoClient::State SdoClient::onUploadSegment(const Bytes& b) {
         return abort(SdoAbort::LengthTooHigh);
     if (last) {
         if (m_size >= 0 && m_data.size() != m_size)
-            return finish(SdoOutcome::Failed, SdoAbort::LengthMismatch);
+            return abort(SdoAbort::LengthTooLow);
         return finish(SdoOutcome::Done);
     }
     m_toggle = !m_toggle;

@@ -18,6 +18,7 @@ QString g_getMiscItem(const QString& item, const QVariant& defaultValue = {},
 // The item of the first row whose value equals the text, or the default.
 QString g_getMiscItemRev(const QString& value, const QVariant& defaultValue = {});
 // Changes the value of an existing item; a missing item is neither added nor reported.
+// A store the database refuses goes to the error reporter and changes nothing.
 void g_setMiscItem(const QString& item, const QString& value);
 
 // A hexadecimal item ("&H", "0x" or bare digits). Anything else, or a missing item, gives

@@ -102,15 +102,17 @@ qint64 hexMiscItem(const QString& item, qint64 defaultValue) {
 bool g_iniGlobals() {
     bool ok = false;
     guarded("modGlobal", "g_iniGlobals", [&] {
+        // An empty table is no failure: its lookups give their defaults.
+        const bool acceptEmpty = true;
         if (!g_iniRecordset(g_configDbPath,
                             QStringLiteral("SELECT * FROM miscellaneous ORDER BY item"), g_dbMisc,
-                            g_rsMisc) ||
+                            g_rsMisc, acceptEmpty) ||
             !g_iniRecordset(g_configDbPath,
                             QStringLiteral("SELECT * FROM aliasSymbolName ORDER BY aliasName"),
-                            g_dbAlias, g_rsAliasSymbolName) ||
+                            g_dbAlias, g_rsAliasSymbolName, acceptEmpty) ||
             !g_iniRecordset(g_configDbPath,
                             QStringLiteral("SELECT * FROM messages ORDER BY MessageID"),
-                            g_dbMessages, g_rsMessages))
+                            g_dbMessages, g_rsMessages, acceptEmpty))
             return;
 
         VarIds& v = g_varIds;

@@ -8,7 +8,7 @@ namespace pxu {
 
 // Opens the three configuration record sets and loads the program-wide settings from them.
 // Stops at the first record set that cannot be opened (its box names database and query)
-// and returns False, so start-up can end with one message.
+// and returns False, so start-up can end with one message. An empty table opens.
 bool g_iniGlobals();
 
 // The value of a miscellaneous item, or the default as text. With asBoolean the text is

@@ -30,6 +30,8 @@ private slots:
     void unusableDatabaseGivesOneBoxNamingTheFile_data();
     void unusableDatabaseGivesOneBoxNamingTheFile();
     void missingTableGivesOneBoxNamingTheQuery();
+    void emptyTableOpensAndGivesDefaults_data();
+    void emptyTableOpensAndGivesDefaults();
     void fieldExistsComparesExactly();
     void fileDateOfMissingFileIsTheZeroDate();
 
@@ -305,6 +307,37 @@ void ConfigDatabaseTest::missingTableGivesOneBoxNamingTheQuery() {
     QVERIFY(text.contains(
         QStringLiteral("SQL-Query: SELECT * FROM aliasSymbolName ORDER BY aliasName")));
     QVERIFY(text.contains(QStringLiteral("DB-Name: ") + g_configDbPath));
+}
+
+void ConfigDatabaseTest::emptyTableOpensAndGivesDefaults_data() {
+    QTest::addColumn<QString>("table");
+    QTest::newRow("miscellaneous") << "miscellaneous";
+    QTest::newRow("aliasSymbolName") << "aliasSymbolName";
+    QTest::newRow("messages") << "messages";
+}
+
+void ConfigDatabaseTest::emptyTableOpensAndGivesDefaults() {
+    QFETCH(QString, table);
+    writeDb({{QStringLiteral("numRequiredCylinders"), QStringLiteral("2")}});
+    {
+        db::Database d;
+        QVERIFY(d.open(g_configDbPath));
+        QVERIFY(d.execute(QStringLiteral("DELETE FROM ") + table));
+    }
+    test::RecordingErrorHandler errors;
+
+    QVERIFY(g_iniGlobals());
+
+    const bool noItems = table == QLatin1String("miscellaneous");
+    QCOMPARE(m_dialogs->shown().size(), noItems ? 1 : 0); // the cylinders' warning
+    QCOMPARE(g_numRequiredCylinders, noItems ? 3 : 2);
+    QCOMPARE(g_getMiscItem(QStringLiteral("applType"), QStringLiteral("ZENT")),
+             QStringLiteral("ZENT"));
+    QCOMPARE(g_getUserMessage(83), table == QLatin1String("messages")
+                                       ? QStringLiteral("Application Mode Specific Message text "
+                                                        "not found in database: 83")
+                                       : QStringLiteral("Loading module {*}"));
+    QVERIFY(errors.reports().isEmpty());
 }
 
 void ConfigDatabaseTest::fieldExistsComparesExactly() {

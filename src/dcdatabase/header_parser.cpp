@@ -3,6 +3,7 @@
 #include "core/dialog_service.h"
 #include "core/program_info.h"
 #include "core/sprintf.h"
+#include "core/vb_val.h"
 #include "job_failure.h"
 #include "number_text.h"
 
@@ -81,44 +82,6 @@ bool isName(const QString& s) {
     return true;
 }
 
-// The number a text begins with, blanks skipped, 0 when it begins with none.
-double leadingNumber(const QString& text) {
-    QString s = text;
-    s.remove(u' ').remove(u'\t');
-    if (s.startsWith(QLatin1String("&H"), Qt::CaseInsensitive)) {
-        qsizetype end = 2;
-        while (end < s.size() && end < 10 &&
-               QStringLiteral("0123456789abcdefABCDEF").contains(s[end]))
-            ++end;
-        return numberFromText(s.left(end)).value_or(0);
-    }
-    qsizetype end = 0;
-    const auto digits = [&] {
-        const qsizetype from = end;
-        while (end < s.size() && s[end] >= u'0' && s[end] <= u'9')
-            ++end;
-        return end > from;
-    };
-    if (end < s.size() && (s[end] == u'+' || s[end] == u'-'))
-        ++end;
-    bool any = digits();
-    if (end < s.size() && s[end] == u'.') {
-        ++end;
-        any = digits() || any;
-    }
-    if (!any)
-        return 0;
-    const qsizetype mantissa = end;
-    if (end < s.size() && (s[end] == u'E' || s[end] == u'e')) {
-        ++end;
-        if (end < s.size() && (s[end] == u'+' || s[end] == u'-'))
-            ++end;
-        if (!digits())
-            end = mantissa;
-    }
-    return s.left(end).toDouble();
-}
-
 // The class a member's name gives it, and the variable group of a parameter.
 void classify(ScanRow& row) {
     const QString& name = row.name;
@@ -145,7 +108,7 @@ QString written(const QString& text) {
 // positive number or with "?"; any other comment is the comment alone.
 void describe(ScanRow& row, const QString& comment) {
     const qsizetype semicolon = comment.indexOf(u';');
-    if (semicolon >= 0 && (leadingNumber(comment) > 0 || comment.startsWith(u'?'))) {
+    if (semicolon >= 0 && (vbVal(comment) > 0 || comment.startsWith(u'?'))) {
         row.fupId = written(trimBlanks(comment.left(semicolon)).left(kMaxCommentLength));
         row.comment = written(trimBlanks(comment.mid(semicolon + 1)).left(kMaxCommentLength));
     } else {

@@ -6,12 +6,14 @@
 // the number of symbols.
 #include "dc_fixture.h"
 #include "dcdatabase/header_scan.h"
+#include "dcdatabase/special_symbols.h"
 #include "scan_fixture.h"
 #include "support/scripted_dialogs.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <benchmark/benchmark.h>
 #include <map>
 #include <memory>
@@ -106,7 +108,12 @@ std::map<int, std::unique_ptr<Plant>> plants;
 
 std::optional<QString> scan(const QString& database) {
     NullSink sink;
-    return dc::DcJob::run(database, [&](dc::DcJob& job) { dc::scanHeadersAndRebuild(job, sink); });
+    return dc::DcJob::run(database, [&](dc::DcJob& job) {
+        dc::scanHeadersAndRebuild(job, sink);
+        dc::SpecialSymbols symbols(job, sink);
+        symbols.setSwInfos(QFileInfo(database).path());
+        symbols.setDcVersion();
+    });
 }
 
 Plant& plant(int symbols) {

@@ -1,5 +1,6 @@
 #include "dc_fixture.h"
 #include "dcdatabase/header_scan.h"
+#include "dcdatabase/special_symbols.h"
 #include "scan_fixture.h"
 #include "support/scripted_dialogs.h"
 
@@ -14,17 +15,24 @@ namespace {
 
 struct Job {
     std::optional<QString> failure;
-    HeaderScanOutcome outcome;
+    int unresolved = 0;
+    SwInfoOutcome swInfos;
     QStringList lines;
     QStringList boxes;
 };
 
+// The job of "Scan Header-Files": the scan with its rebuilds, then the software information
+// and the data-container version.
 Job scanAndRebuild(const QString& database) {
     ScriptedDialogs dialogs;
     RecordingSink sink;
     Job job;
-    job.failure = DcJob::run(
-        database, [&](DcJob& dcJob) { job.outcome = scanHeadersAndRebuild(dcJob, sink); });
+    job.failure = DcJob::run(database, [&](DcJob& dcJob) {
+        job.unresolved = scanHeadersAndRebuild(dcJob, sink);
+        SpecialSymbols symbols(dcJob, sink);
+        job.swInfos = symbols.setSwInfos(QFileInfo(database).path());
+        symbols.setDcVersion();
+    });
     job.lines = sink.lines;
     job.boxes = dialogs.texts();
     return job;
@@ -66,8 +74,8 @@ void HeaderScanTest::scanRebuildsTheTablesAndTheVersion() {
              QVariantList{412});
     QCOMPARE(queryValue(db, "SELECT value FROM dcBinFile WHERE content = 'dcVersion'"),
              QVariant("9"));
-    QCOMPARE(job.outcome.unresolvedAlarmReferences, 0);
-    QVERIFY(job.outcome.swInfos.swVersionFound && job.outcome.swInfos.developerNoFound);
+    QCOMPARE(job.unresolved, 0);
+    QVERIFY(job.swInfos.swVersionFound && job.swInfos.developerNoFound);
     QVERIFY(job.lines.contains(QStringLiteral("   Update id's in alarmEnums-table")));
     QVERIFY(job.lines.contains(QStringLiteral("   Write DC-version 9 into DC")));
 }
@@ -181,7 +189,7 @@ void HeaderScanTest::samplePlantHeadersGiveItsSymbolsUnchanged() {
         first.lines.indexOf(QStringLiteral("   Compare scan with previous scanned symbols"));
     QCOMPARE(first.lines.at(compare + 1),
              QStringLiteral("   Update attributes of scanned symbols in dcEnums"));
-    QCOMPARE(first.outcome.unresolvedAlarmReferences, 0);
+    QCOMPARE(first.unresolved, 0);
     QCOMPARE(sortedDump(db).filter(QRegularExpression("^sourceScan:")), sourceScan);
     QCOMPARE(sortedDump(db).filter(QRegularExpression("^dcEnums:")), symbols);
 

@@ -1,6 +1,7 @@
 #include "core/config_items.h"
 #include "core/error_reporter.h"
 #include "core/error_reporter_form.h"
+#include "dcbuilder/dc_tools.h"
 #include "mainwindow/main_window.h"
 #include "updater/updater_face.h"
 
@@ -15,6 +16,7 @@ int main(int argc, char* argv[]) {
     pxu::ErrPtnr errorReporter;
     pxu::MainWindow window;
     pxu::UpdaterFace updater(window);
+    pxu::DcTools dcTools(window);
     QObject::connect(&window.shutDown(), &pxu::ShutDown::programEnded, &app,
                      [](int code) { QCoreApplication::exit(code); });
 

@@ -198,6 +198,21 @@ void DcBuilder::setSpecialDcLongValue(const QString& value, const QString& alias
     onWorkingCopy([&](dc::SpecialSymbols& s) { s.setLong(value, alias, label, format, showHex); });
 }
 
+void DcBuilder::setSwInfos(dc::DcJob& job) {
+    dc::SpecialSymbols symbols(job, *this);
+    const dc::SwInfoOutcome outcome = symbols.setSwInfos(m_view.fileDirectory);
+    if (!outcome.swVersionFound)
+        setInfoBoxLocked(InfoBox::txtSwVersion, false);
+    if (!outcome.developerNoFound)
+        setInfoBoxLocked(InfoBox::txtDeveloperNo, false);
+    if (symbols.changed())
+        m_dcChanged = true;
+}
+
+void DcBuilder::setDcVersion(dc::DcJob& job) {
+    dc::SpecialSymbols(job, *this).setDcVersion();
+}
+
 void DcBuilder::fillInfoBoxes() {
     onWorkingCopy([&](dc::SpecialSymbols& s) {
         for (int i = 0; i < kInfoBoxCount; ++i) {

@@ -113,6 +113,12 @@ public:
     // The version chosen in the build tab's list, empty when none.
     QString chosenDcFile() const;
 
+    // After a header scan, on the scan's job: software version, developer number and the
+    // application's CRC (a box whose value was not found is unlocked for typing), and the
+    // data-container version.
+    void setSwInfos(dc::DcJob& job);
+    void setDcVersion(dc::DcJob& job);
+
     // A long job of the window (a scan, an import): the hourglass, the scan buttons, Exit
     // and the tab strip disabled, the opening banner; at its end the closing banner and
     // everything enabled again.

@@ -77,6 +77,7 @@ private slots:
     void informationBoxesAreWritten();
     void informationTextTooLongIsTold();
     void lockedBoxesAreNotWritten();
+    void softwareInformationNotFoundUnlocksItsBox();
     void updateProgress_data();
     void updateProgress();
     void addMessage_data();
@@ -371,6 +372,27 @@ void DcBuilderTest::lockedBoxesAreNotWritten() {
     QCOMPARE(builder.view().infos[0].backColour, kColourWindow);
     builder.unload();
     QVERIFY(!QFile::exists(fixture.path(DcFixture::versionName(2))));
+}
+
+void DcBuilderTest::softwareInformationNotFoundUnlocksItsBox() {
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    currentVersions(fixture, 1);
+    execute(fixture.path(DcFixture::versionName(1)),
+            "DELETE FROM sourceScan WHERE name = 'APPL_VERSION'");
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    builder.setSwInfoReadWriteAccess(true);
+    QVERIFY(!dc::DcJob::run(builder.tempDcFile(), [&](dc::DcJob& job) {
+        builder.setSwInfos(job);
+        builder.setDcVersion(job);
+    }));
+    QVERIFY(!builder.view().infos[int(InfoBox::txtSwVersion)].locked);
+    QVERIFY(builder.view().infos[int(InfoBox::txtDeveloperNo)].locked);
+    QVERIFY(builder.messages().lines().contains(
+        "      SW-version not found -> check datacontainer.h!"));
+    QVERIFY(builder.messages().lines().contains("   Write DC-version 7 into DC"));
+    builder.unload();
 }
 
 void DcBuilderTest::updateProgress_data() {

@@ -6,6 +6,7 @@
 
 #include <QCloseEvent>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QVBoxLayout>
@@ -23,6 +25,7 @@ namespace pxu {
 namespace {
 
 constexpr int kBarSteps = 1000;
+constexpr int kBannerChars = 82 + 24;
 
 struct TabSpec {
     const char* caption;
@@ -154,6 +157,10 @@ DcBuilderForm::DcBuilderForm(DcBuilder& owner, QWidget* parent)
     courier.setFamilies({QStringLiteral("Courier New"),
                          QFontDatabase::systemFont(QFontDatabase::FixedFont).family()});
     lstMessage->setFont(courier);
+    // A job's banner (82 dashes, the date and time) fits without a scroll bar.
+    lstMessage->setMinimumWidth(
+        QFontMetrics(lstMessage->font()).horizontalAdvance(QString(kBannerChars, u'-')) +
+        lstMessage->verticalScrollBar()->sizeHint().width() + 2 * lstMessage->frameWidth() + 8);
     prgProgress = named(new QProgressBar, "prgProgress");
     prgProgress->setRange(0, kBarSteps);
     prgProgress->setTextVisible(false);
@@ -171,7 +178,7 @@ DcBuilderForm::DcBuilderForm(DcBuilder& owner, QWidget* parent)
     layout->addLayout(folder);
     layout->addWidget(lstMessage, 1);
     layout->addLayout(bottom);
-    resize(760, 640);
+    resize(std::max(760, minimumSizeHint().width()), 640);
 
     connect(tabAction, &QTabBar::currentChanged, this, [this](int index) {
         if (!m_rendering)

@@ -14,6 +14,8 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QLineEdit>
+#include <QListView>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QtTest>
@@ -514,6 +516,7 @@ void DcBuilderTest::toolsNotInThisBuildSaySo() {
 void DcBuilderTest::screenshotsOfEachTab() {
     VirtualTime time;
     ScriptedDialogs dialogs;
+    RecordingDesktop desktop;
     DcFixture fixture;
     fixture.samplePlant(DcFixture::versionName(1));
     for (const char* header : {"global.h", "library.h", "dataContainer.h"}) {
@@ -526,6 +529,7 @@ void DcBuilderTest::screenshotsOfEachTab() {
     QVERIFY(form);
     QVERIFY(builder.view().scanHeaderEnabled);
     QCOMPARE(form->windowTitle(), QStringLiteral("Data Container Builder"));
+    builder.cmdReport_Click(); // a banner, the widest line of the list
     builder.addMessage(
         QStringLiteral("Result saved in new DC-Version DORN Update Tool-PXU-DC-002.mdb"));
     builder.updateProgress(0.4);
@@ -541,6 +545,7 @@ void DcBuilderTest::screenshotsOfEachTab() {
     QCOMPARE(form->tabAction->tabToolTip(3),
              QStringLiteral("Scan all variables, parameters and constants from source"));
     QVERIFY(form->minimumSizeHint().width() <= form->width());
+    QVERIFY(!form->lstMessage->horizontalScrollBar()->isVisible());
     QVERIFY(form->minimumSizeHint().height() <= form->height());
     builder.unload();
 }

@@ -2,41 +2,11 @@
 // Statements end with ";" at the end of a line. The file is written beside the target
 // and renamed into place, so a failed build never leaves half a database.
 #include "platform/db/database.h"
+#include "platform/db/sql_script.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QTextStream>
-
-namespace {
-
-QStringList statements(const QString& text) {
-    QStringList result;
-    QString current;
-    bool inText = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (!inText && c == u'-' && i + 1 < text.size() && text[i + 1] == u'-') {
-            while (i < text.size() && text[i] != u'\n')
-                ++i;
-            current += u'\n';
-            continue;
-        }
-        if (c == u'\'')
-            inText = !inText;
-        if (!inText && c == u';') {
-            if (!current.trimmed().isEmpty())
-                result << current.trimmed();
-            current.clear();
-            continue;
-        }
-        current += c;
-    }
-    if (!current.trimmed().isEmpty())
-        result << current.trimmed();
-    return result;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -62,13 +32,12 @@ int main(int argc, char** argv) {
                 err << "cannot read " << sqlFile << "\n";
                 return 1;
             }
-            for (const QString& statement : statements(QString::fromUtf8(f.readAll()))) {
-                if (!db.execute(statement)) {
-                    err << sqlFile << ": " << db.lastError() << "\nin: " << statement << "\n";
-                    db.close();
-                    QFile::remove(temporary);
-                    return 1;
-                }
+            QString failure;
+            if (!pxu::db::runSqlScript(db, QString::fromUtf8(f.readAll()), &failure)) {
+                err << sqlFile << ": " << failure << "\n";
+                db.close();
+                QFile::remove(temporary);
+                return 1;
             }
         }
         db.execute(QStringLiteral("COMMIT"));

@@ -33,7 +33,8 @@ std::optional<QStringList> matching(const QString& folder, const QString& namePa
     return dir.entryList({namePattern}, QDir::Files, QDir::Name);
 }
 
-// The name of the file in folder that equals name, the exact spelling first.
+} // namespace
+
 QString existingIgnoringCase(const QString& folder, const QString& name) {
     const QDir dir = folderDir(folder);
     if (QFileInfo(dir.filePath(name)).isFile())
@@ -45,6 +46,8 @@ QString existingIgnoringCase(const QString& folder, const QString& name) {
     }
     return {};
 }
+
+namespace {
 
 bool isDigits(const QString& text) {
     for (QChar c : text) {

@@ -19,6 +19,10 @@ QString g_getHighestFileVersion(const QString& pattern, QString& workingCopyName
 // the folder cannot be listed or nothing fits.
 QString g_getDcName(const QString& dcFileName);
 
+// The name of the file in folder that equals name in any letter case, the exact spelling
+// first; empty when there is none.
+QString existingIgnoringCase(const QString& folder, const QString& name);
+
 // Folder and name joined with exactly one "/"; an empty folder gives the name alone.
 QString g_fullName(const QString& folder, const QString& fileName);
 // The parts after and before the last "/" (or "\").

@@ -10,6 +10,7 @@
 #include "core/program_info.h"
 #include "core/select_dir.h"
 #include "core/sprintf.h"
+#include "dc_tools_services.h"
 #include "hw_info_block_repair.h"
 #include "log_lines.h"
 #include "main_window.h"
@@ -132,8 +133,12 @@ void MainWindow::mnuShowCanOpen_Click() {
 }
 
 void MainWindow::mnuBuildDC_Click() {
-    guarded("frmMain", "mnuBuildDC_Click",
-            [&] { notAvailable(QStringLiteral("Build DataContainer")); });
+    guarded("frmMain", "mnuBuildDC_Click", [&] {
+        if (m_dcTools)
+            m_dcTools->showBuilder(m_loadFiles.directory());
+        else
+            notAvailable(QStringLiteral("Build DataContainer"));
+    });
 }
 
 void MainWindow::mnuCreateTemplate_Click() {

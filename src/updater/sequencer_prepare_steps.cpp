@@ -145,7 +145,7 @@ void UpdateSequencer::step3() {
     if (build.isEmpty()) {
         setBox(3, QStringLiteral("Unknown Build"), kColourRed);
         log(sprintf(QStringLiteral("   Build of Application with CRC={*} is unknown!"), key));
-        showInfo(QStringLiteral("32"), false, false);
+        showFailure(QStringLiteral("32"), false, false);
         // Finish is offered, but the timer keeps running into step 12.
         m_face.showExitButton();
         m_face.m_updateFailed = true;

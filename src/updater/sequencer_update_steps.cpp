@@ -114,7 +114,8 @@ void UpdateSequencer::step10() {
         frmCANopen().g_setServiceBit(g_varIds.g_varIdCrcFirstApplication, 0);
         // The modules do not expect the new application: the update did not succeed.
         m_face.m_updateFailed = true;
-        showInfo(QStringLiteral("101"), true, false);
+        m_face.setOkCaption(QStringLiteral("OK"));
+        showFailure(QStringLiteral("101"), true, false);
         step() = 11;
     }
 }
@@ -135,7 +136,8 @@ void UpdateSequencer::step11() {
         m_exchange.setServiceBit(0, serviceBitAll);
         // An update that cannot be checked is not reported as done.
         m_face.m_updateFailed = true;
-        showInfo(QStringLiteral("111"), true, false);
+        m_face.setOkCaption(QStringLiteral("OK"));
+        showFailure(QStringLiteral("111"), true, false);
     }
 }
 
@@ -143,7 +145,9 @@ void UpdateSequencer::step12() {
     // A failed step wins, as in the report: a check that failed after an update that was
     // not necessary is no up-to-date engine.
     if (m_face.m_updateFailed) {
+        setBox(12, QString(), kColourRed);
         log(QStringLiteral("  Update failed"));
+        showInfo(m_failureInfo, false, true);
     } else if (m_face.m_updateNotNecessary) {
         setBox(12, QStringLiteral("Update not necessary"), kColourGreen);
         log(QStringLiteral("  Application is Up-To-Date (Update is already done)"));
@@ -158,6 +162,10 @@ void UpdateSequencer::step12() {
         showInfo(formattedUserMessage(121, values), false, true);
         setBox(12, QString(), kColourGreen);
     }
+    endRun();
+}
+
+void UpdateSequencer::endRun() {
     m_face.setExitCaption(QStringLiteral("Finish"));
     // Finish must be there whatever came before: it is the only way on.
     m_face.showExitButton();

@@ -40,6 +40,7 @@ private slots:
     void modulesInTheirBootloaderAreReloadedWhenTheUpdateIsInstalled();
     void withoutANewCrcTheUpdateEndsWithoutWriteBack();
     void aCheckThatTimesOutFailsTheUpdate();
+    void dornUpdateEndsInSuccess();
 };
 
 void UpdaterDownloadTest::fullUpdateOfTheSpareAndSixCylinders() {
@@ -193,12 +194,40 @@ void UpdaterDownloadTest::aCheckThatTimesOutFailsTheUpdate() {
     QCOMPARE(rig.face().view().stepColour[11], kColourRed);
     QVERIFY(rig.log().contains(QStringLiteral("   Appl CRC set")));
     QVERIFY(rig.log().contains(QStringLiteral("   Application could not be checked!")));
+    QCOMPARE(rig.face().view().ok.caption, QStringLiteral("OK"));
     rig.pressOk();
     QVERIFY(rig.runUntilAsked());
     QCOMPARE(rig.log().last(), QStringLiteral("  Update failed"));
+    QCOMPARE(rig.face().view().userInfo, g_getUserMessage(111));
+    QCOMPARE(rig.face().view().stepColour[12], kColourRed);
+    QVERIFY(!rig.face().view().ok.visible);
     QVERIFY(rig.face().view().exit.visible && rig.face().view().exit.enabled);
     QVERIFY(rig.finish());
     QVERIFY(rig.report().contains(UpdaterRig::failureDetails()));
+}
+
+void UpdaterDownloadTest::dornUpdateEndsInSuccess() {
+    UpdaterRig rig(1);
+    makeDorn(rig);
+    rig.board.service.removeVariable(0, 0x830); // a DORN engine has no IMO CRC
+    QVERIFY(runToTheDownload(rig));
+    QCOMPARE(rig.face().m_updaterStep, 12);
+    QVERIFY2(!rig.face().m_updateFailed, qPrintable(rig.log().join(u'\n')));
+    QCOMPARE(rig.face().sequencer().dornModule(), 1);
+    for (int m = 0; m <= 1; ++m)
+        QCOMPARE(rig.board.modules.module(m).section(6).image, rig.newImage);
+    QVERIFY(rig.log().contains(QStringLiteral("   Appl CRC set")));
+    QVERIFY(
+        rig.log().contains(QStringLiteral("  Appl-CRC: 0x3C4D   / Len: 16384   after  update")));
+    QCOMPARE(
+        rig.face().view().userInfo,
+        QStringLiteral("The software has been updated successfully.\r\nHull number: H-2231     "
+                       "     \r\nEngine type: ZX-62 DF MK2/6C \r\nNumber of cylinders: "
+                       "1\r\nBuild: 41\r\nApplication CRC: 0x3C4D / Len: 16384"));
+    QCOMPARE(rig.face().view().stepColour[12], kColourGreen);
+    QVERIFY(rig.finish());
+    QVERIFY(
+        rig.report().contains(QStringLiteral("\r\n(D)ORN Software is successfully updated.\r\n")));
 }
 
 QTEST_MAIN(UpdaterDownloadTest)

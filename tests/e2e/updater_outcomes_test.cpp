@@ -17,13 +17,6 @@ sim::EngineValues withCrc(quint32 crc) {
     return values;
 }
 
-// A DORN installation: its modules name themselves so.
-void makeDorn(UpdaterRig& rig) {
-    rig.workspace.setMiscItem(QStringLiteral("applType"), QStringLiteral("DORN"));
-    for (int m = 0; m <= 2; ++m)
-        rig.board.modules.module(m).config().deviceName = "DORN PXU-20";
-}
-
 } // namespace
 
 class UpdaterOutcomesTest : public QObject {
@@ -349,12 +342,17 @@ void UpdaterOutcomesTest::crcWriteBackNotConfirmedFailsTheRun() {
     QCOMPARE(rig.face().view().stepColour[10], kColourRed);
     QCOMPARE(rig.face().view().userInfo, g_getUserMessage(101));
     QVERIFY(rig.log().contains(QStringLiteral("   Appl CRC not set!")));
+    QCOMPARE(rig.face().view().ok.caption, QStringLiteral("OK"));
     rig.pressOk(); // the check
     QVERIFY(rig.runUntilAsked());
     QCOMPARE(rig.face().m_updaterStep, 12);
     QVERIFY(
         rig.log().contains(QStringLiteral("  Appl-CRC: 0x3C4D   / Len: 262144   after  update")));
     QCOMPARE(rig.log().last(), QStringLiteral("  Update failed"));
+    // The outcome tells the failure again, in red, with Finish only.
+    QCOMPARE(rig.face().view().userInfo, g_getUserMessage(101));
+    QCOMPARE(rig.face().view().stepColour[12], kColourRed);
+    QVERIFY(!rig.face().view().ok.visible);
     QVERIFY(rig.face().view().exit.visible && rig.face().view().exit.enabled);
     QVERIFY(rig.finish());
     QVERIFY(rig.report().contains(QStringLiteral("Software update failed.")));

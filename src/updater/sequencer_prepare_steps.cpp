@@ -260,6 +260,7 @@ void UpdateSequencer::step5() {
     Selection& grid = window().selection();
     if (!m_face.m_updateNotNecessary) {
         grid.setAllModules(ticked);
+        m_modulesToLoad = detectedModules();
         m_face.setOkCaption(QStringLiteral("Update"));
         showInfo(formattedUserMessage(71, summaryValues()), true, true);
         step() = 8;
@@ -277,6 +278,7 @@ void UpdateSequencer::step5() {
         return;
     }
     m_face.m_updateNotNecessary = false;
+    m_modulesToLoad = inBootloader;
     const QString list = moduleListText(inBootloader);
     m_face.setOkCaption(QStringLiteral("Update"));
     showInfo(formattedUserMessage(73, summaryValues() << list), true, true);

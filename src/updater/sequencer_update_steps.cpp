@@ -1,6 +1,7 @@
 // Steps 8 to 12 of the guided update: download, start, CRC write-back, check and outcome.
 #include "bus/auto_download.h"
 #include "bus/can_open_master.h"
+#include "core/byte_conversions.h"
 #include "core/globals.h"
 #include "core/sprintf.h"
 #include "mainwindow/main_window.h"
@@ -22,13 +23,38 @@ QList<int> UpdateSequencer::updaterModules() const {
     return modules;
 }
 
+QList<int> UpdateSequencer::detectedModules() const {
+    if (!dorn())
+        return updaterModules();
+    return m_dornModule >= 0 ? QList<int>{0, m_dornModule} : QList<int>{0};
+}
+
 void UpdateSequencer::step8() {
     MainWindow& w = window();
     if (m_stepFirstRun) {
+        // A module that lost its selection (a heartbeat gap as step 5 selected) would not be
+        // loaded: nothing is loaded then.
+        QList<int> notSelected;
+        for (const int m : std::as_const(m_modulesToLoad)) {
+            if (w.selection().program(m).value != ticked)
+                notSelected << m;
+        }
+        if (!notSelected.isEmpty()) {
+            const QString list = moduleListText(notSelected);
+            failRun(8, QString(),
+                    {QStringLiteral("   Not all PXU's are selected for the download."),
+                     sprintf(QStringLiteral("   Following PXU's are not selected: {*}!"), list)},
+                    sprintf(QStringLiteral("Not all PXU's could be selected for the download "
+                                           "(missing: {*}). Nothing was downloaded: the software "
+                                           "is not updated. Please check the connection to these "
+                                           "PXU's and start the update again."),
+                            list));
+            return;
+        }
         w.selection().setSection(sectionBoxAppl, ticked);
-        // Only the selected modules must load.
+        // Only the modules to load must load, each of them.
         for (int m = 0; m < kModuleCount; ++m)
-            w.m_moduleUpdated[m] = w.selection().program(m).value != ticked;
+            w.m_moduleUpdated[m] = !m_modulesToLoad.contains(m);
         m_face.setProgressLoad(0);
         m_face.setProgressLoadVisible(true);
         w.cmdDownload_Click();
@@ -38,7 +64,7 @@ void UpdateSequencer::step8() {
         return;
     m_face.setProgressLoadVisible(false);
     QList<int> failed;
-    for (int m = 0; m <= std::min<int>(info().noOfCyl, kModuleCount - 1); ++m) {
+    for (const int m : std::as_const(m_modulesToLoad)) {
         if (!w.m_moduleUpdated[m])
             failed << m;
     }
@@ -95,6 +121,7 @@ void UpdateSequencer::step10() {
     if (m_stepFirstRun) {
         modAutoDownload::g_login();
         m_exchange.writeApplicationCrc(i.firstApplicationCrc);
+        m_newApplicationCrc = i.firstApplicationCrc;
         i.crcValueApplication = i.firstApplicationCrc;
         i.firstApplicationCrc = -1;
         frmCANopen().g_setServiceBit(g_varIds.g_varIdCrcFirstApplication, 1);
@@ -127,8 +154,24 @@ void UpdateSequencer::step11() {
     // A complete read goes on even on the time-out's tick.
     if (systemInformationComplete()) {
         logSystemInformation(true);
-        setBox(11, QString(), kColourGreen);
         step() = 12;
+        // The build map knows a CRC by its last four digits.
+        const QString read = g_toHex(info().crcValueApplication);
+        const QString expected = g_toHex(m_newApplicationCrc);
+        if (m_newApplicationCrc == -1 || read == expected) {
+            setBox(11, QString(), kColourGreen);
+            return;
+        }
+        setBox(11, QString(), kColourRed);
+        log(sprintf(
+            QStringLiteral("   Application CRC {*} after the update is not the new CRC {*}!"), read,
+            expected));
+        m_face.m_updateFailed = true;
+        showFailure(sprintf(QStringLiteral("After the update the PXU's report the application CRC "
+                                           "{*}, not the CRC {*} of the new application. The "
+                                           "software update has failed."),
+                            read, expected),
+                    false, false);
     } else if (timeOut(20)) {
         setBox(11, QString(), kColourRed);
         log(QStringLiteral("   Application could not be checked!"));

@@ -77,6 +77,8 @@ private:
                  const QString& userInfo);
     // The modules 0 to noOfCyl (or the DORN module) whose indicator is 0.
     QList<int> updaterModules() const;
+    // The modules step 4 counted: the spare and the cylinders (the DORN module).
+    QList<int> detectedModules() const;
     // The eight values of the update question and the success message.
     QVariantList summaryValues() const;
 
@@ -87,7 +89,9 @@ private:
     int m_expectedModules = 0;
     int m_dornModule = -1;
     bool m_ticking = false;
-    QString m_failureInfo; // the user information of the failure that ends the run
+    QList<int> m_modulesToLoad;      // the modules the download must load
+    qint32 m_newApplicationCrc = -1; // the CRC written back, which the check must read
+    QString m_failureInfo;           // the user information of the failure that ends the run
     bool m_stoppedByFailure = false;
 };
 

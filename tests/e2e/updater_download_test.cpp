@@ -41,6 +41,9 @@ private slots:
     void withoutANewCrcTheUpdateEndsWithoutWriteBack();
     void aCheckThatTimesOutFailsTheUpdate();
     void dornUpdateEndsInSuccess();
+    void aModuleNotSelectedForTheDownloadFailsTheUpdate_data();
+    void aModuleNotSelectedForTheDownloadFailsTheUpdate();
+    void anotherCrcAfterTheUpdateFailsIt();
 };
 
 void UpdaterDownloadTest::fullUpdateOfTheSpareAndSixCylinders() {
@@ -228,6 +231,74 @@ void UpdaterDownloadTest::dornUpdateEndsInSuccess() {
     QVERIFY(rig.finish());
     QVERIFY(
         rig.report().contains(QStringLiteral("\r\n(D)ORN Software is successfully updated.\r\n")));
+}
+
+void UpdaterDownloadTest::aModuleNotSelectedForTheDownloadFailsTheUpdate_data() {
+    QTest::addColumn<QList<int>>("gap"); // modules without heartbeat as step 5 selects
+    QTest::addColumn<QString>("list");
+    QTest::newRow("one cylinder") << QList<int>{4} << "PXU #04";
+    QTest::newRow("every module: nothing at all selected")
+        << QList<int>{0, 1, 2, 3, 4, 5, 6}
+        << "PXU #00, PXU #01, PXU #02, PXU #03, PXU #04, PXU #05, PXU #06";
+}
+
+void UpdaterDownloadTest::aModuleNotSelectedForTheDownloadFailsTheUpdate() {
+    QFETCH(QList<int>, gap);
+    QFETCH(QString, list);
+    UpdaterRig rig(6);
+    QVERIFY(rig.startToFirstQuestion());
+    rig.pressOk();
+    QVERIFY(rig.runUntil([&] { return rig.face().m_updaterStep == 5; }, 120'000));
+    // A heartbeat gap just when step 5 selects the modules; they are back for the question.
+    QVERIFY(rig.runUntil([&] { return rig.face().m_stepTicks >= 2; }, 30'000));
+    for (const int m : gap)
+        rig.board.modules.module(m).faults().silent = true;
+    QVERIFY(rig.runUntilAsked());
+    for (const int m : gap)
+        rig.board.modules.module(m).faults().silent = false;
+    QCOMPARE(rig.face().m_updaterStep, 8);
+    for (const int m : gap)
+        QCOMPARE(rig.window().selection().program(m).value, int(unticked));
+    QVERIFY(
+        rig.runUntil([&] { return rig.window().selection().applicationRunning(gap[0]); }, 10'000));
+    const QByteArray spareImage = rig.board.modules.module(0).section(6).image;
+
+    rig.pressOk(); // "Update"
+    QVERIFY(rig.runUntilAsked(600'000));
+    QCOMPARE(rig.face().m_updaterStep, 12);
+    QVERIFY(rig.face().m_updateFailed);
+    QCOMPARE(rig.face().view().stepColour[8], kColourRed);
+    QVERIFY2(
+        rig.log().contains(QStringLiteral("   Following PXU's are not selected: ") + list + u'!'),
+        qPrintable(rig.log().join(u'\n')));
+    QVERIFY(rig.face().view().userInfo.contains(list));
+    QVERIFY(!rig.log().contains(QStringLiteral("   PXU-#00 is updated")));
+    QCOMPARE(rig.board.modules.module(0).section(6).image, spareImage); // nothing loaded
+    QVERIFY(rig.finish());
+    QVERIFY(rig.report().contains(UpdaterRig::failureDetails()));
+}
+
+void UpdaterDownloadTest::anotherCrcAfterTheUpdateFailsIt() {
+    UpdaterRig rig(6);
+    // The new application of build 41 that does not make the modules report its new CRC.
+    rig.workspace.writeFile(QStringLiteral("PXU_APPL_B041.S19"),
+                            sim::s28Records(sim::applicationImage(0x4000, 0x5555), 0x30000));
+    QVERIFY(runToTheDownload(rig));
+    QCOMPARE(rig.face().m_updaterStep, 12);
+    QVERIFY(rig.log().contains(QStringLiteral("   Appl CRC set")));
+    QVERIFY(
+        rig.log().contains(QStringLiteral("  Appl-CRC: 0x5555   / Len: 16384   after  update")));
+    QVERIFY2(rig.log().contains(QStringLiteral("   Application CRC 0x5555 after the update is not "
+                                               "the new CRC 0x3C4D!")),
+             qPrintable(rig.log().join(u'\n')));
+    QVERIFY(rig.face().m_updateFailed);
+    QCOMPARE(rig.face().view().stepColour[11], kColourRed);
+    QCOMPARE(rig.log().last(), QStringLiteral("  Update failed"));
+    QVERIFY(rig.face().view().userInfo.contains(QStringLiteral("0x5555")));
+    QVERIFY(rig.finish());
+    QVERIFY(rig.report().contains(UpdaterRig::failureDetails()));
+    QVERIFY(rig.report().contains(
+        QStringLiteral("\r\n  Appl-CRC: 0x5555   / Len: 16384   after  update\r\n")));
 }
 
 QTEST_MAIN(UpdaterDownloadTest)

@@ -8,12 +8,16 @@
 #include "core/file_names.h"
 #include "core/globals.h"
 #include "core/sprintf.h"
+#include "core/srecord_file.h"
 #include "mainwindow/log_lines.h"
 #include "mainwindow/main_window.h"
 #include "platform/clock/clock.h"
 #include "system_information.h"
 #include "update_sequencer.h"
 #include "updater_face.h"
+
+#include <QFileInfo>
+#include <optional>
 
 namespace pxu {
 
@@ -23,6 +27,27 @@ constexpr int kMaxCylinders = kModuleCount - 1;
 
 QString orFailed(bool read, const QVariant& value) {
     return read ? value.toString() : QStringLiteral("reading failed");
+}
+
+// Why the new application file cannot be loaded: the step box's text and the log line.
+struct FileProblem {
+    QString box;
+    QString line;
+};
+
+std::optional<FileProblem> applicationFileProblem(const QString& file) {
+    // Paths are joined, not formatted: a brace in one is no placeholder.
+    if (!QFileInfo(file).isFile())
+        return FileProblem{QStringLiteral("Application File Missing"),
+                           QStringLiteral("   Application file ") + file +
+                               QStringLiteral(" not found!")};
+    QByteArray image;
+    qint32 start = 0;
+    if (!g_sRecToBin(file, image, start) || image.isEmpty())
+        return FileProblem{QStringLiteral("Application File Unreadable"),
+                           QStringLiteral("   Application file ") + file +
+                               QStringLiteral(" cannot be read!")};
+    return std::nullopt;
 }
 
 } // namespace
@@ -160,10 +185,20 @@ void UpdateSequencer::step3() {
         i.firstApplicationCrc = i.crcValueApplication;
         m_face.m_updateNotNecessary = true;
     } else {
-        setBox(3, sprintf(QStringLiteral("Build {*} Evaluated"), build), kColourGreen);
         log(sprintf(QStringLiteral("   Build {*} detected ( CRC={*} / Len={*} )"), build, key,
                     i.crcLenApplication));
         i.firstApplicationCrc = buildMap::newApplicationCrc(build);
+        // The file is loaded only after the wait and the question: it must be there now.
+        const QString file = buildMap::applicationFile(build);
+        if (const std::optional<FileProblem> problem = applicationFileProblem(file)) {
+            failRun(3, problem->box, {problem->line},
+                    QStringLiteral("The new application file ") + file +
+                        QStringLiteral(" is missing or cannot be read. The software is not "
+                                       "updated. Please check the installation and start the "
+                                       "update again."));
+            return;
+        }
+        setBox(3, sprintf(QStringLiteral("Build {*} Evaluated"), build), kColourGreen);
     }
     step() = 4;
     const QString file = buildMap::applicationFile(build);

@@ -57,6 +57,7 @@ void UpdateSequencer::step8() {
             w.m_moduleUpdated[m] = !m_modulesToLoad.contains(m);
         m_face.setProgressLoad(0);
         m_face.setProgressLoadVisible(true);
+        m_downloadLogStart = w.messages().count();
         w.cmdDownload_Click();
         return;
     }
@@ -75,15 +76,22 @@ void UpdateSequencer::step8() {
         return;
     }
     const QString list = moduleListText(failed);
+    QStringList lines;
+    if (w.m_moduleUpdated[0])
+        lines << QStringLiteral("   Not all PXU's successfully downloaded.")
+              << sprintf(QStringLiteral("   Following PXU's failed: {*}!"), list);
+    else
+        lines << QStringLiteral("   Spare-PXU is not downloaded!");
+    // The reason is in the download's own lines.
+    lines << QStringLiteral("   Download log:");
+    const QStringList download = w.messages().lines().mid(m_downloadLogStart);
+    for (const QString& line : download)
+        lines << QStringLiteral("   ") + line;
     if (w.m_moduleUpdated[0]) {
         m_face.setOpenReport(true, QStringLiteral("Open Instruction"));
-        failRun(8, QString(),
-                {QStringLiteral("   Not all PXU's successfully downloaded."),
-                 sprintf(QStringLiteral("   Following PXU's failed: {*}!"), list)},
-                formattedUserMessage(82, {list}));
+        failRun(8, QString(), lines, formattedUserMessage(82, {list}));
     } else {
-        failRun(8, QString(), {QStringLiteral("   Spare-PXU is not downloaded!")},
-                QStringLiteral("81"));
+        failRun(8, QString(), lines, QStringLiteral("81"));
     }
 }
 

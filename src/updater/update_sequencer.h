@@ -90,6 +90,7 @@ private:
     int m_dornModule = -1;
     bool m_ticking = false;
     QList<int> m_modulesToLoad;      // the modules the download must load
+    int m_downloadLogStart = 0;      // the main window's first log line of the download
     qint32 m_newApplicationCrc = -1; // the CRC written back, which the check must read
     QString m_failureInfo;           // the user information of the failure that ends the run
     bool m_stoppedByFailure = false;

@@ -41,6 +41,7 @@ private slots:
     void withoutANewCrcTheUpdateEndsWithoutWriteBack();
     void aCheckThatTimesOutFailsTheUpdate();
     void dornUpdateEndsInSuccess();
+    void aDownloadRefusedForItsFileTellsWhy();
     void aModuleNotSelectedForTheDownloadFailsTheUpdate_data();
     void aModuleNotSelectedForTheDownloadFailsTheUpdate();
     void anotherCrcAfterTheUpdateFailsIt();
@@ -113,9 +114,16 @@ void UpdaterDownloadTest::failedSpareDownloadEndsWithMessage81() {
     QCOMPARE(rig.face().view().userInfo, g_getUserMessage(81));
     QCOMPARE(rig.face().view().stepColour[8], kColourRed);
     QVERIFY(rig.log().contains(QStringLiteral("   Spare-PXU is not downloaded!")));
+    // Why: the download's own lines follow.
+    const QString why = QStringLiteral("         PXU 0: downloading program/data failed!");
+    QCOMPARE(rig.log().count(why), 3);
     QCOMPARE(rig.face().view().openReport.caption, QStringLiteral("Open Report"));
     QVERIFY(rig.finish());
     QVERIFY(rig.report().contains(QStringLiteral("Software update failed.")));
+    QVERIFY(rig.report().contains(QStringLiteral("   Spare-PXU is not downloaded!\r\n"
+                                                 "   Download log:\r\n"
+                                                 "   DOWNLOAD ---")));
+    QVERIFY(rig.report().contains(why + QStringLiteral("\r\n")));
 }
 
 void UpdaterDownloadTest::failedCylinderOffersTheInstruction() {
@@ -231,6 +239,25 @@ void UpdaterDownloadTest::dornUpdateEndsInSuccess() {
     QVERIFY(rig.finish());
     QVERIFY(
         rig.report().contains(QStringLiteral("\r\n(D)ORN Software is successfully updated.\r\n")));
+}
+
+void UpdaterDownloadTest::aDownloadRefusedForItsFileTellsWhy() {
+    UpdaterRig rig(6);
+    QVERIFY(rig.startToFirstQuestion());
+    rig.pressOk();
+    QVERIFY(rig.runUntilAsked());
+    QCOMPARE(rig.face().m_updaterStep, 8);
+    // The file is spoilt while the question waits.
+    rig.workspace.writeFile(QStringLiteral("PXU_APPL_B041.S19"), "S2 is no record\n");
+    rig.pressOk();
+    QVERIFY(rig.runUntilAsked(600'000));
+    QCOMPARE(rig.face().m_updaterStep, 12);
+    QVERIFY(rig.face().m_updateFailed);
+    const QString why =
+        QStringLiteral("   Download aborted because conversion S19-to-binary failed.");
+    QVERIFY2(rig.log().contains(why), qPrintable(rig.log().join(u'\n')));
+    QVERIFY(rig.finish());
+    QVERIFY(rig.report().contains(why + QStringLiteral("\r\n")));
 }
 
 void UpdaterDownloadTest::aModuleNotSelectedForTheDownloadFailsTheUpdate_data() {

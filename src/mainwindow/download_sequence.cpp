@@ -189,6 +189,7 @@ void DownloadSequence::spareFirst() {
     }
     if (!modModeChange::g_startBootloader(bootloaders, false)) {
         log(QStringLiteral("M-Bus Download aborted because bootloader could not be started."));
+        stoppedByWriteFailure(false);
         return;
     }
     Selection& selection = m_window.selection();
@@ -200,6 +201,8 @@ void DownloadSequence::spareFirst() {
         log(QStringLiteral("M-Bus Download aborted because download to spare has failed."));
         return;
     }
+    if (stoppedByWriteFailure(false))
+        return;
     log(QStringLiteral("M-Bus download: starting download to cylinders."));
     // The spare's application takes a moment (2.5 s) before it serves the auto download.
     waitWithEvents(2505);
@@ -243,7 +246,8 @@ bool DownloadSequence::downloadSelected(bool spareStep) {
         bootloaders[0] = ticked(0);
     if (!modModeChange::g_startBootloader(bootloaders, false)) {
         log(QStringLiteral("   Download aborted!"));
-        unlockUnless(spareStep);
+        if (!stoppedByWriteFailure(spareStep))
+            unlockUnless(spareStep);
         return false;
     }
 
@@ -310,6 +314,8 @@ bool DownloadSequence::downloadSelected(bool spareStep) {
                     m_window.setLamp(m, true, kColourGreen);
                     m_window.m_moduleUpdated.at(m) = true;
                     tellUpdater();
+                } else if (stoppedByWriteFailure(spareStep)) {
+                    return false;
                 }
                 continue;
             }
@@ -322,6 +328,8 @@ bool DownloadSequence::downloadSelected(bool spareStep) {
             accepted[m] = m_sections.downloadSection(m, section);
             if (accepted[m])
                 tellUpdater();
+            else if (stoppedByWriteFailure(spareStep))
+                return false;
         }
 
         if (ticked(0) || !g_mBusMode) {
@@ -433,6 +441,16 @@ void DownloadSequence::endAborted(bool spareStep) {
     log(QStringLiteral("Abort of the download!"));
     m_window.updateProgress(0);
     unlockUnless(spareStep);
+}
+
+bool DownloadSequence::stoppedByWriteFailure(bool spareStep) {
+    if (!canWriteFailed())
+        return false;
+    log(QStringLiteral("   Download stopped: the CAN channel takes no frames."));
+    m_window.updateProgress(0);
+    log(logClosingLine());
+    unlockUnless(spareStep);
+    return true;
 }
 
 bool DownloadSequence::finish(bool spareStep, bool bootloader2, ModuleSelection bootloaders) {

@@ -112,6 +112,7 @@ void UpdateSequencer::step2() {
     }
     // A complete read goes on even on the time-out's tick.
     if (systemInformationComplete()) {
+        setBox(2, QString(), kColourGreen);
         step() = 3;
     } else if (timeOut(20)) {
         m_exchange.setServiceBit(0, serviceBitAll);

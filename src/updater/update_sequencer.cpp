@@ -211,8 +211,9 @@ void UpdateSequencer::enterStep(int now) {
         log(sprintf(QStringLiteral("Step {*}: "), now) + stepName(now));
         setBox(now, QString(), kStepRunning);
     }
+    // Step 0 has no text of its own: its body asks the start question.
     if (!m_face.m_updateFailed)
-        showInfo(QString::number(now * 10), false, false);
+        showInfo(now == 0 ? QString() : QString::number(now * 10), false, false);
     m_face.updateProgressUpdater(now / 12.0, false);
 }
 

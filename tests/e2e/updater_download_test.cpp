@@ -2,10 +2,16 @@
 // engine on the M-Bus, in virtual time. The spare is loaded directly and passes the new
 // application on to the cylinders.
 #include "core/config_items.h"
+#include "mainwindow/main_window_form.h"
 #include "sim/checksums.h"
 #include "support/recording_desktop.h"
+#include "support/screenshot.h"
+#include "updater/updater_face_form.h"
 #include "updater_rig.h"
 
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QtTest>
 
 using namespace pxu;
@@ -23,6 +29,21 @@ bool runToTheDownload(UpdaterRig& rig) {
         return false;
     rig.pressOk();
     return rig.runUntilAsked(600'000);
+}
+
+// At the face's size the user information shows every line and the list its last line
+// whole; the picture goes to the test output for a reviewer.
+void checkWhole(UpdaterRig& rig, const QString& picture) {
+    UpdaterFaceForm* face = rig.face().form();
+    QVERIFY(face);
+    QVERIFY(!saveScreenshot(*rig.window().form(), picture).isEmpty());
+    QListView* list = face->lstMessageUpdater;
+    if (list->model()->rowCount() > 0) {
+        const QRect last =
+            list->visualRect(list->model()->index(list->model()->rowCount() - 1, 0));
+        QVERIFY(last.top() >= 0 && last.bottom() <= list->viewport()->rect().bottom());
+    }
+    QCOMPARE(face->txtUserInfo->verticalScrollBar()->maximum(), 0);
 }
 
 int countOf(const QStringList& lines, const QString& line) {
@@ -50,6 +71,7 @@ private slots:
 void UpdaterDownloadTest::fullUpdateOfTheSpareAndSixCylinders() {
     UpdaterRig rig(6);
     QVERIFY(rig.startToFirstQuestion());
+    checkWhole(rig, QStringLiteral("updater_start_question"));
     rig.pressOk();
     QVERIFY(rig.runUntilAsked());
     QCOMPARE(rig.face().m_updaterStep, 8);
@@ -60,6 +82,7 @@ void UpdaterDownloadTest::fullUpdateOfTheSpareAndSixCylinders() {
     QCOMPARE(rig.face().view().userInfo, question.replace(QStringLiteral("\\n"), "\r\n"));
     for (int m = 0; m <= 6; ++m)
         QCOMPARE(rig.window().selection().program(m).value, int(ticked));
+    checkWhole(rig, QStringLiteral("updater_update_question"));
 
     rig.pressOk(); // "Update"
     QVERIFY(rig.runUntilAsked(600'000));
@@ -88,6 +111,7 @@ void UpdaterDownloadTest::fullUpdateOfTheSpareAndSixCylinders() {
         QStringLiteral("The software has been updated successfully.\r\nHull number: H-2231")));
     QVERIFY(rig.face().view().exit.visible && rig.face().view().exit.enabled);
     QCOMPARE(rig.face().view().openReport.caption, QStringLiteral("Open Report"));
+    checkWhole(rig, QStringLiteral("updater_success"));
 
     QVERIFY(rig.finish());
     const QStringList report = rig.report().split(QStringLiteral("\r\n"));
@@ -142,6 +166,7 @@ void UpdaterDownloadTest::failedCylinderOffersTheInstruction() {
     QVERIFY(rig.log().contains(QStringLiteral("   Following PXU's failed: PXU #03!")));
     QCOMPARE(rig.face().view().openReport.caption, QStringLiteral("Open Instruction"));
     QVERIFY(rig.face().view().openReport.visible);
+    checkWhole(rig, QStringLiteral("updater_failed_cylinder"));
     QCOMPARE(rig.board.modules.module(0).section(6).image, rig.newImage);
 
     RecordingDesktop desktop;

@@ -22,9 +22,11 @@ public:
     }
     void lose() {
         m_state->lost = true;
-        if (m_state->reportError)
-            m_state->reportError(can::result::kHardwareError,
-                                 QStringLiteral("CAN channel in-process bus was lost"));
+        const QString text = QStringLiteral("CAN channel in-process bus was lost");
+        if (m_state->handlers.error)
+            m_state->handlers.error(can::result::kHardwareError, text);
+        if (m_state->handlers.lost)
+            m_state->handlers.lost(text);
     }
     bool lost() const { return m_state->lost; }
     // Frames the tool tried to send after the loss, but for its own heartbeat, which goes
@@ -35,7 +37,7 @@ private:
     struct State {
         bool lost = false;
         int refused = 0;
-        std::function<void(qint32, const QString&)> reportError;
+        can::CanTransport::Handlers handlers; // the tool's, for the loss
     };
 
     static constexpr quint32 kToolHeartbeat = 0x700 + 9;
@@ -46,7 +48,7 @@ private:
             : m_inner(bus)
             , m_state(std::move(state)) {}
         qint32 open(int bitRateKbit, Handlers handlers, QString* errorText) override {
-            m_state->reportError = handlers.error;
+            m_state->handlers = handlers;
             auto heard = std::move(handlers.frame);
             handlers.frame = [state = m_state, heard](const can::CanFrame& frame) {
                 if (!state->lost && heard)
@@ -55,16 +57,16 @@ private:
             return m_inner.open(bitRateKbit, std::move(handlers), errorText);
         }
         void close() override {
-            m_state->reportError = {};
+            m_state->handlers = {};
             m_inner.close();
         }
-        bool send(const can::CanFrame& frame) override {
+        bool send(const can::CanFrame& frame, WriteDone done) override {
             if (m_state->lost) {
                 if (frame.id != kToolHeartbeat)
                     ++m_state->refused;
                 return false;
             }
-            return m_inner.send(frame);
+            return m_inner.send(frame, std::move(done));
         }
         QString channelName() const override { return m_inner.channelName(); }
 

@@ -39,8 +39,7 @@ void checkWhole(UpdaterRig& rig, const QString& picture) {
     QVERIFY(!saveScreenshot(*rig.window().form(), picture).isEmpty());
     QListView* list = face->lstMessageUpdater;
     if (list->model()->rowCount() > 0) {
-        const QRect last =
-            list->visualRect(list->model()->index(list->model()->rowCount() - 1, 0));
+        const QRect last = list->visualRect(list->model()->index(list->model()->rowCount() - 1, 0));
         QVERIFY(last.top() >= 0 && last.bottom() <= list->viewport()->rect().bottom());
     }
     QCOMPARE(face->txtUserInfo->verticalScrollBar()->maximum(), 0);

@@ -17,6 +17,7 @@
 #include "main_window_form.h"
 #include "updater_services.h"
 
+#include <QDir>
 #include <QUrl>
 
 namespace pxu {
@@ -112,7 +113,10 @@ void MainWindow::cmdOpenReport_Click() {
         } else {
             file = g_fullName(programFolder(), QStringLiteral("Instruction.txt"));
         }
-        openUrl(QUrl::fromLocalFile(file));
+        // Without a program for it the desktop opens nothing: the user must know where it is.
+        if (!openUrl(QUrl::fromLocalFile(file)))
+            g_informationMsgBox(QStringLiteral("The desktop has no program to open the file:\r\n") +
+                                QDir::toNativeSeparators(file));
     });
 }
 

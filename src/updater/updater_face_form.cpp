@@ -11,6 +11,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextLayout>
 #include <QVBoxLayout>
 
 namespace pxu {
@@ -30,6 +32,21 @@ QProgressBar* bar(const char* name, QWidget* parent) {
 
 int barValue(double fraction) {
     return int(fraction * kProgressSteps + 0.5);
+}
+
+// Lines of the text, broken at words, in a box of this width.
+int wrappedLines(const QString& text, const QFont& font, qreal width) {
+    int lines = 0;
+    for (const QString& paragraph : QString(text).remove(u'\r').split(u'\n')) {
+        QTextLayout layout(paragraph, font);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            ++lines;
+        }
+        layout.endLayout();
+    }
+    return lines;
 }
 
 } // namespace
@@ -97,6 +114,7 @@ UpdaterFaceForm::UpdaterFaceForm(UpdaterFace& owner, QWidget* parent)
     txtUserInfo->setObjectName(QStringLiteral("txtUserInfo"));
     txtUserInfo->setReadOnly(true);
     txtUserInfo->setFocusPolicy(Qt::ClickFocus);
+    txtUserInfo->installEventFilter(this);
     auto* info = new QVBoxLayout(fraUserInformation);
     info->addWidget(txtUserInfo);
 
@@ -104,6 +122,10 @@ UpdaterFaceForm::UpdaterFaceForm(UpdaterFace& owner, QWidget* parent)
         auto* b = new QPushButton(this);
         b->setObjectName(QLatin1String(name));
         b->setMinimumWidth(110);
+        // The panes above keep their height when the buttons come and go.
+        QSizePolicy policy = b->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        b->setSizePolicy(policy);
         connect(b, &QPushButton::clicked, this, handler);
         return b;
     };
@@ -130,6 +152,12 @@ UpdaterFaceForm::UpdaterFaceForm(UpdaterFace& owner, QWidget* parent)
     layout->addWidget(lblUpdateToolCaption);
     layout->addLayout(columns, 1);
 
+    // A list that shows its last line keeps showing it whole when it gets shorter.
+    connect(lstMessageUpdater->verticalScrollBar(), &QScrollBar::rangeChanged, this,
+            [this](int, int maximum) {
+                if (m_owner.messages().currentRow() == m_owner.messages().count() - 1)
+                    lstMessageUpdater->verticalScrollBar()->setValue(maximum);
+            });
     connect(&m_owner, &UpdaterFace::changed, this, &UpdaterFaceForm::render);
     connect(&m_owner.messages(), &MessageList::refreshRequested, this,
             &UpdaterFaceForm::showNewMessages);
@@ -151,8 +179,11 @@ void UpdaterFaceForm::render() {
     prgProgressUpdater->setVisible(view.progressUpdaterVisible);
     prgProgressLoad->setValue(barValue(view.progressLoad));
     frmProgressPxu->setVisible(view.progressLoadVisible);
-    if (txtUserInfo->toPlainText() != view.userInfo)
+    if (view.userInfo != m_shownUserInfo) {
+        m_shownUserInfo = view.userInfo;
         txtUserInfo->setPlainText(view.userInfo);
+        fitUserInfo();
+    }
     const std::pair<QPushButton*, const UpdaterButtonView*> buttons[] = {
         {cmdOk, &view.ok}, {cmdExitUpdater, &view.exit}, {cmdOpenReport, &view.openReport}};
     for (const auto& [button, state] : buttons) {
@@ -160,6 +191,28 @@ void UpdaterFaceForm::render() {
         button->setEnabled(state->enabled);
         button->setVisible(state->visible);
     }
+}
+
+bool UpdaterFaceForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtUserInfo && event->type() == QEvent::Resize)
+        fitUserInfo();
+    return QFrame::eventFilter(watched, event);
+}
+
+void UpdaterFaceForm::fitUserInfo() {
+    // Every line of the user information in view: the list above gives way, down to a third
+    // of the face.
+    const qreal margin = txtUserInfo->document()->documentMargin();
+    const int width = txtUserInfo->viewport()->width() - int(2 * margin);
+    if (width <= 0)
+        return;
+    const int lines = std::max(1, wrappedLines(m_shownUserInfo, txtUserInfo->font(), width));
+    const int needed = lines * txtUserInfo->fontMetrics().lineSpacing() + int(2 * margin) +
+                       2 * txtUserInfo->frameWidth() + 2;
+    const int height = std::min(needed, std::max(this->height(), 300) / 3);
+    // Only the height follows the width, so this settles at once.
+    if (txtUserInfo->minimumHeight() != height)
+        txtUserInfo->setMinimumHeight(height);
 }
 
 void UpdaterFaceForm::showNewMessages() {

@@ -491,8 +491,6 @@ void DcBuilderTest::toolsNotInThisBuildSaySo_data() {
     QTest::addColumn<QString>("text");
     QTest::newRow("Build") << Click([](DcBuilder& b) { b.cmdBuild_Click(); })
                            << "Build is not available in this build.";
-    QTest::newRow("Scan Header-Files") << Click([](DcBuilder& b) { b.cmdScanHeader_Click(); })
-                                       << "Scan Header-Files is not available in this build.";
     QTest::newRow("Scan Signal-List") << Click([](DcBuilder& b) { b.cmdScanSignalList_Click(); })
                                       << "Scan Signal-List is not available in this build.";
     QTest::newRow("Edit Parameters") << Click([](DcBuilder& b) { b.cmdEdit_Click(0); })

@@ -83,6 +83,7 @@ void DcBuilder::cmdScanHeader_Click() {
                                  *failure;
             addMessage(QStringLiteral("   ") +
                        QString(text).replace(QLatin1String("\r\n"), QLatin1String(" ")));
+            updateProgress(0);
             g_errorMsgBox(text);
             return;
         }

@@ -145,6 +145,7 @@ void DcBuilderScanTest::failedScanIsToldOnceAndSavesNothing() {
     QVERIFY(builder.messages().lines().contains(QStringLiteral("   ") + failure));
     QCOMPARE(folderState(fixture.folder()), before);
     QVERIFY(!builder.dcChanged());
+    QCOMPARE(builder.view().progress, 0.0);
     QVERIFY(builder.view().scanHeaderEnabled && builder.view().exitEnabled &&
             builder.view().tabEnabled && !builder.view().busy);
     builder.unload();

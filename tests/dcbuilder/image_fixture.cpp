@@ -1,0 +1,84 @@
+#include "image_fixture.h"
+
+#include "core/byte_conversions.h"
+#include "dcbuilder/build_bin_file.h"
+#include "platform/db/sql_script.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace pxu::test {
+
+namespace {
+
+const char* const kTables = R"(
+CREATE TABLE sourceScan (name TEXT COLLATE NOCASE, id INTEGER, class TEXT COLLATE NOCASE);
+CREATE TABLE dcEnums (name TEXT COLLATE NOCASE, id INTEGER, class TEXT COLLATE NOCASE,
+  varGroup TEXT COLLATE NOCASE, value INTEGER, minValue INTEGER, fupId TEXT COLLATE NOCASE);
+CREATE TABLE alarmEnums (name TEXT COLLATE NOCASE, id INTEGER, class TEXT COLLATE NOCASE,
+  varGroup TEXT COLLATE NOCASE, value INTEGER, minValue INTEGER, fupId TEXT COLLATE NOCASE);
+CREATE TABLE dcBinFile (step INTEGER, class TEXT COLLATE NOCASE, varGroup TEXT COLLATE NOCASE,
+  content TEXT COLLATE NOCASE, value TEXT COLLATE NOCASE, noOfBytes INTEGER, loops TEXT, "goto" INTEGER);
+CREATE TABLE alarmBinFile AS SELECT * FROM dcBinFile;
+INSERT INTO sourceScan VALUES ('NO_OF_GLB', 3, 'CONSTANT'), ('THREE', 3, 'CONSTANT'),
+  ('FOUR', 4, 'PARAMETER');
+INSERT INTO dcEnums VALUES
+  ('PAR_DEFAULT', -1, 'PARAMETER', 'GLB', 99, 0, 'DEF'),
+  ('PAR_A', 1024, 'PARAMETER', 'GLB', 10, -1, 'F-A'),
+  ('PAR_B', 1025, 'PARAMETER', 'ENG', 20, -2, 'F-B'),
+  ('PAR_C', 1026, 'PARAMETER', 'GLB', 30, -3, 'F-C'),
+  ('PAR_D', 1027, 'PARAMETER', 'GLB', 50, -5, 'F-D'),
+  ('PAR_SWINFO_BUILD', 1056, 'PARAMETER', 'SW', 123, 0, ''),
+  ('GLB_X', 2048, 'VARIABLE', 'GLB', 40, -4, 'V-X');
+INSERT INTO alarmEnums VALUES
+  ('ALM_A', 1, 'ALARM', NULL, 5, 0, 'AL0001'),
+  ('ALM_B', 2, 'ALARM', NULL, 6, 0, 'AL0002');
+)";
+
+void addTextSymbol(const QString& file, const QString& symbol, qint64 firstId,
+                   const QString& text) {
+    for (int k = 0; k < 4; ++k)
+        execute(file,
+                "INSERT INTO dcEnums (name, id, class, varGroup, value) VALUES (?, ?, "
+                "'PARAMETER', 'SW', ?)",
+                {symbol + QString::number(k + 1), firstId + k, g_asciiTolng(text.mid(4 * k, 4))});
+}
+
+} // namespace
+
+QString smallPlant(DcFixture& fixture, const QString& layoutRows, const QString& sql) {
+    QString script = QString::fromLatin1(kTables);
+    if (!layoutRows.isEmpty())
+        script += QStringLiteral("INSERT INTO dcBinFile VALUES %1;\n").arg(layoutRows);
+    const QString file = fixture.database(QStringLiteral("plant.mdb"), script);
+    addTextSymbol(file, QStringLiteral("PAR_SWINFO_HULL_NO_"), 1064, QStringLiteral("HULL-0815"));
+    addTextSymbol(file, QStringLiteral("PAR_SWINFO_ENGINE_TYPE_"), 1072, QStringLiteral("ABC"));
+    if (!sql.isEmpty()) {
+        db::Database d;
+        QString failure;
+        if (!d.open(file) || !db::runSqlScript(d, sql, &failure))
+            qFatal("%s", qPrintable(failure));
+    }
+    return file;
+}
+
+PassOutcome runPass(const QString& database, bool build, const QString& prefix, qint32 address,
+                    const QByteArray& image, bool logSteps) {
+    PassOutcome out;
+    RecordingSink sink;
+    dc::DcImage binFile;
+    binFile.path = QFileInfo(database).dir().filePath(QStringLiteral("PXU_DATA.bin"));
+    binFile.bytes = image;
+    binFile.logSteps = logSteps;
+    out.address = address;
+    out.ok = dc::g_buildBinFile(database, binFile, build, prefix, out.address, sink, false);
+    out.bytes = binFile.bytes;
+    out.lines = sink.lines;
+    return out;
+}
+
+QByteArray hexBytes(const char* pairs) {
+    return QByteArray::fromHex(QByteArray(pairs).replace(' ', ""));
+}
+
+} // namespace pxu::test

@@ -5,7 +5,9 @@
 #include "platform/db/sql_script.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QtTest>
 
 namespace pxu::test {
 
@@ -60,6 +62,25 @@ QString smallPlant(DcFixture& fixture, const QString& layoutRows, const QString&
             qFatal("%s", qPrintable(failure));
     }
     return file;
+}
+
+QString builderSamplePlant(DcFixture& fixture, const QString& name, const QString& sql) {
+    const QString aliases = QStringLiteral(
+        "UPDATE dcBinFile SET value = CASE step WHEN 1 THEN 'DC_SWINFO_ENGINE_TYPE_' "
+        "WHEN 2 THEN 'DC_SWINFO_HULL_NO_' WHEN 3 THEN 'DC_SWINFO_MANUFAC_NO_' "
+        "WHEN 4 THEN 'DC_SWINFO_IMO_SW_NO_' WHEN 5 THEN 'DC_SWINFO_SW_VERSION' "
+        "WHEN 6 THEN 'DC_SWINFO_BUILD' WHEN 7 THEN 'DC_SWINFO_BOOTLOADER_VERSION' END "
+        "WHERE step <= 7;\n"
+        "UPDATE dcBinFile SET value = '1' WHERE content = 'deadBand';\n");
+    return fixture.samplePlant(name, aliases + sql);
+}
+
+void copySampleLoadFiles(const QString& folder) {
+    for (const char* file : {PXU_SAMPLE_APPLICATION, PXU_SAMPLE_FPGA}) {
+        const QString target = QDir(folder).filePath(QFileInfo(QString::fromUtf8(file)).fileName());
+        QFile::remove(target);
+        QVERIFY(QFile::copy(QString::fromUtf8(file), target));
+    }
 }
 
 PassOutcome runPass(const QString& database, bool build, const QString& prefix, qint32 address,

@@ -16,6 +16,14 @@ namespace pxu::test {
 // dcBinFile (step, class, varGroup, content, value, noOfBytes, loops, goto).
 QString smallPlant(DcFixture& fixture, const QString& layoutRows, const QString& sql = {});
 
+// A copy of the sample plant as the builder's first opening leaves it: its layout's plant
+// and software information steps name their aliases, the dead band is 1. Then the
+// statements.
+QString builderSamplePlant(DcFixture& fixture, const QString& name, const QString& sql = {});
+// The sample plant's application and FPGA files ("PXU_application.s19", "PXU_FPGA.S19")
+// into the folder.
+void copySampleLoadFiles(const QString& folder);
+
 // What one interpreter pass did.
 struct PassOutcome {
     bool ok = false;

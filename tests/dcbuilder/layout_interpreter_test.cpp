@@ -287,8 +287,9 @@ void LayoutInterpreterTest::readsFieldsBackIntoTheSymbols() {
     QCOMPARE(out.lines.first(), QStringLiteral("   Read DC-Bin-File"));
     QCOMPARE(out.address, 28);
     QCOMPARE(out.bytes, image);
-    QCOMPARE(queryColumn(file, "SELECT value FROM dcEnums WHERE name IN ('PAR_A', 'PAR_B', 'PAR_C', "
-                               "'PAR_D', 'GLB_X') ORDER BY id"),
+    QCOMPARE(queryColumn(file,
+                         "SELECT value FROM dcEnums WHERE name IN ('PAR_A', 'PAR_B', 'PAR_C', "
+                         "'PAR_D', 'GLB_X') ORDER BY id"),
              (QVariantList{-1, 20, 32766, 50, -2}));
     QCOMPARE(queryColumn(file, "SELECT minValue FROM dcEnums WHERE name IN ('PAR_A', 'PAR_C') "
                                "ORDER BY id"),

@@ -2,24 +2,17 @@
 
 #include "core/sprintf.h"
 #include "dcdatabase/dc_schema.h"
+#include "dcdatabase/forward_query.h"
 #include "dcdatabase/number_text.h"
 #include "image_fields.h"
 
-#include <QSqlError>
+#include <limits>
 
 namespace pxu::dc {
 
 namespace {
 
 constexpr double kProgressGrain = 0.01;
-
-bool isTableValue(const QString& value) {
-    return value.startsWith(QLatin1String("TABLE"));
-}
-
-bool isSpecialValue(const QString& value) {
-    return value.startsWith(QLatin1String("DC_"));
-}
 
 // Repeats of the interpreter's control state, which alone decides the next step: a layout
 // whose jumps come round to the same step with the same loop count never ends. Brent's
@@ -72,8 +65,11 @@ void LayoutInterpreter::load(const QString& prefix) {
         s.noOfBytes = layout->value(col::noOfBytes);
         s.loops = layout->text(col::loops).trimmed();
         s.goTo = layout->value(col::goTo).toLongLong();
-        m_lastIndexOfStep.insert(s.step, int(m_steps.size()));
-        if (isTableValue(s.value) && !m_columnOf.contains(s.content.toLower())) {
+        if (s.value.startsWith(QLatin1String("DC_"))) {
+            s.source = DcLayoutStep::Source::Special;
+        } else if (s.value.startsWith(QLatin1String("TABLE"))) {
+            s.source = DcLayoutStep::Source::Table;
+            s.moves = !s.value.endsWith(u'_');
             const auto column =
                 std::find_if(symbolColumns.begin(), symbolColumns.end(), [&](const QString& c) {
                     return c.compare(s.content, Qt::CaseInsensitive) == 0;
@@ -81,28 +77,45 @@ void LayoutInterpreter::load(const QString& prefix) {
             if (column == symbolColumns.end())
                 failJob(sprintf(QStringLiteral("Step {*} ({*}): {*} has no column {*}."), s.step,
                                 s.content, m_symbolTable, s.content));
-            m_columnOf.insert(s.content.toLower(), int(m_columns.size()));
-            m_columns << *column;
+            s.column = int(m_columns.indexOf(*column));
+            if (s.column < 0) {
+                s.column = int(m_columns.size());
+                m_columns << *column;
+            }
+        } else if (numberFromText(s.value)) {
+            s.source = DcLayoutStep::Source::Number;
         }
+        m_lastIndexOfStep.insert(s.step, int(m_steps.size()));
         m_steps.push_back(std::move(s));
     }
 
-    const auto constants = m_job.select(
+    QSqlQuery constants = forwardQuery(
+        m_job,
         QStringLiteral("SELECT name, id FROM sourceScan WHERE class='CONSTANT' ORDER BY id"));
-    for (constants->moveFirst(); !constants->eof(); constants->moveNext()) {
-        const QString name = constants->text(0).toLower();
+    while (constants.next()) {
+        const QString name = constants.value(0).toString().toLower();
         if (!m_constants.contains(name))
-            m_constants.insert(name, qint32(constants->value(1).toLongLong()));
+            m_constants.insert(name, qint32(constants.value(1).toLongLong()));
     }
 
     m_rows.load(m_job, m_symbolTable, m_columns);
     if (!building()) {
-        for (const QString& column : std::as_const(m_columns)) {
-            QSqlQuery& update = m_writeBack.emplace_back(m_job.database()->connection());
-            update.prepare(QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
-                               .arg(tableId(m_symbolTable), quoteIdentifier(column)));
-        }
+        for (const QString& column : std::as_const(m_columns))
+            m_writeBack.push_back(preparedStatement(
+                m_job, QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
+                           .arg(tableId(m_symbolTable), quoteIdentifier(column))));
     }
+}
+
+std::optional<qint32> LayoutInterpreter::currentNumber() const {
+    const int type = m_currentValue.typeId();
+    if (type == QMetaType::LongLong || type == QMetaType::Int) {
+        const qint64 v = m_currentValue.toLongLong();
+        if (v < std::numeric_limits<qint32>::min() || v > std::numeric_limits<qint32>::max())
+            return std::nullopt;
+        return qint32(v);
+    }
+    return longFromText(m_current);
 }
 
 qint32 LayoutInterpreter::constant(const QString& name) const {
@@ -188,16 +201,23 @@ void LayoutInterpreter::writeBytes(const QByteArray& bytes, qint32 address) {
 
 void LayoutInterpreter::takeValue(const DcLayoutStep& step, int width) {
     m_presetField.clear();
-    if (isSpecialValue(step.value)) {
+    m_currentValue.clear();
+    switch (step.source) {
+    case DcLayoutStep::Source::Special:
         if (building())
             specialValue(step, width);
-    } else if (isTableValue(step.value)) {
+        break;
+    case DcLayoutStep::Source::Table:
         tableValue(step);
-    } else if (building()) {
-        if (numberFromText(step.value))
+        break;
+    case DcLayoutStep::Source::Number:
+        if (building())
             m_current = step.value;
-        else
+        break;
+    case DcLayoutStep::Source::Constant:
+        if (building())
             m_current = QString::number(constant(step.value));
+        break;
     }
 }
 
@@ -228,7 +248,7 @@ void LayoutInterpreter::specialValue(const DcLayoutStep& step, int width) {
 }
 
 void LayoutInterpreter::tableValue(const DcLayoutStep& step) {
-    if (!step.value.endsWith(u'_')) {
+    if (step.moves) {
         const int next = m_rows.next(step.cls, step.varGroup, m_counter == 0 ? -1 : m_cursor);
         if (next < 0)
             fail(step.cls.compare(QLatin1String("PARAMETER"), Qt::CaseInsensitive) == 0
@@ -237,7 +257,8 @@ void LayoutInterpreter::tableValue(const DcLayoutStep& step) {
                      : sprintf(QStringLiteral("no further symbol of class {*}."), step.cls));
         m_cursor = next;
     }
-    m_current = m_rows.value(m_cursor, m_columnOf.value(step.content.toLower())).toString();
+    m_currentValue = m_rows.value(m_cursor, step.column);
+    m_current = m_currentValue.toString();
     m_logName = m_rows.name(m_cursor);
 }
 
@@ -260,7 +281,7 @@ void LayoutInterpreter::writeField(const DcLayoutStep& step, int width, qint32 a
     }
     if (m_current.isEmpty())
         fail(QStringLiteral("the value is empty."));
-    const auto value = longFromText(m_current);
+    const auto value = currentNumber();
     if (!value)
         fail(sprintf(QStringLiteral("'{*}' is no number of 32 bits."), m_current));
     if (width == 1 && *value < -256)
@@ -281,13 +302,8 @@ void LayoutInterpreter::readField(const DcLayoutStep& step, int width, qint32 ad
                     m_image.bytes.size(), address, qint64(address) + width - 1));
     const QByteArray field = m_image.bytes.mid(address, width);
     m_current = fieldText(field);
-    if (!isTableValue(step.value))
-        return;
-    QSqlQuery& update = m_writeBack[size_t(m_columnOf.value(step.content.toLower()))];
-    update.addBindValue(dc::readField(field));
-    update.addBindValue(m_rows.key(m_cursor));
-    if (!update.exec())
-        fail(update.lastError().text());
+    if (step.source == DcLayoutStep::Source::Table)
+        runPrepared(m_writeBack[size_t(step.column)], {dc::readField(field), m_rows.key(m_cursor)});
 }
 
 void LayoutInterpreter::startLoop(const DcLayoutStep& step) {

@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
+#include <optional>
 #include <vector>
 
 namespace pxu::dc {
@@ -24,6 +25,12 @@ struct DcLayoutStep {
     QVariant noOfBytes;
     QString loops;
     qint64 goTo = 0;
+
+    // Where the value comes from, told by the value column.
+    enum class Source { Special, Table, Number, Constant };
+    Source source = Source::Constant;
+    bool moves = false; // a "TABLE" step that moves on to the next symbol first
+    int column = -1;    // a "TABLE" step's column among the loaded ones
 };
 
 // The layout interpreter: one pass over a layout table of a database on an open job. In
@@ -59,6 +66,7 @@ private:
     // The index of the step to run next.
     int nextIndex(const DcLayoutStep& step, int index);
     qint32 constant(const QString& name) const;
+    std::optional<qint32> currentNumber() const;
     [[noreturn]] void fail(const QString& why) const;
     void warn(const QString& text);
 
@@ -71,8 +79,7 @@ private:
     QString m_symbolTable;
     std::vector<DcLayoutStep> m_steps;
     QHash<qint64, int> m_lastIndexOfStep;
-    QHash<QString, int> m_columnOf; // content (lower case) -> loaded column
-    QStringList m_columns;          // as the symbol table spells them
+    QStringList m_columns; // the columns of the "TABLE" steps, as the symbol table spells them
     QHash<QString, qint32> m_constants;
     SymbolRows m_rows;
     std::vector<QSqlQuery> m_writeBack; // read mode: one statement a column
@@ -82,6 +89,7 @@ private:
     int m_cursor = 0;
     qint32 m_counter = 0;
     QString m_current;
+    QVariant m_currentValue;  // a symbol column's value as the database holds it
     QByteArray m_presetField; // the packed BCD of a special number
     QString m_logName;
 };

@@ -1,9 +1,8 @@
 #include "symbol_rows.h"
 
 #include "dcdatabase/dc_schema.h"
+#include "dcdatabase/forward_query.h"
 
-#include <QSqlError>
-#include <QSqlQuery>
 #include <algorithm>
 
 namespace pxu::dc {
@@ -13,13 +12,9 @@ void SymbolRows::load(DcJob& job, const QString& table, const QStringList& colum
                          columnId(col::varGroup)};
     for (const QString& column : columns)
         selected << quoteIdentifier(column);
-    // Straight through the connection: a plant of many symbols is read in one sweep.
-    QSqlQuery query(job.database()->connection());
-    query.setForwardOnly(true);
-    const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE id >= 0 ORDER BY id")
-                            .arg(selected.join(QStringLiteral(", ")), tableId(table));
-    if (!query.exec(sql))
-        failJob(QStringLiteral("%1 (in: %2)").arg(query.lastError().text(), sql));
+    QSqlQuery query =
+        forwardQuery(job, QStringLiteral("SELECT %1 FROM %2 WHERE id >= 0 ORDER BY id")
+                              .arg(selected.join(QStringLiteral(", ")), tableId(table)));
     m_columnCount = int(columns.size());
     while (query.next()) {
         m_keys.push_back(query.value(0).toLongLong());

@@ -121,7 +121,7 @@ bool writeDownloadFile(const DownloadFileBuild& build, const DcImage& image, Mes
     return true;
 }
 
-bool build(const DownloadFileBuild& build, MessageSink& sink) {
+bool buildSteps(const DownloadFileBuild& build, MessageSink& sink) {
     sink.addMessage(QStringLiteral("Build DC-S19-File out of ") + build.database);
     sink.addMessage(QStringLiteral(" "));
     if (!buildAlarmListIndexes(build.database, sink))
@@ -149,7 +149,7 @@ bool build(const DownloadFileBuild& build, MessageSink& sink) {
 } // namespace
 
 bool buildDownloadFile(const DownloadFileBuild& what, MessageSink& sink) {
-    if (build(what, sink))
+    if (buildSteps(what, sink))
         return true;
     sink.addMessage(kCannotBeBuilt);
     return false;

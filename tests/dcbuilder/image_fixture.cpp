@@ -64,15 +64,30 @@ QString smallPlant(DcFixture& fixture, const QString& layoutRows, const QString&
     return file;
 }
 
+namespace {
+
+const char* const kBuilderLayout =
+    "UPDATE dcBinFile SET value = CASE step WHEN 1 THEN 'DC_SWINFO_ENGINE_TYPE_' "
+    "WHEN 2 THEN 'DC_SWINFO_HULL_NO_' WHEN 3 THEN 'DC_SWINFO_MANUFAC_NO_' "
+    "WHEN 4 THEN 'DC_SWINFO_IMO_SW_NO_' WHEN 5 THEN 'DC_SWINFO_SW_VERSION' "
+    "WHEN 6 THEN 'DC_SWINFO_BUILD' WHEN 7 THEN 'DC_SWINFO_BOOTLOADER_VERSION' END "
+    "WHERE step <= 7;\n"
+    "UPDATE dcBinFile SET value = '1' WHERE content = 'deadBand';\n";
+
+} // namespace
+
 QString builderSamplePlant(DcFixture& fixture, const QString& name, const QString& sql) {
-    const QString aliases = QStringLiteral(
-        "UPDATE dcBinFile SET value = CASE step WHEN 1 THEN 'DC_SWINFO_ENGINE_TYPE_' "
-        "WHEN 2 THEN 'DC_SWINFO_HULL_NO_' WHEN 3 THEN 'DC_SWINFO_MANUFAC_NO_' "
-        "WHEN 4 THEN 'DC_SWINFO_IMO_SW_NO_' WHEN 5 THEN 'DC_SWINFO_SW_VERSION' "
-        "WHEN 6 THEN 'DC_SWINFO_BUILD' WHEN 7 THEN 'DC_SWINFO_BOOTLOADER_VERSION' END "
-        "WHERE step <= 7;\n"
-        "UPDATE dcBinFile SET value = '1' WHERE content = 'deadBand';\n");
-    return fixture.samplePlant(name, aliases + sql);
+    return fixture.samplePlant(name, QString::fromLatin1(kBuilderLayout) + sql);
+}
+
+void makeBuilderSamplePlant(const QString& file) {
+    QFile::remove(file);
+    QVERIFY(QFile::copy(QStringLiteral(PXU_SAMPLE_PLANT_DB), file));
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+    db::Database d;
+    QString failure;
+    QVERIFY2(d.open(file) && db::runSqlScript(d, QString::fromLatin1(kBuilderLayout), &failure),
+             qPrintable(failure));
 }
 
 void copySampleLoadFiles(const QString& folder) {

@@ -75,6 +75,7 @@ private slots:
     void refusalLeavesTheOldFileUntouched_data();
     void refusalLeavesTheOldFileUntouched();
     void wrappedNumberIsWarnedAboutAndBuilt();
+    void unresolvedAlarmReferencesWarnOnceAndBuild();
     void missingLoadFilesAreSaidSo();
     void loadFilesInAnyLetterCase();
     void emptyImoGroup();
@@ -289,6 +290,21 @@ void DownloadFileBuildTest::wrappedNumberIsWarnedAboutAndBuilt() {
              qPrintable(b.lines.join(u'\n')));
     // Only that value warns: the sync commands of -1 are FF as they are meant to be.
     QCOMPARE(b.lines.filter(QStringLiteral("Warning")).size(), 1);
+}
+
+void DownloadFileBuildTest::unresolvedAlarmReferencesWarnOnceAndBuild() {
+    DcFixture fixture;
+    const QString db = builderSamplePlant(fixture, DcFixture::versionName(2),
+                                          "UPDATE alarmEnums SET signalIndexName = 'GONE' WHERE "
+                                          "name IN ('ALM_HORN', 'ALM_SLOWDOWN');");
+
+    const Build b = runBuild(fixture, db);
+
+    QVERIFY(b.ok);
+    QCOMPARE(b.lines.filter(QStringLiteral("Variable GONE not found")).size(), 2);
+    QCOMPARE(m_dialogs.texts().size(), 1);
+    QVERIFY(m_dialogs.texts().first().startsWith(QLatin1String("Not all id's could be built")));
+    QVERIFY(QFile::exists(fixture.path(kDownloadFile)));
 }
 
 void DownloadFileBuildTest::missingLoadFilesAreSaidSo() {

@@ -37,31 +37,31 @@ INSERT INTO alarmEnums VALUES
   ('ALM_B', 2, 'ALARM', NULL, 6, 0, 'AL0002');
 )";
 
-void addTextSymbol(const QString& file, const QString& symbol, qint64 firstId,
-                   const QString& text) {
+// The rows of a text symbol of four rows, four characters a row, as statements.
+QString textSymbol(const QString& symbol, qint64 firstId, const QString& text) {
+    QString sql;
     for (int k = 0; k < 4; ++k)
-        execute(file,
-                "INSERT INTO dcEnums (name, id, class, varGroup, value) VALUES (?, ?, "
-                "'PARAMETER', 'SW', ?)",
-                {symbol + QString::number(k + 1), firstId + k, g_asciiTolng(text.mid(4 * k, 4))});
+        sql += QStringLiteral("INSERT INTO dcEnums (name, id, class, varGroup, value) VALUES "
+                              "('%1%2', %3, 'PARAMETER', 'SW', %4);\n")
+                   .arg(symbol)
+                   .arg(k + 1)
+                   .arg(firstId + k)
+                   .arg(g_asciiTolng(text.mid(4 * k, 4)));
+    return sql;
 }
 
 } // namespace
 
 QString smallPlant(DcFixture& fixture, const QString& layoutRows, const QString& sql) {
-    QString script = QString::fromLatin1(kTables);
+    QString script =
+        QString::fromLatin1(kTables) +
+        textSymbol(QStringLiteral("PAR_SWINFO_HULL_NO_"), 1064, QStringLiteral("HULL-0815")) +
+        textSymbol(QStringLiteral("PAR_SWINFO_ENGINE_TYPE_"), 1072, QStringLiteral("ABC"));
     if (!layoutRows.isEmpty())
         script += QStringLiteral("INSERT INTO dcBinFile VALUES %1;\n").arg(layoutRows);
-    const QString file = fixture.database(QStringLiteral("plant.mdb"), script);
-    addTextSymbol(file, QStringLiteral("PAR_SWINFO_HULL_NO_"), 1064, QStringLiteral("HULL-0815"));
-    addTextSymbol(file, QStringLiteral("PAR_SWINFO_ENGINE_TYPE_"), 1072, QStringLiteral("ABC"));
-    if (!sql.isEmpty()) {
-        db::Database d;
-        QString failure;
-        if (!d.open(file) || !db::runSqlScript(d, sql, &failure))
-            qFatal("%s", qPrintable(failure));
-    }
-    return file;
+    // One transaction: one write to the disk.
+    return fixture.database(QStringLiteral("plant.mdb"), QStringLiteral("BEGIN;\n") + script + sql +
+                                                             QStringLiteral("\nCOMMIT;\n"));
 }
 
 namespace {
@@ -77,7 +77,9 @@ const char* const kBuilderLayout =
 } // namespace
 
 QString builderSamplePlant(DcFixture& fixture, const QString& name, const QString& sql) {
-    return fixture.samplePlant(name, QString::fromLatin1(kBuilderLayout) + sql);
+    return fixture.samplePlant(name, QStringLiteral("BEGIN;\n") +
+                                         QString::fromLatin1(kBuilderLayout) + sql +
+                                         QStringLiteral("\nCOMMIT;\n"));
 }
 
 void makeBuilderSamplePlant(const QString& file) {

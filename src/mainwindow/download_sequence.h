@@ -34,16 +34,24 @@ private:
     // Asks whether to abort; Yes stops the auto download of module when it is one.
     bool confirmAbort(bool autoDownloadModule);
     void endAborted(bool spareStep);
+    // After a write that failed the channel takes no frames: the run stops, saying why.
+    bool stoppedByWriteFailure(bool spareStep);
     bool finish(bool spareStep, bool bootloader2, ModuleSelection bootloaders);
     void log(const QString& text);
     void unlockUnless(bool spareStep);
     bool ticked(int module) const;
     bool sectionTicked(int box) const;
     bool fileMissing(int box) const;
+    // After a refusal or an abort: the modules this run took out of their application that
+    // were sent nothing get it back.
+    void restartUntouched();
 
     MainWindow& m_window;
     SectionDownload& m_sections;
     bool m_abortConfirmed = false;
+    bool m_finished = false;            // the run reached its end (its restart question included)
+    ModuleSelection m_ranApplication{}; // at the run's start
+    ModuleSelection m_sentSection{};    // a section went to the module in this run
 };
 
 } // namespace pxu

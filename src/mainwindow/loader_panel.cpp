@@ -1,5 +1,6 @@
 #include "loader_panel.h"
 
+#include "core/form_support.h"
 #include "form_widgets.h"
 #include "main_window.h"
 
@@ -62,6 +63,7 @@ LoaderPanel::LoaderPanel(MainWindow& owner, QWidget* parent)
     right->addWidget(buildSections(), 0);
     lstMessage = new QListView(this);
     lstMessage->setObjectName(QStringLiteral("lstMessage"));
+    showScrollThumbClearly(*lstMessage);
     lstMessage->setModel(&m_owner.messages().model());
     lstMessage->setUniformItemSizes(true);
     lstMessage->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -227,6 +229,7 @@ void LoaderPanel::render() {
     const ControlLock& lock = m_owner.lock();
     const LoadFiles& files = m_owner.loadFiles();
 
+    const bool selectable = !lock.selectionLocked();
     setShown(fraModuleState, view.fraModuleStateVisible);
     for (int m = 0; m < kModuleCount; ++m) {
         const ModuleRowView& row = view.rows[m];
@@ -242,13 +245,13 @@ void LoaderPanel::render() {
         setShown(chkApplicationRunning[m], appl.visible);
         const auto& program = selection.program(m);
         chkProgram[m]->showValue(program.value);
-        chkProgram[m]->setEnabled(program.enabled);
+        chkProgram[m]->setEnabled(program.enabled && selectable);
         setShown(chkProgram[m], program.visible);
         setBackColour(*lblDownloadOk[m], row.lampColour);
         setShown(lblDownloadOk[m], row.lampVisible);
     }
     chkProgramAllModules->showValue(selection.allModules().value);
-    chkProgramAllModules->setEnabled(selection.allModules().enabled);
+    chkProgramAllModules->setEnabled(selection.allModules().enabled && selectable);
     setShown(fraEngineRunning, view.fraEngineRunningVisible);
     setShown(imgEngineRunning, view.imgEngineRunningVisible);
     setShown(imgEngineStStill, view.imgEngineStStillVisible);
@@ -257,12 +260,14 @@ void LoaderPanel::render() {
         txtFileDirectory->setText(files.directory());
         txtFileDirectory->setCursorPosition(int(files.directory().size()));
     }
+    txtFileDirectory->setEnabled(selectable);
     chkSectionNew->showValue(files.sectionNew());
+    chkSectionNew->setEnabled(selectable);
     for (int i = 0; i < kSectionBoxCount; ++i) {
         const SectionBoxState& box = selection.section(i);
         chkLoadSection[i]->setText(box.caption);
         chkLoadSection[i]->showValue(box.value);
-        chkLoadSection[i]->setEnabled(box.enabled);
+        chkLoadSection[i]->setEnabled(box.enabled && selectable);
         setShown(chkLoadSection[i], box.visible);
         const LoadFileBoxes& file = files.boxes(i);
         txtEmh[i]->setText(file.emhText);
@@ -274,7 +279,7 @@ void LoaderPanel::render() {
         setShown(txtBuild[i], box.visible);
     }
     chkProgramAllSections->showValue(selection.allSections().value);
-    chkProgramAllSections->setEnabled(selection.allSections().enabled);
+    chkProgramAllSections->setEnabled(selection.allSections().enabled && selectable);
 
     prgProgress->setValue(int(view.progress * kProgressSteps + 0.5));
     cmdDownload->setEnabled(lock.enabled(Control::cmdDownload));

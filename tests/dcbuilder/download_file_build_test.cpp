@@ -112,7 +112,7 @@ void DownloadFileBuildTest::buildsTheSamplePlant() {
     QCOMPARE(b.lines.mid(12),
              (QStringList{" ", "   ZENT-6183 Software check",
                           "                    -App.-  --IMO-  -FPGA-",
-                          "      Data Length =  16384      24    6144",
+                          "      Data Length =  16384      24    8192",
                           "      CRC Value   = 0x" + fileCrc(fixture.path(kApplicationFile)) +
                               "  0x" + imoCrc + "  0x" + fileCrc(fixture.path(kFpgaFile)),
                           " ", QString(82, u'-'), "Build S19", "   Build DC-Bin-File",
@@ -335,7 +335,7 @@ void DownloadFileBuildTest::loadFilesInAnyLetterCase() {
     const Build b = runBuild(fixture, db);
 
     QVERIFY(b.ok);
-    QVERIFY(b.lines.contains(QStringLiteral("      Data Length =  16384      24    6144")));
+    QVERIFY(b.lines.contains(QStringLiteral("      Data Length =  16384      24    8192")));
 }
 
 void DownloadFileBuildTest::emptyImoGroup() {
@@ -348,7 +348,7 @@ void DownloadFileBuildTest::emptyImoGroup() {
 
     QVERIFY(b.ok);
     QCOMPARE(b.lines[7], QStringLiteral("      IMO Paras CRC     = no parameters in this group!"));
-    QVERIFY(b.lines.contains(QStringLiteral("      Data Length =  16384       0    6144")));
+    QVERIFY(b.lines.contains(QStringLiteral("      Data Length =  16384       0    8192")));
     QVERIFY(b.lines
                 .filter(QRegularExpression(
                     QStringLiteral("^      CRC Value   = 0x....  0x0000  0x....$")))

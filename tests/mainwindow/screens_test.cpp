@@ -1,13 +1,27 @@
 #include "main_window_fixture.h"
+#include "mainwindow/loader_panel.h"
 #include "mainwindow/main_window_form.h"
 #include "support/screenshot.h"
 #include "support/scripted_dialogs.h"
 
+#include <QListView>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QtTest>
 
 using namespace pxu;
 using namespace pxu::test;
+
+namespace {
+
+// The grey the bar shows at that height (0 top, 1 bottom), in the middle of its width.
+int shadeAt(QScrollBar& bar, double fraction) {
+    const QImage image = bar.grab().toImage();
+    const int y = std::clamp(int(fraction * image.height()), 0, image.height() - 1);
+    return qGray(image.pixel(image.width() / 2, y));
+}
+
+} // namespace
 
 class ScreensTest : public QObject {
     Q_OBJECT
@@ -16,6 +30,7 @@ private slots:
     void cleanup() { resetProgramState(); }
     void updaterFace();
     void fullLoader();
+    void messageListScrollBarFollowsTheList();
 };
 
 void ScreensTest::updaterFace() {
@@ -74,6 +89,38 @@ void ScreensTest::fullLoader() {
     // Every control within the window at this size: nothing needs scrolling.
     QVERIFY(form->minimumSizeHint().width() <= 1280);
     QVERIFY(form->minimumSizeHint().height() <= 800);
+}
+
+void ScreensTest::messageListScrollBarFollowsTheList() {
+    ScriptedDialogs dialogs;
+    Workspace workspace;
+    Program program(workspace, {"/KEV", "/noCan"});
+    QVERIFY(program.start());
+    MainWindowForm* form = program.window.form();
+    form->resize(1280, 800);
+    // More lines than the list shows, but not twice as many: the handle is the larger part.
+    for (int i = 0; i < 60; ++i)
+        program.window.addMessage(QStringLiteral("   line %1").arg(i));
+    QCoreApplication::sendPostedEvents();
+    QListView* list = form->loader()->lstMessage;
+    QScrollBar* bar = list->verticalScrollBar();
+    QVERIFY(bar->maximum() > 0);
+    QVERIFY(bar->pageStep() > bar->maximum());
+
+    // The last line shown, the handle at the bottom.
+    QCOMPARE(bar->value(), bar->maximum());
+    const QModelIndex last = list->model()->index(program.window.messages().count() - 1, 0);
+    QVERIFY(list->viewport()->rect().contains(list->visualRect(last)));
+    // The handle reads as the darker part, where it is.
+    QVERIFY(shadeAt(*bar, 0.95) < shadeAt(*bar, 0.05));
+    QVERIFY(!saveScreenshot(*form, QStringLiteral("main_window_list_at_end")).isEmpty());
+
+    // Scrolled to the first line, the handle at the top.
+    QTest::keyClick(list, Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(bar->value(), 0);
+    QCOMPARE(list->indexAt(QPoint(2, 2)).row(), 0);
+    QVERIFY(shadeAt(*bar, 0.05) < shadeAt(*bar, 0.95));
+    QVERIFY(!saveScreenshot(*form, QStringLiteral("main_window_list_at_top")).isEmpty());
 }
 
 QTEST_MAIN(ScreensTest)

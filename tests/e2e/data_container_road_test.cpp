@@ -1,7 +1,10 @@
-// The data container's main road: the sample plant's database built into "PXU_DATA.S19",
-// downloaded through the PXU full loader's "DataCont." box into the spare's data-container
-// section on the simulated bus, and read back by "&Upload From Spare".
+// The data container's main road: the sample plant's database opened by "&Build
+// DataContainer" and built by the builder's "Build" into "PXU_DATA.S19", which the main
+// window picks up, downloaded through the PXU full loader's "DataCont." box into the spare's
+// data-container section on the simulated bus, and read back by "&Upload From Spare".
 #include "core/srecord_file.h"
+#include "dcbuilder/dc_builder.h"
+#include "dcbuilder/dc_tools.h"
 #include "dcbuilder/download_file_build.h"
 #include "download_rig.h"
 #include "image_fixture.h"
@@ -22,18 +25,29 @@ private slots:
 void DataContainerRoadTest::builtFileGoesIntoTheSpareAndComesBack() {
     DownloadRig r(sim::BusKind::SBus, QStringLiteral("PXU"), 2);
     r.forceFpga(false);
-    const QString database = r.workspace.path(QStringLiteral("DORN Update Tool-PXU-DC-002.mdb"));
-    makeBuilderSamplePlant(database);
+    DcTools tools(r.window);
+    g_projectName = g_toolName; // as the start-up sets it
+    const QString plant = r.workspace.path(QStringLiteral("DORN Update Tool-PXU-DC-001.mdb"));
+    QVERIFY(QFile::copy(QStringLiteral(PXU_SAMPLE_PLANT_DB), plant));
+    QFile::setPermissions(plant, QFile::ReadOwner | QFile::WriteOwner);
     copySampleLoadFiles(r.workspace.folder());
-    RecordingSink sink;
-    QVERIFY2(dc::buildDownloadFile({database, database, r.workspace.folder(),
-                                    QString::number(g_baseAdrDC, 16).toUpper()},
-                                   sink),
-             qPrintable(sink.lines.join(u'\n')));
-    r.window.g_checkFileExist(g_moduleType, true);
+    const QString downloadFile = r.workspace.path(dc::kDownloadFile);
+    QVERIFY(!QFile::exists(downloadFile));
+    QVERIFY(r.window.loadFiles().boxes(sectionBoxDC).emhPath != downloadFile);
+
+    r.window.mnuBuildDC_Click();
+    DcBuilder& builder = frmDcBuilder();
+    QVERIFY(builder.isLoaded());
+    builder.cmdBuild_Click();
+    QVERIFY2(builder.messages().lines().contains(QStringLiteral("   Build S-Rec-file")),
+             qPrintable(builder.messages().lines().join(u'\n')));
+    builder.cmdExit_Click();
+
+    // The main window picked the new file up.
+    QCOMPARE(r.window.loadFiles().boxes(sectionBoxDC).emhPath, downloadFile);
     QByteArray built;
     qint32 start = 0;
-    QVERIFY(g_sRecToBin(r.workspace.path(dc::kDownloadFile), built, start));
+    QVERIFY(g_sRecToBin(downloadFile, built, start));
     QCOMPARE(start, 0xC0000);
 
     QVERIFY(r.ready(2, 0, 0, {sectionBoxDC}));

@@ -232,7 +232,8 @@ void LayoutInterpreter::specialValue(const DcLayoutStep& step, int width) {
     }
     const auto number = m_specials->number(step.value);
     if (!number)
-        fail(sprintf(QStringLiteral("the special symbol {*} is not found."), step.value));
+        fail(sprintf(QStringLiteral("the special symbol {*} is not found or has no value."),
+                     step.value));
     // The decimal digits stand as hexadecimal ones: the number goes as packed BCD.
     m_current = QStringLiteral("&H") + *number;
     if (!isNumberWidth(width))

@@ -195,7 +195,7 @@ void DownloadFileBuildTest::refusalLeavesTheOldFileUntouched_data() {
     QTest::newRow("a missing special symbol")
         << "DELETE FROM dcEnums WHERE name = 'PAR_SWINFO_BUILD';"
         << "C0000"
-        << "Step 6 (build): the special symbol DC_SWINFO_BUILD is not found.";
+        << "Step 6 (build): the special symbol DC_SWINFO_BUILD is not found or has no value.";
     QTest::newRow("a missing special text")
         << "DELETE FROM dcEnums WHERE name = 'PAR_SWINFO_HULL_NO_1';"
         << "C0000"

@@ -194,7 +194,11 @@ void LayoutInterpreterTest::refusals_data() {
     QTest::newRow("a missing special number")
         << row(1, "build", "DC_SWINFO_BUILD", 4)
         << "DELETE FROM dcEnums WHERE name = 'PAR_SWINFO_BUILD';"
-        << "Step 1 (build): the special symbol DC_SWINFO_BUILD is not found.";
+        << "Step 1 (build): the special symbol DC_SWINFO_BUILD is not found or has no value.";
+    QTest::newRow("a special number without value")
+        << row(1, "build", "DC_SWINFO_BUILD", 4)
+        << "UPDATE dcEnums SET value = NULL WHERE name = 'PAR_SWINFO_BUILD';"
+        << "Step 1 (build): the special symbol DC_SWINFO_BUILD is not found or has no value.";
     QTest::newRow("a missing special text")
         << row(1, "hullNo", "DC_SWINFO_HULL_NO_", 16)
         << "DELETE FROM dcEnums WHERE name LIKE 'PAR_SWINFO_HULL_NO_%';"

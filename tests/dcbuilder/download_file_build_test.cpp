@@ -245,6 +245,10 @@ void DownloadFileBuildTest::refusalLeavesTheOldFileUntouched_data() {
         << "UPDATE dcEnums SET value = 'x' WHERE name = 'ENG_SPEED_GAIN_P';"
         << "C0000"
         << "BASIC Paras CRC   = the value 'x' of ENG_SPEED_GAIN_P is no number of 32 bits.";
+    QTest::newRow("no symbols: an empty image")
+        << "DELETE FROM dcEnums WHERE id >= 0;\nDELETE FROM alarmEnums WHERE id >= 0;"
+        << "C0000"
+        << "The image is empty.";
     QTest::newRow("a missing layout table") << "DROP TABLE alarmBinFile;"
                                             << "C0000"
                                             << "no such table";

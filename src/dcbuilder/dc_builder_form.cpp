@@ -150,6 +150,7 @@ DcBuilderForm::DcBuilderForm(DcBuilder& owner, QWidget* parent)
     txtFileDirectory = named(new QLineEdit, "txtFileDirectory");
     txtFileDirectory->setReadOnly(true);
     lstMessage = named(new QListView, "lstMessage");
+    showScrollThumbClearly(*lstMessage);
     lstMessage->setModel(&m_owner.messages().model());
     lstMessage->setEditTriggers(QAbstractItemView::NoEditTriggers);
     QFont courier(QStringLiteral("Courier New"));

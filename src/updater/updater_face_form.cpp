@@ -1,5 +1,6 @@
 #include "updater_face_form.h"
 
+#include "core/form_support.h"
 #include "mainwindow/form_widgets.h"
 
 #include <QGridLayout>
@@ -84,6 +85,7 @@ UpdaterFaceForm::UpdaterFaceForm(UpdaterFace& owner, QWidget* parent)
 
     lstMessageUpdater = new QListView(this);
     lstMessageUpdater->setObjectName(QStringLiteral("lstMessageUpdater"));
+    showScrollThumbClearly(*lstMessageUpdater);
     lstMessageUpdater->setModel(&m_owner.messages().model());
     lstMessageUpdater->setUniformItemSizes(true);
     lstMessageUpdater->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -489,8 +489,6 @@ void DcBuilderTest::reportCopiesThreeTablesAndAPage() {
 void DcBuilderTest::toolsNotInThisBuildSaySo_data() {
     QTest::addColumn<Click>("click");
     QTest::addColumn<QString>("text");
-    QTest::newRow("Build") << Click([](DcBuilder& b) { b.cmdBuild_Click(); })
-                           << "Build is not available in this build.";
     QTest::newRow("Scan Signal-List") << Click([](DcBuilder& b) { b.cmdScanSignalList_Click(); })
                                       << "Scan Signal-List is not available in this build.";
     QTest::newRow("Edit Parameters") << Click([](DcBuilder& b) { b.cmdEdit_Click(0); })

@@ -65,13 +65,13 @@ QString trimLeadingBlanks(const QString& s) {
     return s.mid(first);
 }
 
-bool isAsciiLetter(QChar c) {
+bool isUpperAsciiLetter(QChar c) {
     return c >= u'A' && c <= u'Z';
 }
 
 bool isName(const QString& s) {
     const auto nameChar = [](QChar c, bool first) {
-        return isAsciiLetter(c.toUpper()) || c == u'_' || (!first && c >= u'0' && c <= u'9');
+        return isUpperAsciiLetter(c.toUpper()) || c == u'_' || (!first && c >= u'0' && c <= u'9');
     };
     if (s.isEmpty())
         return false;
@@ -339,7 +339,7 @@ QString HeaderParser::replaceConstants(const QString& expression, int firstIndex
         word.remove(QLatin1String("(u16)"));
         QString candidate = word;
         candidate.remove(u'(').remove(u')');
-        if (i < firstIndex || candidate.isEmpty() || !isAsciiLetter(candidate[0].toUpper()))
+        if (i < firstIndex || candidate.isEmpty() || !isUpperAsciiLetter(candidate[0].toUpper()))
             continue;
         if (const ScanRow* row = m_rows.findName(candidate)) {
             word.replace(candidate, QString::number(row->id));
@@ -354,13 +354,13 @@ QString HeaderParser::replaceConstants(const QString& expression, int firstIndex
 }
 
 void HeaderParser::warn(const QString& text) {
-    m_sink.addMessage(
-        QStringLiteral("      Warning: %1, line %2: %3").arg(m_fileName).arg(m_line).arg(text));
+    m_sink.addMessage(QStringLiteral("      Warning: %1, line %2: %3")
+                          .arg(m_fileName, QString::number(m_line), text));
 }
 
 void HeaderParser::fail(const QString& text, int line) {
-    failJob(
-        QStringLiteral("%1, line %2: %3").arg(m_fileName).arg(line > 0 ? line : m_line).arg(text));
+    failJob(QStringLiteral("%1, line %2: %3")
+                .arg(m_fileName, QString::number(line > 0 ? line : m_line), text));
 }
 
 } // namespace pxu::dc

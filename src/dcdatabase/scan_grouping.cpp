@@ -92,9 +92,7 @@ void expandArrays(ScanRows& scan) {
         const qint64 count = end - array.id;
         if (count > kMaxArrayLength)
             failJob(QStringLiteral("%1: an array of %2 elements up to %3 is too long")
-                        .arg(located(array))
-                        .arg(count)
-                        .arg(located(following)));
+                        .arg(located(array), QString::number(count), located(following)));
         for (qint64 n = 1; n < count; ++n) {
             ScanRow element = array;
             element.name = elementName(array.name, n);

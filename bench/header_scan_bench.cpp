@@ -7,10 +7,10 @@
 #include "dc_fixture.h"
 #include "dcdatabase/header_scan.h"
 #include "dcdatabase/special_symbols.h"
+#include "qt_benchmark_main.h"
 #include "scan_fixture.h"
 #include "support/scripted_dialogs.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -21,12 +21,6 @@
 using namespace pxu;
 
 namespace {
-
-class NullSink : public dc::MessageSink {
-public:
-    void addMessage(const QString&) override {}
-    void updateProgress(double, bool) override {}
-};
 
 // Members of a generated enumeration: one line each, every tenth an array of five unless
 // they are alarms, which are never arrays.
@@ -107,7 +101,7 @@ struct Plant {
 std::map<int, std::unique_ptr<Plant>> plants;
 
 std::optional<QString> scan(const QString& database) {
-    NullSink sink;
+    test::RecordingSink sink;
     return dc::DcJob::run(database, [&](dc::DcJob& job) {
         dc::scanHeadersAndRebuild(job, sink);
         dc::SpecialSymbols symbols(job, sink);
@@ -175,10 +169,5 @@ BENCHMARK(firstScan)
 BENCHMARK(rescan)->Arg(2000)->Arg(10000)->Arg(40000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    plants.clear();
-    return 0;
+    return bench::runWithQt(argc, argv, [] { plants.clear(); });
 }

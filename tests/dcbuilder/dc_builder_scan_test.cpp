@@ -4,7 +4,6 @@
 #include "dcdatabase/schema_migration.h"
 #include "support/scripted_dialogs.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QtTest>
 
@@ -12,18 +11,6 @@ using namespace pxu;
 using namespace pxu::test;
 
 namespace {
-
-// The files of a folder with a digest of each.
-QMap<QString, QByteArray> folderState(const QString& folder) {
-    QMap<QString, QByteArray> state;
-    const QDir dir(folder);
-    for (const QString& name : dir.entryList(QDir::Files)) {
-        QFile f(dir.filePath(name));
-        f.open(QIODevice::ReadOnly);
-        state[name] = QCryptographicHash::hash(f.readAll(), QCryptographicHash::Md5).toHex();
-    }
-    return state;
-}
 
 // Version 001 of the sample plant on the program's schema, and the headers it was scanned
 // from, "dataContainer.h" written in small letters; each change replaces a text of it.

@@ -5,6 +5,8 @@
 #include "core/sprintf.h"
 #include "dc_builder.h"
 #include "dc_report.h"
+#include "dcdatabase/alarm_list_indexes.h"
+#include "dcdatabase/header_scan.h"
 #include "dcdatabase/schema_migration.h"
 #include "download_file_build.h"
 #include "mainwindow/log_lines.h"
@@ -14,8 +16,8 @@
 #include <QGuiApplication>
 #include <QUrl>
 
-// The builder's jobs. The two scans and the edit buttons each begin with one line here:
-// until their tool is part of the program, a box says that it is not.
+// The builder's jobs. The signal-list scan and the edit buttons each begin with one line
+// here: until their tool is part of the program, a box says that it is not.
 namespace pxu {
 
 namespace {
@@ -84,8 +86,28 @@ void DcBuilder::cmdBuild_Click() {
 }
 
 void DcBuilder::cmdScanHeader_Click() {
-    guarded(kObject, "cmdScanHeader_Click",
-            [&] { notInThisBuild(QStringLiteral("Scan Header-Files")); });
+    guarded(kObject, "cmdScanHeader_Click", [&] {
+        JobScope scope(*this, QStringLiteral("SCAN HEADER FILES "));
+        int unresolved = 0;
+        const auto failure = dc::DcJob::run(m_tempDcFile, [&](dc::DcJob& job) {
+            unresolved = dc::scanHeadersAndRebuild(job, *this);
+            setSwInfos(job);
+            setDcVersion(job);
+        });
+        if (failure) {
+            // The input's fault, told once: the job rolled back, nothing is saved.
+            const QString text = QStringLiteral("Scan failed, nothing written to the working "
+                                                "copy: ") +
+                                 *failure;
+            addMessage(QStringLiteral("   ") +
+                       QString(text).replace(QLatin1String("\r\n"), QLatin1String(" ")));
+            updateProgress(0);
+            g_errorMsgBox(text);
+            return;
+        }
+        dc::finishAlarmListIndexes(unresolved, *this);
+        saveAndContinue();
+    });
 }
 
 void DcBuilder::cmdScanSignalList_Click() {

@@ -1,0 +1,28 @@
+#include "shared_strings.h"
+
+#include "string_item.h"
+#include "xml_part.h"
+
+#include <QXmlStreamReader>
+
+namespace pxu::xlsx {
+
+std::optional<QStringList> parseSharedStrings(const QByteArray& xml, QString* error) {
+    QStringList strings;
+    QXmlStreamReader reader(xml);
+    if (enterRoot(reader, QLatin1StringView("sst"))) {
+        while (reader.readNextStartElement()) {
+            if (reader.name() == QLatin1String("si"))
+                strings.append(readStringItem(reader));
+            else
+                reader.skipCurrentElement();
+        }
+    }
+    if (reader.hasError()) {
+        *error = xmlProblem(reader);
+        return std::nullopt;
+    }
+    return strings;
+}
+
+} // namespace pxu::xlsx

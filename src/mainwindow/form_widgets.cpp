@@ -23,6 +23,8 @@ QColor controlColour(int colour, const QWidget& widget) {
 QColor controlColour(int colour, const QPalette& palette) {
     if (colour == kColourAppWorkspace)
         return palette.color(QPalette::Mid);
+    if (colour == kColourWindow)
+        return palette.color(QPalette::Base);
     if (quint32(colour) & 0x80000000u)
         return palette.color(QPalette::Button);
     return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);

@@ -25,9 +25,12 @@ protected:
 
 // The system colour of the application workspace, darker than the button face.
 constexpr int kColourAppWorkspace = int(0x8000000C);
+// The system colour of window backgrounds: that of an editable text box.
+constexpr int kColourWindow = int(0x80000005);
 
 // A colour as the controls keep it: blue, green and red bytes, or a system colour
-// (&H8000000F, the button face; &H8000000C, the application workspace).
+// (&H8000000F, the button face; &H8000000C, the application workspace; &H80000005, the
+// window background).
 QColor controlColour(int colour, const QWidget& widget);
 QColor controlColour(int colour, const QPalette& palette);
 void setBackColour(QWidget& widget, int colour);

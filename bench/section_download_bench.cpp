@@ -3,6 +3,11 @@
 // (SDO block transfer) and into a KEV module (segmented transfer). Reports the download's
 // bus time against the protocol's limit for 8192-byte SDO downloads, and the CPU time of
 // the tool apart from the simulated module's.
+//
+// The CPU times come without a clock read per frame: the tool's run is measured whole, and
+// the simulator's share is measured in a second run in which the frames the tool sent are
+// replayed to a fresh simulator, each when the tool sent it. The simulated modules and the
+// bus do the same work in both runs; the tool's CPU time is the difference.
 #include "bus/can_open_master.h"
 #include "core/config_items.h"
 #include "core/globals.h"
@@ -21,6 +26,8 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <ctime>
+#include <limits>
+#include <vector>
 
 using namespace pxu;
 
@@ -29,6 +36,7 @@ namespace {
 constexpr int kBitRateKbit = 125;
 constexpr qsizetype kImageBytes = 1 << 20;
 constexpr qsizetype kSdoBytes = 8192;
+constexpr int kReplays = 3;
 
 double cpuMs() {
     timespec now{};
@@ -36,28 +44,84 @@ double cpuMs() {
     return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
-// Adds the CPU time of what runs inside to a sum.
-template <class F> void metered(double& sumMs, F&& work) {
-    const double start = cpuMs();
-    work();
-    sumMs += cpuMs() - start;
-}
+// A frame the tool sent: when, and after how many frames it had heard.
+struct Sent {
+    qint64 atUs;
+    quint64 heard;
+    can::CanFrame frame;
+};
 
-// The simulated modules' scheduler: the virtual clock, with their tasks' CPU time counted.
-class MeteredScheduler : public Scheduler {
+struct ToolFrames {
+    std::vector<Sent> sent;
+    quint64 heard = 0;
+};
+
+// The tool's board, keeping what the tool sends.
+class RecordingTransport : public can::CanTransport {
 public:
-    MeteredScheduler(Scheduler& inner, double& sumMs)
-        : m_inner(inner)
-        , m_sumMs(sumMs) {}
-    qint64 nowUs() const override { return m_inner.nowUs(); }
-    TaskId callAt(qint64 atUs, std::function<void()> task) override {
-        return m_inner.callAt(atUs, [this, task = std::move(task)] { metered(m_sumMs, task); });
+    RecordingTransport(can::InProcessBus& bus, ToolFrames& record)
+        : m_inner(bus)
+        , m_scheduler(bus.scheduler())
+        , m_record(record) {}
+    qint32 open(int bitRateKbit, Handlers handlers, QString* errorText) override {
+        handlers.frame = [this, frame = std::move(handlers.frame)](const can::CanFrame& f) {
+            ++m_record.heard;
+            frame(f);
+        };
+        return m_inner.open(bitRateKbit, std::move(handlers), errorText);
     }
-    void cancel(TaskId id) override { m_inner.cancel(id); }
+    void close() override { m_inner.close(); }
+    bool send(const can::CanFrame& frame, WriteDone done) override {
+        m_record.sent.push_back(Sent{m_scheduler.nowUs(), m_record.heard, frame});
+        return m_inner.send(frame, std::move(done));
+    }
+    QString channelName() const override { return m_inner.channelName(); }
 
 private:
-    Scheduler& m_inner;
-    double& m_sumMs;
+    can::InProcessTransport m_inner;
+    Scheduler& m_scheduler;
+    ToolFrames& m_record;
+};
+
+// In place of the tool: sends each frame the tool sent once as many frames were heard as the
+// tool had heard, and not before the time the tool sent it.
+class Replay {
+public:
+    Replay(can::InProcessBus& bus, const std::vector<Sent>& sent)
+        : m_bus(bus)
+        , m_sent(sent) {
+        m_id = bus.attach([this](const can::CanFrame&) {
+            ++m_heard;
+            pump();
+        });
+        pump();
+    }
+    bool done() const { return m_next == m_sent.size(); }
+
+private:
+    void pump() {
+        Scheduler& scheduler = m_bus.scheduler();
+        while (m_next < m_sent.size() && m_sent[m_next].heard <= m_heard) {
+            const Sent& next = m_sent[m_next];
+            if (next.atUs > scheduler.nowUs()) {
+                if (!m_task)
+                    m_task = scheduler.callAt(next.atUs, [this] {
+                        m_task = 0;
+                        pump();
+                    });
+                return;
+            }
+            m_bus.send(m_id, next.frame);
+            ++m_next;
+        }
+    }
+
+    can::InProcessBus& m_bus;
+    const std::vector<Sent>& m_sent;
+    can::InProcessBus::EndpointId m_id = 0;
+    std::size_t m_next = 0;
+    quint64 m_heard = 0;
+    Scheduler::TaskId m_task = 0;
 };
 
 enum class Transfer { Block, Segmented };
@@ -100,6 +164,35 @@ struct Case {
     Transfer transfer;
 };
 
+// The simulated modules of a case on a bus of their own, in virtual time.
+struct SimulatedBus {
+    explicit SimulatedBus(const Case& c)
+        : bus(time, can::BusTiming{kBitRateKbit, false})
+        , modules(c.kind, time) {
+        const auto simId = bus.attach([this](const can::CanFrame& f) { modules.receive(f); });
+        modules.setSend(bus.sender(simId));
+        modules.setModes(c.module, c.module, sim::Mode::Bootloader);
+    }
+    VirtualClock time;
+    can::InProcessBus bus;
+    sim::Bus modules;
+};
+
+// The simulator's CPU time from startUs to endUs, with the tool's frames replayed; false
+// when the modules did not end as in the tool's run.
+bool simulatorShare(const Case& c, const std::vector<Sent>& sent, qint64 startUs, qint64 endUs,
+                    const QByteArray& image, quint64 frames, double& cpuMsOut) {
+    SimulatedBus sim(c);
+    Replay replay(sim.bus, sent);
+    sim.time.advanceUs(startUs - 1);
+    sim.bus.resetStatistics();
+    const double start = cpuMs();
+    sim.time.advanceUs(endUs - sim.time.nowUs());
+    cpuMsOut = cpuMs() - start;
+    return replay.done() && sim.bus.framesCarried() == frames &&
+           sim.modules.module(c.module).section(c.section).image == image;
+}
+
 void sectionDownload(benchmark::State& state, const Case& c) {
     const QByteArray image = applicationImage();
     for (auto _ : state) {
@@ -109,17 +202,12 @@ void sectionDownload(benchmark::State& state, const Case& c) {
         QFile::setPermissions(configDb, QFile::ReadOwner | QFile::WriteOwner);
 
         test::ScriptedDialogs dialogs;
-        VirtualClock time;
-        setClock(&time);
-        double simCpuMs = 0;
-        MeteredScheduler simScheduler(time, simCpuMs);
-        can::InProcessBus bus(time, can::BusTiming{kBitRateKbit, false});
-        sim::Bus modules(c.kind, simScheduler);
-        const auto simId = bus.attach(
-            [&](const can::CanFrame& f) { metered(simCpuMs, [&] { modules.receive(f); }); });
-        modules.setSend(bus.sender(simId));
+        SimulatedBus sim(c);
+        setClock(&sim.time);
+        ToolFrames toolFrames;
+        toolFrames.sent.reserve(std::size_t(image.size() / 3)); // a frame a 3.5 bytes at most
         can::CanInterface::setTransportFactory(
-            [&bus](int) { return std::make_unique<can::InProcessTransport>(bus); });
+            [&](int) { return std::make_unique<RecordingTransport>(sim.bus, toolFrames); });
 
         g_configDbPath = configDb;
         g_iniGlobals();
@@ -129,7 +217,6 @@ void sectionDownload(benchmark::State& state, const Case& c) {
         g_baseAdrAppl = base.appl;
         g_baseAdrDC = base.dc;
         g_baseAdrFPGA = base.fpga;
-        modules.setModes(c.module, c.module, sim::Mode::Bootloader);
 
         std::optional<MainWindow> window(std::in_place);
         const SectionTags tags = sectionTags(c.moduleType);
@@ -142,7 +229,7 @@ void sectionDownload(benchmark::State& state, const Case& c) {
         double version = 0;
         frmCANopen().g_initialise({}, version, c.busText, false, 255);
         g_canInterfaceVersion = QString::number(version);
-        time.runFor(1500);
+        sim.time.runFor(1500);
 
         // The load file is read and checked once per run, before any module is served.
         const double readStart = cpuMs();
@@ -150,32 +237,41 @@ void sectionDownload(benchmark::State& state, const Case& c) {
         window->sectionDownload().prepare(window->selection().sectionBoxOf(c.section), failure);
         const double readMs = cpuMs() - readStart;
 
-        bus.resetStatistics();
-        const double simBefore = simCpuMs;
+        sim.bus.resetStatistics();
         const double cpuStart = cpuMs();
-        const qint64 startUs = time.nowUs();
+        const qint64 startUs = sim.time.nowUs();
         const bool accepted = window->sectionDownload().downloadSection(c.module, c.section);
-        const double busUs = double(time.nowUs() - startUs);
+        const qint64 endUs = sim.time.nowUs();
         const double allCpuMs = cpuMs() - cpuStart;
-        const double simMs = simCpuMs - simBefore;
-        if (!accepted || modules.module(c.module).section(c.section).image != image)
+        if (!accepted || sim.modules.module(c.module).section(c.section).image != image)
             state.SkipWithError("the download failed");
-
-        const double limit = limitUs(image.size(), c.transfer);
-        state.counters["bus_s"] = busUs / 1e6;
-        state.counters["limit_s"] = limit / 1e6;
-        state.counters["ratio"] = busUs / limit;
-        state.counters["kB_per_s"] = double(image.size()) / 1024.0 / (busUs / 1e6);
-        state.counters["frames"] = double(bus.framesCarried());
-        state.counters["tool_cpu_ms"] = allCpuMs - simMs;
-        state.counters["sim_cpu_ms"] = simMs;
-        state.counters["read_s19_ms"] = readMs;
 
         window.reset();
         unloadCanOpen();
         can::CanInterface::setTransportFactory({});
         closeConfigRecordsets();
         setClock(nullptr);
+
+        // The least of a few replays: the one least disturbed by the rest of the machine.
+        double simMs = std::numeric_limits<double>::max();
+        for (int replay = 0; replay < kReplays; ++replay) {
+            double replayMs = 0;
+            if (!simulatorShare(c, toolFrames.sent, startUs, endUs, image, sim.bus.framesCarried(),
+                                replayMs))
+                state.SkipWithError("the replay of the tool's frames went otherwise");
+            simMs = std::min(simMs, replayMs);
+        }
+
+        const double busUs = double(endUs - startUs);
+        const double limit = limitUs(image.size(), c.transfer);
+        state.counters["bus_s"] = busUs / 1e6;
+        state.counters["limit_s"] = limit / 1e6;
+        state.counters["ratio"] = busUs / limit;
+        state.counters["kB_per_s"] = double(image.size()) / 1024.0 / (busUs / 1e6);
+        state.counters["frames"] = double(sim.bus.framesCarried());
+        state.counters["tool_cpu_ms"] = allCpuMs - simMs;
+        state.counters["sim_cpu_ms"] = simMs;
+        state.counters["read_s19_ms"] = readMs;
     }
 }
 
@@ -193,11 +289,16 @@ const Case kKevModule{
 
 } // namespace
 
+// The CPU times are differences of two measurements: the median of a few runs tells.
 BENCHMARK_CAPTURE(sectionDownload, spare_mbus_block_1MiB, kSpareOnMBus)
     ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(sectionDownload, kev_segmented_1MiB, kKevModule)
     ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
     ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {

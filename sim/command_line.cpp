@@ -43,6 +43,7 @@ QString usageText() {
         "        status-read-aborts=N    the next N reads of the loading status are aborted\n"
         "        disappear-after=N       switched off after N data blocks (once)\n"
         "        old-bootloader-heartbeat  the bootloader also beats from node 0x71\n"
+        "        short-block-ack         block downloads are acknowledged a segment short\n"
         "Other options:\n"
         "  --no-stdin                  keep running when standard input closes\n"
         "  --help                      this text\n");
@@ -127,6 +128,8 @@ std::optional<Apply> faultEdit(const QString& name, const QString& value) {
         return Apply([](Module& m) { m.faults().statusStuck = true; });
     if (name == QLatin1String("old-bootloader-heartbeat"))
         return Apply([](Module& m) { m.faults().oldBootloaderHeartbeat = true; });
+    if (name == QLatin1String("short-block-ack"))
+        return Apply([](Module& m) { m.faults().shortBlockAcknowledge = true; });
     if (!n)
         return std::nullopt;
     if (name == QLatin1String("abort-on-block"))

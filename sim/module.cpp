@@ -187,6 +187,7 @@ void Module::receive(const can::CanFrame& frame) {
         return;
     }
     if (SdoServer* server = serverFor(frame.id)) {
+        server->settings().shortBlockAcknowledge = m_faults.shortBlockAcknowledge;
         if (m_nmtState != NmtState::Stopped)
             server->receive(frame);
         return;

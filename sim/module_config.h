@@ -48,6 +48,9 @@ struct ModuleFaults {
     int statusReadAborts = 0;            // the next n reads of the loading status are aborted
     int disappearAfterBlocks = 0;        // switched off after n blocks of a download; fires once
     bool oldBootloaderHeartbeat = false; // the bootloader also beats from node 0x71
+    // Every sub-block of a block download is acknowledged one segment short (that segment
+    // dropped), so the client has to send it again for ever.
+    bool shortBlockAcknowledge = false;
 };
 
 } // namespace pxu::sim

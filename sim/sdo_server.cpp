@@ -298,6 +298,11 @@ void SdoServer::onBlockSegment(const can::CanFrame& request) {
         enter(State::BlockDownload);
         return;
     }
+    if (m_settings.shortBlockAcknowledge && m_nextSequence > 1) {
+        m_data.chop(7);
+        --m_nextSequence;
+        accepted = false;
+    }
     can::CanFrame f = frame(0xA2);
     f.data[1] = quint8(m_nextSequence - 1);
     f.data[2] = m_blockSize;

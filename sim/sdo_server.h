@@ -23,6 +23,7 @@ public:
         bool blockTransfer = true;    // false: block requests are refused, as old firmware did
         qint64 timeoutUs = 1'000'000; // a stalled transfer is aborted after this
         qint64 maxDownload = 1 << 20; // larger downloads are refused for lack of memory
+        bool shortBlockAcknowledge = false; // fault: the last segment of a sub-block is missed
     };
 
     SdoServer(quint8 node, Scheduler& scheduler, ObjectAccess& objects, Send send,

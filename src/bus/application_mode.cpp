@@ -47,6 +47,15 @@ std::optional<Answer> askModule(int module) {
     return std::nullopt;
 }
 
+// The first module that answers, asked from module 0 up (on the M-Bus module 0 only).
+std::optional<Answer> firstAnswer() {
+    const int last = g_mBusMode ? 0 : kModuleCount - 1;
+    std::optional<Answer> answer;
+    for (int m = 0; m <= last && !answer; ++m)
+        answer = askModule(m);
+    return answer;
+}
+
 } // namespace
 
 qint32 applTypeOfIdentification(const QString& identification, qint32 fallback) {
@@ -73,10 +82,7 @@ qint32 g_checkAppConnectionType() {
             result = applTypeToq;
             return;
         }
-        const int last = g_mBusMode ? 0 : kModuleCount - 1;
-        std::optional<Answer> answer;
-        for (int m = 0; m <= last && !answer; ++m)
-            answer = askModule(m);
+        const std::optional<Answer> answer = firstAnswer();
         if (!answer)
             return;
         result = applTypeOfIdentification(answer->identification, answer->type);
@@ -85,6 +91,13 @@ qint32 g_checkAppConnectionType() {
                                                  moduleBootloaderRunning);
     });
     return result;
+}
+
+bool anyModuleAnswers() {
+    bool answers = false;
+    guarded(kObject, "anyModuleAnswers",
+            [&] { answers = !frmCANopen().g_noCan() && firstAnswer().has_value(); });
+    return answers;
 }
 
 qint32 g_checkAppFileType(const QString& fileName) {

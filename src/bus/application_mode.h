@@ -11,6 +11,8 @@ namespace pxu::modApplicationMode {
 // where only a bootloader answers, for the ID of their application's info block. 4 when
 // nobody answers (and always without a bus); 6 and 7 for the KEV and TOQ types.
 qint32 g_checkAppConnectionType();
+// Whether any module answers on the open bus, asked as above; False without a bus.
+bool anyModuleAnswers();
 // The first code ("ZENT-6183", "DORN", "LORX") found anywhere in the file's image; 0 for
 // none or an unreadable file.
 qint32 g_checkAppFileType(const QString& fileName);

@@ -219,14 +219,15 @@ bool CanOpenMaster::g_writeSDO(quint8 node, qint32 index, quint8 subIndex, qint3
             block = getSDOBlockTransferMode(node) && size > 255;
             normal = !block;
         }
+        // A quiet write keeps its time-out's failure quiet too.
         if (timeoutMs > 0)
-            setSdoTimeout(timeoutMs);
+            setSdoTimeout(timeoutMs, quiet);
         m_lastResult = m_CANInterface.writeSdo(node, index, subIndex, data, normal, block);
         ok = m_lastResult == can::result::kSuccess;
         if (!ok && !quiet)
             canOpenError(m_lastResult, QStringLiteral("Write SDO"), node, index, subIndex, false);
         if (timeoutMs > 0)
-            setSdoTimeout(kDefaultSdoTimeoutMs);
+            setSdoTimeout(kDefaultSdoTimeoutMs, quiet);
     });
     return ok;
 }
@@ -339,7 +340,7 @@ void CanOpenMaster::unload() {
     });
 }
 
-bool CanOpenMaster::setSdoTimeout(qint32 ms) {
+bool CanOpenMaster::setSdoTimeout(qint32 ms, bool quiet) {
     if (ms == m_sdoTimeout)
         return true;
     m_lastResult = m_CANInterface.setSdoTimeout(ms);
@@ -347,7 +348,7 @@ bool CanOpenMaster::setSdoTimeout(qint32 ms) {
         m_sdoTimeout = ms;
         return true;
     }
-    canOpenError(m_lastResult, QStringLiteral("Set SDO Timeout"), 255, -1, 255, false);
+    canOpenError(m_lastResult, QStringLiteral("Set SDO Timeout"), 255, -1, 255, quiet);
     return false;
 }
 

@@ -127,7 +127,7 @@ private:
     void dispatch(qint32 cobId, const QByteArray& data);
     void statusCallback(quint8 state, quint8 node);
 
-    bool setSdoTimeout(qint32 ms);
+    bool setSdoTimeout(qint32 ms, bool quiet = false);
     // The failure text; shown in the "CANopen ERROR" box unless quiet.
     QString canOpenError(qint32 result, const QString& context, int node, qint64 index,
                          int subIndex, bool quiet);

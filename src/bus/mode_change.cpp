@@ -1,6 +1,7 @@
 #include "mode_change.h"
 
 #include "auto_download.h"
+#include "can_open_error.h"
 #include "can_open_master.h"
 #include "connection_status.h"
 #include "core/config_items.h"
@@ -51,6 +52,37 @@ class DisplayRefreshOff {
 public:
     DisplayRefreshOff() { modHeartBeatControl::setHbUpdateDisplay(false); }
     ~DisplayRefreshOff() { modHeartBeatControl::setHbUpdateDisplay(true); }
+};
+
+// The network starts of the bootloader polls. Only the first failure of a bootloader start
+// shows its box; a closed interface would otherwise raise one for every poll. The rest are
+// counted and told once in the log when the outermost start ends.
+class NetworkStarts {
+public:
+    NetworkStarts() {
+        if (s_depth++ == 0)
+            s_failures = 0;
+    }
+    ~NetworkStarts() {
+        if (--s_depth == 0 && s_failures > 1)
+            log(sprintf(QStringLiteral("      Set operational: {*} ({*} more times, not shown)"),
+                        getErrorText(s_lastResult), s_failures - 1));
+    }
+    NetworkStarts(const NetworkStarts&) = delete;
+    NetworkStarts& operator=(const NetworkStarts&) = delete;
+
+    static void send() {
+        CanOpenMaster& master = frmCANopen();
+        if (master.g_setOperational(0, s_failures > 0))
+            return;
+        ++s_failures;
+        s_lastResult = master.lastResult();
+    }
+
+private:
+    static inline int s_depth = 0;
+    static inline int s_failures = 0;
+    static inline qint32 s_lastResult = 0;
 };
 
 std::array<int, kModuleCount> switchOrder() {
@@ -151,8 +183,20 @@ bool g_startApplication(const ModuleSelection& selection, bool all) {
     return result;
 }
 
+void restartSwitched(const ModuleSelection& switched) {
+    ModuleSelection waiting{};
+    bool any = false;
+    for (int m = 0; m < kModuleCount; ++m) {
+        waiting[m] = switched[m] && stateOf(m) != moduleApplicationRunning;
+        any = any || waiting[m];
+    }
+    if (any)
+        g_startApplication(waiting, true);
+}
+
 bool startBootloader(int module, bool bootloaderRunning, bool noWait, bool skipCommand) {
     bool found = false;
+    const NetworkStarts networkStarts;
     guarded(kObject, "startBootloader", [&] {
         CanOpenMaster& master = frmCANopen();
         MainWindowServices& window = mainWindowServices();
@@ -172,7 +216,7 @@ bool startBootloader(int module, bool bootloaderRunning, bool noWait, bool skipC
                 // Nobody answers node 0: this only spends the 100 ms time-out, which gives
                 // the module time to boot between the network starts.
                 master.g_writeSDO(0, 0, 0, 1, QByteArray(1, '\0'), true, 100);
-                master.g_setOperational(0, false);
+                NetworkStarts::send();
                 found = searchNode(module, g_cobIdBootloader);
                 if (noWait)
                     return;
@@ -232,6 +276,7 @@ bool engineStandStill() {
 
 bool g_startBootloader(const ModuleSelection& selection, bool ask) {
     bool result = false;
+    const NetworkStarts networkStarts;
     guarded(kObject, "g_startBootloader", [&] {
         MainWindowServices& window = mainWindowServices();
         const ModuleSelection saved = window.g_getUserSelection();

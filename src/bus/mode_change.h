@@ -16,6 +16,11 @@ bool g_startApplication(const ModuleSelection& selection, bool all);
 // module reached its bootloader.
 bool g_startBootloader(const ModuleSelection& selection, bool ask);
 
+// Gives the application back to the selected modules that an operation switched to their
+// bootloader, where they do not run it: an earlier download's red lamp must not keep such
+// a module in its bootloader, so the start does not depend on the download status.
+void restartSwitched(const ModuleSelection& switched);
+
 // One module; waits up to rounds x 10 + 1 passes of 20 ms for its application unless
 // noWait (then False).
 bool startApplication(int module, bool noWait, int rounds);

@@ -8,6 +8,7 @@
 
 #include <QFileInfo>
 #include <QSet>
+#include <functional>
 
 namespace pxu {
 
@@ -30,6 +31,17 @@ bool findFirst(Recordset* rs, const QString& field, const QVariant& value) {
 
 qint32 idItem(const char* item) {
     return qint32(qint64(vbVal(g_getMiscItem(QLatin1String(item)))));
+}
+
+// Stores the edit that fill() made of the current or a new row. A failed store cancels the
+// edit, so that later lookups of the shared record set read stored rows, not the buffer,
+// and raises.
+void store(Recordset& rs, const std::function<bool()>& fill) {
+    if (fill() && rs.update())
+        return;
+    const QString why = rs.lastError();
+    rs.cancelUpdate();
+    raise(3027, QStringLiteral("DAO.Recordset"), why);
 }
 
 } // namespace
@@ -64,9 +76,9 @@ void g_setMiscItem(const QString& item, const QString& value) {
     guarded("modGlobal", "g_setMiscItem", [&] {
         if (!findFirst(g_rsMisc.get(), QStringLiteral("item"), item))
             return;
-        if (!g_rsMisc->edit() || !g_rsMisc->setValue(QStringLiteral("value"), value) ||
-            !g_rsMisc->update())
-            raise(3027, QStringLiteral("DAO.Recordset"), g_rsMisc->lastError());
+        store(*g_rsMisc, [&] {
+            return g_rsMisc->edit() && g_rsMisc->setValue(QStringLiteral("value"), value);
+        });
     });
 }
 
@@ -90,15 +102,17 @@ qint64 hexMiscItem(const QString& item, qint64 defaultValue) {
 bool g_iniGlobals() {
     bool ok = false;
     guarded("modGlobal", "g_iniGlobals", [&] {
+        // An empty table is no failure: its lookups give their defaults.
+        const bool acceptEmpty = true;
         if (!g_iniRecordset(g_configDbPath,
                             QStringLiteral("SELECT * FROM miscellaneous ORDER BY item"), g_dbMisc,
-                            g_rsMisc) ||
+                            g_rsMisc, acceptEmpty) ||
             !g_iniRecordset(g_configDbPath,
                             QStringLiteral("SELECT * FROM aliasSymbolName ORDER BY aliasName"),
-                            g_dbAlias, g_rsAliasSymbolName) ||
+                            g_dbAlias, g_rsAliasSymbolName, acceptEmpty) ||
             !g_iniRecordset(g_configDbPath,
                             QStringLiteral("SELECT * FROM messages ORDER BY MessageID"),
-                            g_dbMessages, g_rsMessages))
+                            g_dbMessages, g_rsMessages, acceptEmpty))
             return;
 
         VarIds& v = g_varIds;
@@ -160,9 +174,10 @@ bool g_setSymbolName(const QString& alias, const QString& symbol) {
         Recordset* rs = g_rsAliasSymbolName.get();
         if (!rs || !rs->isOpen() || findFirst(rs, QStringLiteral("aliasName"), alias))
             return;
-        if (!rs->addNew() || !rs->setValue(QStringLiteral("symbolName"), symbol) ||
-            !rs->setValue(QStringLiteral("aliasName"), alias) || !rs->update())
-            raise(3027, QStringLiteral("DAO.Recordset"), rs->lastError());
+        store(*rs, [&] {
+            return rs->addNew() && rs->setValue(QStringLiteral("symbolName"), symbol) &&
+                   rs->setValue(QStringLiteral("aliasName"), alias);
+        });
         added = true;
     });
     return added;

@@ -8,7 +8,7 @@ namespace pxu {
 
 // Opens the three configuration record sets and loads the program-wide settings from them.
 // Stops at the first record set that cannot be opened (its box names database and query)
-// and returns False, so start-up can end with one message.
+// and returns False, so start-up can end with one message. An empty table opens.
 bool g_iniGlobals();
 
 // The value of a miscellaneous item, or the default as text. With asBoolean the text is
@@ -18,6 +18,7 @@ QString g_getMiscItem(const QString& item, const QVariant& defaultValue = {},
 // The item of the first row whose value equals the text, or the default.
 QString g_getMiscItemRev(const QString& value, const QVariant& defaultValue = {});
 // Changes the value of an existing item; a missing item is neither added nor reported.
+// A store the database refuses goes to the error reporter and changes nothing.
 void g_setMiscItem(const QString& item, const QString& value);
 
 // A hexadecimal item ("&H", "0x" or bare digits). Anything else, or a missing item, gives

@@ -1,5 +1,7 @@
 #include "error_boundary.h"
 
+#include "config_items.h"
+
 #include <QDebug>
 #include <chrono>
 #include <condition_variable>
@@ -99,6 +101,9 @@ void exitProgram(int code) {
     }
     if (g_programEnd)
         g_programEnd(code);
+    // The configuration record sets are globals: their databases must close while the
+    // application object and Qt SQL, whose statics go before them, still exist.
+    closeConfigRecordsets();
     std::exit(code);
 }
 

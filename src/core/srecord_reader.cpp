@@ -98,9 +98,14 @@ void SRecordReader::place(const SRecordLine& record) {
         m_image.start = record.address;
         m_expected = record.address;
     }
-    // Stored files rely on a record below the expected address following the previous
-    // bytes directly, so only a record above it opens a gap.
-    const quint64 gap = record.address > m_expected ? record.address - m_expected : 0;
+    // A record below the end of the previous data would land at the wrong address.
+    if (record.address < m_expected) {
+        fail(QStringLiteral("record at address %1 or above expected, found one at %2")
+                 .arg(QString::number(m_expected, 16).toUpper(),
+                      QString::number(record.address, 16).toUpper()));
+        return;
+    }
+    const quint64 gap = record.address - m_expected;
     const quint64 size = quint64(m_image.bytes.size()) + gap + quint64(record.dataLength);
     if (size > quint64(kMaxImageSize)) {
         fail(QStringLiteral("image of at most %1 bytes expected, record at address %2 makes "

@@ -14,8 +14,9 @@ namespace pxu {
 // File-level rules: reading ends at the first terminator (S7, S8, S9) and succeeds only with
 // at least one data byte; the first data record's address is the image's start; a record
 // above the expected next address (the previous record's address plus its length) leaves a
-// gap of zero bytes, one at or below it follows the previous bytes directly. Any line that
-// is no valid record, and an image beyond kMaxImageSize, end the reading with a failure.
+// gap of zero bytes, one at it follows the previous bytes directly. A record below it, any
+// line that is no valid record, and an image beyond kMaxImageSize end the reading with a
+// failure.
 class SRecordReader {
 public:
     static constexpr qsizetype kMaxImageSize = 64 * 1024 * 1024;

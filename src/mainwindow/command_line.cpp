@@ -14,6 +14,8 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
             line.kev = true;
         else if (argument == QLatin1String("/TOQ"))
             line.toq = true;
+        else if (argument == QLatin1String("/PXU"))
+            line.pxu = true;
         else if (argument == QLatin1String("/develop"))
             line.develop = true;
         else if (argument == QLatin1String("/IDE"))

@@ -13,6 +13,7 @@ struct CommandLine {
     bool debug = false;
     bool kev = false;
     bool toq = false;
+    bool pxu = false; // the full loader for the PXU type (without "/KEV" or "/TOQ")
     bool develop = false;
     bool ide = false;
     std::optional<QString> db; // trimmed

@@ -163,7 +163,12 @@ void MainWindow::initLorinConnection() {
                 ++boardsOpened;
                 window.addMessage(QStringLiteral("   Set net operational"));
                 master.g_setOperational(kAllNodes, false);
-                const qint32 type = modApplicationMode::g_checkAppConnectionType();
+                qint32 type = modApplicationMode::g_checkAppConnectionType();
+                // The KEV and TOQ types are known without the bus: the board is theirs
+                // only when one of their modules answers there.
+                if ((type == applTypeKev || type == applTypeToq) &&
+                    !modApplicationMode::anyModuleAnswers())
+                    type = applTypeNoModule;
                 if (type == applTypeLorx || type == applTypeKev || type == applTypeToq) {
                     found = true;
                     break;

@@ -55,6 +55,9 @@ public:
     bool engineRunningLock() const { return m_engineRunning; }
     // The mode of the operation between disableOtherControls and enableAllControls.
     std::optional<int> operationMode() const { return m_operation; }
+    // The module and section boxes, "New" and the directory box take no input while an
+    // operation runs: a change there would alter the running operation's selection.
+    bool selectionLocked() const { return m_operation.has_value(); }
 
     // The first lock takes the window's close command away for the rest of the run: True
     // on that first call, False on every later one.

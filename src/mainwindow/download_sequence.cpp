@@ -83,6 +83,8 @@ void DownloadSequence::cmdDownload_Click() {
     ShutDown::Operation operation(m_window.shutDown());
     guarded("frmMain", "cmdDownload_Click", [&] { run(); });
     guarded("frmMain", "cmdDownload_Click", [&] {
+        if (!m_finished && !m_window.programEnding())
+            restartUntouched();
         m_sections.forgetImages();
         if (m_window.updater())
             m_window.updater()->downloadFinished();
@@ -103,6 +105,10 @@ void DownloadSequence::run() {
     m_window.resetStatus(false);
     m_window.disableOtherControls(lockDownload);
     m_abortConfirmed = false;
+    m_finished = false;
+    m_sentSection = {};
+    for (int m = 0; m < kModuleCount; ++m)
+        m_ranApplication[m] = modConnectionStatus::g_getModuleStatus(m) == moduleApplicationRunning;
     m_sections.forgetImages();
 
     log(logOpeningLine(QStringLiteral("DOWNLOAD ")));
@@ -200,14 +206,26 @@ void DownloadSequence::spareFirst() {
         log(QStringLiteral("M-Bus Download aborted because download to spare has failed."));
         return;
     }
+    const auto tickCylinders = [&] {
+        for (int m = 1; m < kModuleCount; ++m) {
+            if (cylinders[m])
+                selection.setProgram(m, pxu::ticked);
+        }
+    };
+    if (modConnectionStatus::g_getModuleStatus(0) != moduleApplicationRunning) {
+        // Bootloader 2 went in and the spare stays in its bootloader: the cylinders, reached
+        // only through its application, wait for the application's download.
+        log(QStringLiteral(
+            "M-Bus download: no download to cylinders while the spare runs its bootloader."));
+        tickCylinders();
+        m_finished = true;
+        return;
+    }
     log(QStringLiteral("M-Bus download: starting download to cylinders."));
     // The spare's application takes a moment (2.5 s) before it serves the auto download.
     waitWithEvents(2505);
     selection.setProgram(0, unticked);
-    for (int m = 1; m < kModuleCount; ++m) {
-        if (cylinders[m])
-            selection.setProgram(m, pxu::ticked);
-    }
+    tickCylinders();
     downloadSelectedModules(false);
     // The spare's lamp keeps the result of its own phase.
     selection.setProgram(0, pxu::ticked);
@@ -296,6 +314,7 @@ bool DownloadSequence::downloadSelected(bool spareStep) {
                 updater->addMessageUpdater(line, -1);
             };
 
+            m_sentSection[m] = true;
             if (viaSpare) {
                 const bool ok = m_sections.autoDownloadSingleModule(m, section);
                 if (!ok)
@@ -455,6 +474,8 @@ bool DownloadSequence::finish(bool spareStep, bool bootloader2, ModuleSelection 
                                        "and resetting power (off-on) of all PXU-20 modules."),
                         QStringLiteral("Start Application"), false, int(BoxButtons::Ok));
     } else if (bootloader2) {
+        // The spare's phase succeeded when the spare took every section.
+        downloadOk = spareStep && m_window.g_downloadStatusOk(0);
         g_informationMsgBox(QStringLiteral("Download of Bootloader finished.\r\nAs next you need "
                                            "to download the application."),
                             {}, true);
@@ -480,7 +501,16 @@ bool DownloadSequence::finish(bool spareStep, bool bootloader2, ModuleSelection 
     frmCANopen().g_setOperational(0, false);
     log(logClosingLine());
     unlockUnless(spareStep);
+    m_finished = !spareStep;
     return downloadOk;
+}
+
+void DownloadSequence::restartUntouched() {
+    ModuleSelection untouched{};
+    for (int m = 0; m < kModuleCount; ++m)
+        untouched[m] = m_ranApplication[m] && !m_sentSection[m] &&
+                       modConnectionStatus::g_getModuleStatus(m) == moduleBootloaderRunning;
+    modModeChange::restartSwitched(untouched);
 }
 
 } // namespace pxu

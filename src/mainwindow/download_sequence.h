@@ -40,10 +40,16 @@ private:
     bool ticked(int module) const;
     bool sectionTicked(int box) const;
     bool fileMissing(int box) const;
+    // After a refusal or an abort: the modules this run took out of their application that
+    // were sent nothing get it back.
+    void restartUntouched();
 
     MainWindow& m_window;
     SectionDownload& m_sections;
     bool m_abortConfirmed = false;
+    bool m_finished = false;            // the run reached its end (its restart question included)
+    ModuleSelection m_ranApplication{}; // at the run's start
+    ModuleSelection m_sentSection{};    // a section went to the module in this run
 };
 
 } // namespace pxu

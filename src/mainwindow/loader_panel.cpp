@@ -227,6 +227,7 @@ void LoaderPanel::render() {
     const ControlLock& lock = m_owner.lock();
     const LoadFiles& files = m_owner.loadFiles();
 
+    const bool selectable = !lock.selectionLocked();
     setShown(fraModuleState, view.fraModuleStateVisible);
     for (int m = 0; m < kModuleCount; ++m) {
         const ModuleRowView& row = view.rows[m];
@@ -242,13 +243,13 @@ void LoaderPanel::render() {
         setShown(chkApplicationRunning[m], appl.visible);
         const auto& program = selection.program(m);
         chkProgram[m]->showValue(program.value);
-        chkProgram[m]->setEnabled(program.enabled);
+        chkProgram[m]->setEnabled(program.enabled && selectable);
         setShown(chkProgram[m], program.visible);
         setBackColour(*lblDownloadOk[m], row.lampColour);
         setShown(lblDownloadOk[m], row.lampVisible);
     }
     chkProgramAllModules->showValue(selection.allModules().value);
-    chkProgramAllModules->setEnabled(selection.allModules().enabled);
+    chkProgramAllModules->setEnabled(selection.allModules().enabled && selectable);
     setShown(fraEngineRunning, view.fraEngineRunningVisible);
     setShown(imgEngineRunning, view.imgEngineRunningVisible);
     setShown(imgEngineStStill, view.imgEngineStStillVisible);
@@ -257,12 +258,14 @@ void LoaderPanel::render() {
         txtFileDirectory->setText(files.directory());
         txtFileDirectory->setCursorPosition(int(files.directory().size()));
     }
+    txtFileDirectory->setEnabled(selectable);
     chkSectionNew->showValue(files.sectionNew());
+    chkSectionNew->setEnabled(selectable);
     for (int i = 0; i < kSectionBoxCount; ++i) {
         const SectionBoxState& box = selection.section(i);
         chkLoadSection[i]->setText(box.caption);
         chkLoadSection[i]->showValue(box.value);
-        chkLoadSection[i]->setEnabled(box.enabled);
+        chkLoadSection[i]->setEnabled(box.enabled && selectable);
         setShown(chkLoadSection[i], box.visible);
         const LoadFileBoxes& file = files.boxes(i);
         txtEmh[i]->setText(file.emhText);
@@ -274,7 +277,7 @@ void LoaderPanel::render() {
         setShown(txtBuild[i], box.visible);
     }
     chkProgramAllSections->showValue(selection.allSections().value);
-    chkProgramAllSections->setEnabled(selection.allSections().enabled);
+    chkProgramAllSections->setEnabled(selection.allSections().enabled && selectable);
 
     prgProgress->setValue(int(view.progress * kProgressSteps + 0.5));
     cmdDownload->setEnabled(lock.enabled(Control::cmdDownload));

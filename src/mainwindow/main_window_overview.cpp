@@ -28,20 +28,6 @@ void overviewError(int module) {
     dialogs().messageBox(box);
 }
 
-// Starts the application again on the modules the overview switched to their bootloader.
-// A red lamp from an earlier download must not keep such a module in its bootloader, so
-// the start does not depend on the download status.
-void restartSwitched(const ModuleSelection& switched) {
-    ModuleSelection waiting{};
-    bool any = false;
-    for (int m = 0; m < kModuleCount; ++m) {
-        waiting[m] = switched[m] && stateOf(m) != moduleApplicationRunning;
-        any = any || waiting[m];
-    }
-    if (any)
-        modModeChange::g_startApplication(waiting, true);
-}
-
 } // namespace
 
 void MainWindow::cmdModuleState_Click() {
@@ -75,7 +61,7 @@ void MainWindow::cmdModuleState_Click() {
         if (std::any_of(running.begin(), running.end(), [](bool r) { return r; }) &&
             !modModeChange::g_startBootloader(running, false)) {
             addMessage(QStringLiteral("Error: Could not start Bootloader."));
-            restartSwitched(running);
+            modModeChange::restartSwitched(running);
             enableAllControls();
             return;
         }
@@ -103,7 +89,7 @@ void MainWindow::cmdModuleState_Click() {
             updateProgress(double(m) / connected);
             // On the M-Bus the cylinders are reached through the spare's application.
             if (g_mBusMode && m == 0 && running[0]) {
-                restartSwitched(modModeChange::g_singeTargetSelection(0));
+                modModeChange::restartSwitched(modModeChange::g_singeTargetSelection(0));
                 waitWithEvents(8 * 200, 200);
             }
         }
@@ -115,7 +101,7 @@ void MainWindow::cmdModuleState_Click() {
             addMessage(QStringLiteral("Reading InfoBlocks finished."));
             frmModuleOverview().g_show(mask, values);
         }
-        restartSwitched(running);
+        modModeChange::restartSwitched(running);
         enableAllControls();
     });
 }

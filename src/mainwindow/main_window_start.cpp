@@ -38,6 +38,10 @@ bool MainWindow::Form_Load() {
         // A shut-down asked for during the start-up's waits runs when it has returned.
         ShutDown::Operation operation(m_shutDown);
         guarded("frmMain", "Form_Load", [&] { load(); });
+        // A start-up that returned without its window would leave an invisible process
+        // holding the single-instance lock.
+        if (!m_view.visible && !m_shutDown.ending())
+            g_logOffApplication(true);
     }
     return !m_shutDown.ended();
 }
@@ -56,6 +60,9 @@ bool MainWindow::load() {
     } else if (m_line.toq) {
         g_TOQMode = true;
         g_moduleType = QStringLiteral("TOQ");
+    } else if (m_line.pxu) {
+        // The full loader for the PXU modules: overview, upload, repair and the tools.
+        g_moduleType = QStringLiteral("PXU");
     } else {
         g_moduleType = QStringLiteral("PXU");
         g_applUpdate = true;
@@ -107,8 +114,13 @@ bool MainWindow::load() {
     enableAllControls();
     m_view.fraEngineRunningVisible = false;
 
-    frmCANopen().setBlockTransfer(booleanItem(QStringLiteral("blockTransfer"),
-                                              g_getMiscItem(QStringLiteral("blockTransfer"), 0)));
+    // A malformed item is reported; "Continue" goes on with the item's default.
+    bool blockTransfer = false;
+    guarded("frmMain", "Form_Load", [&] {
+        blockTransfer = booleanItem(QStringLiteral("blockTransfer"),
+                                    g_getMiscItem(QStringLiteral("blockTransfer"), 0));
+    });
+    frmCANopen().setBlockTransfer(blockTransfer);
     showWindow();
 
     if (frmCANopen().g_noCan()) {

@@ -75,6 +75,7 @@ private slots:
     void oldCanInterfaceCancelsApplicationStart_data();
     void oldCanInterfaceCancelsApplicationStart();
     void bootloaderFailureStopsThePass();
+    void closedInterfaceShowsOneFailureOfThePolls();
     void waitsEndOnAbortOrFatalEnd_data();
     void waitsEndOnAbortOrFatalEnd();
     void mBusSwitchesCylindersThroughSpareAndSpareLast();
@@ -246,6 +247,25 @@ void ModeChangeTest::bootloaderFailureStopsThePass() {
     // The first pass sent every command; the main pass stopped at module 1.
     QCOMPARE(s.window.messages, (QStringList{"   Start bootloader", "      PXU 0: ok"}));
     QCOMPARE(statesNow().at(3), 2);
+}
+
+void ModeChangeTest::closedInterfaceShowsOneFailureOfThePolls() {
+    SBusRig s;
+    QVERIFY(s.connect());
+    frmCANopen().g_releaseCanOpen(true);
+
+    QVERIFY(!g_startBootloader(modules(0, 3), true));
+
+    // Four polls of the first pass and three attempts of 41 polls for module 0 failed.
+    QStringList boxes;
+    for (const BoxRequest& box : s.rig.dialogs.shown())
+        boxes << box.title;
+    QCOMPARE(boxes, QStringList{"CANopen ERROR"});
+    QVERIFY(s.rig.dialogs.shown().first().text.startsWith("Set operational: "));
+    QCOMPARE(s.window.messages.filter("Set operational").size(), 1);
+    QVERIFY2(s.window.messages.last().endsWith(" (126 more times, not shown)"),
+             qPrintable(s.window.messages.join('\n')));
+    QCOMPARE(s.window.failures.size(), 1);
 }
 
 void ModeChangeTest::waitsEndOnAbortOrFatalEnd_data() {

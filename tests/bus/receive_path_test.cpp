@@ -19,7 +19,9 @@ public:
         return m_inner.open(bitRateKbit, std::move(handlers), errorText);
     }
     void close() override { m_inner.close(); }
-    bool send(const can::CanFrame& frame) override { return !m_refuse && m_inner.send(frame); }
+    bool send(const can::CanFrame& frame, WriteDone done) override {
+        return !m_refuse && m_inner.send(frame, std::move(done));
+    }
     QString channelName() const override { return m_inner.channelName(); }
 
 private:

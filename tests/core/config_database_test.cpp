@@ -20,6 +20,8 @@ private slots:
     void miscItemsGiveValueOrDefault();
     void reverseLookupFindsItemInAnyCase();
     void setMiscItemChangesOnlyExistingItems();
+    void refusedStoreIsReportedAndLaterReadsGiveStoredValues_data();
+    void refusedStoreIsReportedAndLaterReadsGiveStoredValues();
     void globalsLoadFromItems_data();
     void globalsLoadFromItems();
     void badHexItemKeepsDefaultAndWarnsOnce_data();
@@ -29,6 +31,8 @@ private slots:
     void unusableDatabaseGivesOneBoxNamingTheFile_data();
     void unusableDatabaseGivesOneBoxNamingTheFile();
     void missingTableGivesOneBoxNamingTheQuery();
+    void emptyTableOpensAndGivesDefaults_data();
+    void emptyTableOpensAndGivesDefaults();
     void fieldExistsComparesExactly();
     void dataObjectBindsTheRecordSource_data();
     void dataObjectBindsTheRecordSource();
@@ -121,6 +125,42 @@ void ConfigDatabaseTest::setMiscItemChangesOnlyExistingItems() {
     QVERIFY(g_iniGlobals());
     QCOMPARE(g_getMiscItem(QStringLiteral("lastUsedBus")), QStringLiteral("S-Bus"));
     QCOMPARE(g_getMiscItem(QStringLiteral("notThere"), QStringLiteral("d")), QStringLiteral("d"));
+}
+
+void ConfigDatabaseTest::refusedStoreIsReportedAndLaterReadsGiveStoredValues_data() {
+    QTest::addColumn<bool>("item");
+    QTest::newRow("item") << true;
+    QTest::newRow("alias") << false;
+}
+
+void ConfigDatabaseTest::refusedStoreIsReportedAndLaterReadsGiveStoredValues() {
+    QFETCH(bool, item);
+    {
+        // The file as a locked or read-only one answers: every write fails.
+        db::Database d;
+        QVERIFY(d.open(g_configDbPath));
+        for (const char* table : {"miscellaneous", "aliasSymbolName"})
+            for (const char* change : {"INSERT", "UPDATE"})
+                QVERIFY2(d.execute(QStringLiteral("CREATE TRIGGER refuse_%1_%2 BEFORE %2 ON %1 "
+                                                  "BEGIN SELECT RAISE(ABORT, 'attempt to write "
+                                                  "a readonly database'); END")
+                                       .arg(QLatin1String(table), QLatin1String(change))),
+                         qPrintable(d.lastError()));
+    }
+    test::RecordingErrorHandler errors;
+
+    if (item)
+        g_setMiscItem(QStringLiteral("lastUsedBus"), QStringLiteral("S-Bus"));
+    else
+        QVERIFY(!g_setSymbolName(QStringLiteral("engine"), QStringLiteral("PAR_ENGINE")));
+
+    QCOMPARE(errors.reports().size(), 1);
+    QVERIFY2(errors.reports()[0].failure.description.contains(QStringLiteral("readonly")),
+             qPrintable(errors.reports()[0].failure.description));
+    QCOMPARE(g_getMiscItem(QStringLiteral("lastUsedBus")), QStringLiteral("M-Bus"));
+    QCOMPARE(g_getMiscItem(QStringLiteral("owner's name")), QStringLiteral("it's mine"));
+    QCOMPARE(g_getSymbolName(QStringLiteral("hullNo")), QStringLiteral("PAR_HULL"));
+    QCOMPARE(g_getUserMessage(83), QStringLiteral("Loading module {*}"));
 }
 
 void ConfigDatabaseTest::globalsLoadFromItems_data() {
@@ -271,6 +311,37 @@ void ConfigDatabaseTest::missingTableGivesOneBoxNamingTheQuery() {
     QVERIFY(text.contains(
         QStringLiteral("SQL-Query: SELECT * FROM aliasSymbolName ORDER BY aliasName")));
     QVERIFY(text.contains(QStringLiteral("DB-Name: ") + g_configDbPath));
+}
+
+void ConfigDatabaseTest::emptyTableOpensAndGivesDefaults_data() {
+    QTest::addColumn<QString>("table");
+    QTest::newRow("miscellaneous") << "miscellaneous";
+    QTest::newRow("aliasSymbolName") << "aliasSymbolName";
+    QTest::newRow("messages") << "messages";
+}
+
+void ConfigDatabaseTest::emptyTableOpensAndGivesDefaults() {
+    QFETCH(QString, table);
+    writeDb({{QStringLiteral("numRequiredCylinders"), QStringLiteral("2")}});
+    {
+        db::Database d;
+        QVERIFY(d.open(g_configDbPath));
+        QVERIFY(d.execute(QStringLiteral("DELETE FROM ") + table));
+    }
+    test::RecordingErrorHandler errors;
+
+    QVERIFY(g_iniGlobals());
+
+    const bool noItems = table == QLatin1String("miscellaneous");
+    QCOMPARE(m_dialogs->shown().size(), noItems ? 1 : 0); // the cylinders' warning
+    QCOMPARE(g_numRequiredCylinders, noItems ? 3 : 2);
+    QCOMPARE(g_getMiscItem(QStringLiteral("applType"), QStringLiteral("ZENT")),
+             QStringLiteral("ZENT"));
+    QCOMPARE(g_getUserMessage(83), table == QLatin1String("messages")
+                                       ? QStringLiteral("Application Mode Specific Message text "
+                                                        "not found in database: 83")
+                                       : QStringLiteral("Loading module {*}"));
+    QVERIFY(errors.reports().isEmpty());
 }
 
 void ConfigDatabaseTest::fieldExistsComparesExactly() {

@@ -128,13 +128,8 @@ void SRecordTest::readGivesImageAndStartAddress_data() {
         << rec('2', 3, 0x1000, counting(16, 1)) + rec('2', 3, 0x1020, counting(4, 0x41)) +
                "S804000000FB\r\n"
         << true << 0x1000 << counting(16, 1) + QByteArray(16, '\0') + "ABCD";
-    // The expected address comes from the previous record, not from the image's end.
-    QTest::newRow("record below the expected address follows the previous bytes")
-        << rec('1', 2, 0x2000, "\1\2\3\4") + rec('1', 2, 0x1000, "\5\6") +
-               rec('1', 2, 0x1004, "\7") + s9
-        << true << 0x2000 << QByteArray("\1\2\3\4\5\6\0\0\7", 9);
-    QTest::newRow("record at the previous address follows the previous bytes")
-        << rec('1', 2, 0x100, "\xAA") + rec('1', 2, 0x100, "\xBB") + s9 << true << 0x100
+    QTest::newRow("record at the end of the previous data follows it")
+        << rec('1', 2, 0x100, "\xAA") + rec('1', 2, 0x101, "\xBB") + s9 << true << 0x100
         << QByteArray("\xAA\xBB");
     QTest::newRow("types mixed, any terminator")
         << rec('1', 2, 0x10, "\1\2") + rec('3', 4, 0x12, "\3") + rec('2', 3, 0x13, "\4") +
@@ -158,6 +153,15 @@ void SRecordTest::readGivesImageAndStartAddress_data() {
     QTest::newRow("start address above 0x7FFFFFFF")
         << rec('3', 4, 0xFFFFFFF0, "\x5A") + s9 << true << qint32(0xFFFFFFF0) << QByteArray("\x5A");
 
+    // Its bytes would land right after the previous ones, at the wrong address.
+    QTest::newRow("record below the previous data")
+        << rec('1', 2, 0x2000, "\1\2\3\4") + rec('1', 2, 0x1000, "\5\6") + s9 << false << -1
+        << none;
+    QTest::newRow("record inside the previous data")
+        << rec('1', 2, 0x2000, "\1\2\3\4") + rec('1', 2, 0x2003, "\5\6") + s9 << false << -1
+        << none;
+    QTest::newRow("record at the previous record's address")
+        << rec('1', 2, 0x100, "\xAA") + rec('1', 2, 0x100, "\xBB") + s9 << false << -1 << none;
     QTest::newRow("no data") << "S00600004844521B\r\n" + s9 << false << -1 << none;
     QTest::newRow("no terminator") << abc << false << -1 << none;
     QTest::newRow("empty file") << QByteArray() << false << -1 << none;

@@ -55,7 +55,8 @@ private slots:
     void boardThatCannotOpenEndsTheAttempts();
     void lorinScanOverBothBoards_data();
     void lorinScanOverBothBoards();
-    void kevScanTakesTheFirstBoardThatOpens();
+    void kevAndToqScanChoosesTheBoardTheirModulesAnswerOn_data();
+    void kevAndToqScanChoosesTheBoardTheirModulesAnswerOn();
     void lorinScanFindsModuleOfSimulatorProcess();
     void applicationTypeMismatch_data();
     void applicationTypeMismatch();
@@ -269,21 +270,63 @@ void ConnectionSetupTest::lorinScanOverBothBoards() {
     }
 }
 
-void ConnectionSetupTest::kevScanTakesTheFirstBoardThatOpens() {
+void ConnectionSetupTest::kevAndToqScanChoosesTheBoardTheirModulesAnswerOn_data() {
+    QTest::addColumn<QString>("type");
+    // Per board: "-" no board, "" an empty bus, else the modules running there.
+    QTest::addColumn<QString>("board0");
+    QTest::addColumn<QString>("board1");
+    QTest::addColumn<QByteArray>("open"); // module 0's name on the bus left open
+    QTest::addColumn<QString>("line");    // the scan's own line, "" = none
+
+    QTest::newRow("KEV on board 1, board 0 empty") << "KEV"
+                                                   << ""
+                                                   << "0-2" << QByteArray("KEV-20") << "";
+    QTest::newRow("KEV on board 0, board 1 empty") << "KEV"
+                                                   << "0-2"
+                                                   << "" << QByteArray("KEV-20") << "";
+    QTest::newRow("KEV on board 1, no board 0") << "KEV"
+                                                << "-"
+                                                << "0-2" << QByteArray("KEV-20") << "";
+    QTest::newRow("TOQ on board 1, board 0 empty") << "TOQ"
+                                                   << ""
+                                                   << "0-2" << QByteArray("TOQ-20") << "";
+    QTest::newRow("no module on either board")
+        << "KEV"
+        << ""
+        << "" << QByteArray() << "initialising USB-to-CAN 0 as default setting.";
+}
+
+void ConnectionSetupTest::kevAndToqScanChoosesTheBoardTheirModulesAnswerOn() {
+    QFETCH(QString, type);
+    QFETCH(QString, board0);
+    QFETCH(QString, board1);
+    QFETCH(QByteArray, open);
+    QFETCH(QString, line);
+    resetProgramState();
     Workspace workspace;
     SimBoards boards;
-    boards.add(1, sim::BusKind::Kev).modules.setModes(0, 2, sim::Mode::Application);
-    Program program(workspace, {"/KEV", "/develop"});
+    const QStringList modules{board0, board1};
+    for (int b = 0; b < 2; ++b) {
+        if (modules[b] == "-")
+            continue;
+        auto& board = boards.add(b, type == "KEV" ? sim::BusKind::Kev : sim::BusKind::Toq);
+        if (!modules[b].isEmpty())
+            board.modules.setModes(0, 2, sim::Mode::Application);
+    }
+    Program program(workspace, {"/" + type, "/develop"});
 
     QVERIFY(program.start());
 
     QVERIFY(frmCANopen().isInitialised());
     QVERIFY(!program.window.programEnding());
-    QCOMPARE(g_cobIdApplication, 0x50);
-    QCOMPARE(deviceNameOnOpenBus().left(3), QByteArray("KEV"));
-    // The connected KEV modules fit the KEV type: no box but the about box's splash.
+    QCOMPARE(g_cobIdApplication, type == "KEV" ? 0x50 : 0x30);
+    QCOMPARE(deviceNameOnOpenBus(), open);
+    if (!line.isEmpty())
+        QVERIFY2(LoaderRig::messageLines().contains(line),
+                 qPrintable(LoaderRig::messageLines().join('\n')));
+    // The type fits the file's: no box but the about box's splash.
     QVERIFY2(boards.dialogs.texts().isEmpty(), qPrintable(boards.dialogs.texts().join('\n')));
-    QCOMPARE(g_applType, int(applTypeKev));
+    QCOMPARE(g_applType, int(type == "KEV" ? applTypeKev : applTypeToq));
 }
 
 void ConnectionSetupTest::lorinScanFindsModuleOfSimulatorProcess() {

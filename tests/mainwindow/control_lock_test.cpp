@@ -39,25 +39,31 @@ void ControlLockTest::lockModesLeaveTheirControls_data() {
     QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("controls");
     QTest::addColumn<bool>("hourglass");
+    QTest::addColumn<bool>("selectionLocked");
     //                                       Dl Ms Ex Ab Fi MC To DC SA SB Up mEx
-    QTest::newRow("0 upload") << 0 << "000100001110" << true;
-    QTest::newRow("1 download") << 1 << "000100001110" << true;
-    QTest::newRow("2 start modules") << 2 << "001000001111" << true;
-    QTest::newRow("3 engine running") << 3 << "001010001111" << false;
-    QTest::newRow("4 module overview") << 4 << "000000001110" << true;
+    QTest::newRow("0 upload") << 0 << "000100001110" << true << true;
+    QTest::newRow("1 download") << 1 << "000100001110" << true << true;
+    QTest::newRow("2 start modules") << 2 << "001000001111" << true << true;
+    QTest::newRow("3 engine running") << 3 << "001010001111" << false << false;
+    QTest::newRow("4 module overview") << 4 << "000000001110" << true << true;
 }
 
 void ControlLockTest::lockModesLeaveTheirControls() {
     QFETCH(int, mode);
     QFETCH(QString, controls);
     QFETCH(bool, hourglass);
+    QFETCH(bool, selectionLocked);
     ControlLock lock;
     lock.enableAllControls();
     QCOMPARE(states(lock), QStringLiteral("111011111111"));
+    QVERIFY(!lock.selectionLocked());
     lock.disableOtherControls(mode);
     QCOMPARE(states(lock), controls);
     QCOMPARE(lock.hourglass(), hourglass);
+    QCOMPARE(lock.selectionLocked(), selectionLocked);
     QVERIFY(lock.closeRemoved());
+    lock.enableAllControls();
+    QVERIFY(!lock.selectionLocked());
 }
 
 void ControlLockTest::unlockEnablesAllAndClearsAbort() {

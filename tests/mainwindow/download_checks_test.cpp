@@ -55,7 +55,7 @@ class DownloadChecksTest : public QObject {
 private slots:
     void init() { resetProgramState(); }
     void cleanup() { resetProgramState(); }
-    void hardwareBelowVersion7StopsAfterTheBootloaderStart();
+    void hardwareBelowVersion7StopsAndGivesTheApplicationBack();
     void oldBootloader2TicksItForItsModule();
     void currentBootloader2LeavesTheApplicationAndTicksMisplacedSections();
     void fileLinkedElsewhereIsWrittenAtTheBaseAddress();
@@ -63,7 +63,7 @@ private slots:
     void dataGoesIn8192ByteBlocks();
 };
 
-void DownloadChecksTest::hardwareBelowVersion7StopsAfterTheBootloaderStart() {
+void DownloadChecksTest::hardwareBelowVersion7StopsAndGivesTheApplicationBack() {
     BigMemRig b;
     sim::HardwareInfo hardware;
     hardware.hardwareVersion = 6;
@@ -76,8 +76,11 @@ void DownloadChecksTest::hardwareBelowVersion7StopsAfterTheBootloaderStart() {
              (QStringList{"Programming PXU's", "   Starting bootloader on all modules",
                           "   Start bootloader", "      PXU 0: ok", "      PXU 1: ok",
                           "   All PXU-HW-Versions must be 7 or higher!",
-                          "      PXU#00 is version 6", "   Download aborted!"}));
-    QCOMPARE(b.r.rig.modules.module(0).mode(), sim::Mode::Bootloader);
+                          "      PXU#00 is version 6", "   Download aborted!",
+                          "   Start application", "      PXU 0: ok", "      PXU 1: ok"}));
+    // Sent nothing: both run their application again.
+    for (int m = 0; m <= 1; ++m)
+        QCOMPARE(b.r.rig.modules.module(m).mode(), sim::Mode::Application);
     QVERIFY(b.r.rig.modules.module(0).section(6).image != b.application);
     QVERIFY(!b.r.window.lock().operationMode());
 }

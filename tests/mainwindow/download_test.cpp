@@ -4,8 +4,12 @@
 #include "bus/info_block_date.h"
 #include "core/sprintf.h"
 #include "download_rig.h"
+#include "mainwindow/form_widgets.h"
+#include "mainwindow/loader_panel.h"
+#include "mainwindow/main_window_form.h"
 #include "sim/checksums.h"
 
+#include <QLineEdit>
 #include <QtTest>
 
 using namespace pxu;
@@ -25,6 +29,15 @@ QString aborted() {
 
 bool isClosingLine(const QString& line) {
     return line.startsWith(QString(82, u'-') + u' ');
+}
+
+// Application and data container ticked for modules 0 to last, FPGA free.
+bool readyForTwoSections(DownloadRig& r, int last, const QByteArray& application,
+                         const QByteArray& container) {
+    r.forceFpga(false);
+    r.writeLoadFile(QStringLiteral("PXU_APPL.S19"), application, 0x30000);
+    r.writeLoadFile(QStringLiteral("PXU_DATA.S19"), container, 0xC0000);
+    return r.ready(last, 0, last, {sectionBoxAppl, sectionBoxDC});
 }
 
 } // namespace
@@ -48,6 +61,7 @@ private slots:
     void flashWaitBoxesOnlyTheFirstFailedRead();
     void updaterIsToldOnlyOfAcceptedSections();
     void moduleVanishingMidRunIsSkippedByLaterSections();
+    void selectionTakesNoInputDuringTheDownload();
     void abortIsAskedBeforeTheNextModule_data();
     void abortIsAskedBeforeTheNextModule();
     void mBusSpareAloneTakesTheDirectPath();
@@ -428,12 +442,9 @@ void DownloadTest::updaterIsToldOnlyOfAcceptedSections() {
 
 void DownloadTest::moduleVanishingMidRunIsSkippedByLaterSections() {
     DownloadRig r(sim::BusKind::SBus, QStringLiteral("PXU"), 2);
-    r.forceFpga(false);
     const QByteArray application = newImage(20000, 4);
     const QByteArray container = newImage(9000, 5);
-    r.writeLoadFile(QStringLiteral("PXU_APPL.S19"), application, 0x30000);
-    r.writeLoadFile(QStringLiteral("PXU_DATA.S19"), container, 0xC0000);
-    QVERIFY(r.ready(2, 0, 2, {sectionBoxAppl, sectionBoxDC}));
+    QVERIFY(readyForTwoSections(r, 2, application, container));
     r.rig.modules.module(1).faults().disappearAfterBlocks = 1;
     qsizetype dcStart = -1;
     QObject::connect(&r.window, &MainWindow::changed, [&] {
@@ -466,6 +477,48 @@ void DownloadTest::moduleVanishingMidRunIsSkippedByLaterSections() {
         QCOMPARE(r.rig.modules.module(m).section(4).image, container);
         QCOMPARE(r.rig.modules.module(m).mode(), sim::Mode::Application);
     }
+}
+
+void DownloadTest::selectionTakesNoInputDuringTheDownload() {
+    DownloadRig r(sim::BusKind::SBus, QStringLiteral("PXU"), 1);
+    const QByteArray application = newImage(20000, 6);
+    const QByteArray container = newImage(9000, 7);
+    QVERIFY(readyForTwoSections(r, 1, application, container));
+    MainWindowForm form(r.window);
+    form.show();
+    LoaderPanel& panel = *form.loader();
+    const QString folder = r.window.loadFiles().directory();
+    // While the first section goes in, the user edits the directory, unticks module 1 and
+    // the data container, and ticks "New".
+    bool tried = false;
+    QObject::connect(&r.window, &MainWindow::changed, [&] {
+        if (tried || !r.log().contains(QStringLiteral("   Download Application")))
+            return;
+        tried = true;
+        panel.txtFileDirectory->setFocus();
+        QTest::keyClicks(panel.txtFileDirectory, QStringLiteral("/elsewhere"));
+        QTest::keyClick(panel.txtFileDirectory, Qt::Key_Return);
+        for (ModelCheckBox* box :
+             {panel.chkProgram[1], panel.chkLoadSection[sectionBoxDC], panel.chkSectionNew,
+              panel.chkProgramAllModules, panel.chkProgramAllSections})
+            QTest::mouseClick(box, Qt::LeftButton);
+    });
+
+    r.window.cmdDownload_Click();
+
+    QVERIFY(tried);
+    QCOMPARE(r.window.loadFiles().directory(), folder);
+    QCOMPARE(r.window.loadFiles().sectionNew(), int(unticked));
+    for (const int m : {0, 1}) {
+        QCOMPARE(r.window.selection().program(m).value, int(ticked));
+        QCOMPARE(r.rig.modules.module(m).section(6).image, application);
+        QCOMPARE(r.rig.modules.module(m).section(4).image, container);
+    }
+    QCOMPARE(r.window.selection().section(sectionBoxDC).value, int(ticked));
+    // Unlocked again afterwards.
+    QVERIFY(panel.txtFileDirectory->isEnabled());
+    QVERIFY(panel.chkProgram[1]->isEnabled());
+    QVERIFY(panel.chkLoadSection[sectionBoxDC]->isEnabled());
 }
 
 void DownloadTest::abortIsAskedBeforeTheNextModule_data() {
@@ -503,10 +556,14 @@ void DownloadTest::abortIsAskedBeforeTheNextModule() {
     QCOMPARE(r.rig.modules.module(2).section(6).image == image, !yes);
     const QStringList log = r.log();
     if (yes) {
-        QCOMPARE(log.last(), QStringLiteral("Abort of the download!"));
+        // Module 2, sent nothing, gets its application back; the loaded ones stay in their
+        // bootloader.
+        QCOMPARE(log.mid(log.size() - 3), (QStringList{"Abort of the download!",
+                                                       "   Start application", "      PXU 2: ok"}));
         QCOMPARE(r.window.progress(), 0.0);
-        // No restart: the modules stay in their bootloader.
         QCOMPARE(r.rig.modules.module(0).mode(), sim::Mode::Bootloader);
+        QCOMPARE(r.rig.modules.module(1).mode(), sim::Mode::Bootloader);
+        QCOMPARE(r.rig.modules.module(2).mode(), sim::Mode::Application);
         QCOMPARE(r.rig.dialogs.texts().size(), 1);
     } else {
         QVERIFY(log.contains(QStringLiteral("      PXU 2: ok")));

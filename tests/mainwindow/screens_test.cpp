@@ -1,13 +1,41 @@
 #include "main_window_fixture.h"
+#include "mainwindow/loader_panel.h"
 #include "mainwindow/main_window_form.h"
 #include "support/screenshot.h"
 #include "support/scripted_dialogs.h"
 
+#include <QListView>
 #include <QMenuBar>
+#include <QScrollBar>
+#include <QStyleOptionSlider>
 #include <QtTest>
 
 using namespace pxu;
 using namespace pxu::test;
+
+namespace {
+
+// Where the scroll bar draws its handle in its groove: 0 at the top, 1 at the bottom.
+double handlePosition(const QScrollBar& bar) {
+    QStyleOptionSlider option;
+    option.initFrom(&bar);
+    option.orientation = bar.orientation();
+    option.minimum = bar.minimum();
+    option.maximum = bar.maximum();
+    option.sliderPosition = bar.sliderPosition();
+    option.sliderValue = bar.value();
+    option.pageStep = bar.pageStep();
+    option.singleStep = bar.singleStep();
+    option.upsideDown = bar.invertedAppearance();
+    const QRect groove = bar.style()->subControlRect(QStyle::CC_ScrollBar, &option,
+                                                     QStyle::SC_ScrollBarGroove, &bar);
+    const QRect handle = bar.style()->subControlRect(QStyle::CC_ScrollBar, &option,
+                                                     QStyle::SC_ScrollBarSlider, &bar);
+    const int room = groove.height() - handle.height();
+    return room > 0 ? double(handle.top() - groove.top()) / room : -1;
+}
+
+} // namespace
 
 class ScreensTest : public QObject {
     Q_OBJECT
@@ -16,6 +44,7 @@ private slots:
     void cleanup() { resetProgramState(); }
     void updaterFace();
     void fullLoader();
+    void messageListScrollBarFollowsTheList();
 };
 
 void ScreensTest::updaterFace() {
@@ -74,6 +103,37 @@ void ScreensTest::fullLoader() {
     // Every control within the window at this size: nothing needs scrolling.
     QVERIFY(form->minimumSizeHint().width() <= 1280);
     QVERIFY(form->minimumSizeHint().height() <= 800);
+}
+
+void ScreensTest::messageListScrollBarFollowsTheList() {
+    ScriptedDialogs dialogs;
+    Workspace workspace;
+    Program program(workspace, {"/KEV", "/noCan"});
+    QVERIFY(program.start());
+    MainWindowForm* form = program.window.form();
+    form->resize(1280, 800);
+    // More lines than the list shows, but not twice as many: the handle is the larger part.
+    for (int i = 0; i < 60; ++i)
+        program.window.addMessage(QStringLiteral("   line %1").arg(i));
+    QCoreApplication::sendPostedEvents();
+    QListView* list = form->loader()->lstMessage;
+    QScrollBar* bar = list->verticalScrollBar();
+    QVERIFY(bar->maximum() > 0);
+    QVERIFY(bar->pageStep() > bar->maximum());
+
+    // The last line shown, the handle at the bottom.
+    QCOMPARE(bar->value(), bar->maximum());
+    const QModelIndex last = list->model()->index(program.window.messages().count() - 1, 0);
+    QVERIFY(list->viewport()->rect().contains(list->visualRect(last)));
+    QCOMPARE(handlePosition(*bar), 1.0);
+    QVERIFY(!saveScreenshot(*form, QStringLiteral("main_window_list_at_end")).isEmpty());
+
+    // Scrolled to the first line, the handle at the top.
+    QTest::keyClick(list, Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(bar->value(), 0);
+    QCOMPARE(list->indexAt(QPoint(2, 2)).row(), 0);
+    QCOMPARE(handlePosition(*bar), 0.0);
+    QVERIFY(!saveScreenshot(*form, QStringLiteral("main_window_list_at_top")).isEmpty());
 }
 
 QTEST_MAIN(ScreensTest)

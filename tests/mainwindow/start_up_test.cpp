@@ -1,5 +1,6 @@
 #include "bus/can_open_master.h"
 #include "core/config_items.h"
+#include "core/error.h"
 #include "core/message_window.h"
 #include "main_window_fixture.h"
 #include "mainwindow/command_line.h"
@@ -53,29 +54,31 @@ private slots:
     void undeletableReportFileIsToldAndStartGoesOn();
     void blockTransferItemIsReadAsBoolean_data();
     void blockTransferItemIsReadAsBoolean();
+    void startUpLeftWithoutItsWindowEndsTheRun();
 };
 
 void StartUpTest::switchesAreWholeArgumentsAnywhere_data() {
     QTest::addColumn<QStringList>("arguments");
-    // noCan, debug, kev, toq, develop, ide
+    // noCan, debug, kev, toq, develop, ide, pxu
     QTest::addColumn<Flags>("flags");
     QTest::addColumn<QString>("db"); // "-" for none
 
-    QTest::newRow("none") << QStringList{} << Flags{0, 0, 0, 0, 0, 0} << "-";
+    QTest::newRow("none") << QStringList{} << Flags{0, 0, 0, 0, 0, 0, 0} << "-";
     QTest::newRow("every switch, any order")
-        << QStringList{"/IDE", "/develop", "/TOQ", "/KEV", "/debug", "/noCan"}
-        << Flags{1, 1, 1, 1, 1, 1} << "-";
+        << QStringList{"/IDE", "/develop", "/TOQ", "/PXU", "/KEV", "/debug", "/noCan"}
+        << Flags{1, 1, 1, 1, 1, 1, 1} << "-";
     QTest::newRow("part of another argument")
-        << QStringList{"x/noCan", "/debugx", "/KEV/TOQ"} << Flags{0, 0, 0, 0, 0, 0} << "-";
+        << QStringList{"x/noCan", "/debugx", "/KEV/TOQ", "/PXUx"} << Flags{0, 0, 0, 0, 0, 0, 0}
+        << "-";
     QTest::newRow("letter case counts")
-        << QStringList{"/nocan", "/kev", "/Toq"} << Flags{0, 0, 0, 0, 0, 0} << "-";
+        << QStringList{"/nocan", "/kev", "/Toq", "/pxu"} << Flags{0, 0, 0, 0, 0, 0, 0} << "-";
     QTest::newRow("db takes the rest of its argument")
-        << QStringList{"/db=/srv/cfg /debug"} << Flags{0, 0, 0, 0, 0, 0} << "/srv/cfg /debug";
+        << QStringList{"/db=/srv/cfg /debug"} << Flags{0, 0, 0, 0, 0, 0, 0} << "/srv/cfg /debug";
     QTest::newRow("db value trimmed")
-        << QStringList{"/db=  /srv/cfg  "} << Flags{0, 0, 0, 0, 0, 0} << "/srv/cfg";
+        << QStringList{"/db=  /srv/cfg  "} << Flags{0, 0, 0, 0, 0, 0, 0} << "/srv/cfg";
     QTest::newRow("first db counts")
-        << QStringList{"/db=one", "/db=two", "/noCan"} << Flags{1, 0, 0, 0, 0, 0} << "one";
-    QTest::newRow("empty db") << QStringList{"/db="} << Flags{0, 0, 0, 0, 0, 0} << "";
+        << QStringList{"/db=one", "/db=two", "/noCan"} << Flags{1, 0, 0, 0, 0, 0, 0} << "one";
+    QTest::newRow("empty db") << QStringList{"/db="} << Flags{0, 0, 0, 0, 0, 0, 0} << "";
 }
 
 void StartUpTest::switchesAreWholeArgumentsAnywhere() {
@@ -83,7 +86,8 @@ void StartUpTest::switchesAreWholeArgumentsAnywhere() {
     QFETCH(Flags, flags);
     QFETCH(QString, db);
     const CommandLine line = CommandLine::parse(arguments);
-    QCOMPARE((Flags{line.noCan, line.debug, line.kev, line.toq, line.develop, line.ide}), flags);
+    QCOMPARE((Flags{line.noCan, line.debug, line.kev, line.toq, line.develop, line.ide, line.pxu}),
+             flags);
     QCOMPARE(line.db.value_or(QStringLiteral("-")), db);
 }
 
@@ -148,6 +152,12 @@ void StartUpTest::moduleTypeChoosesFaceAndMenus_data() {
                          << Flags{1, 1, 0, 0, 0, 1, 0, 0};
     QTest::newRow("KEV with debug shows View") << QStringList{"/KEV", "/debug"} << "KEV"
                                                << Flags{1, 0, 0} << Flags{1, 1, 1, 0, 0, 1, 0, 0};
+    QTest::newRow("PXU: the full loader with every tool")
+        << QStringList{"/PXU"} << "PXU" << Flags{0, 0, 0} << Flags{1, 1, 0, 1, 1, 1, 1, 1};
+    QTest::newRow("PXU with debug shows View") << QStringList{"/debug", "/PXU"} << "PXU"
+                                               << Flags{0, 0, 0} << Flags{1, 1, 1, 1, 1, 1, 1, 1};
+    QTest::newRow("TOQ wins over PXU")
+        << QStringList{"/PXU", "/TOQ"} << "TOQ" << Flags{0, 1, 0} << Flags{1, 1, 0, 0, 0, 1, 0, 0};
 }
 
 void StartUpTest::moduleTypeChoosesFaceAndMenus() {
@@ -237,6 +247,11 @@ void StartUpTest::sectionTagsAndRowsFollowTheTypes_data() {
     QTest::newRow("TOQ") << QStringList{"/TOQ"} << "DORN" << Ints{2, -1, -1, 1, -1}
                          << Flags{1, 0, 0, 1, 0} << 7 << 14 << "ZENT-6183 Update Tool     for TOQ"
                          << "ZENT-6183";
+    // The full loader takes the type from its application file (none here: ZENT), not from
+    // the item.
+    QTest::newRow("PXU full loader") << QStringList{"/PXU"} << "DORN" << Ints{6, 4, 7, 3, -1}
+                                     << Flags{1, 1, 1, 1, 0} << 0 << 14 << "ZENT-6183 Update Tool"
+                                     << "ZENT-6183";
 }
 
 void StartUpTest::sectionTagsAndRowsFollowTheTypes() {
@@ -504,6 +519,7 @@ void StartUpTest::blockTransferItemIsReadAsBoolean_data() {
     QTest::newRow("0") << "0" << false << false;
     QTest::newRow("-1") << "-1" << true << false;
     QTest::newRow("missing") << "-" << false << false;
+    // Reported; "Continue" goes on with the default and shows the window.
     QTest::newRow("other text") << "yes" << false << true;
 }
 
@@ -519,12 +535,27 @@ void StartUpTest::blockTransferItemIsReadAsBoolean() {
     else
         workspace.setMiscItem(QStringLiteral("blockTransfer"), item);
     Program program(workspace, {QStringLiteral("/KEV"), QStringLiteral("/noCan")});
-    program.start();
+    QVERIFY(program.start());
     QCOMPARE(frmCANopen().g_blockTransfer(), blockTransfer);
     QCOMPARE(errors.reports().size(), failure ? 1 : 0);
     if (failure)
         QCOMPARE(errors.reports().first().procedure, QStringLiteral("Form_Load"));
-    QCOMPARE(program.window.view().visible, !failure);
+    QVERIFY(program.window.view().visible);
+    QVERIFY(program.window.form()->isVisible());
+}
+
+void StartUpTest::startUpLeftWithoutItsWindowEndsTheRun() {
+    ScriptedDialogs dialogs;
+    RecordingErrorHandler errors;
+    // The start question fails; "Continue" leaves the start-up before the window shows.
+    dialogs.whileShown([] { raise(5, QStringLiteral("frmMessage2"), QStringLiteral("failed")); });
+    Workspace workspace;
+    Program program(workspace, {QStringLiteral("/TOQ")});
+    QVERIFY(!program.start());
+    QCOMPARE(errors.reports().size(), 1);
+    QVERIFY(program.window.programEnded());
+    QCOMPARE(program.window.exitCode(), 1);
+    QVERIFY(!program.window.view().visible);
 }
 
 QTEST_MAIN(StartUpTest)

@@ -52,7 +52,62 @@ QMap<QString, Call> badCalls() {
     };
 }
 
+// A channel on the in-process bus whose writes and loss the test decides, as a device's
+// would come: written after a while, refused after a while, never answered, or the channel
+// gone.
+class DeviceTransport : public CanTransport {
+public:
+    enum class Write { Written, Refused, NoAnswer };
+
+    DeviceTransport(InProcessBus& bus, Scheduler& scheduler)
+        : m_inner(bus)
+        , m_scheduler(scheduler) {}
+    qint32 open(int bitRateKbit, Handlers handlers, QString* errorText) override {
+        m_lost = handlers.lost;
+        return m_inner.open(bitRateKbit, std::move(handlers), errorText);
+    }
+    void close() override { m_inner.close(); }
+    bool send(const CanFrame& frame, WriteDone done) override {
+        if (m_gone)
+            return false;
+        switch (write) {
+        case Write::Written:
+            m_scheduler.callAfter(answerUs, [this, frame, done] {
+                m_inner.send(frame, {});
+                done(true);
+            });
+            break;
+        case Write::Refused:
+            m_scheduler.callAfter(answerUs, [done] { done(false); });
+            break;
+        case Write::NoAnswer:
+            break;
+        }
+        return true;
+    }
+    QString channelName() const override { return m_inner.channelName(); }
+
+    // The device goes away afterUs from now.
+    void loseChannel(qint64 afterUs = 0) {
+        m_scheduler.callAfter(afterUs, [this] {
+            m_gone = true;
+            m_lost(QStringLiteral("CAN channel %1 was lost").arg(channelName()));
+        });
+    }
+
+    Write write = Write::Written;
+    qint64 answerUs = 0;
+
+private:
+    InProcessTransport m_inner;
+    Scheduler& m_scheduler;
+    std::function<void(const QString&)> m_lost;
+    bool m_gone = false;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(DeviceTransport::Write)
 
 class CanInterfaceTest : public QObject {
     Q_OBJECT
@@ -64,6 +119,9 @@ private slots:
     void initBoardFailsWithReason_data();
     void initBoardFailsWithReason();
     void framesGoOutAsCanopenWantsThem();
+    void frameSendSucceedsOnlyOnceWritten_data();
+    void frameSendSucceedsOnlyOnceWritten();
+    void lostChannelFailsTheRunningTransferAndLaterCalls();
     void badArgumentsAnswerParameterError_data();
     void badArgumentsAnswerParameterError();
     void boardInfoAndVersionDescribeTheChannel();
@@ -159,6 +217,102 @@ void CanInterfaceTest::framesGoOutAsCanopenWantsThem() {
         frameOf(0x000, {0x01, 0x00}), frameOf(0x000, {0x01, 0x22}), frameOf(0x709, {0x05}),
         frameOf(0x382, {0x23, 0x01, 0x00, 0x80, 0x78, 0x56, 0x34, 0x12})};
     QCOMPARE(rig.framesOn(), expected);
+}
+
+void CanInterfaceTest::frameSendSucceedsOnlyOnceWritten_data() {
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<DeviceTransport::Write>("write");
+    QTest::addColumn<int>("answerMs");
+    QTest::addColumn<bool>("lost");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("waitedMs");
+    QTest::addColumn<QString>("reason");
+    using W = DeviceTransport::Write;
+    for (const QString call : {"sendMessage", "sendHeartbeat", "startNode"}) {
+        const auto row = [&call](const char* name, W write, int answerMs, bool lost, int code,
+                                 int waitedMs, const char* reason) {
+            QTest::addRow("%s, %s", qPrintable(call), name)
+                << call << write << answerMs << lost << code << waitedMs << QString(reason);
+        };
+        row("written", W::Written, 0, false, result::kSuccess, 0, "");
+        row("written after 60 ms", W::Written, 60, false, result::kSuccess, 60, "");
+        row("refused after 10 ms", W::Refused, 10, false, result::kTransmissionError, 10,
+            "not written");
+        row("no answer", W::NoAnswer, 0, false, result::kTransmissionError, 100,
+            "not written within 100 ms");
+        row("channel lost while waiting", W::NoAnswer, 0, true, result::kHardwareError, 30,
+            "was lost");
+    }
+}
+
+void CanInterfaceTest::frameSendSucceedsOnlyOnceWritten() {
+    QFETCH(QString, call);
+    QFETCH(DeviceTransport::Write, write);
+    QFETCH(int, answerMs);
+    QFETCH(bool, lost);
+    QFETCH(int, code);
+    QFETCH(int, waitedMs);
+    QFETCH(QString, reason);
+    CanRig rig;
+    DeviceTransport* device = nullptr;
+    CanInterface::setTransportFactory([&](int) -> std::unique_ptr<CanTransport> {
+        auto made = std::make_unique<DeviceTransport>(rig.bus, rig.time);
+        device = made.get();
+        return made;
+    });
+    QVERIFY(rig.open());
+    device->write = write;
+    device->answerUs = answerMs * 1000;
+    if (lost)
+        device->loseChannel(30'000);
+    rig.heard.clear();
+    const qint64 start = rig.time.nowMs();
+
+    QCOMPARE(everyCall().value(call)(rig.can), code);
+
+    QCOMPARE(rig.time.nowMs() - start, waitedMs);
+    QVERIFY2(rig.can.lastErrorText().contains(reason), qPrintable(rig.can.lastErrorText()));
+    QCOMPARE(rig.can.channelLost(), lost);
+    rig.time.runFor(5);
+    QCOMPARE(rig.heard.size(), code == result::kSuccess ? 1 : 0);
+    if (lost) {
+        // Every later call fails at once, without a frame.
+        for (const char* later : {"sendMessage", "sendHeartbeat", "startNode", "writeSdo"})
+            QCOMPARE(everyCall().value(QLatin1String(later))(rig.can), result::kHardwareError);
+        QCOMPARE(rig.time.nowMs() - start, waitedMs + 5);
+    }
+}
+
+void CanInterfaceTest::lostChannelFailsTheRunningTransferAndLaterCalls() {
+    CanRig rig;
+    DeviceTransport* device = nullptr;
+    CanInterface::setTransportFactory([&](int) -> std::unique_ptr<CanTransport> {
+        auto made = std::make_unique<DeviceTransport>(rig.bus, rig.time);
+        device = made.get();
+        return made;
+    });
+    rig.modules.module(2).setMode(sim::Mode::Application);
+    QVERIFY(rig.open());
+    QByteArray data;
+    qint32 size = 0;
+    QCOMPARE(rig.can.readSdo(0x22, 0x1018, 1, data, size, true, false), result::kSuccess);
+    device->loseChannel(1000); // long before the slowed answer
+    rig.modules.module(2).faults().slowAnswerUs = 150'000;
+    const qint64 start = rig.time.nowUs();
+
+    QCOMPARE(rig.can.readSdo(0x22, 0x1018, 1, data, size, true, false), result::kHardwareError);
+
+    QCOMPARE(rig.time.nowUs() - start, 1000);
+    QVERIFY(rig.can.channelLost());
+    QVERIFY2(rig.can.lastErrorText().endsWith(QStringLiteral("was lost")),
+             qPrintable(rig.can.lastErrorText()));
+    QCOMPARE(rig.can.readSdo(0x22, 0x1018, 1, data, size, true, false), result::kHardwareError);
+    QCOMPARE(rig.time.nowUs() - start, 1000);
+    // A new opening of the board finds the channel again.
+    QVERIFY(rig.open());
+    QVERIFY(!rig.can.channelLost());
+    rig.modules.module(2).faults().slowAnswerUs = 0;
+    QCOMPARE(rig.can.readSdo(0x22, 0x1018, 1, data, size, true, false), result::kSuccess);
 }
 
 void CanInterfaceTest::badArgumentsAnswerParameterError_data() {

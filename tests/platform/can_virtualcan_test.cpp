@@ -19,6 +19,22 @@ quint16 freePort() {
     return probe.serverPort();
 }
 
+#ifdef PXU_SIM_PROGRAM
+// The simulator program on its own virtualcan channel; it hosts the channel's hub.
+bool startSimulator(QProcess& sim, const QString& channel) {
+    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    sim.start(QStringLiteral(PXU_SIM_PROGRAM),
+              {"--channel", channel, "--bus", "S", "--modules", "2", "--state", "application",
+               "--modules", "3", "--state", "bootloader"});
+    if (!sim.waitForStarted(5000))
+        return false;
+    QByteArray said;
+    while (!said.contains("ready\n") && sim.waitForReadyRead(10000))
+        said += sim.readAllStandardOutput();
+    return said.contains("ready\n");
+}
+#endif
+
 } // namespace
 
 // The interface through the QCanBus transport: channels that cannot be opened, and the
@@ -30,6 +46,7 @@ private slots:
     void channelThatCannotOpenFailsInitBoard();
     void framesPassBetweenInterfacesAndSurviveReopening();
     void readsAndWritesModulesOfSimulatorProcess();
+    void sendsFailOnceTheChannelsHostIsGone();
 };
 
 void CanVirtualcanTest::channelThatCannotOpenFailsInitBoard_data() {
@@ -100,15 +117,7 @@ void CanVirtualcanTest::readsAndWritesModulesOfSimulatorProcess() {
 #else
     const QString channel = QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(freePort());
     QProcess sim;
-    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim.start(QStringLiteral(PXU_SIM_PROGRAM),
-              {"--channel", channel, "--bus", "S", "--modules", "2", "--state", "application",
-               "--modules", "3", "--state", "bootloader"});
-    QVERIFY2(sim.waitForStarted(5000), qPrintable(sim.errorString()));
-    QByteArray said;
-    while (!said.contains("ready\n") && sim.waitForReadyRead(10000))
-        said += sim.readAllStandardOutput();
-    QVERIFY2(said.contains("ready\n"), said.constData());
+    QVERIFY2(startSimulator(sim, channel), qPrintable(sim.errorString()));
 
     qputenv("PXU_CAN_BOARD0", channel.toLatin1());
     CanInterface can;
@@ -154,6 +163,40 @@ void CanVirtualcanTest::readsAndWritesModulesOfSimulatorProcess() {
     sim.closeWriteChannel();
     QVERIFY(sim.waitForFinished(5000));
     QCOMPARE(sim.exitCode(), 0);
+#endif
+}
+
+void CanVirtualcanTest::sendsFailOnceTheChannelsHostIsGone() {
+#ifndef PXU_SIM_PROGRAM
+    QSKIP("the simulator program is not built");
+#else
+    const QString channel = QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(freePort());
+    QProcess sim;
+    QVERIFY2(startSimulator(sim, channel), qPrintable(sim.errorString()));
+    qputenv("PXU_CAN_BOARD0", channel.toLatin1());
+    CanInterface can;
+    QCOMPARE(can.initBoard(0x01050F00, 0, 500, 48891), result::kSuccess);
+    QCOMPARE(can.startCan(), result::kSuccess);
+    QCOMPARE(can.sendHeartbeat(9, 5), result::kSuccess);
+    QCOMPARE(can.sendMessage(0x382, QByteArray(8, '\0')), result::kSuccess);
+
+    sim.kill();
+    QVERIFY(sim.waitForFinished(5000));
+    // Frames handed over before the loss showed may still count as written; from the first
+    // failure on every call fails.
+    qint32 first = result::kSuccess;
+    QTRY_VERIFY_WITH_TIMEOUT((first = can.sendHeartbeat(9, 5)) != result::kSuccess, 5000);
+
+    QCOMPARE(first, result::kHardwareError);
+    QVERIFY(can.channelLost());
+    QVERIFY2(can.lastErrorText().contains(QStringLiteral("was lost")),
+             qPrintable(can.lastErrorText()));
+    QCOMPARE(can.sendMessage(0x382, QByteArray(8, '\0')), result::kHardwareError);
+    QCOMPARE(can.startNode(0), result::kHardwareError);
+    QCOMPARE(can.writeSdo(kApplication, 0x1017, 0, QByteArray("\xF4\x01", 2), true, false),
+             result::kHardwareError);
+    QCOMPARE(can.stopCan(), result::kSuccess);
+    qunsetenv("PXU_CAN_BOARD0");
 #endif
 }
 

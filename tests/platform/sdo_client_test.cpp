@@ -116,6 +116,17 @@ void SdoClientTest::downloadFollowsProtocol_data() {
          "c 02 0f 10 11 12 13 14 15", "s a2 02 7f", "c 01 16 17 18 19 1a 1b 1c", "c 82 1d 1e",
          "s a2 02 7f", "c d5", "s a1"},
         SdoOutcome::Done);
+    // 20 bytes in three segments; the server takes none of them, again and again.
+    const QStringList subBlock{"c 01 01 02 03 04 05 06 07", "c 02 08 09 0a 0b 0c 0d 0e",
+                               "c 83 0f 10 11 12 13 14"};
+    QStringList resent{"c c2 50 1f 01 14", "s a0 50 1f 01 7f"};
+    for (int i = 0; i < SdoClient::kMaxSubBlockResends; ++i)
+        resent << subBlock << "s a2 00 7f";
+    row("block sent again 8 times, then taken", SdoMode::Block, 20,
+        resent + subBlock + QStringList{"s a2 03 7f", "c c5", "s a1"}, SdoOutcome::Done);
+    row("block acknowledged short a 9th time is aborted", SdoMode::Block, 20,
+        resent + subBlock + QStringList{"s a2 02 7f", "c 80 50 1f 01 03 00 04 05"},
+        SdoOutcome::Failed, SdoAbort::SequenceNumber);
     row("block size zero is refused", SdoMode::Block, 20,
         {"c c2 50 1f 01 14", "s a0 50 1f 01 00", "c 80 50 1f 01 02 00 04 05"}, SdoOutcome::Failed,
         SdoAbort::BlockSize);
@@ -162,6 +173,10 @@ void SdoClientTest::uploadFollowsProtocol_data() {
         {"c 40 50 1f 01", "s 41 50 1f 01 03", "c 60", "s 00 01 02 03 04 05 06 07",
          "c 80 50 1f 01 12 00 07 06"},
         SdoOutcome::Failed, SdoAbort::LengthTooHigh, 0);
+    row("segmented less than announced", SdoMode::Normal,
+        {"c 40 50 1f 01", "s 41 50 1f 01 0b", "c 60", "s 00 01 02 03 04 05 06 07", "c 70",
+         "s 19 08 09 0a", "c 80 50 1f 01 13 00 07 06"},
+        SdoOutcome::Failed, SdoAbort::LengthTooLow, 0);
     row("block 10 bytes", SdoMode::Block,
         {"c a0 50 1f 01 7f", "s c2 50 1f 01 0a", "c a3", "s 01 01 02 03 04 05 06 07",
          "s 82 08 09 0a", "c a2 02 7f", "s d1", "c a1"},

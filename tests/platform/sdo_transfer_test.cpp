@@ -102,6 +102,7 @@ private slots:
     void writeToNodeZeroSpendsTimeout();
     void timeoutCountsPerAnswer();
     void uploadBeyondOneMebibyteIsRefused();
+    void blockDownloadAcknowledgedShortForEverIsAborted();
     void frameOfOtherNodeDuringTransferGoesToQueue();
 };
 
@@ -353,6 +354,32 @@ void SdoTransferTest::uploadBeyondOneMebibyteIsRefused() {
     // Refused at the announcement: the abort follows the server's first answer.
     QCOMPARE(rig.framesOn(0x600 + kBootloader).size(), 2);
     QCOMPARE(rig.framesOn(0x600 + kBootloader).last().data[0], quint8(0x80));
+}
+
+void SdoTransferTest::blockDownloadAcknowledgedShortForEverIsAborted() {
+    CanRig rig;
+    sim::Module& module = rig.modules.module(kModule);
+    module.setMode(sim::Mode::Bootloader);
+    QVERIFY(rig.open());
+    module.faults().shortBlockAcknowledge = true;
+    const Object object = objectOfSize(module, sim::kInfoBlockSize, false);
+    rig.heard.clear();
+
+    QCOMPARE(rig.can.writeSdo(object.node, object.index, object.subIndex, object.data, false, true),
+             result::kGeneralError);
+    rig.time.runFor(5);
+
+    QCOMPARE(rig.can.lastSdoOutcome(), SdoOutcome::Failed);
+    QCOMPARE(rig.can.lastAbortCode(), SdoAbort::SequenceNumber);
+    QVERIFY2(rig.can.lastErrorText().contains(QStringLiteral("0x05040003")),
+             qPrintable(rig.can.lastErrorText()));
+    // The first sub-block, 8 sent again, then the abort.
+    const QList<CanFrame> acks = rig.framesOn(0x580 + object.node);
+    QCOMPARE(std::count_if(acks.begin(), acks.end(),
+                           [](const CanFrame& f) { return f.data[0] == 0xA2; }),
+             1 + SdoClient::kMaxSubBlockResends);
+    QCOMPARE(rig.framesOn(0x600 + object.node).last().data[0], quint8(0x80));
+    QVERIFY(module.section(object.subIndex).infoBlock != object.data);
 }
 
 void SdoTransferTest::frameOfOtherNodeDuringTransferGoesToQueue() {

@@ -30,13 +30,24 @@ QString describe(quint8 node, qint32 index, quint8 subIndex) {
         .arg(subIndex);
 }
 
+QString frameText(const CanFrame& frame) {
+    return QStringLiteral("frame 0x%1").arg(frame.id, 3, 16, QLatin1Char('0'));
+}
+
 } // namespace
 
 CanInterface::CanInterface(QObject* parent)
     : QObject(parent)
     , m_sdo([this](const CanFrame& frame) {
-        // Runs under m_mutex, from whichever thread drives the transfer.
-        if (!m_transport || !m_transport->send(frame))
+        // Runs under m_mutex, from whichever thread drives the transfer; the transfer does
+        // not wait for each write, a frame not written ends it.
+        const auto written = [this](bool ok) {
+            if (!ok) {
+                m_sendFailed = true;
+                clock().notify();
+            }
+        };
+        if (!m_transport || !m_transport->send(frame, written))
             m_sendFailed = true;
     }) {
     m_sdo.setTimeoutMs(kDefaultSdoTimeoutMs);
@@ -97,6 +108,7 @@ void CanInterface::closeTransport() {
         m_sdo.cancel();
         m_queue.clear();
         m_overrunReported = false;
+        m_channelLost = false;
     }
     // Unlocked: the transport's thread may be waiting for m_mutex in frameArrived.
     if (old)
@@ -131,6 +143,7 @@ qint32 CanInterface::initBoard(qint32 boardType, qint32 boardNumber, qint32 bitR
         }
         postError(code, text);
     };
+    handlers.lost = [this](const QString& text) { channelWentAway(text); };
     QString why;
     const qint32 opened = transport->open(bitRateKbit, std::move(handlers), &why);
     if (opened != kSuccess)
@@ -219,8 +232,25 @@ qint32 CanInterface::beginSdo(quint8 node, qint32 index) {
         return kParameterError;
     if (m_sdo.busy())
         return kResourceError;
+    if (m_channelLost)
+        return lostResult();
     m_sendFailed = false;
     return kSuccess;
+}
+
+qint32 CanInterface::lostResult() {
+    m_lastErrorText = m_lostText;
+    return kHardwareError;
+}
+
+void CanInterface::channelWentAway(const QString& text) {
+    {
+        QMutexLocker lock(&m_mutex);
+        m_lostText = text;
+        m_lastErrorText = text;
+        m_channelLost = true;
+    }
+    clock().notify();
 }
 
 qint32 CanInterface::readSdo(quint8 node, qint32 index, quint8 subIndex, QByteArray& data,
@@ -271,7 +301,7 @@ qint32 CanInterface::finishSdo() {
         qint64 deadlineUs = 0;
         {
             QMutexLocker lock(&m_mutex);
-            if (m_sendFailed)
+            if (m_sendFailed || m_channelLost)
                 m_sdo.cancel();
             m_sdo.advanceTo(c.nowUs());
             if (!m_sdo.busy())
@@ -283,7 +313,7 @@ qint32 CanInterface::finishSdo() {
         c.waitUntil(
             [this] {
                 QMutexLocker lock(&m_mutex);
-                return !m_sdo.busy() || m_sendFailed;
+                return !m_sdo.busy() || m_sendFailed || m_channelLost;
             },
             leftMs);
     }
@@ -292,6 +322,8 @@ qint32 CanInterface::finishSdo() {
     case SdoOutcome::Done:
         return kSuccess;
     case SdoOutcome::Cancelled:
+        if (m_channelLost)
+            return lostResult();
         if (!m_sendFailed) {
             m_lastErrorText = QStringLiteral("the board was closed");
             return kInterfaceError;
@@ -301,7 +333,7 @@ qint32 CanInterface::finishSdo() {
         break;
     }
     if (m_sendFailed) {
-        m_lastErrorText = QStringLiteral("the transport refused a frame");
+        m_lastErrorText = QStringLiteral("the transport did not write a frame");
         return kTransmissionError;
     }
     const QString abortText = sdoAbortText(m_sdo.abortCode());
@@ -341,40 +373,62 @@ QString CanInterface::lastErrorText() const {
 // --- frames -----------------------------------------------------------------------------
 
 qint32 CanInterface::sendFrame(const CanFrame& frame) {
-    if (const qint32 r = requireStarted(); r != kSuccess)
-        return r;
-    if (!m_transport->send(frame))
-        return kTransmissionError;
-    return kSuccess;
+    // 0 while the frame waits, 1 written, -1 not written. Shared: the answer may come after
+    // the wait has given up.
+    const auto outcome = std::make_shared<std::atomic<int>>(0);
+    {
+        QMutexLocker lock(&m_mutex);
+        if (const qint32 r = requireStarted(); r != kSuccess)
+            return r;
+        if (m_channelLost)
+            return lostResult();
+        const auto written = [outcome](bool ok) {
+            *outcome = ok ? 1 : -1;
+            clock().notify();
+        };
+        if (!m_transport->send(frame, written)) {
+            m_lastErrorText = QStringLiteral("the transport refused ") + frameText(frame);
+            return kTransmissionError;
+        }
+    }
+    // Unlocked: frames keep arriving meanwhile.
+    clock().waitUntil([&] { return *outcome != 0 || m_channelLost; }, kWriteWaitMs);
+    if (*outcome == 1)
+        return kSuccess;
+    QMutexLocker lock(&m_mutex);
+    if (m_channelLost)
+        return lostResult();
+    m_lastErrorText = frameText(frame) + QStringLiteral(" not written");
+    if (*outcome == 0)
+        m_lastErrorText += QStringLiteral(" within %1 ms").arg(kWriteWaitMs);
+    return kTransmissionError;
 }
 
 qint32 CanInterface::sendMessage(qint32 cobId, const QByteArray& data) {
-    QMutexLocker lock(&m_mutex);
-    if (const qint32 r = requireStarted(); r != kSuccess)
-        return r;
     if (cobId < 0 || cobId > kMaxCobId || data.size() > 8)
-        return kParameterError;
+        return checkedParameter();
     CanFrame frame{quint32(cobId), quint8(data.size()), {}};
     std::copy(data.begin(), data.end(), frame.data.begin());
     return sendFrame(frame);
 }
 
 qint32 CanInterface::sendHeartbeat(quint8 node, quint8 state) {
-    QMutexLocker lock(&m_mutex);
-    if (const qint32 r = requireStarted(); r != kSuccess)
-        return r;
     if (node > kMaxNode)
-        return kParameterError;
+        return checkedParameter();
     return sendFrame(CanFrame{kHeartbeatBase + node, 1, {state}});
 }
 
 qint32 CanInterface::startNode(quint8 node) {
-    QMutexLocker lock(&m_mutex);
-    if (const qint32 r = requireStarted(); r != kSuccess)
-        return r;
     if (node > kMaxNode)
-        return kParameterError;
+        return checkedParameter();
     return sendFrame(CanFrame{kNmtCobId, 2, {kNmtStart, node}});
+}
+
+qint32 CanInterface::checkedParameter() const {
+    // A closed or passive board answers so before any argument is looked at.
+    QMutexLocker lock(&m_mutex);
+    const qint32 r = requireStarted();
+    return r != kSuccess ? r : kParameterError;
 }
 
 qint32 CanInterface::releaseNode(quint8 node) {

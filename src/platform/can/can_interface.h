@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QMutex>
 #include <QObject>
+#include <atomic>
 #include <memory>
 
 namespace pxu::can {
@@ -25,10 +26,18 @@ namespace pxu::can {
 //                      (the client sent abort 0x05040000), the server aborted, or its
 //                      answers broke the protocol or exceeded the 1 MiB upload cap (the
 //                      client sent an abort); lastAbortCode() tells which
-//   kTransmissionError the transport refused a frame
+//   kTransmissionError the transport did not write a frame
+//   kHardwareError     the channel is lost (see below)
 //   kParameterError    node above 127 or index above 0xFFFF
 //   kResourceError     another transfer is running (a call from a second thread)
 // The SDO time-out (200 ms at start) applies to each expected answer, not to the transfer.
+//
+// sendMessage, sendHeartbeat and startNode succeed only once the transport wrote the frame;
+// they wait up to kWriteWaitMs for that. kTransmissionError: the transport refused it or
+// did not write it in that time. A lost channel (the device went away unasked, a virtualcan
+// host ended) fails the running SDO transfer and every later bus call at once with
+// kHardwareError, channelLost() set and lastErrorText() "CAN channel <name> was lost",
+// until the next initBoard or stopCan.
 //
 // Threads: the object belongs to the window thread. Frames arrive on the transport's
 // thread; signalEvent and errorEvent are raised on the window thread. An SDO transfer
@@ -79,10 +88,13 @@ public:
     SdoAbort lastAbortCode() const;
     // Why the last failing operation failed.
     QString lastErrorText() const;
+    // The open channel went away: no frame passes until the board is opened again.
+    bool channelLost() const { return m_channelLost; }
     int bitRateKbit() const;
 
     static constexpr qsizetype kReceiveQueueCapacity = 4096;
     static constexpr qint32 kDefaultSdoTimeoutMs = 200;
+    static constexpr qint64 kWriteWaitMs = 100;
 
 signals:
     // Received frames wait in the queue.
@@ -96,10 +108,15 @@ private:
     qint32 requireStarted() const;              // under m_mutex
     qint32 beginSdo(quint8 node, qint32 index); // under m_mutex
     qint32 finishSdo();
-    qint32 sendFrame(const CanFrame& frame); // under m_mutex
+    // Sends one frame and waits until it was written; takes m_mutex itself.
+    qint32 sendFrame(const CanFrame& frame);
     qint32 fail(qint32 code, const QString& text);
+    qint32 lostResult(); // under m_mutex
+    // kParameterError, or what requireStarted answers before it.
+    qint32 checkedParameter() const;
     void closeTransport();
-    void frameArrived(const CanFrame& frame); // transport thread
+    void frameArrived(const CanFrame& frame);  // transport thread
+    void channelWentAway(const QString& text); // transport thread
     void postError(qint32 code, const QString& text);
     void raiseSignal();
 
@@ -109,10 +126,13 @@ private:
     SdoClient m_sdo;
     ReceiveQueue m_queue{kReceiveQueueCapacity};
     int m_bitRateKbit = 0;
-    bool m_sendFailed = false;
+    // Set from the transport's thread as well.
+    std::atomic<bool> m_sendFailed{false};
+    std::atomic<bool> m_channelLost{false};
     bool m_signalPending = false;
     bool m_overrunReported = false;
     QString m_lastErrorText;
+    QString m_lostText;
 };
 
 } // namespace pxu::can

@@ -38,10 +38,12 @@ void InProcessTransport::close() {
     m_handlers = {};
 }
 
-bool InProcessTransport::send(const CanFrame& frame) {
+bool InProcessTransport::send(const CanFrame& frame, WriteDone done) {
     if (!m_endpoint)
         return false;
     m_bus.send(m_endpoint, frame);
+    if (done)
+        done(true);
     return true;
 }
 

@@ -14,7 +14,8 @@ public:
 
     qint32 open(int bitRateKbit, Handlers handlers, QString* errorText) override;
     void close() override;
-    bool send(const CanFrame& frame) override;
+    // The bus takes every frame at once: written.
+    bool send(const CanFrame& frame, WriteDone done) override;
     QString channelName() const override { return m_name; }
 
 private:

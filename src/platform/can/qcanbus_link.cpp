@@ -95,6 +95,7 @@ qint32 QCanBusLink::open(const CanChannel& channel, int bitRateKbit,
     *serialNumber = m_device->deviceInfo().serialNumber();
     m_handlers = std::move(handlers);
     m_closing = false;
+    m_lost = false;
     connect(m_device.get(), &QCanBusDevice::framesReceived, this, &QCanBusLink::readFrames);
     connect(m_device.get(), &QCanBusDevice::errorOccurred, this, &QCanBusLink::deviceError);
     connect(m_device.get(), &QCanBusDevice::stateChanged, this, &QCanBusLink::stateChanged);
@@ -104,7 +105,7 @@ qint32 QCanBusLink::open(const CanChannel& channel, int bitRateKbit,
 void QCanBusLink::close() {
     m_closing = true;
     m_retry.stop();
-    m_outbox.clear();
+    dropOutbox();
     m_handlers = {};
     if (m_device) {
         m_device->disconnect(this);
@@ -113,38 +114,53 @@ void QCanBusLink::close() {
     }
 }
 
-void QCanBusLink::write(const CanFrame& frame) {
-    if (!m_device)
+void QCanBusLink::write(const CanFrame& frame, CanTransport::WriteDone done) {
+    if (!m_device || m_lost) {
+        if (done)
+            done(false);
         return;
-    m_outbox.push_back(frame);
+    }
+    m_outbox.push_back(Outgoing{frame, std::move(done)});
     if (!m_retry.isActive())
         flush();
 }
 
+void QCanBusLink::dropOutbox() {
+    std::deque<Outgoing> dropped;
+    dropped.swap(m_outbox);
+    for (Outgoing& outgoing : dropped) {
+        if (outgoing.done)
+            outgoing.done(false);
+    }
+}
+
 void QCanBusLink::flush() {
     while (m_device && !m_outbox.empty()) {
-        const CanFrame& next = m_outbox.front();
+        const CanFrame& next = m_outbox.front().frame;
         QCanBusFrame frame(next.id, QByteArray(reinterpret_cast<const char*>(next.data.data()),
                                                std::min<int>(next.length, 8)));
         m_writing = true;
         const bool written = m_device->writeFrame(frame);
         m_writing = false;
         if (written) {
+            const CanTransport::WriteDone done = std::move(m_outbox.front().done);
             m_outbox.pop_front();
             m_blockedSince.invalidate();
+            if (done)
+                done(true);
             continue;
         }
         // A full transmit queue drains within milliseconds; a dead channel does not.
         if (!m_blockedSince.isValid())
             m_blockedSince.start();
         if (m_blockedSince.elapsed() > kWriteGiveUpMs) {
-            const auto lost = m_outbox.size();
-            m_outbox.clear();
+            const auto dropped = m_outbox.size();
             m_blockedSince.invalidate();
             report(result::kTransmissionError,
                    QStringLiteral("CAN channel %1 takes no frames: %2 (%3 frames dropped)")
                        .arg(m_name, m_device->errorString())
-                       .arg(lost));
+                       .arg(dropped));
+            dropOutbox();
             return;
         }
         m_retry.start(1);
@@ -180,8 +196,15 @@ void QCanBusLink::deviceError(QCanBusDevice::CanBusError error) {
 }
 
 void QCanBusLink::stateChanged(QCanBusDevice::CanBusDeviceState state) {
-    if (state == QCanBusDevice::UnconnectedState && !m_closing)
-        report(result::kHardwareError, QStringLiteral("CAN channel %1 was lost").arg(m_name));
+    if (state != QCanBusDevice::UnconnectedState || m_closing || m_lost)
+        return;
+    m_lost = true;
+    m_retry.stop();
+    const QString text = QStringLiteral("CAN channel %1 was lost").arg(m_name);
+    report(result::kHardwareError, text);
+    if (m_handlers.lost)
+        m_handlers.lost(text);
+    dropOutbox();
 }
 
 void QCanBusLink::report(qint32 code, const QString& text) {

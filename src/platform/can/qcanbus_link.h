@@ -13,7 +13,9 @@
 namespace pxu::can {
 
 // The I/O-thread half of QCanBusTransport: owns the device, converts frames and keeps the
-// frames the device could not take yet (a full socketcan queue) to write them again.
+// frames the device could not take yet (a full socketcan queue) to write them again. Each
+// frame's WriteDone runs once it was written, given up or dropped; after the device left
+// its connected state unasked (the channel is lost) no frame is written any more.
 class QCanBusLink : public QObject {
 public:
     QCanBusLink();
@@ -23,7 +25,7 @@ public:
     qint32 open(const CanChannel& channel, int bitRateKbit, CanTransport::Handlers handlers,
                 QString* errorText, QString* serialNumber);
     void close();
-    void write(const CanFrame& frame);
+    void write(const CanFrame& frame, CanTransport::WriteDone done);
 
 private:
     void readFrames();
@@ -31,15 +33,23 @@ private:
     void deviceError(QCanBusDevice::CanBusError error);
     void stateChanged(QCanBusDevice::CanBusDeviceState state);
     void report(qint32 code, const QString& text);
+    // Every frame still waiting will not be written.
+    void dropOutbox();
+
+    struct Outgoing {
+        CanFrame frame;
+        CanTransport::WriteDone done;
+    };
 
     std::unique_ptr<QCanBusDevice> m_device;
     CanTransport::Handlers m_handlers;
     QString m_name;
-    std::deque<CanFrame> m_outbox;
+    std::deque<Outgoing> m_outbox;
     QTimer m_retry;
     QElapsedTimer m_blockedSince;
     bool m_writing = false;
     bool m_closing = false;
+    bool m_lost = false;
 };
 
 } // namespace pxu::can

@@ -72,12 +72,14 @@ void QCanBusTransport::close() {
     });
 }
 
-bool QCanBusTransport::send(const CanFrame& frame) {
+bool QCanBusTransport::send(const CanFrame& frame, WriteDone done) {
     QCanBusLink* link = m_link.load();
     if (!link)
         return false;
     QMetaObject::invokeMethod(
-        link, [link, frame] { link->write(frame); }, Qt::QueuedConnection);
+        link,
+        [link, frame, done = std::move(done)]() mutable { link->write(frame, std::move(done)); },
+        Qt::QueuedConnection);
     return true;
 }
 

@@ -20,7 +20,7 @@ public:
 
     qint32 open(int bitRateKbit, Handlers handlers, QString* errorText) override;
     void close() override;
-    bool send(const CanFrame& frame) override;
+    bool send(const CanFrame& frame, WriteDone done) override;
     QString channelName() const override { return m_channelText; }
     QString serialNumber() const override { return m_serialNumber; }
 

@@ -58,6 +58,7 @@ void SdoClient::startDownload(quint8 node, Multiplexer m, QByteArray data, SdoMo
     m_pos = 0;
     m_toggle = false;
     m_lastSent = false;
+    m_shortAcknowledgements = 0;
     const auto size = quint32(m_data.size());
     if (mode == SdoMode::Block) {
         send(initiateBlockDownload(m, size));
@@ -226,9 +227,14 @@ SdoClient::State SdoClient::onBlockDownloadSubBlock(const Bytes& b) {
         return State::BlockDownloadEnd;
     }
     if (acknowledged < m_segmentsInBlock) {
-        // The server missed a segment: the rest of the block goes again.
+        // The server missed a segment: the rest of the block goes again, but not for ever
+        // to a server that never takes a whole sub-block.
+        if (++m_shortAcknowledgements > kMaxSubBlockResends)
+            return abort(SdoAbort::SequenceNumber);
         m_pos = m_blockStart + qsizetype(acknowledged) * kSegmentBytes;
         m_lastSent = false;
+    } else {
+        m_shortAcknowledgements = 0;
     }
     return sendSubBlock();
 }
@@ -278,7 +284,7 @@ SdoClient::State SdoClient::onUploadSegment(const Bytes& b) {
         return abort(SdoAbort::LengthTooHigh);
     if (last) {
         if (m_size >= 0 && m_data.size() != m_size)
-            return finish(SdoOutcome::Failed, SdoAbort::LengthMismatch);
+            return abort(SdoAbort::LengthTooLow);
         return finish(SdoOutcome::Done);
     }
     m_toggle = !m_toggle;

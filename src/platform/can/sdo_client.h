@@ -30,6 +30,9 @@ class SdoClient {
 public:
     using Send = std::function<void(const CanFrame&)>;
     static constexpr qsizetype kMaxUpload = 1 << 20;
+    // Sub-blocks sent again in a row, each acknowledged short, before a block download is
+    // aborted (abort code SequenceNumber).
+    static constexpr int kMaxSubBlockResends = 8;
 
     explicit SdoClient(Send send);
 
@@ -117,6 +120,7 @@ private:
     int m_blockSize = sdo::kMaxBlockSize;
     int m_segmentsInBlock = 0;
     int m_lastSegmentBytes = 0;
+    int m_shortAcknowledgements = 0; // in a row
     int m_lastInOrder = 0;
     bool m_complete = false;
 };

@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QTableView>
 #include <QtTest>
@@ -53,6 +54,25 @@ bool orderedBy(const dc::EditDcGrid& grid, const QString& field, bool descending
     return grid.rowCount() > 1;
 }
 
+// The cell editor the grid has open (closed ones wait for their deletion).
+template <class Editor> Editor* openEditor(QTableView* view) {
+    for (Editor* editor : view->viewport()->findChildren<Editor*>()) {
+        if (editor->isVisible())
+            return editor;
+    }
+    return nullptr;
+}
+
+// Types over the current cell of the grid and presses Enter, as the user does.
+void type(QTableView* view, const QString& text) {
+    QTest::keyClick(view, text.at(0).toLatin1()); // opens the cell's editor
+    auto* editor = openEditor<QLineEdit>(view);
+    QVERIFY(editor);
+    QTest::keyClicks(editor, text.mid(1));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents(); // the view commits the entry after the key
+}
+
 } // namespace
 
 class EditDcTest : public QObject {
@@ -78,6 +98,7 @@ private slots:
     void resizeKeepsTheGridInTheWindow();
     void windowShowsEachGridAndColumnSet_data();
     void windowShowsEachGridAndColumnSet();
+    void typingIntoTheGridEditsTheCell();
 };
 
 void EditDcTest::columnSetsPerClassAndOption_data() {
@@ -488,6 +509,47 @@ void EditDcTest::windowShowsEachGridAndColumnSet() {
         QVERIFY(
             !saveScreenshot(*form, QStringLiteral("edit_dc_") + QTest::currentDataTag()).isEmpty());
     });
+}
+
+void EditDcTest::typingIntoTheGridEditsTheCell() {
+    EditDcRig rig;
+    const bool edited = rig.open(kParameter, [&](EditDc& e) {
+        EditDcForm* form = e.form();
+        QTableView* view = form->tdbDcEnums;
+        dc::EditDcGrid& grid = e.tdbDcEnums();
+        const int row = rowOf(grid, "CYL_INJ_OFFSET_00");
+        view->setFocus();
+        // A text typed over a cell.
+        view->setCurrentIndex(grid.index(row, grid.columnOf(QStringLiteral("Value"))));
+        type(view, QStringLiteral("4711"));
+        QCOMPARE(queryValue(rig.file, "SELECT value FROM dcEnums WHERE name = 'CYL_INJ_OFFSET_00'")
+                     .toInt(),
+                 4711);
+        // A refused text leaves the cell, and the box comes once the editor is closed.
+        view->setCurrentIndex(grid.index(row, grid.columnOf(QStringLiteral("Min"))));
+        type(view, QStringLiteral("low"));
+        QTRY_COMPARE(rig.dialogs.texts().size(), 1);
+        QVERIFY(!view->isPersistentEditorOpen(view->currentIndex()));
+        QCOMPARE(view->currentIndex().data().toString(), QStringLiteral("-20"));
+        // A value list offers its texts and stores the number.
+        e.cboCrcGroup_Click(int(e.view().cboCrcGroup.size()) - 1);
+        const QModelIndex crcGroup =
+            grid.index(rowOf(grid, "CYL_INJ_OFFSET_00"), grid.columnOf(QStringLiteral("CRC-Grp")));
+        view->setCurrentIndex(crcGroup);
+        view->edit(crcGroup);
+        auto* box = openEditor<QComboBox>(view);
+        QVERIFY(box);
+        QCOMPARE(box->count(), 8);
+        QCOMPARE(box->currentText(), QStringLiteral("Adjust"));
+        box->setCurrentIndex(box->findText(QStringLiteral("IMO")));
+        QTest::keyClick(box, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QCOMPARE(crcGroup.data().toString(), QStringLiteral("IMO"));
+    });
+    QVERIFY(edited);
+    QCOMPARE(
+        queryValue(rig.file, "SELECT crcGroup FROM dcEnums WHERE name = 'CYL_INJ_OFFSET_00'").toInt(),
+        4);
 }
 
 QTEST_MAIN(EditDcTest)

@@ -103,13 +103,8 @@ EditDcForm::EditDcForm(EditDc& owner, QWidget* parent)
         fraGridType[i]->setObjectName(QStringLiteral("fraGridType%1").arg(i));
         top->addWidget(fraGridType[i]);
     }
-    for (int i = 0; i < 5; ++i) {
-        optShowVarCol[i] = new QRadioButton(QLatin1String(varCaptions[i]), fraGridType[0]);
-        optShowVarCol[i]->setObjectName(QStringLiteral("optShowVarCol%1").arg(i));
-        fraGridType[0]->layout()->addWidget(optShowVarCol[i]);
-        connect(optShowVarCol[i], &QRadioButton::clicked, this,
-                [this, i] { m_owner.optShowVarCol_Click(i); });
-    }
+    addOptions(optShowVarCol, varCaptions, fraGridType[0], "optShowVarCol",
+               &EditDc::optShowVarCol_Click);
     lblParaGroup = named(new QLabel(QStringLiteral("Group:"), fraGridType[0]), "lblParaGroup");
     cboCrcGroup = named(new QComboBox(fraGridType[0]), "cboCrcGroup");
     cboCrcGroup->setSizeAdjustPolicy(QComboBox::AdjustToContents);
@@ -117,13 +112,8 @@ EditDcForm::EditDcForm(EditDc& owner, QWidget* parent)
     fraGridType[0]->layout()->addWidget(cboCrcGroup);
     connect(cboCrcGroup, &QComboBox::activated, this,
             [this](int index) { m_owner.cboCrcGroup_Click(index); });
-    for (int i = 0; i < 6; ++i) {
-        optShowLogCol[i] = new QRadioButton(QLatin1String(logCaptions[i]), fraGridType[1]);
-        optShowLogCol[i]->setObjectName(QStringLiteral("optShowLogCol%1").arg(i));
-        fraGridType[1]->layout()->addWidget(optShowLogCol[i]);
-        connect(optShowLogCol[i], &QRadioButton::clicked, this,
-                [this, i] { m_owner.optShowLogCol_Click(i); });
-    }
+    addOptions(optShowLogCol, logCaptions, fraGridType[1], "optShowLogCol",
+               &EditDc::optShowLogCol_Click);
     chkNewLine = named(new QCheckBox(QStringLiteral("Show Only New"), m_top), "chkNewLine");
     top->addWidget(chkNewLine);
     top->addStretch();
@@ -136,6 +126,18 @@ EditDcForm::EditDcForm(EditDc& owner, QWidget* parent)
     connect(&owner, &EditDc::changed, this, &EditDcForm::showView);
     showView();
     resize(twips(16800), twips(8000));
+}
+
+template <std::size_t N>
+void EditDcForm::addOptions(std::array<QRadioButton*, N>& options, const char* const* captions,
+                            QFrame* frame, const char* name, void (EditDc::*click)(int)) {
+    for (int i = 0; i < int(N); ++i) {
+        options[i] = new QRadioButton(QLatin1String(captions[i]), frame);
+        options[i]->setObjectName(QLatin1String(name) + QString::number(i));
+        frame->layout()->addWidget(options[i]);
+        connect(options[i], &QRadioButton::clicked, this,
+                [this, click, i] { (m_owner.*click)(i); });
+    }
 }
 
 QTableView* EditDcForm::makeGrid(dc::EditDcGrid& grid, const char* name) {

@@ -40,6 +40,10 @@ protected:
     void reject() override;
 
 private:
+    // An array of option buttons in a frame; a click goes to the editor's handler.
+    template <std::size_t N>
+    void addOptions(std::array<QRadioButton*, N>& options, const char* const* captions,
+                    QFrame* frame, const char* name, void (EditDc::*click)(int));
     QTableView* makeGrid(dc::EditDcGrid& grid, const char* name);
     void showView();
     void showColumns(QTableView* view, const dc::EditDcGrid& grid);

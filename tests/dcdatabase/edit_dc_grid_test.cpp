@@ -12,9 +12,6 @@ using namespace pxu::test;
 
 namespace {
 
-const QString kParameter = QStringLiteral("PARAMETER");
-const QString kVariable = QStringLiteral("VARIABLE");
-const QString kAlarm = QStringLiteral("ALARM");
 constexpr int kRed = 0xFF;
 constexpr int kButtonFace = int(0x8000000F);
 

@@ -9,6 +9,10 @@
 
 namespace pxu::test {
 
+inline const QString kParameter = QStringLiteral("PARAMETER");
+inline const QString kVariable = QStringLiteral("VARIABLE");
+inline const QString kAlarm = QStringLiteral("ALARM");
+
 // The table editor on a copy of the sample plant, with scripted boxes: open() shows it and
 // runs the test's steps while it is up, as the user would.
 struct EditDcRig {

@@ -15,10 +15,6 @@ using namespace pxu::test;
 
 namespace {
 
-const QString kParameter = QStringLiteral("PARAMETER");
-const QString kVariable = QStringLiteral("VARIABLE");
-const QString kAlarm = QStringLiteral("ALARM");
-
 QStringList producerCaptions() {
     QStringList captions;
     for (int module = 0; module <= 14; ++module)
@@ -547,9 +543,9 @@ void EditDcTest::typingIntoTheGridEditsTheCell() {
         QCOMPARE(crcGroup.data().toString(), QStringLiteral("IMO"));
     });
     QVERIFY(edited);
-    QCOMPARE(
-        queryValue(rig.file, "SELECT crcGroup FROM dcEnums WHERE name = 'CYL_INJ_OFFSET_00'").toInt(),
-        4);
+    QCOMPARE(queryValue(rig.file, "SELECT crcGroup FROM dcEnums WHERE name = 'CYL_INJ_OFFSET_00'")
+                 .toInt(),
+             4);
 }
 
 QTEST_MAIN(EditDcTest)

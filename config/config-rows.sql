@@ -168,8 +168,8 @@ INSERT INTO messages (MessageID, MessageText, okButton) VALUES
   (81, 'The application update could not be downloaded to the spare module. The software is not updated.', 0),
   (82, 'The application update could not be downloaded to all PXU''s. Failed: {*}. Press Open Instruction to see what to do next.', 0),
   (91, 'Not all PXU''s started the application. Not started: {*}. Please check these modules.', 0),
-  (101, 'The new application CRC could not be written. Press OK to check the update.', 1),
-  (111, 'The update could not be checked. Press OK to see the result.', 1),
+  (101, 'The new application CRC could not be written to the ZENT. The software update has failed.', 1),
+  (111, 'The update could not be checked: the ZENT did not report its system information. The software update has failed.', 1),
   (121, 'The software has been updated successfully.\nHull number: {*}\nEngine type: {*}\nNumber of cylinders: {*}\nBuild: {*}\nApplication CRC: {*} / Len: {*}\nIMO CRC: {*} / Len: {*}', 0),
   (122, 'The update was canceled. The software is not updated.', 0);
 

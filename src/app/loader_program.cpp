@@ -3,6 +3,7 @@
 #include "core/config_items.h"
 #include "core/error_reporter.h"
 #include "core/error_reporter_form.h"
+#include "dcbuilder/dc_tools.h"
 #include "mainwindow/main_window.h"
 #include "termination_signals.h"
 #include "updater/updater_face.h"
@@ -20,6 +21,7 @@ int runLoader(QApplication& app, const QStringList& arguments) {
     ErrPtnr errorReporter;
     MainWindow window;
     UpdaterFace updater(window);
+    DcTools dcTools(window);
     QObject::connect(&window.shutDown(), &ShutDown::programEnded, &app,
                      [](int code) { QCoreApplication::exit(code); });
 

@@ -1,7 +1,9 @@
 #include "form_support.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QWidget>
 
 namespace pxu {
@@ -30,6 +32,20 @@ QWidget* topLevelWindow(const QString& objectName) {
             return w;
     }
     return nullptr;
+}
+
+void showScrollThumbClearly(QAbstractScrollArea& area) {
+    static const QString style = QStringLiteral(
+        "QScrollBar { background: #e6e6e6; border: none; }"
+        "QScrollBar:vertical { width: 15px; } QScrollBar:horizontal { height: 15px; }"
+        "QScrollBar::handle { background: #8c8c8c; border-radius: 3px; margin: 2px; }"
+        "QScrollBar::handle:hover { background: #707070; }"
+        "QScrollBar::handle:vertical { min-height: 24px; }"
+        "QScrollBar::handle:horizontal { min-width: 24px; }"
+        "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; border: none; }"
+        "QScrollBar::add-page, QScrollBar::sub-page { background: none; }");
+    area.verticalScrollBar()->setStyleSheet(style);
+    area.horizontalScrollBar()->setStyleSheet(style);
 }
 
 void takeMainWindowIcon(QWidget& window) {

@@ -3,6 +3,7 @@
 #include <QRect>
 #include <QString>
 
+class QAbstractScrollArea;
 class QLineEdit;
 class QWidget;
 
@@ -33,6 +34,10 @@ template <class W> W* named(W* widget, const char* name) {
     widget->setObjectName(QLatin1String(name));
     return widget;
 }
+// Scroll bars whose handle is darker than its groove. The platform style draws the handle
+// lighter, so on a list little longer than its view the grey groove reads as the handle
+// and the bar seems to run backwards.
+void showScrollThumbClearly(QAbstractScrollArea& area);
 // Sets the text unless the box shows it already, so that the cursor stays where it is.
 void setIfChanged(QLineEdit* edit, const QString& text);
 

@@ -13,8 +13,11 @@ ProgramVersion programVersion() {
     QString text = QCoreApplication::applicationVersion();
     if (text.isEmpty())
         text = QStringLiteral(PXU_VERSION);
+    // Four fields (2.0.0.2) are major, minor, build and revision; the third field is not
+    // shown. Three fields are major, minor and revision.
     const QVersionNumber v = QVersionNumber::fromString(text);
-    return {v.majorVersion(), v.minorVersion(), v.microVersion()};
+    const int revision = v.segmentCount() >= 4 ? v.segmentAt(3) : v.microVersion();
+    return {v.majorVersion(), v.minorVersion(), revision};
 }
 
 QString programTitle() {

@@ -4,7 +4,8 @@
 
 namespace pxu {
 
-// The program's version: the application's version when it was set, else the build's.
+// The program's version (2.0.0.2 gives major 2, minor 0, revision 2): the application's
+// version when it was set, else the build's.
 struct ProgramVersion {
     int major = 0;
     int minor = 0;

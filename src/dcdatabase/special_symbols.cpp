@@ -60,6 +60,10 @@ bool SpecialSymbols::symbolTableUsable() {
 }
 
 QString SpecialSymbols::symbolOf(const QString& aliasName) {
+    if (m_pending) {
+        if (const auto symbol = m_pending->symbolOf(aliasName))
+            return *symbol;
+    }
     return g_getSymbolName(aliasName);
 }
 

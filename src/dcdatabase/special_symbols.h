@@ -2,6 +2,7 @@
 
 #include "dc_job.h"
 #include "message_sink.h"
+#include "pending_aliases.h"
 
 #include <QLatin1String>
 #include <QString>
@@ -38,12 +39,14 @@ struct SwInfoOutcome {
 // the symbol's row, a text four characters a row in the rows of the symbol's name followed
 // by 1 to 8), and the data-container version in the layout table. Works on the rows of an
 // open job, so that what it writes commits or rolls back with the job; log lines go to the
-// sink.
+// sink. Aliases the job has entered but not yet written to the configuration (pending) are
+// found too.
 class SpecialSymbols {
 public:
-    SpecialSymbols(DcJob& job, MessageSink& sink)
+    SpecialSymbols(DcJob& job, MessageSink& sink, const PendingAliases* pending = nullptr)
         : m_job(job)
-        , m_sink(sink) {}
+        , m_sink(sink)
+        , m_pending(pending) {}
 
     // getSpecialDcStringValue: the text of a text symbol, empty when it has no rows.
     QString getString(const QString& alias);
@@ -79,6 +82,7 @@ private:
 
     DcJob& m_job;
     MessageSink& m_sink;
+    const PendingAliases* m_pending;
     bool m_changed = false;
 };
 

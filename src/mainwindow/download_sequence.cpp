@@ -83,7 +83,8 @@ void DownloadSequence::cmdDownload_Click() {
     ShutDown::Operation operation(m_window.shutDown());
     guarded("frmMain", "cmdDownload_Click", [&] { run(); });
     guarded("frmMain", "cmdDownload_Click", [&] {
-        if (!m_finished && !m_window.programEnding())
+        // Into a channel that takes no frames nothing is restarted.
+        if (!m_finished && !m_window.programEnding() && !canWriteFailed())
             restartUntouched();
         m_sections.forgetImages();
         if (m_window.updater())
@@ -195,6 +196,7 @@ void DownloadSequence::spareFirst() {
     }
     if (!modModeChange::g_startBootloader(bootloaders, false)) {
         log(QStringLiteral("M-Bus Download aborted because bootloader could not be started."));
+        stoppedByWriteFailure(false);
         return;
     }
     Selection& selection = m_window.selection();
@@ -206,6 +208,8 @@ void DownloadSequence::spareFirst() {
         log(QStringLiteral("M-Bus Download aborted because download to spare has failed."));
         return;
     }
+    if (stoppedByWriteFailure(false))
+        return;
     const auto tickCylinders = [&] {
         for (int m = 1; m < kModuleCount; ++m) {
             if (cylinders[m])
@@ -261,7 +265,8 @@ bool DownloadSequence::downloadSelected(bool spareStep) {
         bootloaders[0] = ticked(0);
     if (!modModeChange::g_startBootloader(bootloaders, false)) {
         log(QStringLiteral("   Download aborted!"));
-        unlockUnless(spareStep);
+        if (!stoppedByWriteFailure(spareStep))
+            unlockUnless(spareStep);
         return false;
     }
 
@@ -329,6 +334,8 @@ bool DownloadSequence::downloadSelected(bool spareStep) {
                     m_window.setLamp(m, true, kColourGreen);
                     m_window.m_moduleUpdated.at(m) = true;
                     tellUpdater();
+                } else if (stoppedByWriteFailure(spareStep)) {
+                    return false;
                 }
                 continue;
             }
@@ -341,6 +348,8 @@ bool DownloadSequence::downloadSelected(bool spareStep) {
             accepted[m] = m_sections.downloadSection(m, section);
             if (accepted[m])
                 tellUpdater();
+            else if (stoppedByWriteFailure(spareStep))
+                return false;
         }
 
         if (ticked(0) || !g_mBusMode) {
@@ -452,6 +461,17 @@ void DownloadSequence::endAborted(bool spareStep) {
     log(QStringLiteral("Abort of the download!"));
     m_window.updateProgress(0);
     unlockUnless(spareStep);
+}
+
+bool DownloadSequence::stoppedByWriteFailure(bool spareStep) {
+    if (!canWriteFailed())
+        return false;
+    log(QStringLiteral("   Download stopped: the CAN channel takes no frames (") +
+        frmCANopen().canInterface().lastErrorText() + QStringLiteral(")."));
+    m_window.updateProgress(0);
+    log(logClosingLine());
+    unlockUnless(spareStep);
+    return true;
 }
 
 bool DownloadSequence::finish(bool spareStep, bool bootloader2, ModuleSelection bootloaders) {

@@ -34,6 +34,8 @@ private:
     // Asks whether to abort; Yes stops the auto download of module when it is one.
     bool confirmAbort(bool autoDownloadModule);
     void endAborted(bool spareStep);
+    // After a write that failed the channel takes no frames: the run stops, saying why.
+    bool stoppedByWriteFailure(bool spareStep);
     bool finish(bool spareStep, bool bootloader2, ModuleSelection bootloaders);
     void log(const QString& text);
     void unlockUnless(bool spareStep);

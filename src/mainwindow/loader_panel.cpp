@@ -1,5 +1,6 @@
 #include "loader_panel.h"
 
+#include "core/form_support.h"
 #include "form_widgets.h"
 #include "main_window.h"
 
@@ -62,6 +63,7 @@ LoaderPanel::LoaderPanel(MainWindow& owner, QWidget* parent)
     right->addWidget(buildSections(), 0);
     lstMessage = new QListView(this);
     lstMessage->setObjectName(QStringLiteral("lstMessage"));
+    showScrollThumbClearly(*lstMessage);
     lstMessage->setModel(&m_owner.messages().model());
     lstMessage->setUniformItemSizes(true);
     lstMessage->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -22,6 +22,7 @@
 
 namespace pxu {
 
+class DcToolsServices;
 class MainWindowForm;
 class UpdaterServices;
 
@@ -100,6 +101,8 @@ public:
     const MainWindowView& view() const { return m_view; }
     void setUpdater(UpdaterServices* updater) { m_updater = updater; }
     UpdaterServices* updater() const { return m_updater; }
+    void setDcTools(DcToolsServices* tools) { m_dcTools = tools; }
+    DcToolsServices* dcTools() const { return m_dcTools; }
     MainWindowForm* form() const { return m_form.get(); }
 
     // Grid rows and engine display (the connection display and the download set them).
@@ -244,6 +247,7 @@ private:
     std::array<bool, kModuleCount> m_bootloaderVersionChange{};
     std::array<std::function<void()>, int(UnloadSlot::count)> m_unloaders;
     UpdaterServices* m_updater = nullptr;
+    DcToolsServices* m_dcTools = nullptr;
     SectionDownload m_sectionDownload{*this};
     DownloadSequence m_downloadSequence{*this, m_sectionDownload};
     UploadFromSpare m_upload{*this};

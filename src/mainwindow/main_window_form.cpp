@@ -99,6 +99,9 @@ void MainWindowForm::showFace() {
     }
     if (updater && m_updaterFrame) {
         m_faces->setCurrentWidget(m_updaterFrame);
+        // The hidden full loader, whose grid widens as its lamps appear, must not widen
+        // the updater's window.
+        m_loader->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
         resize(kUpdaterWidth, kUpdaterHeight);
     } else {
         m_faces->setCurrentWidget(m_loader);

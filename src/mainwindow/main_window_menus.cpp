@@ -10,12 +10,14 @@
 #include "core/program_info.h"
 #include "core/select_dir.h"
 #include "core/sprintf.h"
+#include "dc_tools_services.h"
 #include "hw_info_block_repair.h"
 #include "log_lines.h"
 #include "main_window.h"
 #include "main_window_form.h"
 #include "updater_services.h"
 
+#include <QDir>
 #include <QUrl>
 
 namespace pxu {
@@ -111,7 +113,10 @@ void MainWindow::cmdOpenReport_Click() {
         } else {
             file = g_fullName(programFolder(), QStringLiteral("Instruction.txt"));
         }
-        openUrl(QUrl::fromLocalFile(file));
+        // Without a program for it the desktop opens nothing: the user must know where it is.
+        if (!openUrl(QUrl::fromLocalFile(file)))
+            g_informationMsgBox(QStringLiteral("The desktop has no program to open the file:\r\n") +
+                                QDir::toNativeSeparators(file));
     });
 }
 
@@ -132,8 +137,12 @@ void MainWindow::mnuShowCanOpen_Click() {
 }
 
 void MainWindow::mnuBuildDC_Click() {
-    guarded("frmMain", "mnuBuildDC_Click",
-            [&] { notAvailable(QStringLiteral("Build DataContainer")); });
+    guarded("frmMain", "mnuBuildDC_Click", [&] {
+        if (m_dcTools)
+            m_dcTools->showBuilder(m_loadFiles.directory());
+        else
+            notAvailable(QStringLiteral("Build DataContainer"));
+    });
 }
 
 void MainWindow::mnuCreateTemplate_Click() {

@@ -12,6 +12,7 @@
 #include "core/srecord_file.h"
 #include "load_files.h"
 #include "main_window.h"
+#include "platform/can/can_result.h"
 #include "platform/clock/clock.h"
 
 namespace pxu {
@@ -67,6 +68,17 @@ bool waitWhileBusy(const std::function<bool()>& busy, qint64 pollMs = kCommandPo
 }
 
 } // namespace
+
+bool canWriteFailed() {
+    switch (frmCANopen().lastResult()) {
+    case can::result::kTransmissionError:
+    case can::result::kHardwareError:
+    case can::result::kInterfaceError:
+        return true;
+    default:
+        return false;
+    }
+}
 
 SectionDownload::SectionDownload(MainWindow& window)
     : m_window(window) {}
@@ -144,7 +156,10 @@ bool SectionDownload::downloadSection(int module, int section) {
         if (image->start != image->fileStart)
             log(sprintf(QStringLiteral("      start-address moved to {*}"), image->start));
 
-        for (int attempt = 0; attempt < kAttempts && !m_window.programEnding(); ++attempt) {
+        // Another attempt on a channel that takes no frames would only send into it.
+        for (int attempt = 0;
+             attempt < kAttempts && !m_window.programEnding() && !(attempt > 0 && canWriteFailed());
+             ++attempt) {
             if (attempt > 0) {
                 log(QStringLiteral("         new attempt"));
                 clock().sleep(kAttemptPauseMs);
@@ -247,6 +262,8 @@ bool SectionDownload::autoDownloadSingleModule(int module, int section) {
         const bool clearSent = g_sendCommand(adlClear, 0, 0);
         if (!clearSent)
             g_errorMsgBox(QStringLiteral("could not send clear command"), {}, true);
+        if (!clearSent && canWriteFailed())
+            return;
         // A report of the word as cleared that left the spare before it took the clear says
         // nothing: a command sent on it would find the spare still busy, which drops it. A
         // spare that clears between two of its reports never shows the word, though: when

@@ -9,6 +9,10 @@ namespace pxu {
 
 class MainWindow;
 
+// The last bus operation could not write its frame: the channel refuses frames or is gone,
+// so nothing more reaches a module.
+bool canWriteFailed();
+
 // A section's load file as the download writes it.
 struct SectionImage {
     QString path;

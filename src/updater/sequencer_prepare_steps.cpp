@@ -8,12 +8,16 @@
 #include "core/file_names.h"
 #include "core/globals.h"
 #include "core/sprintf.h"
+#include "core/srecord_file.h"
 #include "mainwindow/log_lines.h"
 #include "mainwindow/main_window.h"
 #include "platform/clock/clock.h"
 #include "system_information.h"
 #include "update_sequencer.h"
 #include "updater_face.h"
+
+#include <QFileInfo>
+#include <optional>
 
 namespace pxu {
 
@@ -23,6 +27,27 @@ constexpr int kMaxCylinders = kModuleCount - 1;
 
 QString orFailed(bool read, const QVariant& value) {
     return read ? value.toString() : QStringLiteral("reading failed");
+}
+
+// Why the new application file cannot be loaded: the step box's text and the log line.
+struct FileProblem {
+    QString box;
+    QString line;
+};
+
+std::optional<FileProblem> applicationFileProblem(const QString& file) {
+    // Paths are joined, not formatted: a brace in one is no placeholder.
+    if (!QFileInfo(file).isFile())
+        return FileProblem{QStringLiteral("Application File Missing"),
+                           QStringLiteral("   Application file ") + file +
+                               QStringLiteral(" not found!")};
+    QByteArray image;
+    qint32 start = 0;
+    if (!g_sRecToBin(file, image, start) || image.isEmpty())
+        return FileProblem{QStringLiteral("Application File Unreadable"),
+                           QStringLiteral("   Application file ") + file +
+                               QStringLiteral(" cannot be read!")};
+    return std::nullopt;
 }
 
 } // namespace
@@ -87,6 +112,7 @@ void UpdateSequencer::step2() {
     }
     // A complete read goes on even on the time-out's tick.
     if (systemInformationComplete()) {
+        setBox(2, QString(), kColourGreen);
         step() = 3;
     } else if (timeOut(20)) {
         m_exchange.setServiceBit(0, serviceBitAll);
@@ -145,7 +171,7 @@ void UpdateSequencer::step3() {
     if (build.isEmpty()) {
         setBox(3, QStringLiteral("Unknown Build"), kColourRed);
         log(sprintf(QStringLiteral("   Build of Application with CRC={*} is unknown!"), key));
-        showInfo(QStringLiteral("32"), false, false);
+        showFailure(QStringLiteral("32"), false, false);
         // Finish is offered, but the timer keeps running into step 12.
         m_face.showExitButton();
         m_face.m_updateFailed = true;
@@ -160,10 +186,20 @@ void UpdateSequencer::step3() {
         i.firstApplicationCrc = i.crcValueApplication;
         m_face.m_updateNotNecessary = true;
     } else {
-        setBox(3, sprintf(QStringLiteral("Build {*} Evaluated"), build), kColourGreen);
         log(sprintf(QStringLiteral("   Build {*} detected ( CRC={*} / Len={*} )"), build, key,
                     i.crcLenApplication));
         i.firstApplicationCrc = buildMap::newApplicationCrc(build);
+        // The file is loaded only after the wait and the question: it must be there now.
+        const QString file = buildMap::applicationFile(build);
+        if (const std::optional<FileProblem> problem = applicationFileProblem(file)) {
+            failRun(3, problem->box, {problem->line},
+                    QStringLiteral("The new application file ") + file +
+                        QStringLiteral(" is missing or cannot be read. The software is not "
+                                       "updated. Please check the installation and start the "
+                                       "update again."));
+            return;
+        }
+        setBox(3, sprintf(QStringLiteral("Build {*} Evaluated"), build), kColourGreen);
     }
     step() = 4;
     const QString file = buildMap::applicationFile(build);
@@ -260,6 +296,7 @@ void UpdateSequencer::step5() {
     Selection& grid = window().selection();
     if (!m_face.m_updateNotNecessary) {
         grid.setAllModules(ticked);
+        m_modulesToLoad = detectedModules();
         m_face.setOkCaption(QStringLiteral("Update"));
         showInfo(formattedUserMessage(71, summaryValues()), true, true);
         step() = 8;
@@ -277,6 +314,7 @@ void UpdateSequencer::step5() {
         return;
     }
     m_face.m_updateNotNecessary = false;
+    m_modulesToLoad = inBootloader;
     const QString list = moduleListText(inBootloader);
     m_face.setOkCaption(QStringLiteral("Update"));
     showInfo(formattedUserMessage(73, summaryValues() << list), true, true);

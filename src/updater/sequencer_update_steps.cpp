@@ -1,6 +1,7 @@
 // Steps 8 to 12 of the guided update: download, start, CRC write-back, check and outcome.
 #include "bus/auto_download.h"
 #include "bus/can_open_master.h"
+#include "core/byte_conversions.h"
 #include "core/globals.h"
 #include "core/sprintf.h"
 #include "mainwindow/main_window.h"
@@ -22,15 +23,41 @@ QList<int> UpdateSequencer::updaterModules() const {
     return modules;
 }
 
+QList<int> UpdateSequencer::detectedModules() const {
+    if (!dorn())
+        return updaterModules();
+    return m_dornModule >= 0 ? QList<int>{0, m_dornModule} : QList<int>{0};
+}
+
 void UpdateSequencer::step8() {
     MainWindow& w = window();
     if (m_stepFirstRun) {
+        // A module that lost its selection (a heartbeat gap as step 5 selected) would not be
+        // loaded: nothing is loaded then.
+        QList<int> notSelected;
+        for (const int m : std::as_const(m_modulesToLoad)) {
+            if (w.selection().program(m).value != ticked)
+                notSelected << m;
+        }
+        if (!notSelected.isEmpty()) {
+            const QString list = moduleListText(notSelected);
+            failRun(8, QString(),
+                    {QStringLiteral("   Not all PXU's are selected for the download."),
+                     sprintf(QStringLiteral("   Following PXU's are not selected: {*}!"), list)},
+                    sprintf(QStringLiteral("Not all PXU's could be selected for the download "
+                                           "(missing: {*}). Nothing was downloaded: the software "
+                                           "is not updated. Please check the connection to these "
+                                           "PXU's and start the update again."),
+                            list));
+            return;
+        }
         w.selection().setSection(sectionBoxAppl, ticked);
-        // Only the selected modules must load.
+        // Only the modules to load must load, each of them.
         for (int m = 0; m < kModuleCount; ++m)
-            w.m_moduleUpdated[m] = w.selection().program(m).value != ticked;
+            w.m_moduleUpdated[m] = !m_modulesToLoad.contains(m);
         m_face.setProgressLoad(0);
         m_face.setProgressLoadVisible(true);
+        m_downloadLogStart = w.messages().count();
         w.cmdDownload_Click();
         return;
     }
@@ -38,7 +65,7 @@ void UpdateSequencer::step8() {
         return;
     m_face.setProgressLoadVisible(false);
     QList<int> failed;
-    for (int m = 0; m <= std::min<int>(info().noOfCyl, kModuleCount - 1); ++m) {
+    for (const int m : std::as_const(m_modulesToLoad)) {
         if (!w.m_moduleUpdated[m])
             failed << m;
     }
@@ -49,15 +76,22 @@ void UpdateSequencer::step8() {
         return;
     }
     const QString list = moduleListText(failed);
+    QStringList lines;
+    if (w.m_moduleUpdated[0])
+        lines << QStringLiteral("   Not all PXU's successfully downloaded.")
+              << sprintf(QStringLiteral("   Following PXU's failed: {*}!"), list);
+    else
+        lines << QStringLiteral("   Spare-PXU is not downloaded!");
+    // The reason is in the download's own lines.
+    lines << QStringLiteral("   Download log:");
+    const QStringList download = w.messages().lines().mid(m_downloadLogStart);
+    for (const QString& line : download)
+        lines << QStringLiteral("   ") + line;
     if (w.m_moduleUpdated[0]) {
         m_face.setOpenReport(true, QStringLiteral("Open Instruction"));
-        failRun(8, QString(),
-                {QStringLiteral("   Not all PXU's successfully downloaded."),
-                 sprintf(QStringLiteral("   Following PXU's failed: {*}!"), list)},
-                formattedUserMessage(82, {list}));
+        failRun(8, QString(), lines, formattedUserMessage(82, {list}));
     } else {
-        failRun(8, QString(), {QStringLiteral("   Spare-PXU is not downloaded!")},
-                QStringLiteral("81"));
+        failRun(8, QString(), lines, QStringLiteral("81"));
     }
 }
 
@@ -95,6 +129,7 @@ void UpdateSequencer::step10() {
     if (m_stepFirstRun) {
         modAutoDownload::g_login();
         m_exchange.writeApplicationCrc(i.firstApplicationCrc);
+        m_newApplicationCrc = i.firstApplicationCrc;
         i.crcValueApplication = i.firstApplicationCrc;
         i.firstApplicationCrc = -1;
         frmCANopen().g_setServiceBit(g_varIds.g_varIdCrcFirstApplication, 1);
@@ -114,7 +149,8 @@ void UpdateSequencer::step10() {
         frmCANopen().g_setServiceBit(g_varIds.g_varIdCrcFirstApplication, 0);
         // The modules do not expect the new application: the update did not succeed.
         m_face.m_updateFailed = true;
-        showInfo(QStringLiteral("101"), true, false);
+        m_face.setOkCaption(QStringLiteral("OK"));
+        showFailure(QStringLiteral("101"), true, false);
         step() = 11;
     }
 }
@@ -126,8 +162,24 @@ void UpdateSequencer::step11() {
     // A complete read goes on even on the time-out's tick.
     if (systemInformationComplete()) {
         logSystemInformation(true);
-        setBox(11, QString(), kColourGreen);
         step() = 12;
+        // The build map knows a CRC by its last four digits.
+        const QString read = g_toHex(info().crcValueApplication);
+        const QString expected = g_toHex(m_newApplicationCrc);
+        if (m_newApplicationCrc == -1 || read == expected) {
+            setBox(11, QString(), kColourGreen);
+            return;
+        }
+        setBox(11, QString(), kColourRed);
+        log(sprintf(
+            QStringLiteral("   Application CRC {*} after the update is not the new CRC {*}!"), read,
+            expected));
+        m_face.m_updateFailed = true;
+        showFailure(sprintf(QStringLiteral("After the update the PXU's report the application CRC "
+                                           "{*}, not the CRC {*} of the new application. The "
+                                           "software update has failed."),
+                            read, expected),
+                    false, false);
     } else if (timeOut(20)) {
         setBox(11, QString(), kColourRed);
         log(QStringLiteral("   Application could not be checked!"));
@@ -135,7 +187,8 @@ void UpdateSequencer::step11() {
         m_exchange.setServiceBit(0, serviceBitAll);
         // An update that cannot be checked is not reported as done.
         m_face.m_updateFailed = true;
-        showInfo(QStringLiteral("111"), true, false);
+        m_face.setOkCaption(QStringLiteral("OK"));
+        showFailure(QStringLiteral("111"), true, false);
     }
 }
 
@@ -143,7 +196,9 @@ void UpdateSequencer::step12() {
     // A failed step wins, as in the report: a check that failed after an update that was
     // not necessary is no up-to-date engine.
     if (m_face.m_updateFailed) {
+        setBox(12, QString(), kColourRed);
         log(QStringLiteral("  Update failed"));
+        showInfo(m_failureInfo, false, true);
     } else if (m_face.m_updateNotNecessary) {
         setBox(12, QStringLiteral("Update not necessary"), kColourGreen);
         log(QStringLiteral("  Application is Up-To-Date (Update is already done)"));
@@ -158,6 +213,10 @@ void UpdateSequencer::step12() {
         showInfo(formattedUserMessage(121, values), false, true);
         setBox(12, QString(), kColourGreen);
     }
+    endRun();
+}
+
+void UpdateSequencer::endRun() {
     m_face.setExitCaption(QStringLiteral("Finish"));
     // Finish must be there whatever came before: it is the only way on.
     m_face.showExitButton();

@@ -6,6 +6,8 @@
 #include "core/error_boundary.h"
 #include "core/globals.h"
 
+#include <algorithm>
+
 namespace pxu {
 
 namespace {
@@ -18,11 +20,11 @@ int variable12(qint32 id) {
 }
 
 // Puts a received chunk of a text in place and counts the distinct chunks; a chunk beyond
-// the text's ids is ignored.
+// the chunks in use is no part of the text.
 template <std::size_t N>
 void storeChunk(QString& text, std::bitset<N>& received, qint16& count, int chunk,
-                const QByteArray& value) {
-    if (chunk < 0 || chunk >= int(N))
+                const QByteArray& value, int inUse = int(N)) {
+    if (chunk < 0 || chunk >= std::min(int(N), inUse))
         return;
     text = placeChunk(text, 4 * chunk, systemTextChunk(value));
     received.set(chunk);
@@ -171,7 +173,7 @@ void SystemInfoExchange::g_setHullNumber(const QByteArray& value, qint32 id) {
 void SystemInfoExchange::g_setEngineType(const QByteArray& value, qint32 id) {
     receive("g_setEngineType", id, [&] {
         storeChunk(m_info.engineType, m_engineChunks, m_info.engineTypeChars,
-                   variable12(id) - g_varIds.g_varIdEngineType, value);
+                   variable12(id) - g_varIds.g_varIdEngineType, value, m_info.engineTypeLength);
     });
 }
 

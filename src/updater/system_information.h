@@ -19,7 +19,7 @@ struct SystemInformation {
     QString hullNumber = QString(16, QLatin1Char(' '));
     qint16 hullNumberChunks = 0; // distinct chunks received
     QString engineType = QString(16, QLatin1Char(' '));
-    qint16 engineTypeChars = 0;    // distinct chunks received
+    qint16 engineTypeChars = 0;    // distinct chunks of the length in use received
     qint16 engineTypeLength = 999; // chunks of the engine type, 4 or 8; 999 not known yet
     qint16 autoDownload = -1;      // byte 0 of the flag
     qint32 crcValueImo = -1;

@@ -2,6 +2,7 @@
 
 #include "core/byte_conversions.h"
 #include "core/config_items.h"
+#include "core/error.h"
 #include "core/error_boundary.h"
 #include "core/globals.h"
 #include "core/sprintf.h"
@@ -86,12 +87,17 @@ void UpdateSequencer::setBox(int box, const QString& text, int colour) const {
     m_face.setText(box, text, colour);
 }
 
+void UpdateSequencer::showFailure(const QString& text, bool okButton, bool finishButton) {
+    showInfo(text, okButton, finishButton);
+    m_failureInfo = m_face.view().userInfo;
+}
+
 void UpdateSequencer::failRun(int box, const QString& boxText, const QStringList& lines,
                               const QString& userInfo) {
     setBox(box, boxText, kColourRed);
     for (const QString& line : lines)
         log(line);
-    showInfo(userInfo, false, true);
+    showFailure(userInfo, false, true);
     m_face.m_updateFailed = true;
     step() = kLastStep;
 }
@@ -114,8 +120,38 @@ void UpdateSequencer::timCyclic_Timer() {
     if (m_ticking || window().shutDown().busy())
         return;
     m_ticking = true;
-    guarded("frmMain", "timCyclic_Timer", [&] { tick(); });
+    std::optional<Failure> failure;
+    guarded("frmMain", "timCyclic_Timer", [&] {
+        failure.reset();
+        try {
+            tick();
+        } catch (...) {
+            failure = detail::failureOf(std::current_exception());
+            throw; // to the error reporter, whose Repeat runs the tick again
+        }
+    });
+    if (failure)
+        stopOnFailure(*failure);
     m_ticking = false;
+}
+
+void UpdateSequencer::stopOnFailure(const Failure& failure) {
+    guarded("frmMain", "timCyclic_Timer", [&] {
+        // A failure of the outcome itself: nothing is left to run.
+        if (std::exchange(m_stoppedByFailure, true)) {
+            endRun();
+            return;
+        }
+        const int now = step();
+        if (now >= 1 && now <= kLastStep)
+            setBox(now, QString(), kColourRed);
+        log(QStringLiteral("   Update stopped by an unexpected failure: ") + failure.description);
+        showFailure(QStringLiteral("The update was stopped by an unexpected failure: ") +
+                        failure.description,
+                    false, false);
+        m_face.m_updateFailed = true;
+        step() = kLastStep;
+    });
 }
 
 void UpdateSequencer::tick() {
@@ -175,8 +211,9 @@ void UpdateSequencer::enterStep(int now) {
         log(sprintf(QStringLiteral("Step {*}: "), now) + stepName(now));
         setBox(now, QString(), kStepRunning);
     }
+    // Step 0 has no text of its own: its body asks the start question.
     if (!m_face.m_updateFailed)
-        showInfo(QString::number(now * 10), false, false);
+        showInfo(now == 0 ? QString() : QString::number(now * 10), false, false);
     m_face.updateProgressUpdater(now / 12.0, false);
 }
 

@@ -9,6 +9,7 @@
 namespace pxu {
 
 class MainWindow;
+struct Failure;
 class SystemInfoExchange;
 struct SystemInformation;
 class UpdaterFace;
@@ -35,6 +36,10 @@ private:
     void tick();
     void enterStep(int step);
     void runBody(int step);
+    // A failure raised inside a tick ends the run: the step fails and the outcome follows.
+    void stopOnFailure(const Failure& failure);
+    // The end of every run: Finish and the report button offered, the timer off.
+    void endRun();
 
     // Steps 0 to 5.
     void step0();
@@ -63,6 +68,8 @@ private:
     bool dorn() const;
     void log(const QString& text, int reportIndex = -1) const;
     void showInfo(const QString& text, bool okButton, bool finishButton) const;
+    // Shows the message of a failure; the outcome shows it again.
+    void showFailure(const QString& text, bool okButton, bool finishButton);
     void setBox(int box, const QString& text, int colour) const;
     // A failure that ends the run: the box red with its text, the lines logged, the text
     // shown with Finish, the outcome failed, step 12.
@@ -70,6 +77,8 @@ private:
                  const QString& userInfo);
     // The modules 0 to noOfCyl (or the DORN module) whose indicator is 0.
     QList<int> updaterModules() const;
+    // The modules step 4 counted: the spare and the cylinders (the DORN module).
+    QList<int> detectedModules() const;
     // The eight values of the update question and the success message.
     QVariantList summaryValues() const;
 
@@ -80,6 +89,11 @@ private:
     int m_expectedModules = 0;
     int m_dornModule = -1;
     bool m_ticking = false;
+    QList<int> m_modulesToLoad;      // the modules the download must load
+    int m_downloadLogStart = 0;      // the main window's first log line of the download
+    qint32 m_newApplicationCrc = -1; // the CRC written back, which the check must read
+    QString m_failureInfo;           // the user information of the failure that ends the run
+    bool m_stoppedByFailure = false;
 };
 
 // "PXU #00, PXU #03": the modules as the update's messages list them.

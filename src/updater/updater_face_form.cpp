@@ -1,5 +1,6 @@
 #include "updater_face_form.h"
 
+#include "core/form_support.h"
 #include "mainwindow/form_widgets.h"
 
 #include <QGridLayout>
@@ -11,6 +12,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextLayout>
 #include <QVBoxLayout>
 
 namespace pxu {
@@ -30,6 +33,21 @@ QProgressBar* bar(const char* name, QWidget* parent) {
 
 int barValue(double fraction) {
     return int(fraction * kProgressSteps + 0.5);
+}
+
+// Lines of the text, broken at words, in a box of this width.
+int wrappedLines(const QString& text, const QFont& font, qreal width) {
+    int lines = 0;
+    for (const QString& paragraph : QString(text).remove(u'\r').split(u'\n')) {
+        QTextLayout layout(paragraph, font);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            ++lines;
+        }
+        layout.endLayout();
+    }
+    return lines;
 }
 
 } // namespace
@@ -67,6 +85,7 @@ UpdaterFaceForm::UpdaterFaceForm(UpdaterFace& owner, QWidget* parent)
 
     lstMessageUpdater = new QListView(this);
     lstMessageUpdater->setObjectName(QStringLiteral("lstMessageUpdater"));
+    showScrollThumbClearly(*lstMessageUpdater);
     lstMessageUpdater->setModel(&m_owner.messages().model());
     lstMessageUpdater->setUniformItemSizes(true);
     lstMessageUpdater->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -97,6 +116,7 @@ UpdaterFaceForm::UpdaterFaceForm(UpdaterFace& owner, QWidget* parent)
     txtUserInfo->setObjectName(QStringLiteral("txtUserInfo"));
     txtUserInfo->setReadOnly(true);
     txtUserInfo->setFocusPolicy(Qt::ClickFocus);
+    txtUserInfo->installEventFilter(this);
     auto* info = new QVBoxLayout(fraUserInformation);
     info->addWidget(txtUserInfo);
 
@@ -104,6 +124,10 @@ UpdaterFaceForm::UpdaterFaceForm(UpdaterFace& owner, QWidget* parent)
         auto* b = new QPushButton(this);
         b->setObjectName(QLatin1String(name));
         b->setMinimumWidth(110);
+        // The panes above keep their height when the buttons come and go.
+        QSizePolicy policy = b->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        b->setSizePolicy(policy);
         connect(b, &QPushButton::clicked, this, handler);
         return b;
     };
@@ -130,6 +154,12 @@ UpdaterFaceForm::UpdaterFaceForm(UpdaterFace& owner, QWidget* parent)
     layout->addWidget(lblUpdateToolCaption);
     layout->addLayout(columns, 1);
 
+    // A list that shows its last line keeps showing it whole when it gets shorter.
+    connect(lstMessageUpdater->verticalScrollBar(), &QScrollBar::rangeChanged, this,
+            [this](int, int maximum) {
+                if (m_owner.messages().currentRow() == m_owner.messages().count() - 1)
+                    lstMessageUpdater->verticalScrollBar()->setValue(maximum);
+            });
     connect(&m_owner, &UpdaterFace::changed, this, &UpdaterFaceForm::render);
     connect(&m_owner.messages(), &MessageList::refreshRequested, this,
             &UpdaterFaceForm::showNewMessages);
@@ -151,8 +181,11 @@ void UpdaterFaceForm::render() {
     prgProgressUpdater->setVisible(view.progressUpdaterVisible);
     prgProgressLoad->setValue(barValue(view.progressLoad));
     frmProgressPxu->setVisible(view.progressLoadVisible);
-    if (txtUserInfo->toPlainText() != view.userInfo)
+    if (view.userInfo != m_shownUserInfo) {
+        m_shownUserInfo = view.userInfo;
         txtUserInfo->setPlainText(view.userInfo);
+        fitUserInfo();
+    }
     const std::pair<QPushButton*, const UpdaterButtonView*> buttons[] = {
         {cmdOk, &view.ok}, {cmdExitUpdater, &view.exit}, {cmdOpenReport, &view.openReport}};
     for (const auto& [button, state] : buttons) {
@@ -160,6 +193,28 @@ void UpdaterFaceForm::render() {
         button->setEnabled(state->enabled);
         button->setVisible(state->visible);
     }
+}
+
+bool UpdaterFaceForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtUserInfo && event->type() == QEvent::Resize)
+        fitUserInfo();
+    return QFrame::eventFilter(watched, event);
+}
+
+void UpdaterFaceForm::fitUserInfo() {
+    // Every line of the user information in view: the list above gives way, down to a third
+    // of the face.
+    const qreal margin = txtUserInfo->document()->documentMargin();
+    const int width = txtUserInfo->viewport()->width() - int(2 * margin);
+    if (width <= 0)
+        return;
+    const int lines = std::max(1, wrappedLines(m_shownUserInfo, txtUserInfo->font(), width));
+    const int needed = lines * txtUserInfo->fontMetrics().lineSpacing() + int(2 * margin) +
+                       2 * txtUserInfo->frameWidth() + 2;
+    const int height = std::min(needed, std::max(this->height(), 300) / 3);
+    // Only the height follows the width, so this settles at once.
+    if (txtUserInfo->minimumHeight() != height)
+        txtUserInfo->setMinimumHeight(height);
 }
 
 void UpdaterFaceForm::showNewMessages() {

@@ -40,9 +40,16 @@ public:
     QPushButton* cmdExitUpdater;
     QPushButton* cmdOpenReport;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // The user information as tall as its lines at its width.
+    void fitUserInfo();
+
     UpdaterFace& m_owner;
     QPalette m_listPalette;
+    QString m_shownUserInfo;
 };
 
 } // namespace pxu

@@ -54,7 +54,7 @@ private:
 };
 
 void AboutBoxTest::initTestCase() {
-    QCoreApplication::setApplicationVersion(QStringLiteral("2.0.2"));
+    // The version is the program's own, 2.0.0.2.
     QGuiApplication::setApplicationDisplayName(QStringLiteral("PXU Loader"));
     m_path = qgetenv("PATH");
 }

@@ -1,7 +1,9 @@
 // pxu-run-check: the tool as scripts/run starts it, driven instead of a user. It starts on
-// the workspace given by "/db=", presses "Start" (and with --update "Update") and must log
-// every line given by --expect=LINE. Boxes get their default answer and are printed; so is
-// the updater's log. Exit code 0 when every line came.
+// the workspace given by "/db=", presses "Start" and must log every line given by
+// --expect=LINE. With --update it also presses "Update" and, at the end, "Finish", and the
+// report file must hold every line given by --report=LINE. Boxes get their default answer
+// and are printed; so is the updater's log. Exit code 0 when every line came; the last
+// line says what was checked.
 #include "core/config_items.h"
 #include "mainwindow/main_window.h"
 #include "support/recording_error_handler.h"
@@ -10,6 +12,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <cstdio>
 
 namespace {
@@ -20,11 +23,28 @@ void print(const QString& title, const QStringList& lines) {
         std::printf("  | %s\n", qPrintable(QString(line).replace(u'\r', u' ')));
 }
 
+QStringList missingFrom(const QStringList& lines, const QStringList& expected) {
+    QStringList missing;
+    for (const QString& line : expected) {
+        if (!lines.contains(line))
+            missing << line;
+    }
+    return missing;
+}
+
+// Offscreen windows cannot take size hints; that is no finding of the check.
+void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (text == QLatin1String("This plugin does not support propagateSizeHints()"))
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
+
 } // namespace
 
 int check(QApplication& app);
 
 int main(int argc, char* argv[]) {
+    qInstallMessageHandler(quietOffscreen);
     QApplication app(argc, argv);
     const int code = check(app);
     // The record sets' databases must close while the application still exists.
@@ -36,11 +56,14 @@ int check(QApplication& app) {
     app.setApplicationName(QStringLiteral("pxuloader"));
     app.setQuitOnLastWindowClosed(false);
     QStringList expected;
+    QStringList reported;
     QStringList arguments;
     bool update = false;
     for (const QString& a : app.arguments().mid(1)) {
         if (a.startsWith(QLatin1String("--expect=")))
             expected << a.mid(9);
+        else if (a.startsWith(QLatin1String("--report=")))
+            reported << a.mid(9);
         else if (a == QLatin1String("--update"))
             update = true;
         else
@@ -80,24 +103,45 @@ int check(QApplication& app) {
         if (updater.m_updaterStep == 12)
             break;
     }
+    // The end of an update: Finish writes the report and ends the tool.
+    QStringList report;
+    if (update && read) {
+        while (elapsed.elapsed() < 180'000 && !updater.view().exit.visible)
+            app.processEvents(QEventLoop::AllEvents, 20);
+        updater.cmdExitUpdater_Click();
+        while (elapsed.elapsed() < 190'000 && !window.programEnded())
+            app.processEvents(QEventLoop::AllEvents, 20);
+        QFile file(updater.reportFile());
+        if (file.open(QIODevice::ReadOnly))
+            report = QString::fromLocal8Bit(file.readAll()).split(QStringLiteral("\r\n"));
+    }
     const QStringList log = updater.messages().lines();
     print(QStringLiteral("The updater's log:"), log);
     if (!dialogs.texts().isEmpty())
         print(QStringLiteral("Boxes:"), dialogs.texts());
-    for (const auto& report : errors.reports())
-        std::printf("Failure in %s.%s: %s\n", qPrintable(report.object),
-                    qPrintable(report.procedure), qPrintable(report.failure.description));
+    for (const auto& failure : errors.reports())
+        std::printf("Failure in %s.%s: %s\n", qPrintable(failure.object),
+                    qPrintable(failure.procedure), qPrintable(failure.failure.description));
     if (!window.programEnded())
         window.cmdExit_Click();
     if (!read) {
-        QStringList missing;
-        for (const QString& line : expected) {
-            if (!log.contains(line))
-                missing << line;
-        }
-        print(QStringLiteral("pxu-run-check: FAILED, these lines were not logged:"), missing);
+        print(QStringLiteral("pxu-run-check: FAILED, these lines were not logged:"),
+              missingFrom(log, expected));
         return 1;
     }
-    std::printf("pxu-run-check: the updater connected and read the system information.\n");
+    if (!update) {
+        std::printf("pxu-run-check: passed: the updater connected to the simulated engine and "
+                    "read its system information.\n");
+        return 0;
+    }
+    if (const QStringList missing = missingFrom(report, reported); !missing.isEmpty()) {
+        print(QStringLiteral("pxu-run-check: FAILED, the report ") + updater.reportFile() +
+                  QStringLiteral(" lacks these lines:"),
+              missing);
+        return 1;
+    }
+    print(QStringLiteral("pxu-run-check: passed: the engine was updated to the end, Finish "
+                         "was pressed and its report holds:"),
+          reported);
     return 0;
 }

@@ -2,10 +2,16 @@
 // engine on the M-Bus, in virtual time. The spare is loaded directly and passes the new
 // application on to the cylinders.
 #include "core/config_items.h"
+#include "mainwindow/main_window_form.h"
 #include "sim/checksums.h"
 #include "support/recording_desktop.h"
+#include "support/screenshot.h"
+#include "updater/updater_face_form.h"
 #include "updater_rig.h"
 
+#include <QListView>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QtTest>
 
 using namespace pxu;
@@ -25,6 +31,20 @@ bool runToTheDownload(UpdaterRig& rig) {
     return rig.runUntilAsked(600'000);
 }
 
+// At the face's size the user information shows every line and the list its last line
+// whole; the picture goes to the test output for a reviewer.
+void checkWhole(UpdaterRig& rig, const QString& picture) {
+    UpdaterFaceForm* face = rig.face().form();
+    QVERIFY(face);
+    QVERIFY(!saveScreenshot(*rig.window().form(), picture).isEmpty());
+    QListView* list = face->lstMessageUpdater;
+    if (list->model()->rowCount() > 0) {
+        const QRect last = list->visualRect(list->model()->index(list->model()->rowCount() - 1, 0));
+        QVERIFY(last.top() >= 0 && last.bottom() <= list->viewport()->rect().bottom());
+    }
+    QCOMPARE(face->txtUserInfo->verticalScrollBar()->maximum(), 0);
+}
+
 int countOf(const QStringList& lines, const QString& line) {
     return int(std::count(lines.begin(), lines.end(), line));
 }
@@ -40,11 +60,17 @@ private slots:
     void modulesInTheirBootloaderAreReloadedWhenTheUpdateIsInstalled();
     void withoutANewCrcTheUpdateEndsWithoutWriteBack();
     void aCheckThatTimesOutFailsTheUpdate();
+    void dornUpdateEndsInSuccess();
+    void aDownloadRefusedForItsFileTellsWhy();
+    void aModuleNotSelectedForTheDownloadFailsTheUpdate_data();
+    void aModuleNotSelectedForTheDownloadFailsTheUpdate();
+    void anotherCrcAfterTheUpdateFailsIt();
 };
 
 void UpdaterDownloadTest::fullUpdateOfTheSpareAndSixCylinders() {
     UpdaterRig rig(6);
     QVERIFY(rig.startToFirstQuestion());
+    checkWhole(rig, QStringLiteral("updater_start_question"));
     rig.pressOk();
     QVERIFY(rig.runUntilAsked());
     QCOMPARE(rig.face().m_updaterStep, 8);
@@ -55,6 +81,7 @@ void UpdaterDownloadTest::fullUpdateOfTheSpareAndSixCylinders() {
     QCOMPARE(rig.face().view().userInfo, question.replace(QStringLiteral("\\n"), "\r\n"));
     for (int m = 0; m <= 6; ++m)
         QCOMPARE(rig.window().selection().program(m).value, int(ticked));
+    checkWhole(rig, QStringLiteral("updater_update_question"));
 
     rig.pressOk(); // "Update"
     QVERIFY(rig.runUntilAsked(600'000));
@@ -75,11 +102,15 @@ void UpdaterDownloadTest::fullUpdateOfTheSpareAndSixCylinders() {
         QCOMPARE(rig.board.modules.module(m).mode(), sim::Mode::Application);
     }
     QCOMPARE(rig.board.service.variable(0, 0x410), std::optional<quint32>(kNewApplicationCrc));
-    QCOMPARE(rig.face().view().stepColour[12], kColourGreen);
+    // Every step that ran succeeded: green; the two that never run stay idle.
+    for (int box = 1; box <= 12; ++box)
+        QCOMPARE(rig.face().view().stepColour[box],
+                 box == 6 || box == 7 ? kStepIdle : kColourGreen);
     QVERIFY(rig.face().view().userInfo.startsWith(
         QStringLiteral("The software has been updated successfully.\r\nHull number: H-2231")));
     QVERIFY(rig.face().view().exit.visible && rig.face().view().exit.enabled);
     QCOMPARE(rig.face().view().openReport.caption, QStringLiteral("Open Report"));
+    checkWhole(rig, QStringLiteral("updater_success"));
 
     QVERIFY(rig.finish());
     const QStringList report = rig.report().split(QStringLiteral("\r\n"));
@@ -109,9 +140,16 @@ void UpdaterDownloadTest::failedSpareDownloadEndsWithMessage81() {
     QCOMPARE(rig.face().view().userInfo, g_getUserMessage(81));
     QCOMPARE(rig.face().view().stepColour[8], kColourRed);
     QVERIFY(rig.log().contains(QStringLiteral("   Spare-PXU is not downloaded!")));
+    // Why: the download's own lines follow.
+    const QString why = QStringLiteral("         PXU 0: downloading program/data failed!");
+    QCOMPARE(rig.log().count(why), 3);
     QCOMPARE(rig.face().view().openReport.caption, QStringLiteral("Open Report"));
     QVERIFY(rig.finish());
     QVERIFY(rig.report().contains(QStringLiteral("Software update failed.")));
+    QVERIFY(rig.report().contains(QStringLiteral("   Spare-PXU is not downloaded!\r\n"
+                                                 "   Download log:\r\n"
+                                                 "   DOWNLOAD ---")));
+    QVERIFY(rig.report().contains(why + QStringLiteral("\r\n")));
 }
 
 void UpdaterDownloadTest::failedCylinderOffersTheInstruction() {
@@ -127,6 +165,7 @@ void UpdaterDownloadTest::failedCylinderOffersTheInstruction() {
     QVERIFY(rig.log().contains(QStringLiteral("   Following PXU's failed: PXU #03!")));
     QCOMPARE(rig.face().view().openReport.caption, QStringLiteral("Open Instruction"));
     QVERIFY(rig.face().view().openReport.visible);
+    checkWhole(rig, QStringLiteral("updater_failed_cylinder"));
     QCOMPARE(rig.board.modules.module(0).section(6).image, rig.newImage);
 
     RecordingDesktop desktop;
@@ -193,12 +232,127 @@ void UpdaterDownloadTest::aCheckThatTimesOutFailsTheUpdate() {
     QCOMPARE(rig.face().view().stepColour[11], kColourRed);
     QVERIFY(rig.log().contains(QStringLiteral("   Appl CRC set")));
     QVERIFY(rig.log().contains(QStringLiteral("   Application could not be checked!")));
+    QCOMPARE(rig.face().view().ok.caption, QStringLiteral("OK"));
     rig.pressOk();
     QVERIFY(rig.runUntilAsked());
     QCOMPARE(rig.log().last(), QStringLiteral("  Update failed"));
+    QCOMPARE(rig.face().view().userInfo, g_getUserMessage(111));
+    QCOMPARE(rig.face().view().stepColour[12], kColourRed);
+    QVERIFY(!rig.face().view().ok.visible);
     QVERIFY(rig.face().view().exit.visible && rig.face().view().exit.enabled);
     QVERIFY(rig.finish());
     QVERIFY(rig.report().contains(UpdaterRig::failureDetails()));
+}
+
+void UpdaterDownloadTest::dornUpdateEndsInSuccess() {
+    UpdaterRig rig(1);
+    makeDorn(rig);
+    rig.board.service.removeVariable(0, 0x830); // a DORN engine has no IMO CRC
+    QVERIFY(runToTheDownload(rig));
+    QCOMPARE(rig.face().m_updaterStep, 12);
+    QVERIFY2(!rig.face().m_updateFailed, qPrintable(rig.log().join(u'\n')));
+    QCOMPARE(rig.face().sequencer().dornModule(), 1);
+    for (int m = 0; m <= 1; ++m)
+        QCOMPARE(rig.board.modules.module(m).section(6).image, rig.newImage);
+    QVERIFY(rig.log().contains(QStringLiteral("   Appl CRC set")));
+    QVERIFY(
+        rig.log().contains(QStringLiteral("  Appl-CRC: 0x3C4D   / Len: 16384   after  update")));
+    QCOMPARE(
+        rig.face().view().userInfo,
+        QStringLiteral("The software has been updated successfully.\r\nHull number: H-2231     "
+                       "     \r\nEngine type: ZX-62 DF MK2/6C \r\nNumber of cylinders: "
+                       "1\r\nBuild: 41\r\nApplication CRC: 0x3C4D / Len: 16384"));
+    QCOMPARE(rig.face().view().stepColour[12], kColourGreen);
+    QVERIFY(rig.finish());
+    QVERIFY(
+        rig.report().contains(QStringLiteral("\r\n(D)ORN Software is successfully updated.\r\n")));
+}
+
+void UpdaterDownloadTest::aDownloadRefusedForItsFileTellsWhy() {
+    UpdaterRig rig(6);
+    QVERIFY(rig.startToFirstQuestion());
+    rig.pressOk();
+    QVERIFY(rig.runUntilAsked());
+    QCOMPARE(rig.face().m_updaterStep, 8);
+    // The file is spoilt while the question waits.
+    rig.workspace.writeFile(QStringLiteral("PXU_APPL_B041.S19"), "S2 is no record\n");
+    rig.pressOk();
+    QVERIFY(rig.runUntilAsked(600'000));
+    QCOMPARE(rig.face().m_updaterStep, 12);
+    QVERIFY(rig.face().m_updateFailed);
+    const QString why =
+        QStringLiteral("   Download aborted because conversion S19-to-binary failed.");
+    QVERIFY2(rig.log().contains(why), qPrintable(rig.log().join(u'\n')));
+    QVERIFY(rig.finish());
+    QVERIFY(rig.report().contains(why + QStringLiteral("\r\n")));
+}
+
+void UpdaterDownloadTest::aModuleNotSelectedForTheDownloadFailsTheUpdate_data() {
+    QTest::addColumn<QList<int>>("gap"); // modules without heartbeat as step 5 selects
+    QTest::addColumn<QString>("list");
+    QTest::newRow("one cylinder") << QList<int>{4} << "PXU #04";
+    QTest::newRow("every module: nothing at all selected")
+        << QList<int>{0, 1, 2, 3, 4, 5, 6}
+        << "PXU #00, PXU #01, PXU #02, PXU #03, PXU #04, PXU #05, PXU #06";
+}
+
+void UpdaterDownloadTest::aModuleNotSelectedForTheDownloadFailsTheUpdate() {
+    QFETCH(QList<int>, gap);
+    QFETCH(QString, list);
+    UpdaterRig rig(6);
+    QVERIFY(rig.startToFirstQuestion());
+    rig.pressOk();
+    QVERIFY(rig.runUntil([&] { return rig.face().m_updaterStep == 5; }, 120'000));
+    // A heartbeat gap just when step 5 selects the modules; they are back for the question.
+    QVERIFY(rig.runUntil([&] { return rig.face().m_stepTicks >= 2; }, 30'000));
+    for (const int m : gap)
+        rig.board.modules.module(m).faults().silent = true;
+    QVERIFY(rig.runUntilAsked());
+    for (const int m : gap)
+        rig.board.modules.module(m).faults().silent = false;
+    QCOMPARE(rig.face().m_updaterStep, 8);
+    for (const int m : gap)
+        QCOMPARE(rig.window().selection().program(m).value, int(unticked));
+    QVERIFY(
+        rig.runUntil([&] { return rig.window().selection().applicationRunning(gap[0]); }, 10'000));
+    const QByteArray spareImage = rig.board.modules.module(0).section(6).image;
+
+    rig.pressOk(); // "Update"
+    QVERIFY(rig.runUntilAsked(600'000));
+    QCOMPARE(rig.face().m_updaterStep, 12);
+    QVERIFY(rig.face().m_updateFailed);
+    QCOMPARE(rig.face().view().stepColour[8], kColourRed);
+    QVERIFY2(
+        rig.log().contains(QStringLiteral("   Following PXU's are not selected: ") + list + u'!'),
+        qPrintable(rig.log().join(u'\n')));
+    QVERIFY(rig.face().view().userInfo.contains(list));
+    QVERIFY(!rig.log().contains(QStringLiteral("   PXU-#00 is updated")));
+    QCOMPARE(rig.board.modules.module(0).section(6).image, spareImage); // nothing loaded
+    QVERIFY(rig.finish());
+    QVERIFY(rig.report().contains(UpdaterRig::failureDetails()));
+}
+
+void UpdaterDownloadTest::anotherCrcAfterTheUpdateFailsIt() {
+    UpdaterRig rig(6);
+    // The new application of build 41 that does not make the modules report its new CRC.
+    rig.workspace.writeFile(QStringLiteral("PXU_APPL_B041.S19"),
+                            sim::s28Records(sim::applicationImage(0x4000, 0x5555), 0x30000));
+    QVERIFY(runToTheDownload(rig));
+    QCOMPARE(rig.face().m_updaterStep, 12);
+    QVERIFY(rig.log().contains(QStringLiteral("   Appl CRC set")));
+    QVERIFY(
+        rig.log().contains(QStringLiteral("  Appl-CRC: 0x5555   / Len: 16384   after  update")));
+    QVERIFY2(rig.log().contains(QStringLiteral("   Application CRC 0x5555 after the update is not "
+                                               "the new CRC 0x3C4D!")),
+             qPrintable(rig.log().join(u'\n')));
+    QVERIFY(rig.face().m_updateFailed);
+    QCOMPARE(rig.face().view().stepColour[11], kColourRed);
+    QCOMPARE(rig.log().last(), QStringLiteral("  Update failed"));
+    QVERIFY(rig.face().view().userInfo.contains(QStringLiteral("0x5555")));
+    QVERIFY(rig.finish());
+    QVERIFY(rig.report().contains(UpdaterRig::failureDetails()));
+    QVERIFY(rig.report().contains(
+        QStringLiteral("\r\n  Appl-CRC: 0x5555   / Len: 16384   after  update\r\n")));
 }
 
 QTEST_MAIN(UpdaterDownloadTest)

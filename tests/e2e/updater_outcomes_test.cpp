@@ -17,13 +17,6 @@ sim::EngineValues withCrc(quint32 crc) {
     return values;
 }
 
-// A DORN installation: its modules name themselves so.
-void makeDorn(UpdaterRig& rig) {
-    rig.workspace.setMiscItem(QStringLiteral("applType"), QStringLiteral("DORN"));
-    for (int m = 0; m <= 2; ++m)
-        rig.board.modules.module(m).config().deviceName = "DORN PXU-20";
-}
-
 } // namespace
 
 class UpdaterOutcomesTest : public QObject {
@@ -35,6 +28,8 @@ private slots:
     void theDeveloperNumberChoosesTheEngineTypesForm_data();
     void theDeveloperNumberChoosesTheEngineTypesForm();
     void unknownBuildEndsFailedWithFinishAndReport();
+    void aMissingOrUnreadableApplicationFileFailsTheBuildStep_data();
+    void aMissingOrUnreadableApplicationFileFailsTheBuildStep();
     void missingCylinderEndsTheRun();
     void autoDownloadOffIsSwitchedOnAndAsksForARestart();
     void tooManyCylindersAreRefused();
@@ -186,6 +181,44 @@ void UpdaterOutcomesTest::unknownBuildEndsFailedWithFinishAndReport() {
     QVERIFY(report.contains(UpdaterRig::failureDetails()));
     QVERIFY(
         report.contains(QStringLiteral("   Build of Application with CRC=0x9999 is unknown!\r\n")));
+}
+
+void UpdaterOutcomesTest::aMissingOrUnreadableApplicationFileFailsTheBuildStep_data() {
+    QTest::addColumn<QByteArray>("content"); // empty: no file
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("missing") << QByteArray() << "Application File Missing"
+                             << "   Application file {*} not found!";
+    QTest::newRow("no S-records") << QByteArray("this is no S-record file\n")
+                                  << "Application File Unreadable"
+                                  << "   Application file {*} cannot be read!";
+}
+
+void UpdaterOutcomesTest::aMissingOrUnreadableApplicationFileFailsTheBuildStep() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, box);
+    QFETCH(QString, line);
+    UpdaterRig rig(6);
+    const QString file = rig.workspace.path(QStringLiteral("PXU_APPL_B041.S19"));
+    if (content.isEmpty())
+        QVERIFY(QFile::remove(file));
+    else
+        rig.workspace.writeFile(QStringLiteral("PXU_APPL_B041.S19"), content);
+    QVERIFY(rig.startToFirstQuestion());
+    rig.pressOk();
+    QVERIFY(rig.runUntilAsked());
+    QCOMPARE(rig.face().m_updaterStep, 12);
+    QVERIFY(rig.face().m_updateFailed);
+    QCOMPARE(rig.face().view().stepText[3], box);
+    QCOMPARE(rig.face().view().stepColour[3], kColourRed);
+    const QString named = line.replace(QStringLiteral("{*}"), file);
+    QVERIFY2(rig.log().contains(named), qPrintable(rig.log().join(u'\n')));
+    QVERIFY(rig.face().view().userInfo.contains(file));
+    QVERIFY(rig.face().view().exit.visible);
+    QVERIFY(!rig.log().contains(QStringLiteral("Step 4: Detect PXU's")));
+    QVERIFY(rig.finish());
+    QVERIFY(rig.report().contains(UpdaterRig::failureDetails()));
+    QVERIFY(rig.report().contains(named + QStringLiteral("\r\n")));
 }
 
 void UpdaterOutcomesTest::missingCylinderEndsTheRun() {
@@ -349,12 +382,17 @@ void UpdaterOutcomesTest::crcWriteBackNotConfirmedFailsTheRun() {
     QCOMPARE(rig.face().view().stepColour[10], kColourRed);
     QCOMPARE(rig.face().view().userInfo, g_getUserMessage(101));
     QVERIFY(rig.log().contains(QStringLiteral("   Appl CRC not set!")));
+    QCOMPARE(rig.face().view().ok.caption, QStringLiteral("OK"));
     rig.pressOk(); // the check
     QVERIFY(rig.runUntilAsked());
     QCOMPARE(rig.face().m_updaterStep, 12);
     QVERIFY(
         rig.log().contains(QStringLiteral("  Appl-CRC: 0x3C4D   / Len: 262144   after  update")));
     QCOMPARE(rig.log().last(), QStringLiteral("  Update failed"));
+    // The outcome tells the failure again, in red, with Finish only.
+    QCOMPARE(rig.face().view().userInfo, g_getUserMessage(101));
+    QCOMPARE(rig.face().view().stepColour[12], kColourRed);
+    QVERIFY(!rig.face().view().ok.visible);
     QVERIFY(rig.face().view().exit.visible && rig.face().view().exit.enabled);
     QVERIFY(rig.finish());
     QVERIFY(rig.report().contains(QStringLiteral("Software update failed.")));

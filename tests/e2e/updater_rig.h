@@ -77,4 +77,17 @@ struct UpdaterRig {
     Program program{workspace, {}};
 };
 
+// A DORN installation: its modules name themselves so, and its success message takes the
+// six values of a DORN engine (no IMO CRC).
+inline void makeDorn(UpdaterRig& rig) {
+    rig.workspace.setMiscItem(QStringLiteral("applType"), QStringLiteral("DORN"));
+    rig.workspace.execute(
+        QStringLiteral("UPDATE messages SET MessageText = ? WHERE MessageID = 121"),
+        {QStringLiteral("The software has been updated successfully.\\nHull number: "
+                        "{*}\\nEngine type: {*}\\nNumber of cylinders: "
+                        "{*}\\nBuild: {*}\\nApplication CRC: {*} / Len: {*}")});
+    for (int m = 0; m <= 2; ++m)
+        rig.board.modules.module(m).config().deviceName = "DORN PXU-20";
+}
+
 } // namespace pxu::test

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dcbuilder/dc_tools.h"
 #include "mainwindow/main_window.h"
 #include "updater/updater_face.h"
 
@@ -36,8 +37,8 @@ private:
     QTemporaryDir m_dir;
 };
 
-// A main window with its updater face, as main() makes them; "/db=" names the workspace
-// unless the arguments give one.
+// A main window with its updater face and data-container tools, as main() makes them; "/db=" names
+// the workspace unless the arguments give one.
 struct Program {
     explicit Program(const Workspace& workspace, QStringList arguments);
     ~Program();
@@ -45,6 +46,7 @@ struct Program {
 
     MainWindow window;
     UpdaterFace face{window};
+    DcTools dcTools{window};
 };
 
 } // namespace pxu::test

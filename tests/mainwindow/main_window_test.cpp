@@ -3,6 +3,8 @@
 #include "bus/heart_beat_control.h"
 #include "core/config_items.h"
 #include "core/program_info.h"
+#include "dcbuilder/dc_builder.h"
+#include "dcbuilder/dc_tools.h"
 #include "main_window_fixture.h"
 #include "mainwindow/main_window_form.h"
 #include "support/recording_desktop.h"
@@ -35,6 +37,7 @@ private slots:
     void restoredSelectionTicksOnlyConnectedModules();
     void dataContainerEntriesSayTheyAreNotAvailable_data();
     void dataContainerEntriesSayTheyAreNotAvailable();
+    void buildDataContainerOpensTheBuilderOnTheLoadFileFolder();
     void selectFileDirCancelChangesNothing();
     void selectFileDirStoresAndChecksTheFolder();
     void openReportWritesTheReportAndOpensIt();
@@ -148,8 +151,6 @@ void MainWindowTest::restoredSelectionTicksOnlyConnectedModules() {
 void MainWindowTest::dataContainerEntriesSayTheyAreNotAvailable_data() {
     QTest::addColumn<Action>("entry");
     QTest::addColumn<QString>("text");
-    QTest::newRow("Build DataContainer") << Action([](MainWindow& w) { w.mnuBuildDC_Click(); })
-                                         << "Build DataContainer is not available in this build.";
     QTest::newRow("Create DataContainer Template")
         << Action([](MainWindow& w) { w.mnuCreateTemplate_Click(); })
         << "Create DataContainer Template is not available in this build.";
@@ -166,6 +167,32 @@ void MainWindowTest::dataContainerEntriesSayTheyAreNotAvailable() {
     entry(window);
     QCOMPARE(dialogs.texts(), QStringList{text});
     QCOMPARE(dialogs.shown().first().icon, BoxIcon::Information);
+}
+
+void MainWindowTest::buildDataContainerOpensTheBuilderOnTheLoadFileFolder() {
+    ScriptedDialogs dialogs;
+    Workspace workspace;
+    Program program(workspace, {"/noCan"});
+    QVERIFY(program.start());
+    dialogs.clear();
+    program.window.mnuBuildDC_Click();
+    QCOMPARE(dialogs.texts(),
+             QStringList{"DataContainer " + workspace.path("DORN Update Tool-PXU-DC-???.mdb") +
+                         " not available!"});
+    QVERIFY(!frmDcBuilder().isLoaded());
+
+    const QString first = workspace.path("DORN Update Tool-PXU-DC-001.mdb");
+    QVERIFY(QFile::copy(QStringLiteral(PXU_SAMPLE_PLANT_DB), first));
+    QFile::setPermissions(first, QFile::ReadOwner | QFile::WriteOwner);
+    dialogs.clear();
+    program.window.mnuBuildDC_Click();
+    QCOMPARE(dialogs.shown().size(), 1); // the schema update's question
+    DcBuilder& builder = frmDcBuilder();
+    QVERIFY(builder.isLoaded());
+    QCOMPARE(builder.newestDcFile(), first);
+    // The shut-down closes the builder, which saves the updated working copy.
+    program.window.mnuExit_Click();
+    QVERIFY(QFile::exists(workspace.path("DORN Update Tool-PXU-DC-002.mdb")));
 }
 
 void MainWindowTest::selectFileDirCancelChangesNothing() {

@@ -1,6 +1,8 @@
 // "/PXU": the full loader for the PXU modules on simulated ones, and its tools reached
 // from its menus and buttons as a user reaches them.
 #include "core/config_items.h"
+#include "dcbuilder/dc_builder.h"
+#include "dcbuilder/dc_tools.h"
 #include "main_window_fixture.h"
 #include "mainwindow/form_widgets.h"
 #include "mainwindow/hw_info_block_repair.h"
@@ -39,10 +41,10 @@ class PxuFullLoaderTest : public QObject {
 private slots:
     void init() { resetProgramState(); }
     void cleanup() { resetProgramState(); }
-    void overviewUploadAndRepairAreReachedFromTheMenus();
+    void overviewUploadRepairAndBuilderAreReachedFromTheMenus();
 };
 
-void PxuFullLoaderTest::overviewUploadAndRepairAreReachedFromTheMenus() {
+void PxuFullLoaderTest::overviewUploadRepairAndBuilderAreReachedFromTheMenus() {
     Workspace workspace;
     workspace.setMiscItem(QStringLiteral("lastUsedBus"), QStringLiteral("S-Bus"));
     const QString folder = configFolder(workspace);
@@ -108,11 +110,21 @@ void PxuFullLoaderTest::overviewUploadAndRepairAreReachedFromTheMenus() {
     QCOMPARE(sim::readBe32(stored, 20), 4711u);
     repair.cmdExit_Click();
 
-    // The data-container entries tell that they are not in this build.
+    // The builder opens on the plant's data-container database in the load-file folder and
+    // saves the version its schema update made.
+    const QString plant = QDir(folder).filePath(QStringLiteral("DORN Update Tool-PXU-DC-001.mdb"));
+    QVERIFY(QFile::copy(QStringLiteral(PXU_SAMPLE_PLANT_DB), plant));
+    QFile::setPermissions(plant, QFile::ReadOwner | QFile::WriteOwner);
     boards.dialogs.clear();
     form->mnuBuildDC->trigger();
-    QCOMPARE(boards.dialogs.texts(),
-             QStringList{"Build DataContainer is not available in this build."});
+    QCOMPARE(boards.dialogs.shown().size(), 1);
+    QCOMPARE(boards.dialogs.shown()[0].title, QStringLiteral("Update Datacontainer"));
+    DcBuilder& builder = frmDcBuilder();
+    QVERIFY(builder.isLoaded());
+    QCOMPARE(builder.newestDcFile(), plant);
+    builder.cmdExit_Click();
+    QVERIFY(
+        QFile::exists(QDir(folder).filePath(QStringLiteral("DORN Update Tool-PXU-DC-002.mdb"))));
     for (int m = 0; m <= 2; ++m)
         QCOMPARE(boards.board(0).modules.module(m).mode(), sim::Mode::Application);
 }

@@ -59,7 +59,8 @@ private slots:
     void groupsResetAndRequestAsAsked();
     void chunksLandInPlaceAndCountOnce_data();
     void chunksLandInPlaceAndCountOnce();
-    void engineTypeFieldFitsItsChunks();
+    void engineTypeCountsOnlyTheChunksInUse_data();
+    void engineTypeCountsOnlyTheChunksInUse();
     void numbersAreDecodedByWidth_data();
     void numbersAreDecodedByWidth();
     void aValueBeyond16BitsIsAnOverflow();
@@ -190,17 +191,36 @@ void SystemInformationExchangeTest::chunksLandInPlaceAndCountOnce() {
     QCOMPARE(rig.info.hullNumberChunks, qint16(count));
 }
 
-void SystemInformationExchangeTest::engineTypeFieldFitsItsChunks() {
+void SystemInformationExchangeTest::engineTypeCountsOnlyTheChunksInUse_data() {
+    QTest::addColumn<int>("length"); // chunks of the engine type in use
+    QTest::addColumn<QList<int>>("order");
+    QTest::addColumn<QString>("engineType");
+    QTest::addColumn<int>("count");
+    QTest::newRow("eight, the last first: each at its place")
+        << 8 << QList<int>{7, 0} << QStringLiteral("AAAA") + QString(24, u' ') + "HHHH" << 2;
+    QTest::newRow("four, all of them") << 4 << QList<int>{3, 2, 1, 0} << "AAAABBBBCCCCDDDD" << 4;
+    QTest::newRow("four with a gap: chunk 5 does not fill it")
+        << 4 << QList<int>{0, 1, 2, 5} << "AAAABBBBCCCC    " << 3;
+    QTest::newRow("four: chunks 4 to 7 are not in use")
+        << 4 << QList<int>{4, 5, 6, 7} << QString(16, u' ') << 0;
+}
+
+void SystemInformationExchangeTest::engineTypeCountsOnlyTheChunksInUse() {
+    QFETCH(int, length);
+    QFETCH(QList<int>, order);
+    QFETCH(QString, engineType);
+    QFETCH(int, count);
     ExchangeRig rig;
     g_varIds.g_varIdEngineType = 0x438;
-    rig.exchange.info().engineTypeLength = 8;
+    rig.exchange.info().engineTypeLength = qint16(length);
     rig.exchange.setServiceBit(1, serviceBitHullNumber);
-    QCOMPARE(rig.info.engineType, QString(32, u' '));
-    // The last chunk first: it lands at its place of the 32 characters.
-    rig.exchange.g_setEngineType(text4("WXYZ"), 0x43F);
-    rig.exchange.g_setEngineType(text4("ABCD"), 0x438);
-    QCOMPARE(rig.info.engineType, QStringLiteral("ABCD") + QString(24, u' ') + "WXYZ");
-    QCOMPARE(rig.info.engineTypeChars, qint16(2));
+    rig.modules().setModes(0, 0, sim::Mode::Off);
+    rig.exchange.setServiceBit(1, serviceBitHullNumber); // blank again, nothing comes
+    QCOMPARE(rig.info.engineType, QString(4 * length, u' '));
+    for (const int chunk : order)
+        rig.exchange.g_setEngineType(QByteArray(4, char('A' + chunk)), 0x438 + chunk);
+    QCOMPARE(rig.info.engineType, engineType);
+    QCOMPARE(rig.info.engineTypeChars, qint16(count));
     QCOMPARE(placeChunk(QStringLiteral("AB"), 4, QStringLiteral("WXYZ")), QStringLiteral("ABWXYZ"));
 }
 

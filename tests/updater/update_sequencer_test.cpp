@@ -4,6 +4,7 @@
 #include "core/config_items.h"
 #include "core/globals.h"
 #include "face_rig.h"
+#include "support/recording_error_handler.h"
 #include "support/scripted_dialogs.h"
 #include "updater/build_map.h"
 #include "updater/updater_face.h"
@@ -45,6 +46,8 @@ private slots:
     void theCheckTimesOutOnlyWhenIncomplete();
     void theNewCrcOfTheBuildMapIsUnsigned_data();
     void theNewCrcOfTheBuildMapIsUnsigned();
+    void aFailureInATickStopsTheRunOnce_data();
+    void aFailureInATickStopsTheRunOnce();
 };
 
 void UpdateSequencerTest::aStepsBodyFirstRunsOnTheThirdTickAfterItsEntry() {
@@ -52,7 +55,7 @@ void UpdateSequencerTest::aStepsBodyFirstRunsOnTheThirdTickAfterItsEntry() {
     QVERIFY(rig.face.timCyclic.isActive());
     rig.tick(); // entering step 0
     QCOMPARE(rig.face.sequencer().lastStep(), std::optional<int>(0));
-    QCOMPARE(rig.face.view().userInfo, QStringLiteral("0"));
+    QCOMPARE(rig.face.view().userInfo, QString()); // no "0" while the start question waits
     QCOMPARE(rig.face.m_stepTicks, -1);
     QVERIFY(rig.face.messages().lines().isEmpty()); // no step line, no box for step 0
     rig.tick(2);
@@ -196,6 +199,48 @@ void UpdateSequencerTest::theNewCrcOfTheBuildMapIsUnsigned() {
             QStringLiteral("UPDATE miscellaneous SET item = ? WHERE value = 'new41'"), {item});
     QVERIFY(g_iniGlobals());
     QCOMPARE(buildMap::newApplicationCrc(QStringLiteral("41")), crc);
+}
+
+void UpdateSequencerTest::aFailureInATickStopsTheRunOnce_data() {
+    QTest::addColumn<int>("atStep");
+    QTest::addColumn<int>("message"); // its text wants more values than the step has
+    QTest::newRow("the update question") << 5 << 71;
+    QTest::newRow("the success message") << 12 << 121;
+}
+
+void UpdateSequencerTest::aFailureInATickStopsTheRunOnce() {
+    QFETCH(int, atStep);
+    QFETCH(int, message);
+    SequencerRig rig;
+    RecordingErrorHandler errors;
+    rig.workspace.execute(QStringLiteral("UPDATE messages SET MessageText = ? WHERE MessageID = ?"),
+                          {QString(QStringLiteral("{*} ")).repeated(9), message});
+    QVERIFY(g_iniGlobals());
+    rig.face.m_reportLines[0] = QStringLiteral("start line");
+    rig.face.m_updaterStep = atStep;
+    for (int i = 0; i < 60 && rig.face.timCyclic.isActive(); ++i)
+        rig.tick();
+    QVERIFY(!rig.face.timCyclic.isActive());
+    QCOMPARE(errors.reports().size(), 1);
+    QCOMPARE(errors.reports()[0].procedure, QStringLiteral("timCyclic_Timer"));
+    const QString told = QStringLiteral("   Update stopped by an unexpected failure: ") +
+                         errors.reports()[0].failure.description;
+    const QStringList log = rig.face.messages().lines();
+    QCOMPARE(log.count(told), 1);
+    QCOMPARE(log.last(), QStringLiteral("  Update failed"));
+    QCOMPARE(rig.face.m_updaterStep, 12);
+    QCOMPARE(rig.face.view().stepColour[atStep], kColourRed);
+    QCOMPARE(rig.face.view().stepColour[12], kColourRed);
+    QVERIFY(rig.face.view().userInfo.contains(errors.reports()[0].failure.description));
+    QVERIFY(!rig.face.view().ok.visible);
+    QVERIFY(rig.face.view().exit.visible && rig.face.view().exit.enabled);
+    QVERIFY(rig.face.view().openReport.visible);
+
+    rig.face.cmdExitUpdater_Click();
+    rig.tick();
+    QVERIFY(rig.window.programEnded());
+    QVERIFY(rig.readReport().contains(QStringLiteral("Software update failed.")));
+    QVERIFY(rig.readReport().contains(told + QStringLiteral("\r\n")));
 }
 
 QTEST_MAIN(UpdateSequencerTest)

@@ -3,6 +3,7 @@
 #include "core/globals.h"
 #include "core/program_info.h"
 #include "face_rig.h"
+#include "support/recording_desktop.h"
 #include "support/scripted_dialogs.h"
 #include "updater/updater_face.h"
 
@@ -32,6 +33,8 @@ private slots:
     void reportTellsTheOutcome_data();
     void reportTellsTheOutcome();
     void reportIsWrittenOncePerRun();
+    void aFileTheDesktopCannotOpenIsNamedInABox_data();
+    void aFileTheDesktopCannotOpenIsNamedInABox();
 };
 
 void UpdaterFaceTest::userInfoShowsTextOrMessageAndDecidesTheButtons_data() {
@@ -257,6 +260,40 @@ void UpdaterFaceTest::reportIsWrittenOncePerRun() {
     second.m_reportLines[0] = QStringLiteral("second run");
     second.writeReport();
     QVERIFY(rig.readReport().startsWith(once + QStringLiteral("second run\r\n")));
+}
+
+void UpdaterFaceTest::aFileTheDesktopCannotOpenIsNamedInABox_data() {
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("the report, no program for it") << "Open Report"
+                                                   << "DORN Update Tool Report.txt" << false;
+    QTest::newRow("the instruction, no program for it") << "Open Instruction"
+                                                        << "Instruction.txt" << false;
+    QTest::newRow("the report, opened: no box") << "Open Report"
+                                                << "DORN Update Tool Report.txt" << true;
+}
+
+void UpdaterFaceTest::aFileTheDesktopCannotOpenIsNamedInABox() {
+    QFETCH(QString, caption);
+    QFETCH(QString, file);
+    QFETCH(bool, opens);
+    FaceRig rig;
+    ScriptedDialogs dialogs;
+    RecordingDesktop desktop;
+    desktop.setSucceeds(opens);
+    rig.workspace.writeFile(QStringLiteral("Instruction.txt"), "What to do next.\r\n");
+    rig.face.m_reportLines[0] = QStringLiteral("start line");
+    rig.face.setOpenReport(true, caption);
+    rig.face.cmdOpenReport_Click();
+    QCOMPARE(desktop.urls().size(), 1);
+    if (opens) {
+        QVERIFY(dialogs.texts().isEmpty());
+        return;
+    }
+    QCOMPARE(dialogs.texts().size(), 1);
+    QVERIFY2(dialogs.texts()[0].contains(QDir(programFolder()).filePath(file)),
+             qPrintable(dialogs.texts()[0]));
 }
 
 QTEST_MAIN(UpdaterFaceTest)

@@ -2,6 +2,17 @@
 
 namespace pxu::db {
 
+namespace {
+
+bool isTrigger(const QString& statement) {
+    return statement.simplified().startsWith(QLatin1String("CREATE TRIGGER"),
+                                             Qt::CaseInsensitive) ||
+           statement.simplified().startsWith(QLatin1String("CREATE TEMP TRIGGER"),
+                                             Qt::CaseInsensitive);
+}
+
+} // namespace
+
 QStringList splitSqlStatements(const QString& text) {
     QStringList result;
     QString current;
@@ -16,6 +27,12 @@ QStringList splitSqlStatements(const QString& text) {
         }
         if (c == u'\'')
             inText = !inText;
+        // A trigger's body holds statements of its own, up to its END.
+        if (!inText && c == u';' && isTrigger(current) &&
+            !current.trimmed().endsWith(QLatin1String("END"), Qt::CaseInsensitive)) {
+            current += c;
+            continue;
+        }
         if (!inText && c == u';') {
             if (!current.trimmed().isEmpty())
                 result << current.trimmed();

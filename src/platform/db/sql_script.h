@@ -7,8 +7,8 @@
 
 namespace pxu::db {
 
-// The statements of an SQL text: each ends with ";" (outside quotes); "--" starts a comment
-// that runs to the end of the line.
+// The statements of an SQL text: each ends with ";" (outside quotes; a trigger at the ";"
+// after its END); "--" starts a comment that runs to the end of the line.
 QStringList splitSqlStatements(const QString& text);
 
 // Runs the statements of an SQL text in order; stops at the first that fails. False with

@@ -1,0 +1,108 @@
+#include "core/desktop.h"
+#include "core/error_boundary.h"
+#include "core/file_names.h"
+#include "core/msg_box.h"
+#include "core/sprintf.h"
+#include "dc_builder.h"
+#include "dc_report.h"
+#include "mainwindow/log_lines.h"
+
+#include <QCursor>
+#include <QFile>
+#include <QGuiApplication>
+#include <QUrl>
+
+// The builder's jobs. Build, the two scans and the edit buttons each begin with one line
+// here: until their tool is part of the program, a box says that it is not.
+namespace pxu {
+
+namespace {
+
+const char* const kObject = "frmDcBuilder";
+
+bool hourglassAvailable() {
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+} // namespace
+
+DcBuilder::JobScope::JobScope(DcBuilder& builder, const QString& title, bool lockControls)
+    : m_builder(builder)
+    , m_locked(lockControls) {
+    DcBuilderView& v = m_builder.m_view;
+    v.busy = true;
+    if (hourglassAvailable())
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    if (m_locked)
+        v.scanSignalListEnabled = v.scanHeaderEnabled = v.exitEnabled = v.tabEnabled = false;
+    m_builder.addMessage(logOpeningLine(title));
+    emit m_builder.changed();
+}
+
+DcBuilder::JobScope::~JobScope() {
+    DcBuilderView& v = m_builder.m_view;
+    m_builder.addMessage(logClosingLine());
+    if (m_locked) {
+        v.scanSignalListEnabled = v.exitEnabled = v.tabEnabled = true;
+        v.scanHeaderEnabled = m_builder.m_headerFilesFound;
+    }
+    v.busy = false;
+    if (hourglassAvailable())
+        QGuiApplication::restoreOverrideCursor();
+    emit m_builder.changed();
+}
+
+void DcBuilder::notInThisBuild(const QString& function) {
+    g_informationMsgBox(sprintf(QStringLiteral("{*} is not available in this build."), function));
+}
+
+void DcBuilder::cmdEdit_Click(int index) {
+    static const char* const captions[] = {"Edit Parameters", "Edit Variables", "Edit Logs"};
+    guarded(kObject, "cmdEdit_Click", [&] { notInThisBuild(QLatin1String(captions[index])); });
+}
+
+void DcBuilder::cmdBuild_Click() {
+    guarded(kObject, "cmdBuild_Click", [&] { notInThisBuild(QStringLiteral("Build")); });
+}
+
+void DcBuilder::cmdScanHeader_Click() {
+    guarded(kObject, "cmdScanHeader_Click",
+            [&] { notInThisBuild(QStringLiteral("Scan Header-Files")); });
+}
+
+void DcBuilder::cmdScanSignalList_Click() {
+    guarded(kObject, "cmdScanSignalList_Click",
+            [&] { notInThisBuild(QStringLiteral("Scan Signal-List")); });
+}
+
+void DcBuilder::cmdReport_Click() {
+    guarded(kObject, "cmdReport_Click", [&] {
+        JobScope job(*this, QStringLiteral("REPORT "), false);
+        const QString chosen = chosenDcFile();
+        if (chosen.isEmpty()) {
+            addMessage(QStringLiteral("No DC-database chosen for the report"));
+            return;
+        }
+        addMessage(QStringLiteral("Produce report out of ") + chosen);
+        const QString reportCopy = chosen.chopped(3) + QStringLiteral("rep");
+        const QString page = reportCopy + QStringLiteral(".html");
+        if (const auto failure = writeDcReport(chosen, reportCopy, page)) {
+            addMessage(QStringLiteral("   Report failed: ") + *failure);
+            return;
+        }
+        for (const QString& file : {reportCopy, page}) {
+            if (!m_reportFiles.contains(file))
+                m_reportFiles << file;
+        }
+        addMessage(QStringLiteral("Debug: ") + page);
+        openUrl(QUrl::fromLocalFile(page));
+    });
+}
+
+void DcBuilder::deleteReports() {
+    for (const QString& file : std::as_const(m_reportFiles))
+        QFile::remove(file);
+    m_reportFiles.clear();
+}
+
+} // namespace pxu

@@ -1,0 +1,131 @@
+#include "core/error.h"
+#include "core/file_names.h"
+#include "core/sprintf.h"
+#include "dc_builder.h"
+#include "platform/clock/clock.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <filesystem>
+
+// The builder's working copy and versions: the working copy is made from the newest
+// version, and a changed one becomes the next version. A version file is only ever
+// written whole (a temporary file renamed into place), and no file that this window did
+// not write is replaced or deleted.
+namespace pxu {
+
+namespace {
+
+const QLatin1String kVersionMark{"-???"};
+
+void renameOver(const QString& from, const QString& to) {
+    std::error_code error;
+    std::filesystem::rename(from.toStdString(), to.toStdString(), error);
+    if (error)
+        raise(75, QStringLiteral("frmDcBuilder"),
+              QStringLiteral("%1 cannot be renamed to %2: %3")
+                  .arg(from, to, QString::fromStdString(error.message())));
+}
+
+void copyFile(const QString& from, const QString& to) {
+    QFile::remove(to);
+    if (!QFile::copy(from, to))
+        raise(75, QStringLiteral("frmDcBuilder"),
+              QStringLiteral("%1 cannot be copied to %2.").arg(from, to));
+}
+
+// A name beside the file that says it is a leftover, and is no version's name.
+QString leftoverName(const QString& workingCopy) {
+    const QString stamp = clock().currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString base = workingCopy.chopped(3) + QStringLiteral("-leftover-") + stamp;
+    QString name = base + QStringLiteral(".md");
+    for (int n = 2; QFileInfo::exists(name); ++n)
+        name = base + QStringLiteral("-%1.md").arg(n);
+    return name;
+}
+
+} // namespace
+
+void DcBuilder::computePaths() {
+    QString workingCopy = m_tempDcFile;
+    QString next = m_nextDcFile;
+    m_newestDcFile = g_getHighestFileVersion(m_dcPattern, workingCopy, next);
+    m_tempDcFile = workingCopy;
+    m_nextDcFile = next;
+}
+
+void DcBuilder::createTempDc() {
+    if (!m_tempDcExists) {
+        // A working copy left by a session that ended without closing holds the user's
+        // unsaved work: it is kept aside, not overwritten.
+        if (QFileInfo::exists(m_tempDcFile)) {
+            const QString aside = leftoverName(m_tempDcFile);
+            renameOver(m_tempDcFile, aside);
+            const QString note =
+                sprintf(QStringLiteral("Working copy {*} of an earlier session kept as {*}"),
+                        g_fileName(m_tempDcFile), g_fileName(aside));
+            m_notes << note;
+            addMessage(note);
+        }
+        copyFile(m_newestDcFile, m_tempDcFile);
+        m_tempDcExists = true;
+        m_dcChanged = false;
+    }
+    m_view.documentation[1] = QStringLiteral("\r\n\r\n   ") + g_fileName(m_nextDcFile);
+    emit changed();
+}
+
+void DcBuilder::closeTempDc() {
+    if (m_tempDcExists) {
+        if (m_dcChanged) {
+            const QString target = versionTarget();
+            writeVersion(m_tempDcFile, target, true);
+            addMessage(QStringLiteral("Result saved in new DC-Version ") + g_fileName(target));
+        } else {
+            QFile::remove(m_tempDcFile);
+        }
+        m_tempDcExists = false;
+        m_dcChanged = false;
+    }
+    computePaths();
+}
+
+void DcBuilder::saveAndContinue() {
+    m_dcChanged = true;
+    closeTempDc();
+    createTempDc();
+}
+
+QString DcBuilder::versionTarget() {
+    if (!QFileInfo::exists(m_nextDcFile) || m_writtenVersions.contains(m_nextDcFile))
+        return m_nextDcFile;
+    // Someone else saved this number meanwhile: the result takes the next free one.
+    const qsizetype at = m_dcPattern.lastIndexOf(kVersionMark);
+    const int digits = int(kVersionMark.size()) - 1;
+    int number = m_nextDcFile.mid(at + 1, digits).toInt();
+    QString free;
+    do {
+        ++number;
+        free = m_dcPattern.left(at + 1) + QString::number(number).rightJustified(digits, u'0') +
+               m_dcPattern.mid(at + kVersionMark.size());
+    } while (QFileInfo::exists(free));
+    addMessage(sprintf(QStringLiteral("DC-Version {*} exists already and is kept; the result goes "
+                                      "to {*}"),
+                       g_fileName(m_nextDcFile), g_fileName(free)));
+    m_nextDcFile = free;
+    m_view.documentation[1] = QStringLiteral("\r\n\r\n   ") + g_fileName(m_nextDcFile);
+    return m_nextDcFile;
+}
+
+void DcBuilder::writeVersion(const QString& from, const QString& to, bool move) {
+    if (move) {
+        renameOver(from, to);
+    } else {
+        const QString part = to + QStringLiteral(".part");
+        copyFile(from, part);
+        renameOver(part, to);
+    }
+    m_writtenVersions.insert(to);
+}
+
+} // namespace pxu

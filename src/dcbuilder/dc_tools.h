@@ -1,0 +1,29 @@
+#pragma once
+
+#include "mainwindow/dc_tools_services.h"
+
+namespace pxu {
+
+class DcBuilder;
+class MainWindow;
+
+// The data-container tools behind the main window's menu entries; registers itself with
+// the main window for its lifetime.
+class DcTools : public DcToolsServices {
+public:
+    explicit DcTools(MainWindow& window);
+    ~DcTools() override;
+    DcTools(const DcTools&) = delete;
+    DcTools& operator=(const DcTools&) = delete;
+
+    void showBuilder(const QString& sourceFolder) override;
+
+private:
+    MainWindow& m_window;
+};
+
+// The program's builder window, made on first use beside the main window, which unloads it
+// at the shut-down.
+DcBuilder& frmDcBuilder();
+
+} // namespace pxu

@@ -1,0 +1,554 @@
+#include "core/globals.h"
+#include "dc_fixture.h"
+#include "dcbuilder/dc_builder.h"
+#include "dcbuilder/dc_builder_form.h"
+#include "dcdatabase/schema_migration.h"
+#include "dcdatabase/special_symbols.h"
+#include "mainwindow/form_widgets.h"
+#include "mainwindow/main_window.h"
+#include "support/recording_desktop.h"
+#include "support/screenshot.h"
+#include "support/scripted_dialogs.h"
+#include "support/virtual_time.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QLineEdit>
+#include <QListView>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QtTest>
+
+using namespace pxu;
+using namespace pxu::test;
+
+namespace {
+
+// The files of a folder with a digest of each.
+QMap<QString, QByteArray> folderState(const QString& folder) {
+    QMap<QString, QByteArray> state;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList(QDir::Files)) {
+        QFile f(dir.filePath(name));
+        f.open(QIODevice::ReadOnly);
+        state[name] = QCryptographicHash::hash(f.readAll(), QCryptographicHash::Md5).toHex();
+    }
+    return state;
+}
+
+// Versions 001 to count of the sample plant, already on the program's schema.
+void currentVersions(DcFixture& fixture, int count) {
+    const QString first = fixture.samplePlant(DcFixture::versionName(1));
+    {
+        ScriptedDialogs yes;
+        bool changed = false;
+        QVERIFY(dc::g_updateDatabase(first, changed, nullptr));
+    }
+    for (int n = 2; n <= count; ++n)
+        QVERIFY(QFile::copy(first, fixture.path(DcFixture::versionName(n))));
+}
+
+QString hullOf(const QString& file) {
+    QString hull;
+    RecordingSink sink;
+    dc::DcJob::run(file, [&](dc::DcJob& job) {
+        hull = dc::SpecialSymbols(job, sink).getString(dc::alias::hullNo);
+    });
+    return hull;
+}
+
+using Click = std::function<void(DcBuilder&)>;
+
+} // namespace
+
+class DcBuilderTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void opensOnTheNewestVersionAndLeavesAnUnchangedFolderAsItWas();
+    void migrationOnOpeningCountsAsAChange();
+    void buildTabCopiesAChangedWorkingCopyAtOnce();
+    void leftoverWorkingCopyIsKeptAside();
+    void nextVersionTakenBySomeoneElseGoesToTheNextFreeNumber();
+    void secondShowRaisesTheOpenWindow();
+    void folderWithoutVersionIsTold();
+    void refusedSchemaDoesNotOpen();
+    void informationBoxesShowTheSymbols();
+    void informationBoxesAreWritten_data();
+    void informationBoxesAreWritten();
+    void informationTextTooLongIsTold();
+    void lockedBoxesAreNotWritten();
+    void softwareInformationNotFoundUnlocksItsBox();
+    void updateProgress_data();
+    void updateProgress();
+    void addMessage_data();
+    void addMessage();
+    void reportCopiesThreeTablesAndAPage();
+    void toolsNotInThisBuildSaySo_data();
+    void toolsNotInThisBuildSaySo();
+    void screenshotsOfEachTab();
+};
+
+void DcBuilderTest::init() {
+    g_baseAdrDC = 0xC0000;
+    g_debugMode = g_developMode = false;
+}
+
+void DcBuilderTest::opensOnTheNewestVersionAndLeavesAnUnchangedFolderAsItWas() {
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    currentVersions(fixture, 4);
+    const auto before = folderState(fixture.folder());
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    QVERIFY(builder.isLoaded());
+    QVERIFY(builder.view().visible);
+    QVERIFY(dialogs.shown().isEmpty());
+    QCOMPARE(builder.newestDcFile(), fixture.path(DcFixture::versionName(4)));
+    QCOMPARE(builder.tempDcFile(), fixture.path("DORN Update Tool-PXU-DC-temp.md"));
+    QCOMPARE(builder.nextDcFile(), fixture.path(DcFixture::versionName(5)));
+    QVERIFY(QFile::exists(builder.tempDcFile()));
+    QCOMPARE(builder.view().documentation[1],
+             QStringLiteral("\r\n\r\n   DORN Update Tool-PXU-DC-005.mdb"));
+    QCOMPARE(builder.view().tab, int(tabBuild));
+    QCOMPARE(builder.view().startAdr, QStringLiteral("C0000"));
+    // The working copy (".md") is not listed; the newest version is chosen.
+    QCOMPARE(builder.view().sourceFiles,
+             (QStringList{DcFixture::versionName(1), DcFixture::versionName(2),
+                          DcFixture::versionName(3), DcFixture::versionName(4)}));
+    QCOMPARE(builder.chosenDcFile(), fixture.path(DcFixture::versionName(4)));
+    QVERIFY(!builder.view().scanHeaderEnabled);
+    QVERIFY(builder.messages().lines().isEmpty());
+
+    builder.cmdExit_Click();
+    QVERIFY(!builder.isLoaded());
+    QCOMPARE(folderState(fixture.folder()), before);
+}
+
+void DcBuilderTest::migrationOnOpeningCountsAsAChange() {
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    const QString first = fixture.samplePlant(DcFixture::versionName(1));
+    const auto original = folderState(fixture.folder());
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    QVERIFY(builder.isLoaded());
+    QCOMPARE(dialogs.shown().size(), 1);
+    QCOMPARE(dialogs.shown()[0].title, QStringLiteral("Update Datacontainer"));
+    QVERIFY(builder.dcChanged());
+    builder.unload();
+    const QString second = fixture.path(DcFixture::versionName(2));
+    QVERIFY(QFile::exists(second));
+    QVERIFY(!QFile::exists(builder.tempDcFile()));
+    QCOMPARE(folderState(fixture.folder())[DcFixture::versionName(1)],
+             original[DcFixture::versionName(1)]);
+    QCOMPARE(builder.messages().lines().constLast(),
+             QStringLiteral("Result saved in new DC-Version DORN Update Tool-PXU-DC-002.mdb"));
+    bool upToDate = false;
+    QCOMPARE(dc::g_getDatabaseVersion(second, upToDate), QStringLiteral("2.0.2"));
+    QVERIFY(upToDate);
+    // The next opening asks nothing and saves nothing.
+    dialogs.clear();
+    builder.g_show(fixture.folder());
+    QCOMPARE(builder.newestDcFile(), second);
+    QVERIFY(dialogs.shown().isEmpty());
+    builder.unload();
+    QVERIFY(!QFile::exists(fixture.path(DcFixture::versionName(3))));
+}
+
+void DcBuilderTest::buildTabCopiesAChangedWorkingCopyAtOnce() {
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    currentVersions(fixture, 4);
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    const QString next = fixture.path(DcFixture::versionName(5));
+    builder.tabAction_Click(tabInfo);
+    builder.setInfoText(InfoBox::txtHullNo, QStringLiteral("H-1"));
+    builder.tabAction_Click(tabBuild); // writes the box, then copies
+    QVERIFY(QFile::exists(next));
+    QVERIFY(QFile::exists(builder.tempDcFile()));
+    QCOMPARE(hullOf(next), QStringLiteral("H-1"));
+    QCOMPARE(builder.view().sourceFiles.constLast(), DcFixture::versionName(5));
+    QCOMPARE(builder.chosenDcFile(), next);
+
+    builder.tabAction_Click(tabInfo);
+    builder.setInfoText(InfoBox::txtHullNo, QStringLiteral("H-2"));
+    builder.unload(); // writes the box, then saves over the early copy
+    QCOMPARE(hullOf(next), QStringLiteral("H-2"));
+    QVERIFY(!QFile::exists(fixture.path(DcFixture::versionName(6))));
+    QVERIFY(!QFile::exists(builder.tempDcFile()));
+}
+
+void DcBuilderTest::leftoverWorkingCopyIsKeptAside() {
+    VirtualTime time;
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    currentVersions(fixture, 1);
+    const QString leftover = fixture.path("DORN Update Tool-PXU-DC-temp.md");
+    QVERIFY(QFile::copy(fixture.path(DcFixture::versionName(1)), leftover));
+    execute(leftover, "UPDATE dcEnums SET value = 12 WHERE name = 'PAR_TOT_NO_OF_CYL'");
+    const QByteArray unsaved = folderState(fixture.folder())["DORN Update Tool-PXU-DC-temp.md"];
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    const QString aside = "DORN Update Tool-PXU-DC-temp-leftover-20260105-080000.md";
+    QCOMPARE(folderState(fixture.folder())[aside], unsaved);
+    QCOMPARE(builder.messages().lines(),
+             QStringList{"Working copy DORN Update Tool-PXU-DC-temp.md of an earlier session "
+                         "kept as " +
+                         aside});
+    QCOMPARE(queryValue(builder.tempDcFile(),
+                        "SELECT value FROM dcEnums WHERE name = 'PAR_TOT_NO_OF_CYL'")
+                 .toInt(),
+             6);
+    builder.unload();
+    QVERIFY(QFile::exists(fixture.path(aside)));
+}
+
+void DcBuilderTest::nextVersionTakenBySomeoneElseGoesToTheNextFreeNumber() {
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    currentVersions(fixture, 4);
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    // Another user saves 005 while the window is open.
+    const QString theirs = fixture.path(DcFixture::versionName(5));
+    QVERIFY(QFile::copy(fixture.path(DcFixture::versionName(1)), theirs));
+    const QByteArray theirState = folderState(fixture.folder())[DcFixture::versionName(5)];
+    builder.tabAction_Click(tabInfo);
+    builder.setInfoText(InfoBox::txtHullNo, QStringLiteral("H-3"));
+    builder.tabAction_Click(tabBuild);
+    const QString ours = fixture.path(DcFixture::versionName(6));
+    QVERIFY(QFile::exists(ours));
+    QVERIFY(builder.messages().lines().contains(
+        "DC-Version DORN Update Tool-PXU-DC-005.mdb exists already and is kept; the result goes "
+        "to DORN Update Tool-PXU-DC-006.mdb"));
+    builder.unload();
+    QCOMPARE(folderState(fixture.folder())[DcFixture::versionName(5)], theirState);
+    QCOMPARE(hullOf(ours), QStringLiteral("H-3"));
+    QCOMPARE(builder.messages().lines().constLast(),
+             QStringLiteral("Result saved in new DC-Version DORN Update Tool-PXU-DC-006.mdb"));
+}
+
+void DcBuilderTest::secondShowRaisesTheOpenWindow() {
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    currentVersions(fixture, 2);
+    DcBuilder builder;
+    QSignalSpy raised(&builder, &DcBuilder::raiseRequested);
+    builder.g_show(fixture.folder());
+    const QString workingCopy = builder.tempDcFile();
+    builder.g_show(fixture.path(QStringLiteral("elsewhere")));
+    QCOMPARE(raised.size(), 1);
+    QCOMPARE(builder.tempDcFile(), workingCopy);
+    QCOMPARE(builder.sourceFolder(), fixture.folder());
+    QVERIFY(QFile::exists(workingCopy));
+    builder.unload();
+}
+
+void DcBuilderTest::folderWithoutVersionIsTold() {
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    QVERIFY(!builder.isLoaded());
+    QCOMPARE(dialogs.texts(),
+             QStringList{"DataContainer " + fixture.path("DORN Update Tool-PXU-DC-???.mdb") +
+                         " not available!"});
+    QCOMPARE(dialogs.shown()[0].icon, BoxIcon::Critical);
+    QVERIFY(builder.form() == nullptr);
+}
+
+void DcBuilderTest::refusedSchemaDoesNotOpen() {
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    fixture.samplePlant(DcFixture::versionName(1),
+                        "CREATE TABLE version (date DATETIME, applVersion VARCHAR(16), comment "
+                        "TEXT); INSERT INTO version VALUES ('2025-01-01 10:00:00', '9.0.0', "
+                        "'Database Update:\r\nx');");
+    const auto before = folderState(fixture.folder());
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    QVERIFY(!builder.isLoaded());
+    QCOMPARE(dialogs.texts().size(), 2);
+    QCOMPARE(dialogs.texts()[1], QStringLiteral("Opening DC-database is blocked.\r\nTherefore DC "
+                                                "Builder is not available."));
+    QCOMPARE(dialogs.shown()[1].icon, BoxIcon::Information);
+    QCOMPARE(folderState(fixture.folder()), before);
+}
+
+void DcBuilderTest::informationBoxesShowTheSymbols() {
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    currentVersions(fixture, 1);
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    builder.tabAction_Click(tabInfo);
+    QStringList shown;
+    for (const InfoBoxView& box : builder.view().infos)
+        shown << box.text;
+    QCOMPARE(shown, (QStringList{"ZX-62 DF MK2/6C", "DORN Update Tool", "03", "041", "3.12",
+                                 "M-40417", "IMO-7.2.1", "1305", "EPI-0815"}));
+    QVERIFY(!builder.dcChanged());
+    builder.unload();
+}
+
+void DcBuilderTest::informationBoxesAreWritten_data() {
+    QTest::addColumn<InfoBox>("box");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("symbol");
+    QTest::addColumn<qint64>("stored");
+    QTest::addColumn<Click>("leave");
+    const Click lostFocus = [](DcBuilder& b) { b.txtInfo_LostFocus(InfoBox::txtBootloader); };
+    QTest::newRow("bootloader on losing focus")
+        << InfoBox::txtBootloader << "3.15"
+        << "PAR_SWINFO_BOOTLOADER_VERSION" << qint64(315) << lostFocus;
+    // A click on the tab strip takes no focus: the tab change writes what was typed.
+    QTest::newRow("build on the tab change")
+        << InfoBox::txtBuild << "42"
+        << "PAR_SWINFO_BUILD" << qint64(42)
+        << Click([](DcBuilder& b) { b.tabAction_Click(tabScan); });
+    QTest::newRow("developer number on closing")
+        << InfoBox::txtDeveloperNo << "1306"
+        << "PAR_SWINFO_DEVELOPER_NO" << qint64(1306) << Click([](DcBuilder&) {});
+}
+
+void DcBuilderTest::informationBoxesAreWritten() {
+    QFETCH(InfoBox, box);
+    QFETCH(QString, typed);
+    QFETCH(QString, symbol);
+    QFETCH(qint64, stored);
+    QFETCH(Click, leave);
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    currentVersions(fixture, 1);
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    builder.tabAction_Click(tabInfo);
+    builder.setInfoText(box, typed);
+    leave(builder);
+    builder.unload();
+    const QString saved = fixture.path(DcFixture::versionName(2));
+    QVERIFY(QFile::exists(saved));
+    QCOMPARE(queryValue(saved, "SELECT value FROM dcEnums WHERE name = ?", {symbol}).toLongLong(),
+             stored);
+}
+
+void DcBuilderTest::informationTextTooLongIsTold() {
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    currentVersions(fixture, 1);
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    builder.tabAction_Click(tabInfo);
+    // The box takes 32 characters, the sample plant's rows hold 16.
+    builder.setInfoText(InfoBox::txtEngineType, QStringLiteral("ZX-62 DF MK2/6C LONG STROKE"));
+    builder.txtInfo_LostFocus(InfoBox::txtEngineType);
+    QCOMPARE(builder.messages().lines().mid(builder.messages().count() - 2),
+             (QStringList{"      PAR_SWINFO_ENGINE_TYPE_ = ZX-62 DF MK2/6C LONG STROKE",
+                          "      PAR_SWINFO_ENGINE_TYPE_ = cut to 16 characters: ZX-62 DF "
+                          "MK2/6C "}));
+    builder.tabAction_Click(tabInfo);
+    QCOMPARE(builder.view().infos[int(InfoBox::txtEngineType)].text,
+             QStringLiteral("ZX-62 DF MK2/6C "));
+    builder.unload();
+}
+
+void DcBuilderTest::lockedBoxesAreNotWritten() {
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    currentVersions(fixture, 1);
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    builder.tabAction_Click(tabInfo);
+    builder.setSwInfoReadWriteAccess(true);
+    for (const InfoBoxView& box : builder.view().infos) {
+        QVERIFY(box.locked);
+        QCOMPARE(box.backColour, kColourButtonFace);
+    }
+    builder.setInfoText(InfoBox::txtHullNo, QStringLiteral("H-9"));
+    builder.txtInfo_LostFocus(InfoBox::txtHullNo);
+    QVERIFY(!builder.dcChanged());
+    builder.setSwInfoReadWriteAccess(false);
+    QCOMPARE(builder.view().infos[0].backColour, kColourWindow);
+    builder.unload();
+    QVERIFY(!QFile::exists(fixture.path(DcFixture::versionName(2))));
+}
+
+void DcBuilderTest::softwareInformationNotFoundUnlocksItsBox() {
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    currentVersions(fixture, 1);
+    execute(fixture.path(DcFixture::versionName(1)),
+            "DELETE FROM sourceScan WHERE name = 'APPL_VERSION'");
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    builder.setSwInfoReadWriteAccess(true);
+    QVERIFY(!dc::DcJob::run(builder.tempDcFile(), [&](dc::DcJob& job) {
+        builder.setSwInfos(job);
+        builder.setDcVersion(job);
+    }));
+    QVERIFY(!builder.view().infos[int(InfoBox::txtSwVersion)].locked);
+    QVERIFY(builder.view().infos[int(InfoBox::txtDeveloperNo)].locked);
+    QVERIFY(builder.messages().lines().contains(
+        "      SW-version not found -> check datacontainer.h!"));
+    QVERIFY(builder.messages().lines().contains("   Write DC-version 7 into DC"));
+    builder.unload();
+}
+
+void DcBuilderTest::updateProgress_data() {
+    QTest::addColumn<double>("start");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<bool>("relative");
+    QTest::addColumn<double>("bar");
+    QTest::newRow("relative over the end") << 0.9 << 0.3 << true << 1.0;
+    QTest::newRow("absolute below 0") << 0.5 << -1.0 << false << 0.0;
+    QTest::newRow("relative") << 0.2 << 0.3 << true << 0.5;
+    QTest::newRow("relative below 0") << 0.2 << -0.5 << true << 0.0;
+    QTest::newRow("absolute") << 0.7 << 0.25 << false << 0.25;
+}
+
+void DcBuilderTest::updateProgress() {
+    QFETCH(double, start);
+    QFETCH(double, value);
+    QFETCH(bool, relative);
+    QFETCH(double, bar);
+    DcBuilder builder;
+    builder.updateProgress(start);
+    builder.updateProgress(value, relative);
+    QCOMPARE(builder.view().progress, bar);
+}
+
+void DcBuilderTest::addMessage_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("CR LF") << "a\r\nb" << QStringList{"a", "\nb"};
+    QTest::newRow("empty text adds nothing") << "" << QStringList{};
+    QTest::newRow("single blank") << " " << QStringList{" "};
+    QTest::newRow("ending in CR") << "a\r" << QStringList{"a"};
+    QTest::newRow("two CRs") << "a\r\rb" << QStringList{"a", "", "b"};
+}
+
+void DcBuilderTest::addMessage() {
+    QFETCH(QString, text);
+    QFETCH(QStringList, lines);
+    DcBuilder builder;
+    builder.addMessage(QStringLiteral("first"));
+    builder.addMessage(text);
+    QCOMPARE(builder.messages().lines(), QStringList{"first"} + lines);
+    QCOMPARE(builder.messages().currentRow(), builder.messages().count() - 1);
+}
+
+void DcBuilderTest::reportCopiesThreeTablesAndAPage() {
+    VirtualTime time;
+    ScriptedDialogs dialogs;
+    RecordingDesktop desktop;
+    DcFixture fixture;
+    currentVersions(fixture, 2);
+    const QString foreign = fixture.path("notes.rep");
+    QFile f(foreign);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    builder.filSourceDC_Click(0);
+    builder.cmdReport_Click();
+    const QString chosen = fixture.path(DcFixture::versionName(1));
+    const QString copy = fixture.path("DORN Update Tool-PXU-DC-001.rep");
+    const QString page = copy + ".html";
+    const QStringList lines = builder.messages().lines();
+    QCOMPARE(lines.size(), 4);
+    QVERIFY(lines[0].startsWith("REPORT " + QString(75, u'-') + ' '));
+    QCOMPARE(lines[1], "Produce report out of " + chosen);
+    QCOMPARE(lines[2], "Debug: " + page);
+    QVERIFY(lines[3].startsWith(QString(82, u'-') + ' '));
+    QCOMPARE(desktop.urls(), QList<QUrl>{QUrl::fromLocalFile(page)});
+    for (const char* table : {"dcEnums", "alarmEnums", "dcBinFile"})
+        QCOMPARE(
+            queryValue(copy, QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table))),
+            queryValue(chosen,
+                       QStringLiteral("SELECT count(*) FROM %1").arg(QLatin1String(table))));
+    QCOMPARE(
+        queryValue(copy, "SELECT count(*) FROM sqlite_master WHERE name = 'sourceScan'").toInt(),
+        0);
+    QCOMPARE(queryValue(copy, "SELECT id FROM dcEnums WHERE name = 'par_rated_speed'").toInt(),
+             1031);
+    QFile html(page);
+    QVERIFY(html.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(html.readAll());
+    QVERIFY(text.contains("<h2>alarmEnums (41)</h2>"));
+    QVERIFY(text.contains("<td>PAR_RATED_SPEED</td>"));
+    QVERIFY(text.contains("<td>ZX-62 DF MK2/6C</td>") || text.contains("<td>DC_SWINFO_BUILD</td>"));
+    builder.unload();
+    QVERIFY(!QFile::exists(copy));
+    QVERIFY(!QFile::exists(page));
+    QVERIFY(QFile::exists(foreign));
+}
+
+void DcBuilderTest::toolsNotInThisBuildSaySo_data() {
+    QTest::addColumn<Click>("click");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("Build") << Click([](DcBuilder& b) { b.cmdBuild_Click(); })
+                           << "Build is not available in this build.";
+    QTest::newRow("Scan Header-Files") << Click([](DcBuilder& b) { b.cmdScanHeader_Click(); })
+                                       << "Scan Header-Files is not available in this build.";
+    QTest::newRow("Scan Signal-List") << Click([](DcBuilder& b) { b.cmdScanSignalList_Click(); })
+                                      << "Scan Signal-List is not available in this build.";
+    QTest::newRow("Edit Parameters") << Click([](DcBuilder& b) { b.cmdEdit_Click(0); })
+                                     << "Edit Parameters is not available in this build.";
+    QTest::newRow("Edit Variables") << Click([](DcBuilder& b) { b.cmdEdit_Click(1); })
+                                    << "Edit Variables is not available in this build.";
+    QTest::newRow("Edit Logs") << Click([](DcBuilder& b) { b.cmdEdit_Click(2); })
+                               << "Edit Logs is not available in this build.";
+}
+
+void DcBuilderTest::toolsNotInThisBuildSaySo() {
+    QFETCH(Click, click);
+    QFETCH(QString, text);
+    ScriptedDialogs dialogs;
+    DcBuilder builder;
+    click(builder);
+    QCOMPARE(dialogs.texts(), QStringList{text});
+    QVERIFY(!builder.dcChanged());
+}
+
+void DcBuilderTest::screenshotsOfEachTab() {
+    VirtualTime time;
+    ScriptedDialogs dialogs;
+    RecordingDesktop desktop;
+    DcFixture fixture;
+    fixture.samplePlant(DcFixture::versionName(1));
+    for (const char* header : {"global.h", "library.h", "dataContainer.h"}) {
+        QFile f(fixture.path(QLatin1String(header)));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    DcBuilderForm* form = builder.form();
+    QVERIFY(form);
+    QVERIFY(builder.view().scanHeaderEnabled);
+    QCOMPARE(form->windowTitle(), QStringLiteral("Data Container Builder"));
+    builder.cmdReport_Click(); // a banner, the widest line of the list
+    builder.addMessage(
+        QStringLiteral("Result saved in new DC-Version DORN Update Tool-PXU-DC-002.mdb"));
+    builder.updateProgress(0.4);
+    const char* names[] = {"dc_builder_edit", "dc_builder_infos", "dc_builder_build",
+                           "dc_builder_scan"};
+    for (int tab = tabEdit; tab <= tabScan; ++tab) {
+        form->tabAction->setCurrentIndex(tab - 1); // as a click on the tab strip
+        QCOMPARE(builder.view().tab, tab);
+        QCOMPARE(form->frames->currentIndex(), tab - 1);
+        QVERIFY(!saveScreenshot(*form, QLatin1String(names[tab - 1])).isEmpty());
+    }
+    QCOMPARE(form->txtInfo[int(InfoBox::txtHullNo)]->text(), QStringLiteral("DORN Update Tool"));
+    QCOMPARE(form->tabAction->tabToolTip(3),
+             QStringLiteral("Scan all variables, parameters and constants from source"));
+    QVERIFY(form->minimumSizeHint().width() <= form->width());
+    QVERIFY(!form->lstMessage->horizontalScrollBar()->isVisible());
+    QVERIFY(form->minimumSizeHint().height() <= form->height());
+    builder.unload();
+}
+
+QTEST_MAIN(DcBuilderTest)
+#include "dc_builder_test.moc"

@@ -5,6 +5,8 @@
 #include "core/sprintf.h"
 #include "dc_builder.h"
 #include "dc_report.h"
+#include "dcdatabase/dc_schema.h"
+#include "dcdatabase/edit_dc.h"
 #include "mainwindow/log_lines.h"
 
 #include <QCursor>
@@ -12,8 +14,8 @@
 #include <QGuiApplication>
 #include <QUrl>
 
-// The builder's jobs. Build, the two scans and the edit buttons each begin with one line
-// here: until their tool is part of the program, a box says that it is not.
+// The builder's jobs. Build and the two scans each begin with one line here: until their
+// tool is part of the program, a box says that it is not.
 namespace pxu {
 
 namespace {
@@ -57,8 +59,12 @@ void DcBuilder::notInThisBuild(const QString& function) {
 }
 
 void DcBuilder::cmdEdit_Click(int index) {
-    static const char* const captions[] = {"Edit Parameters", "Edit Variables", "Edit Logs"};
-    guarded(kObject, "cmdEdit_Click", [&] { notInThisBuild(QLatin1String(captions[index])); });
+    // The Tags of the three buttons: the class each edits.
+    static const QLatin1String classes[] = {dc::cls::parameter, dc::cls::variable, dc::cls::alarm};
+    guarded(kObject, "cmdEdit_Click", [&] {
+        if (frmEditDC().g_showForm(m_tempDcFile, classes[index]))
+            m_dcChanged = true;
+    });
 }
 
 void DcBuilder::cmdBuild_Click() {

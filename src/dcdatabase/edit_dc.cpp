@@ -73,7 +73,9 @@ bool EditDc::g_showForm(const QString& database, const QString& symbolClass) {
         if (widgetsAvailable()) {
             if (!m_form)
                 m_form = new EditDcForm(*this); // deleted by the unload
-            m_form->open();
+            // Modal to the whole program: the builder waits for the editor's answer.
+            m_form->setWindowModality(Qt::ApplicationModal);
+            m_form->show();
             dialogs().modalWindow(*m_form, QString::fromLatin1(kObject));
         }
         unload();

@@ -87,7 +87,6 @@ EditDcForm::EditDcForm(EditDc& owner, QWidget* parent)
     , m_owner(owner) {
     setObjectName(QStringLiteral("frmEditDC"));
     setWindowTitle(QStringLiteral("Edit DataContainer"));
-    setModal(true);
     setSizeGripEnabled(true);
     takeMainWindowIcon(*this); // Form_Load
 

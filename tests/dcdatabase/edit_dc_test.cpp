@@ -3,6 +3,7 @@
 #include "edit_dc_rig.h"
 #include "support/screenshot.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -483,6 +484,9 @@ void EditDcTest::windowShowsEachGridAndColumnSet() {
         EditDcForm* form = e.form();
         QVERIFY(form);
         QCOMPARE(form->windowTitle(), QStringLiteral("Edit DataContainer"));
+        // No other window of the program takes input meanwhile, the builder included.
+        QCOMPARE(form->windowModality(), Qt::ApplicationModal);
+        QCOMPARE(QApplication::activeModalWidget(), form);
         if (!group.isEmpty()) {
             form->cboCrcGroup->setCurrentIndex(form->cboCrcGroup->findText(group));
             emit form->cboCrcGroup->activated(form->cboCrcGroup->currentIndex());

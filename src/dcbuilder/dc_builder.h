@@ -49,6 +49,10 @@ struct DcBuilderView {
     bool busy = false;     // the hourglass
 };
 
+// The newest version among the file names: the highest number of the versions pattern
+// ("<project>-PXU-DC-???.mdb"), else the unnumbered version; -1 when none is a version.
+int newestVersionIndex(const QStringList& files, const QString& pattern);
+
 // The data-container builder (frmDcBuilder): opens the newest version of a plant's
 // data-container database as a working copy, brings it to the program's schema, shows
 // and stores its plant and software information, exports a report, and saves a changed
@@ -146,6 +150,8 @@ signals:
     void changed();
     // The window is to come to the front.
     void raiseRequested();
+    // "Build" wrote the download file: the main window's load files are to be checked again.
+    void downloadFileWritten();
 
 private:
     void computePaths();

@@ -5,8 +5,12 @@
 #include "core/sprintf.h"
 #include "dc_builder.h"
 #include "dc_report.h"
+#include "dcdatabase/alarm_list_indexes.h"
 #include "dcdatabase/dc_schema.h"
 #include "dcdatabase/edit_dc.h"
+#include "dcdatabase/header_scan.h"
+#include "dcdatabase/schema_migration.h"
+#include "download_file_build.h"
 #include "mainwindow/log_lines.h"
 
 #include <QCursor>
@@ -14,8 +18,8 @@
 #include <QGuiApplication>
 #include <QUrl>
 
-// The builder's jobs. Build and the two scans each begin with one line here: until their
-// tool is part of the program, a box says that it is not.
+// The builder's jobs. The signal-list scan begins with one line here: until its tool is part
+// of the program, a box says that it is not.
 namespace pxu {
 
 namespace {
@@ -68,12 +72,48 @@ void DcBuilder::cmdEdit_Click(int index) {
 }
 
 void DcBuilder::cmdBuild_Click() {
-    guarded(kObject, "cmdBuild_Click", [&] { notInThisBuild(QStringLiteral("Build")); });
+    guarded(kObject, "cmdBuild_Click", [&] {
+        JobScope job(*this, QStringLiteral("BUILD DC "), false);
+        const QString database = chosenDcFile();
+        bool upToDate = false;
+        if (!database.isEmpty())
+            dc::g_getDatabaseVersion(database, upToDate);
+        if (!upToDate) {
+            addMessage(sprintf(QStringLiteral("Database {*} is not uptodate."), database));
+            addMessage(QStringLiteral("DC-S19-File cannot been built!"));
+            return;
+        }
+        // The plant and software information comes from the working copy.
+        const QString specials = m_tempDcExists ? m_tempDcFile : database;
+        if (dc::buildDownloadFile({database, specials, m_view.fileDirectory, m_view.startAdr},
+                                  *this))
+            emit downloadFileWritten();
+    });
 }
 
 void DcBuilder::cmdScanHeader_Click() {
-    guarded(kObject, "cmdScanHeader_Click",
-            [&] { notInThisBuild(QStringLiteral("Scan Header-Files")); });
+    guarded(kObject, "cmdScanHeader_Click", [&] {
+        JobScope scope(*this, QStringLiteral("SCAN HEADER FILES "));
+        int unresolved = 0;
+        const auto failure = dc::DcJob::run(m_tempDcFile, [&](dc::DcJob& job) {
+            unresolved = dc::scanHeadersAndRebuild(job, *this);
+            setSwInfos(job);
+            setDcVersion(job);
+        });
+        if (failure) {
+            // The input's fault, told once: the job rolled back, nothing is saved.
+            const QString text = QStringLiteral("Scan failed, nothing written to the working "
+                                                "copy: ") +
+                                 *failure;
+            addMessage(QStringLiteral("   ") +
+                       QString(text).replace(QLatin1String("\r\n"), QLatin1String(" ")));
+            updateProgress(0);
+            g_errorMsgBox(text);
+            return;
+        }
+        dc::finishAlarmListIndexes(unresolved, *this);
+        saveAndContinue();
+    });
 }
 
 void DcBuilder::cmdScanSignalList_Click() {

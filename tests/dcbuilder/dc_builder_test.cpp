@@ -12,7 +12,6 @@
 #include "support/scripted_dialogs.h"
 #include "support/virtual_time.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QLineEdit>
 #include <QListView>
@@ -25,18 +24,6 @@ using namespace pxu;
 using namespace pxu::test;
 
 namespace {
-
-// The files of a folder with a digest of each.
-QMap<QString, QByteArray> folderState(const QString& folder) {
-    QMap<QString, QByteArray> state;
-    const QDir dir(folder);
-    for (const QString& name : dir.entryList(QDir::Files)) {
-        QFile f(dir.filePath(name));
-        f.open(QIODevice::ReadOnly);
-        state[name] = QCryptographicHash::hash(f.readAll(), QCryptographicHash::Md5).toHex();
-    }
-    return state;
-}
 
 // Versions 001 to count of the sample plant, already on the program's schema.
 void currentVersions(DcFixture& fixture, int count) {
@@ -539,10 +526,6 @@ void DcBuilderTest::editButtonsOpenTheEditorOnTheWorkingCopy() {
 void DcBuilderTest::toolsNotInThisBuildSaySo_data() {
     QTest::addColumn<Click>("click");
     QTest::addColumn<QString>("text");
-    QTest::newRow("Build") << Click([](DcBuilder& b) { b.cmdBuild_Click(); })
-                           << "Build is not available in this build.";
-    QTest::newRow("Scan Header-Files") << Click([](DcBuilder& b) { b.cmdScanHeader_Click(); })
-                                       << "Scan Header-Files is not available in this build.";
     QTest::newRow("Scan Signal-List") << Click([](DcBuilder& b) { b.cmdScanSignalList_Click(); })
                                       << "Scan Signal-List is not available in this build.";
 }

@@ -7,13 +7,11 @@ DataControl::DataControl(QObject* parent)
 
 DataControl::~DataControl() = default;
 
-void DataControl::setDatabase(const QString& name, bool readOnly,
-                              std::shared_ptr<db::Database> database) {
+void DataControl::setDatabase(const QString& name, std::shared_ptr<db::Database> database) {
     m_recordset.reset();
     m_recordSource.clear();
     m_values.clear();
     m_databaseName = name;
-    m_readOnly = readOnly;
     m_database = std::move(database);
     emit refreshed();
 }

@@ -17,8 +17,6 @@ public:
     ~DataControl() override;
 
     QString databaseName() const { return m_databaseName; }
-    bool isReadOnly() const { return m_readOnly; }
-    QString connectText() const { return m_database ? m_database->connectText() : QString(); }
     QString recordSource() const { return m_recordSource; }
     const QVariantList& recordSourceValues() const { return m_values; }
     const std::shared_ptr<db::Database>& database() const { return m_database; }
@@ -26,7 +24,7 @@ public:
     db::Recordset* recordset() const { return m_recordset.get(); }
 
     // Points the control at a file, opened anew; the bound record set is let go.
-    void setDatabase(const QString& name, bool readOnly, std::shared_ptr<db::Database> database);
+    void setDatabase(const QString& name, std::shared_ptr<db::Database> database);
     void setRecordset(const QString& recordSource, const QVariantList& values,
                       std::unique_ptr<db::Recordset> recordset);
     // Lets go of the record set and the file.
@@ -38,7 +36,6 @@ signals:
 
 private:
     QString m_databaseName;
-    bool m_readOnly = false;
     QString m_recordSource;
     QVariantList m_values;
     std::shared_ptr<db::Database> m_database;

@@ -81,7 +81,7 @@ bool g_iniDataObject(DataControl& control, const QString& fileName, const QStrin
         g_lastDbError.clear();
         QString failure;
         auto database = openWithPasswords(fileName, readOnly, failure);
-        control.setDatabase(fileName, readOnly, database);
+        control.setDatabase(fileName, database);
         if (!database)
             raise(3051, QStringLiteral("DAO.Database"), failure);
         if (sql.isEmpty()) {

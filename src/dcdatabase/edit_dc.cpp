@@ -318,7 +318,7 @@ void EditDc::chkNewLine_Click(bool checked) {
 
 void EditDc::HeadClick(int column) {
     dc::EditDcGrid* grid = visibleGrid();
-    if (!grid)
+    if (!grid || column < 0 || column >= grid->columns().size())
         return;
     guarded(kObject, qPrintable(grid->gridName() + QStringLiteral("_HeadClick")), [&] {
         if (column == m_sortColumn)

@@ -6,6 +6,8 @@
 #include "dc_builder.h"
 #include "dc_report.h"
 #include "dcdatabase/alarm_list_indexes.h"
+#include "dcdatabase/dc_schema.h"
+#include "dcdatabase/edit_dc.h"
 #include "dcdatabase/header_scan.h"
 #include "dcdatabase/schema_migration.h"
 #include "download_file_build.h"
@@ -16,8 +18,8 @@
 #include <QGuiApplication>
 #include <QUrl>
 
-// The builder's jobs. The signal-list scan and the edit buttons each begin with one line
-// here: until their tool is part of the program, a box says that it is not.
+// The builder's jobs. The signal-list scan begins with one line here: until its tool is part
+// of the program, a box says that it is not.
 namespace pxu {
 
 namespace {
@@ -61,8 +63,12 @@ void DcBuilder::notInThisBuild(const QString& function) {
 }
 
 void DcBuilder::cmdEdit_Click(int index) {
-    static const char* const captions[] = {"Edit Parameters", "Edit Variables", "Edit Logs"};
-    guarded(kObject, "cmdEdit_Click", [&] { notInThisBuild(QLatin1String(captions[index])); });
+    // The Tags of the three buttons: the class each edits.
+    static const QLatin1String classes[] = {dc::cls::parameter, dc::cls::variable, dc::cls::alarm};
+    guarded(kObject, "cmdEdit_Click", [&] {
+        if (frmEditDC().g_showForm(m_tempDcFile, classes[index]))
+            m_dcChanged = true;
+    });
 }
 
 void DcBuilder::cmdBuild_Click() {

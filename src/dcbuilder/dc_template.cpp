@@ -196,10 +196,8 @@ bool g_createDCTemplate(const QString& folder, dc::MessageSink& log) {
                                           build +
                                           QStringLiteral(" already exists. Do you want to "
                                                          "replace it? "),
-                                      {}, QStringLiteral("Yes"), QStringLiteral("No"))) {
-        end(QStringLiteral("DataContainer Template creation cancelled."));
-        return false;
-    }
+                                      {}, QStringLiteral("Yes"), QStringLiteral("No")))
+        return end(QStringLiteral("DataContainer Template creation cancelled."));
     if (!scratch.placeAs(target))
         return end(kFailed + QStringLiteral("could not write the template: ") + scratch.error());
     log.addMessage(QStringLiteral("DataContainer Template created for Build No: ") + build);

@@ -3,9 +3,11 @@
 #include "core/msg_box.h"
 #include "core/sprintf.h"
 #include "dc_schema.h"
+#include "forward_query.h"
 
 #include <QHash>
 #include <algorithm>
+#include <optional>
 
 namespace pxu::dc {
 
@@ -19,73 +21,111 @@ struct References {
 };
 
 References loadReferences(DcJob& job, bool delayInstances) {
-    const QString sql =
-        delayInstances
-            ? QStringLiteral("SELECT name, id FROM sourceScan WHERE class = 'DELAY_INST' ORDER BY "
-                             "rowid")
-            : QStringLiteral("SELECT name, id FROM dcEnums WHERE id >= 0 ORDER BY rowid");
     References refs;
-    const auto rs = job.select(sql);
-    for (rs->moveFirst(); !rs->eof(); rs->moveNext()) {
-        const QVariant id = rs->value(1);
-        if (id.isNull())
+    QSqlQuery rows = forwardQuery(
+        job, delayInstances
+                 ? QStringLiteral("SELECT name, id FROM sourceScan WHERE class = 'DELAY_INST' "
+                                  "ORDER BY rowid")
+                 : QStringLiteral("SELECT name, id FROM dcEnums WHERE id >= 0 ORDER BY rowid"));
+    while (rows.next()) {
+        if (rows.value(1).isNull())
             continue;
-        const QString name = rs->text(0);
-        if (!refs.idByName.contains(name.toLower()))
-            refs.idByName.insert(name.toLower(), id.toLongLong());
-        if (!refs.nameById.contains(id.toLongLong()))
-            refs.nameById.insert(id.toLongLong(), name);
+        const qint64 id = rows.value(1).toLongLong();
+        const QString name = rows.value(0).toString();
+        const QString key = name.toLower();
+        if (!refs.idByName.contains(key))
+            refs.idByName.insert(key, id);
+        if (!refs.nameById.contains(id))
+            refs.nameById.insert(id, name);
     }
     return refs;
+}
+
+bool isDelayColumn(const QString& column) {
+    return column == col::onOffDelayId;
+}
+
+int resolveColumn(DcJob& job, const QString& column, const References& refs, MessageSink& sink) {
+    const QString nameColumn = column + QStringLiteral("Name");
+    const qint64 noReference = isDelayColumn(column) ? 255 : -1;
+    // Only the alarm table's own columns get here: the four names above and their twins.
+    QSqlQuery alarms =
+        forwardQuery(job, QStringLiteral("SELECT rowid, name, %1, %2 FROM alarmEnums "
+                                         "WHERE id>=0 ORDER BY rowid")
+                              .arg(columnId(column), columnId(nameColumn)));
+    struct Edit {
+        qint64 key;
+        QVariant value;
+    };
+    std::vector<Edit> ids;
+    std::vector<Edit> names;
+    int unresolved = 0;
+    while (alarms.next()) {
+        const QString name = alarms.value(3).toString();
+        const QVariant id = alarms.value(2);
+        std::optional<QString> notFound;
+        if (!name.isEmpty()) {
+            const auto ref = refs.idByName.constFind(name.toLower());
+            if (ref == refs.idByName.cend())
+                notFound = name;
+            else if (id.isNull() || id.toLongLong() != *ref)
+                ids.push_back({alarms.value(0).toLongLong(), *ref});
+        } else if (!id.isNull() && id.toLongLong() != noReference) {
+            const auto ref = refs.nameById.constFind(id.toLongLong());
+            if (ref == refs.nameById.cend())
+                notFound = id.toString();
+            else if (alarms.value(3).isNull() || name != *ref)
+                names.push_back({alarms.value(0).toLongLong(), *ref});
+        }
+        if (notFound) {
+            sink.addMessage(sprintf(QStringLiteral("      Variable {*} not found (see {*})!"),
+                                    *notFound, alarms.value(1).toString()));
+            ++unresolved;
+        }
+    }
+    for (const auto& [edits, target] : {std::pair{&ids, column}, std::pair{&names, nameColumn}}) {
+        if (edits->empty())
+            continue;
+        QSqlQuery update = preparedStatement(
+            job,
+            QStringLiteral("UPDATE alarmEnums SET %1 = ? WHERE rowid = ?").arg(columnId(target)));
+        for (const Edit& edit : *edits)
+            runPrepared(update, {edit.value, edit.key});
+    }
+    return unresolved;
+}
+
+void checkColumn(const QString& column) {
+    if (std::none_of(kAlarmReferenceColumns.begin(), kAlarmReferenceColumns.end(),
+                     [&](QLatin1String c) { return column == c; }))
+        failJob(sprintf(QStringLiteral("'{*}' is no reference column of alarmEnums."), column));
+}
+
+bool hasAlarms(DcJob& job) {
+    const auto alarms =
+        job.trySelect(QStringLiteral("SELECT id FROM alarmEnums WHERE id>=0 LIMIT 1"));
+    return alarms && !alarms->eof();
 }
 
 } // namespace
 
 int g_buildAlarmListIndexes(DcJob& job, const QString& column, MessageSink& sink) {
-    const auto known = std::find_if(kAlarmReferenceColumns.begin(), kAlarmReferenceColumns.end(),
-                                    [&](QLatin1String c) { return column == c; });
-    if (known == kAlarmReferenceColumns.end())
-        failJob(sprintf(QStringLiteral("'{*}' is no reference column of alarmEnums."), column));
-    const QString nameColumn = column + QStringLiteral("Name");
-
-    const auto alarms = job.trySelect(QStringLiteral("SELECT * FROM alarmEnums WHERE id>=0"));
-    if (!alarms || alarms->eof())
+    checkColumn(column);
+    if (!hasAlarms(job))
         return 0;
-    const bool delayInstances = column == col::onOffDelayId;
-    const qint64 noReference = delayInstances ? 255 : -1;
-    const References refs = loadReferences(job, delayInstances);
-
-    int unresolved = 0;
-    const auto notFound = [&](const QString& reference) {
-        sink.addMessage(sprintf(QStringLiteral("      Variable {*} not found (see {*})!"),
-                                reference, alarms->text(col::name)));
-        ++unresolved;
-    };
-    for (alarms->moveFirst(); !alarms->eof(); alarms->moveNext()) {
-        const QString name = alarms->text(nameColumn);
-        const QVariant id = alarms->value(column);
-        if (!name.isEmpty()) {
-            const auto ref = refs.idByName.constFind(name.toLower());
-            if (ref == refs.idByName.cend())
-                notFound(name);
-            else if (id.isNull() || id.toLongLong() != *ref)
-                editRow(*alarms, {{column, *ref}});
-        } else if (!id.isNull() && id.toLongLong() != noReference) {
-            const auto ref = refs.nameById.constFind(id.toLongLong());
-            if (ref == refs.nameById.cend())
-                notFound(alarms->text(column));
-            else if (alarms->value(nameColumn).isNull() || name != *ref)
-                editRow(*alarms, {{nameColumn, *ref}});
-        }
-    }
-    return unresolved;
+    return resolveColumn(job, column, loadReferences(job, isDelayColumn(column)), sink);
 }
 
 int resolveAlarmListIndexes(DcJob& job, MessageSink& sink) {
     sink.addMessage(QStringLiteral("   Update id's in alarmEnums-table"));
+    if (!hasAlarms(job))
+        return 0;
+    // The three symbol columns share one look-up of the symbols.
+    const References delays = loadReferences(job, true);
+    const References symbols = loadReferences(job, false);
     int unresolved = 0;
     for (QLatin1String column : kAlarmReferenceColumns)
-        unresolved += g_buildAlarmListIndexes(job, column, sink);
+        unresolved += resolveColumn(job, column, isDelayColumn(column) ? delays : symbols, sink);
     return unresolved;
 }
 

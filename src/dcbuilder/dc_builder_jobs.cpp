@@ -12,7 +12,7 @@
 #include <QGuiApplication>
 #include <QUrl>
 
-// The builder's jobs. Build, the two scans and the edit buttons each begin with one line
+// The builder's jobs. Build, the header scan and the edit buttons each begin with one line
 // here: until their tool is part of the program, a box says that it is not.
 namespace pxu {
 
@@ -68,11 +68,6 @@ void DcBuilder::cmdBuild_Click() {
 void DcBuilder::cmdScanHeader_Click() {
     guarded(kObject, "cmdScanHeader_Click",
             [&] { notInThisBuild(QStringLiteral("Scan Header-Files")); });
-}
-
-void DcBuilder::cmdScanSignalList_Click() {
-    guarded(kObject, "cmdScanSignalList_Click",
-            [&] { notInThisBuild(QStringLiteral("Scan Signal-List")); });
 }
 
 void DcBuilder::cmdReport_Click() {

@@ -493,8 +493,6 @@ void DcBuilderTest::toolsNotInThisBuildSaySo_data() {
                            << "Build is not available in this build.";
     QTest::newRow("Scan Header-Files") << Click([](DcBuilder& b) { b.cmdScanHeader_Click(); })
                                        << "Scan Header-Files is not available in this build.";
-    QTest::newRow("Scan Signal-List") << Click([](DcBuilder& b) { b.cmdScanSignalList_Click(); })
-                                      << "Scan Signal-List is not available in this build.";
     QTest::newRow("Edit Parameters") << Click([](DcBuilder& b) { b.cmdEdit_Click(0); })
                                      << "Edit Parameters is not available in this build.";
     QTest::newRow("Edit Variables") << Click([](DcBuilder& b) { b.cmdEdit_Click(1); })

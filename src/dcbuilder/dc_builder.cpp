@@ -15,6 +15,7 @@
 #include "mainwindow/main_window.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <cmath>
 
 namespace pxu {
@@ -85,6 +86,26 @@ void DcBuilder::g_show(const QString& sourceFolder) {
     });
 }
 
+int newestVersionIndex(const QStringList& files, const QString& pattern) {
+    QString numbered = QRegularExpression::escape(pattern);
+    numbered.replace(QStringLiteral("\\-\\?\\?\\?"), QStringLiteral("-(\\d{3})"));
+    const QRegularExpression version(QRegularExpression::anchoredPattern(numbered),
+                                     QRegularExpression::CaseInsensitiveOption);
+    const QString unnumbered = QString(pattern).remove(QStringLiteral("-???"));
+    int newest = -1;
+    int highest = -1;
+    for (int i = 0; i < files.size(); ++i) {
+        const auto match = version.match(files[i]);
+        if (match.hasMatch() && match.captured(1).toInt() > highest) {
+            highest = match.captured(1).toInt();
+            newest = i;
+        } else if (highest < 0 && files[i].compare(unnumbered, Qt::CaseInsensitive) == 0) {
+            newest = i;
+        }
+    }
+    return newest;
+}
+
 void DcBuilder::addMessage(const QString& text) {
     QString lines = text;
     m_messages.addMessage(lines);
@@ -123,7 +144,9 @@ void DcBuilder::listSourceFiles() {
     const QDir folder(m_view.fileDirectory);
     m_view.sourceFiles = folder.entryList({g_projectName + QStringLiteral("*-DC*.MDB")},
                                           QDir::Files, QDir::Name | QDir::IgnoreCase);
-    m_view.sourceIndex = int(m_view.sourceFiles.size()) - 1;
+    // The newest version by its number: an upload or a copy may sort after it by name.
+    const int newest = newestVersionIndex(m_view.sourceFiles, g_fileName(m_dcPattern));
+    m_view.sourceIndex = newest >= 0 ? newest : int(m_view.sourceFiles.size()) - 1;
 }
 
 void DcBuilder::filSourceDC_Click(int index) {

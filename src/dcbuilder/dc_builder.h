@@ -50,6 +50,10 @@ struct DcBuilderView {
     bool busy = false;     // the hourglass
 };
 
+// The newest version among the file names: the highest number of the versions pattern
+// ("<project>-PXU-DC-???.mdb"), else the unnumbered version; -1 when none is a version.
+int newestVersionIndex(const QStringList& files, const QString& pattern);
+
 // The data-container builder (frmDcBuilder): opens the newest version of a plant's
 // data-container database as a working copy, brings it to the program's schema, shows
 // and stores its plant and software information, imports the signal list, exports a
@@ -151,6 +155,8 @@ signals:
     void changed();
     // The window is to come to the front.
     void raiseRequested();
+    // "Build" wrote the download file: the main window's load files are to be checked again.
+    void downloadFileWritten();
 
 private:
     void computePaths();

@@ -5,6 +5,8 @@
 #include "core/sprintf.h"
 #include "dc_builder.h"
 #include "dc_report.h"
+#include "dcdatabase/schema_migration.h"
+#include "download_file_build.h"
 #include "mainwindow/log_lines.h"
 
 #include <QCursor>
@@ -12,8 +14,8 @@
 #include <QGuiApplication>
 #include <QUrl>
 
-// The builder's jobs. Build, the header scan and the edit buttons each begin with one line
-// here: until their tool is part of the program, a box says that it is not.
+// The builder's jobs. The header scan and the edit buttons each begin with one line here:
+// until their tool is part of the program, a box says that it is not.
 namespace pxu {
 
 namespace {
@@ -62,7 +64,23 @@ void DcBuilder::cmdEdit_Click(int index) {
 }
 
 void DcBuilder::cmdBuild_Click() {
-    guarded(kObject, "cmdBuild_Click", [&] { notInThisBuild(QStringLiteral("Build")); });
+    guarded(kObject, "cmdBuild_Click", [&] {
+        JobScope job(*this, QStringLiteral("BUILD DC "), false);
+        const QString database = chosenDcFile();
+        bool upToDate = false;
+        if (!database.isEmpty())
+            dc::g_getDatabaseVersion(database, upToDate);
+        if (!upToDate) {
+            addMessage(sprintf(QStringLiteral("Database {*} is not uptodate."), database));
+            addMessage(QStringLiteral("DC-S19-File cannot been built!"));
+            return;
+        }
+        // The plant and software information comes from the working copy.
+        const QString specials = m_tempDcExists ? m_tempDcFile : database;
+        if (dc::buildDownloadFile({database, specials, m_view.fileDirectory, m_view.startAdr},
+                                  *this))
+            emit downloadFileWritten();
+    });
 }
 
 void DcBuilder::cmdScanHeader_Click() {

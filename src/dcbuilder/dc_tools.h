@@ -2,6 +2,8 @@
 
 #include "mainwindow/dc_tools_services.h"
 
+#include <QMetaObject>
+
 namespace pxu {
 
 class DcBuilder;
@@ -20,6 +22,7 @@ public:
 
 private:
     MainWindow& m_window;
+    QMetaObject::Connection m_loadFilesRefresh;
 };
 
 // The program's builder window, made on first use beside the main window, which unloads it

@@ -489,8 +489,6 @@ void DcBuilderTest::reportCopiesThreeTablesAndAPage() {
 void DcBuilderTest::toolsNotInThisBuildSaySo_data() {
     QTest::addColumn<Click>("click");
     QTest::addColumn<QString>("text");
-    QTest::newRow("Build") << Click([](DcBuilder& b) { b.cmdBuild_Click(); })
-                           << "Build is not available in this build.";
     QTest::newRow("Scan Header-Files") << Click([](DcBuilder& b) { b.cmdScanHeader_Click(); })
                                        << "Scan Header-Files is not available in this build.";
     QTest::newRow("Edit Parameters") << Click([](DcBuilder& b) { b.cmdEdit_Click(0); })

@@ -1,0 +1,65 @@
+#include "build_bin_file.h"
+
+#include "core/sprintf.h"
+#include "dcdatabase/dc_job.h"
+#include "layout_interpreter.h"
+#include "special_symbol_source.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace pxu::dc {
+
+namespace {
+
+bool sameFile(const QString& a, const QString& b) {
+    return a.isEmpty() || b.isEmpty() ||
+           QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
+}
+
+} // namespace
+
+bool g_buildBinFile(const QString& database, DcImage& binFile, bool build, const QString& prefix,
+                    qint32& address, MessageSink& caller, bool append,
+                    const QString& specialSymbols) {
+    caller.updateProgress(0, false);
+    caller.addMessage(sprintf(build ? QStringLiteral("   Build {*}-Bin-File")
+                                    : QStringLiteral("   Read {*}-Bin-File"),
+                              prefix.toUpper()));
+    if (!append) {
+        if (build) {
+            binFile.bytes.clear();
+            QFile::remove(binFile.path);
+        }
+        binFile.stepLog.clear();
+        QFile::remove(binFile.stepLogPath());
+    }
+
+    qint32 running = address;
+    const auto failure = DcJob::run(database, [&](DcJob& job) {
+        if (prefix != QLatin1String("dc") && prefix != QLatin1String("alarm"))
+            failJob(sprintf(QStringLiteral("'{*}' is no part of the image."), prefix));
+        std::optional<DcJob> symbolsJob;
+        DcJob* symbolsOn = &job;
+        if (build && !sameFile(database, specialSymbols)) {
+            symbolsJob.emplace();
+            if (!symbolsJob->begin(specialSymbols))
+                failJob(symbolsJob->lastError());
+            symbolsOn = &*symbolsJob;
+        }
+        DatabaseSymbolSource source(*symbolsOn, caller);
+        LayoutInterpreter interpreter(job, binFile, caller, build ? &source : nullptr);
+        interpreter.pass(prefix, running);
+    });
+    if (binFile.logSteps)
+        writeStepLog(binFile);
+    caller.updateProgress(0, false);
+    if (failure) {
+        caller.addMessage(QStringLiteral("      ") + *failure);
+        return false;
+    }
+    address = running;
+    return true;
+}
+
+} // namespace pxu::dc

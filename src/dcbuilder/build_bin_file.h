@@ -1,0 +1,31 @@
+#pragma once
+
+#include "dc_image.h"
+#include "dcdatabase/message_sink.h"
+
+#include <QString>
+
+namespace pxu::dc {
+
+// One pass of the layout interpreter (g_buildBinFile) over the tables prefix + "BinFile"
+// and prefix + "Enums" of the database ("dc", then "alarm" with append set, one running
+// address from 0), as a job of its own on the database.
+//
+// Build mode writes the fields into binFile.bytes: the special symbols (values beginning
+// "DC_") from the database specialSymbols (the builder's working copy; empty: the database
+// itself), everything else from the database. Read mode reads binFile.bytes, which the
+// caller has filled, into the symbol rows of the database: one-byte fields unsigned, two-
+// and four-byte fields signed, texts as their characters.
+//
+// A first pass (append false) starts the image and the step log anew and deletes an old
+// step log file (and, building, an old image file). With binFile.logSteps the step log is
+// written beside the image file after each pass. Nothing else is written to files: the
+// caller writes the image once every pass has succeeded.
+//
+// False when the pass failed: the caller's list has a line saying which step failed and
+// why, and in read mode the database is as it was before the pass.
+bool g_buildBinFile(const QString& database, DcImage& binFile, bool build, const QString& prefix,
+                    qint32& address, MessageSink& caller, bool append,
+                    const QString& specialSymbols = {});
+
+} // namespace pxu::dc

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+#include <optional>
+
+// The fields of the data-container image: numbers of 1, 2 or 4 bytes, most significant
+// byte first; packed BCD; fixed-width texts of one byte a character.
+namespace pxu::dc {
+
+// Whether the width holds a number field (1, 2 or 4 bytes); any other width is a text.
+constexpr bool isNumberWidth(int width) {
+    return width == 1 || width == 2 || width == 4;
+}
+
+// The low width bytes of the value, most significant first: 300 in one byte is 2C, -1 is FF.
+QByteArray numberField(qint32 value, int width);
+// Whether the value lies where its field keeps it as the number it is: one byte holds -256
+// to 255 (the negative ones as their two's complement), two bytes -32768 to 65535, four
+// bytes every 32-bit value. Anything else is cut to the field's low bytes.
+bool fitsField(qint32 value, int width);
+
+// A number's decimal digits as packed BCD, one digit a nibble: 123 in four bytes is
+// 00 00 01 23. Nothing for a text that is not all digits (a sign included) or for more
+// digits than the field holds.
+std::optional<QByteArray> packedBcd(const QString& digits, int width);
+
+// The first width characters of the text, one byte each. Nothing when the text is shorter
+// or one of them has no one-byte code.
+std::optional<QByteArray> textField(const QString& text, int width);
+
+// A field read back: one byte unsigned, two and four bytes signed, other widths the text of
+// their characters.
+QVariant readField(const QByteArray& field);
+// A field as the step log shows it: "&H" and the upper-case hexadecimal digits of its bytes
+// without leading zeros (FF FE gives &HFFFE); a text field as its characters.
+QString fieldText(const QByteArray& field);
+
+} // namespace pxu::dc

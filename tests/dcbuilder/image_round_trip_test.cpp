@@ -1,0 +1,83 @@
+#include "dcbuilder/build_bin_file.h"
+#include "image_fixture.h"
+#include "support/scripted_dialogs.h"
+
+#include <QtTest>
+
+using namespace pxu;
+using namespace pxu::dc;
+using namespace pxu::test;
+
+namespace {
+
+// The dc and the alarm pass over one image, as the build and the reconstruction run them.
+bool bothPasses(const QString& database, DcImage& image, bool build, QStringList* lines = nullptr) {
+    RecordingSink sink;
+    qint32 address = 0;
+    const bool ok = g_buildBinFile(database, image, build, "dc", address, sink, false) &&
+                    g_buildBinFile(database, image, build, "alarm", address, sink, true);
+    if (lines)
+        *lines = sink.lines;
+    return ok;
+}
+
+// Clears every column the layout carries, but the ids that order the symbols.
+void clearSymbolValues(const QString& database) {
+    for (const QString part : {"dc", "alarm"}) {
+        QStringList sets;
+        for (const QVariant& column :
+             queryColumn(database, QStringLiteral("SELECT DISTINCT content FROM %1BinFile WHERE "
+                                                  "value LIKE 'TABLE%' AND content <> 'id'")
+                                       .arg(part)))
+            sets << QStringLiteral("\"%1\" = NULL").arg(column.toString());
+        execute(database, QStringLiteral("UPDATE %1Enums SET %2 WHERE id >= 0")
+                              .arg(part, sets.join(QStringLiteral(", "))));
+    }
+}
+
+} // namespace
+
+class ImageRoundTripTest : public QObject {
+    Q_OBJECT
+private slots:
+    void samplePlantComesBackToTheSameBytes();
+};
+
+void ImageRoundTripTest::samplePlantComesBackToTheSameBytes() {
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    DcImage built;
+    built.path = fixture.path(QStringLiteral("PXU_DATA.bin"));
+    QVERIFY(bothPasses(builderSamplePlant(fixture, QStringLiteral("built.mdb")), built, true));
+    const QString copy = builderSamplePlant(fixture, QStringLiteral("copy.mdb"));
+    clearSymbolValues(copy);
+    QVERIFY(queryValue(copy, "SELECT value FROM dcEnums WHERE name = 'PAR_SWINFO_BUILD'").isNull());
+
+    DcImage read = built;
+    QStringList lines;
+    QVERIFY(bothPasses(copy, read, false, &lines));
+    QCOMPARE(lines, (QStringList{"   Read DC-Bin-File", "   Read ALARM-Bin-File"}));
+    QCOMPARE(read.bytes, built.bytes);
+
+    // Values come back as read: one byte unsigned, two bytes signed.
+    QCOMPARE(queryValue(copy, "SELECT value FROM dcEnums WHERE name = 'PAR_SWINFO_BUILD'").toInt(),
+             41);
+    QCOMPARE(queryValue(copy, "SELECT syncCmd FROM dcEnums WHERE name = 'GLB_ENG_RUNNING'").toInt(),
+             255);
+    QCOMPARE(
+        queryValue(copy, "SELECT modbusAddr FROM dcEnums WHERE name = 'GLB_CRC_LEN_APPLICATION'")
+            .toInt(),
+        qint16(32768 + 2099 - 2048));
+    QCOMPARE(queryValue(copy, "SELECT fupId FROM alarmEnums WHERE name = 'ALM_HORN'").toString(),
+             QStringLiteral("AL0037"));
+
+    DcImage rebuilt;
+    rebuilt.path = fixture.path(QStringLiteral("again.bin"));
+    QVERIFY(bothPasses(copy, rebuilt, true));
+    QCOMPARE(rebuilt.bytes.size(), built.bytes.size());
+    QVERIFY(rebuilt.bytes == built.bytes);
+    QVERIFY(dialogs.shown().isEmpty());
+}
+
+QTEST_MAIN(ImageRoundTripTest)
+#include "image_round_trip_test.moc"

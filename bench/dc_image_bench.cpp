@@ -4,9 +4,9 @@
 // "PXU_DATA.S19". Reports the time per symbol, which must not grow with the plant.
 #include "dcbuilder/download_file_build.h"
 #include "image_fixture.h"
+#include "qt_benchmark_main.h"
 #include "support/scripted_dialogs.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <benchmark/benchmark.h>
@@ -107,10 +107,5 @@ BENCHMARK(buildDownloadFile)
     ->UseRealTime();
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    plants.clear();
-    return 0;
+    return bench::runWithQt(argc, argv, [] { plants.clear(); });
 }

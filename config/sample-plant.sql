@@ -129,243 +129,243 @@ INSERT INTO plantInfo VALUES
   ('ZX-62 DF MK2/6C', 'M-40417', 'DORN Update Tool', 'EPI-0815', 3, 41, 1305, 312, 'IMO-7.2.1');
 
 -------------------------------------------------------------------------------------
--- sourceScan: the symbols of the last header scan. Constants of dataContainer.h
--- (line numbers as they are), parameters, variables and alarms between their FIRST_ and
--- LAST_ markers, the on/off delay instances. Arrays (comment "* n") are expanded.
+-- sourceScan: the symbols of the last scan of the headers in sample-plant/: constants,
+-- parameters, variables and alarms between their FIRST_ and LAST_ markers, the on/off
+-- delay instances. Arrays (comment "* n") are expanded.
 -------------------------------------------------------------------------------------
 
 -- Group markers.
-INSERT INTO sourceScan ("name", "id", "class", "sourceLine") VALUES
-  ('FIRST_ENG_PARAMETER', 1100, 'INSTRUCTION', 160),
-  ('LAST_ENG_PARAMETER', 1125, 'INSTRUCTION', 185),
-  ('FIRST_CYL_PARAMETER', 1139, 'INSTRUCTION', 190),
-  ('LAST_CYL_PARAMETER', 1181, 'INSTRUCTION', 194),
-  ('FIRST_LUB_PARAMETER', 1199, 'INSTRUCTION', 200),
-  ('LAST_LUB_PARAMETER', 1212, 'INSTRUCTION', 213),
-  ('FIRST_IMO_PARAMETER', 1219, 'INSTRUCTION', 220),
-  ('LAST_IMO_PARAMETER', 1226, 'INSTRUCTION', 227),
-  ('FIRST_GLB_VARIABLE', 2047, 'INSTRUCTION', 240),
-  ('LAST_GLB_VARIABLE', 2139, 'INSTRUCTION', 275),
-  ('FIRST_ALARM', 0, 'INSTRUCTION', 290),
-  ('LAST_ALARM', 41, 'INSTRUCTION', 331);
+INSERT INTO sourceScan ("name", "id", "class", "fupId", "comment", "sourceLine") VALUES
+  ('FIRST_ENG_PARAMETER', 1100, 'INSTRUCTION', '', '', 105),
+  ('LAST_ENG_PARAMETER', 1125, 'INSTRUCTION', '', '', 130),
+  ('FIRST_CYL_PARAMETER', 1139, 'INSTRUCTION', '', '', 136),
+  ('LAST_CYL_PARAMETER', 1181, 'INSTRUCTION', '', '', 140),
+  ('FIRST_LUB_PARAMETER', 1199, 'INSTRUCTION', '', '', 146),
+  ('LAST_LUB_PARAMETER', 1212, 'INSTRUCTION', '', '', 159),
+  ('FIRST_IMO_PARAMETER', 1219, 'INSTRUCTION', '', '', 165),
+  ('LAST_IMO_PARAMETER', 1226, 'INSTRUCTION', '', '', 172),
+  ('FIRST_GLB_VARIABLE', 2047, 'INSTRUCTION', '', '', 183),
+  ('LAST_GLB_VARIABLE', 2139, 'INSTRUCTION', '', '', 218),
+  ('FIRST_ALARM', 0, 'INSTRUCTION', '', '', 228),
+  ('LAST_ALARM', 41, 'INSTRUCTION', '', '', 269);
 
 -- Parameters of the group GLB (named PAR_...).
 INSERT INTO sourceScan ("name", "id", "class", "varGroup", "fupId", "comment", "sourceLine") VALUES
-  ('PAR_PLANT_TYPE', 1024, 'PARAMETER', 'GLB', 'P1024', 'Plant type', 60),
-  ('PAR_ENGINE_NO', 1025, 'PARAMETER', 'GLB', 'P1025', 'Engine number in plant', 61),
-  ('PAR_TOT_NO_OF_CYL', 1026, 'PARAMETER', 'GLB', 'P1026', 'Total number of cylinders', 62),
-  ('PAR_AUTO_DOWNLD_ACTIVATE', 1027, 'PARAMETER', 'GLB', 'P1027', 'Auto download on', 63),
-  ('PAR_CAN_BAUD_MBUS', 1028, 'PARAMETER', 'GLB', 'P1028', 'M-Bus bit rate kbit/s', 64),
-  ('PAR_CAN_BAUD_SBUS', 1029, 'PARAMETER', 'GLB', 'P1029', 'S-Bus bit rate kbit/s', 65),
-  ('PAR_FIRING_ORDER', 1030, 'PARAMETER', 'GLB', 'P1030', 'Firing order variant', 66),
-  ('PAR_RATED_SPEED', 1031, 'PARAMETER', 'GLB', 'P1031', 'Rated speed rpm', 67),
-  ('PAR_RATED_POWER', 1032, 'PARAMETER', 'GLB', 'P1032', 'Rated power kW', 68),
-  ('PAR_IDLE_SPEED', 1033, 'PARAMETER', 'GLB', 'P1033', 'Idle speed rpm', 69),
-  ('PAR_OVERSPEED_LIMIT', 1034, 'PARAMETER', 'GLB', 'P1034', 'Overspeed limit rpm', 70),
-  ('PAR_NOX_TIER', 1035, 'PARAMETER', 'GLB', 'P1035', 'NOx tier', 71),
-  ('PAR_FUEL_MODE', 1036, 'PARAMETER', 'GLB', 'P1036', 'Fuel mode', 72),
-  ('PAR_LANGUAGE', 1037, 'PARAMETER', 'GLB', 'P1037', 'Display language', 73),
-  ('PAR_UNIT_SYSTEM', 1038, 'PARAMETER', 'GLB', 'P1038', 'Unit system', 74),
-  ('PAR_MODBUS_SLAVE_ID', 1039, 'PARAMETER', 'GLB', 'P1039', 'Modbus slave id', 75),
-  ('PAR_CRC_FIRST_APPLICATION', 1040, 'PARAMETER', 'GLB', 'P1040', 'CRC of the application', 76),
-  ('PAR_CRC_FIRST_BASIC', 1041, 'PARAMETER', 'GLB', 'P1041', 'CRC of group BASIC', 77),
-  ('PAR_CRC_FIRST_USER', 1042, 'PARAMETER', 'GLB', 'P1042', 'CRC of group USER', 78),
-  ('PAR_CRC_FIRST_ADJUST', 1043, 'PARAMETER', 'GLB', 'P1043', 'CRC of group ADJUST', 79),
-  ('PAR_CRC_FIRST_IMO', 1044, 'PARAMETER', 'GLB', 'P1044', 'CRC of group IMO', 80),
-  ('PAR_CRC_FIRST_GLOBAL', 1045, 'PARAMETER', 'GLB', 'P1045', 'CRC of group GLOBAL', 81),
-  ('PAR_CRC_FIRST_COMMIS', 1046, 'PARAMETER', 'GLB', 'P1046', 'CRC of group COMMIS', 82),
-  ('PAR_CRC_FIRST_LUB', 1047, 'PARAMETER', 'GLB', 'P1047', 'CRC of group LUB', 83),
-  ('PAR_COMMIS_MODE', 1048, 'PARAMETER', 'GLB', 'P1048', 'Commissioning mode', 84),
-  ('PAR_COMMIS_SIM_SPEED', 1049, 'PARAMETER', 'GLB', 'P1049', 'Simulated speed rpm', 85),
-  ('PAR_COMMIS_TEST_CYL', 1050, 'PARAMETER', 'GLB', 'P1050', 'Test cylinder', 86),
-  ('PAR_COMMIS_TEST_TIME', 1051, 'PARAMETER', 'GLB', 'P1051', 'Test time s', 87),
-  ('PAR_MAINT_INTERVAL', 1052, 'PARAMETER', 'GLB', 'P1052', 'Maintenance interval h', 88),
-  ('PAR_MAINT_WARN_HOURS', 1053, 'PARAMETER', 'GLB', 'P1053', 'Maintenance warning h', 89),
-  ('PAR_ALARM_HORN_TIME', 1054, 'PARAMETER', 'GLB', 'P1054', 'Horn time s', 90),
-  ('PAR_ALARM_RESET_MODE', 1055, 'PARAMETER', 'GLB', 'P1055', 'Alarm reset mode', 91),
-  ('PAR_SWINFO_BUILD', 1056, 'PARAMETER', 'GLB', 'P1056', 'Software build', 92),
-  ('PAR_SWINFO_DEVELOPER_NO', 1057, 'PARAMETER', 'GLB', 'P1057', 'Developer number', 93),
-  ('PAR_SWINFO_SW_VERSION', 1058, 'PARAMETER', 'GLB', 'P1058', 'Software version', 94),
-  ('PAR_SWINFO_BOOTLOADER_VERSION', 1059, 'PARAMETER', 'GLB', 'P1059', 'Bootloader version x100', 95),
-  ('PAR_TREND_PERIOD', 1060, 'PARAMETER', 'GLB', 'P1060', 'Trend period s', 96),
-  ('PAR_DISPLAY_DIM', 1061, 'PARAMETER', 'GLB', 'P1061', 'Display dimming %', 97),
-  ('PAR_TIME_ZONE', 1062, 'PARAMETER', 'GLB', 'P1062', 'Time zone offset min', 98),
-  ('PAR_SERVICE_LEVEL', 1063, 'PARAMETER', 'GLB', 'P1063', 'Service access level', 99),
-  ('PAR_SWINFO_HULL_NO_1', 1064, 'PARAMETER', 'GLB', 'P1064', 'Hull number 1-4', 100),
-  ('PAR_SWINFO_HULL_NO_2', 1065, 'PARAMETER', 'GLB', 'P1065', 'Hull number 5-8', 101),
-  ('PAR_SWINFO_HULL_NO_3', 1066, 'PARAMETER', 'GLB', 'P1066', 'Hull number 9-12', 102),
-  ('PAR_SWINFO_HULL_NO_4', 1067, 'PARAMETER', 'GLB', 'P1067', 'Hull number 13-16', 103),
-  ('PAR_SPEED_FILTER', 1068, 'PARAMETER', 'GLB', 'P1068', 'Speed filter ms', 104),
-  ('PAR_LOAD_FILTER', 1069, 'PARAMETER', 'GLB', 'P1069', 'Load filter ms', 105),
-  ('PAR_START_ATTEMPTS', 1070, 'PARAMETER', 'GLB', 'P1070', 'Start attempts', 106),
-  ('PAR_START_AIR_MIN', 1071, 'PARAMETER', 'GLB', 'P1071', 'Start air minimum bar x10', 107),
-  ('PAR_SWINFO_ENGINE_TYPE_1', 1072, 'PARAMETER', 'GLB', 'P1072', 'Engine type 1-4', 108),
-  ('PAR_SWINFO_ENGINE_TYPE_2', 1073, 'PARAMETER', 'GLB', 'P1073', 'Engine type 5-8', 109),
-  ('PAR_SWINFO_ENGINE_TYPE_3', 1074, 'PARAMETER', 'GLB', 'P1074', 'Engine type 9-12', 110),
-  ('PAR_SWINFO_ENGINE_TYPE_4', 1075, 'PARAMETER', 'GLB', 'P1075', 'Engine type 13-16', 111),
-  ('PAR_SWINFO_MANUFAC_NO_1', 1088, 'PARAMETER', 'GLB', 'P1088', 'Manufacturer number 1-4', 124),
-  ('PAR_SWINFO_MANUFAC_NO_2', 1089, 'PARAMETER', 'GLB', 'P1089', 'Manufacturer number 5-8', 125),
-  ('PAR_SWINFO_MANUFAC_NO_3', 1090, 'PARAMETER', 'GLB', 'P1090', 'Manufacturer number 9-12', 126),
-  ('PAR_SWINFO_MANUFAC_NO_4', 1091, 'PARAMETER', 'GLB', 'P1091', 'Manufacturer number 13-16', 127),
-  ('PAR_SWINFO_EPI_DB_NO_1', 1092, 'PARAMETER', 'GLB', 'P1092', 'EPI database number 1-4', 128),
-  ('PAR_SWINFO_EPI_DB_NO_2', 1093, 'PARAMETER', 'GLB', 'P1093', 'EPI database number 5-8', 129),
-  ('PAR_SWINFO_EPI_DB_NO_3', 1094, 'PARAMETER', 'GLB', 'P1094', 'EPI database number 9-12', 130),
-  ('PAR_SWINFO_EPI_DB_NO_4', 1095, 'PARAMETER', 'GLB', 'P1095', 'EPI database number 13-16', 131),
-  ('PAR_SWINFO_IMO_SW_NO_1', 1096, 'PARAMETER', 'GLB', 'P1096', 'IMO software number 1-4', 132),
-  ('PAR_SWINFO_IMO_SW_NO_2', 1097, 'PARAMETER', 'GLB', 'P1097', 'IMO software number 5-8', 133),
-  ('PAR_SWINFO_IMO_SW_NO_3', 1098, 'PARAMETER', 'GLB', 'P1098', 'IMO software number 9-12', 134),
-  ('PAR_SWINFO_IMO_SW_NO_4', 1099, 'PARAMETER', 'GLB', 'P1099', 'IMO software number 13-16', 135);
+  ('PAR_PLANT_TYPE', 1024, 'PARAMETER', 'GLB', '1024', 'Plant type', 34),
+  ('PAR_ENGINE_NO', 1025, 'PARAMETER', 'GLB', '1025', 'Engine number in plant', 35),
+  ('PAR_TOT_NO_OF_CYL', 1026, 'PARAMETER', 'GLB', '1026', 'Total number of cylinders', 36),
+  ('PAR_AUTO_DOWNLD_ACTIVATE', 1027, 'PARAMETER', 'GLB', '1027', 'Auto download on', 37),
+  ('PAR_CAN_BAUD_MBUS', 1028, 'PARAMETER', 'GLB', '1028', 'M-Bus bit rate kbit/s', 38),
+  ('PAR_CAN_BAUD_SBUS', 1029, 'PARAMETER', 'GLB', '1029', 'S-Bus bit rate kbit/s', 39),
+  ('PAR_FIRING_ORDER', 1030, 'PARAMETER', 'GLB', '1030', 'Firing order variant', 40),
+  ('PAR_RATED_SPEED', 1031, 'PARAMETER', 'GLB', '1031', 'Rated speed rpm', 41),
+  ('PAR_RATED_POWER', 1032, 'PARAMETER', 'GLB', '1032', 'Rated power kW', 42),
+  ('PAR_IDLE_SPEED', 1033, 'PARAMETER', 'GLB', '1033', 'Idle speed rpm', 43),
+  ('PAR_OVERSPEED_LIMIT', 1034, 'PARAMETER', 'GLB', '1034', 'Overspeed limit rpm', 44),
+  ('PAR_NOX_TIER', 1035, 'PARAMETER', 'GLB', '1035', 'NOx tier', 45),
+  ('PAR_FUEL_MODE', 1036, 'PARAMETER', 'GLB', '1036', 'Fuel mode', 46),
+  ('PAR_LANGUAGE', 1037, 'PARAMETER', 'GLB', '1037', 'Display language', 47),
+  ('PAR_UNIT_SYSTEM', 1038, 'PARAMETER', 'GLB', '1038', 'Unit system', 48),
+  ('PAR_MODBUS_SLAVE_ID', 1039, 'PARAMETER', 'GLB', '1039', 'Modbus slave id', 49),
+  ('PAR_CRC_FIRST_APPLICATION', 1040, 'PARAMETER', 'GLB', '1040', 'CRC of the application', 50),
+  ('PAR_CRC_FIRST_BASIC', 1041, 'PARAMETER', 'GLB', '1041', 'CRC of group BASIC', 51),
+  ('PAR_CRC_FIRST_USER', 1042, 'PARAMETER', 'GLB', '1042', 'CRC of group USER', 52),
+  ('PAR_CRC_FIRST_ADJUST', 1043, 'PARAMETER', 'GLB', '1043', 'CRC of group ADJUST', 53),
+  ('PAR_CRC_FIRST_IMO', 1044, 'PARAMETER', 'GLB', '1044', 'CRC of group IMO', 54),
+  ('PAR_CRC_FIRST_GLOBAL', 1045, 'PARAMETER', 'GLB', '1045', 'CRC of group GLOBAL', 55),
+  ('PAR_CRC_FIRST_COMMIS', 1046, 'PARAMETER', 'GLB', '1046', 'CRC of group COMMIS', 56),
+  ('PAR_CRC_FIRST_LUB', 1047, 'PARAMETER', 'GLB', '1047', 'CRC of group LUB', 57),
+  ('PAR_COMMIS_MODE', 1048, 'PARAMETER', 'GLB', '1048', 'Commissioning mode', 58),
+  ('PAR_COMMIS_SIM_SPEED', 1049, 'PARAMETER', 'GLB', '1049', 'Simulated speed rpm', 59),
+  ('PAR_COMMIS_TEST_CYL', 1050, 'PARAMETER', 'GLB', '1050', 'Test cylinder', 60),
+  ('PAR_COMMIS_TEST_TIME', 1051, 'PARAMETER', 'GLB', '1051', 'Test time s', 61),
+  ('PAR_MAINT_INTERVAL', 1052, 'PARAMETER', 'GLB', '1052', 'Maintenance interval h', 62),
+  ('PAR_MAINT_WARN_HOURS', 1053, 'PARAMETER', 'GLB', '1053', 'Maintenance warning h', 63),
+  ('PAR_ALARM_HORN_TIME', 1054, 'PARAMETER', 'GLB', '1054', 'Horn time s', 64),
+  ('PAR_ALARM_RESET_MODE', 1055, 'PARAMETER', 'GLB', '1055', 'Alarm reset mode', 65),
+  ('PAR_SWINFO_BUILD', 1056, 'PARAMETER', 'GLB', '1056', 'Software build', 66),
+  ('PAR_SWINFO_DEVELOPER_NO', 1057, 'PARAMETER', 'GLB', '1057', 'Developer number', 67),
+  ('PAR_SWINFO_SW_VERSION', 1058, 'PARAMETER', 'GLB', '1058', 'Software version', 68),
+  ('PAR_SWINFO_BOOTLOADER_VERSION', 1059, 'PARAMETER', 'GLB', '1059', 'Bootloader version x100', 69),
+  ('PAR_TREND_PERIOD', 1060, 'PARAMETER', 'GLB', '1060', 'Trend period s', 70),
+  ('PAR_DISPLAY_DIM', 1061, 'PARAMETER', 'GLB', '1061', 'Display dimming %', 71),
+  ('PAR_TIME_ZONE', 1062, 'PARAMETER', 'GLB', '1062', 'Time zone offset min', 72),
+  ('PAR_SERVICE_LEVEL', 1063, 'PARAMETER', 'GLB', '1063', 'Service access level', 73),
+  ('PAR_SWINFO_HULL_NO_1', 1064, 'PARAMETER', 'GLB', '1064', 'Hull number 1-4', 74),
+  ('PAR_SWINFO_HULL_NO_2', 1065, 'PARAMETER', 'GLB', '1065', 'Hull number 5-8', 75),
+  ('PAR_SWINFO_HULL_NO_3', 1066, 'PARAMETER', 'GLB', '1066', 'Hull number 9-12', 76),
+  ('PAR_SWINFO_HULL_NO_4', 1067, 'PARAMETER', 'GLB', '1067', 'Hull number 13-16', 77),
+  ('PAR_SPEED_FILTER', 1068, 'PARAMETER', 'GLB', '1068', 'Speed filter ms', 78),
+  ('PAR_LOAD_FILTER', 1069, 'PARAMETER', 'GLB', '1069', 'Load filter ms', 79),
+  ('PAR_START_ATTEMPTS', 1070, 'PARAMETER', 'GLB', '1070', 'Start attempts', 80),
+  ('PAR_START_AIR_MIN', 1071, 'PARAMETER', 'GLB', '1071', 'Start air minimum bar x10', 81),
+  ('PAR_SWINFO_ENGINE_TYPE_1', 1072, 'PARAMETER', 'GLB', '1072', 'Engine type 1-4', 82),
+  ('PAR_SWINFO_ENGINE_TYPE_2', 1073, 'PARAMETER', 'GLB', '1073', 'Engine type 5-8', 83),
+  ('PAR_SWINFO_ENGINE_TYPE_3', 1074, 'PARAMETER', 'GLB', '1074', 'Engine type 9-12', 84),
+  ('PAR_SWINFO_ENGINE_TYPE_4', 1075, 'PARAMETER', 'GLB', '1075', 'Engine type 13-16', 85),
+  ('PAR_SWINFO_MANUFAC_NO_1', 1088, 'PARAMETER', 'GLB', '1088', 'Manufacturer number 1-4', 87),
+  ('PAR_SWINFO_MANUFAC_NO_2', 1089, 'PARAMETER', 'GLB', '1089', 'Manufacturer number 5-8', 88),
+  ('PAR_SWINFO_MANUFAC_NO_3', 1090, 'PARAMETER', 'GLB', '1090', 'Manufacturer number 9-12', 89),
+  ('PAR_SWINFO_MANUFAC_NO_4', 1091, 'PARAMETER', 'GLB', '1091', 'Manufacturer number 13-16', 90),
+  ('PAR_SWINFO_EPI_DB_NO_1', 1092, 'PARAMETER', 'GLB', '1092', 'EPI database number 1-4', 91),
+  ('PAR_SWINFO_EPI_DB_NO_2', 1093, 'PARAMETER', 'GLB', '1093', 'EPI database number 5-8', 92),
+  ('PAR_SWINFO_EPI_DB_NO_3', 1094, 'PARAMETER', 'GLB', '1094', 'EPI database number 9-12', 93),
+  ('PAR_SWINFO_EPI_DB_NO_4', 1095, 'PARAMETER', 'GLB', '1095', 'EPI database number 13-16', 94),
+  ('PAR_SWINFO_IMO_SW_NO_1', 1096, 'PARAMETER', 'GLB', '1096', 'IMO software number 1-4', 95),
+  ('PAR_SWINFO_IMO_SW_NO_2', 1097, 'PARAMETER', 'GLB', '1097', 'IMO software number 5-8', 96),
+  ('PAR_SWINFO_IMO_SW_NO_3', 1098, 'PARAMETER', 'GLB', '1098', 'IMO software number 9-12', 97),
+  ('PAR_SWINFO_IMO_SW_NO_4', 1099, 'PARAMETER', 'GLB', '1099', 'IMO software number 13-16', 98);
 
 -- Engine parameters, group ENG.
 INSERT INTO sourceScan ("name", "id", "class", "varGroup", "fupId", "comment", "sourceLine") VALUES
-  ('ENG_SPEED_GAIN_P', 1101, 'PARAMETER', 'ENG', 'E1101', 'Speed governor gain P', 161),
-  ('ENG_SPEED_GAIN_I', 1102, 'PARAMETER', 'ENG', 'E1102', 'Speed governor gain I', 162),
-  ('ENG_SPEED_GAIN_D', 1103, 'PARAMETER', 'ENG', 'E1103', 'Speed governor gain D', 163),
-  ('ENG_LOAD_RAMP_UP', 1104, 'PARAMETER', 'ENG', 'E1104', 'Load ramp up %/s', 164),
-  ('ENG_LOAD_RAMP_DOWN', 1105, 'PARAMETER', 'ENG', 'E1105', 'Load ramp down %/s', 165),
-  ('ENG_STARTING_SPEED', 1106, 'PARAMETER', 'ENG', 'E1106', 'Starting speed rpm', 166),
-  ('ENG_FIRING_SPEED', 1107, 'PARAMETER', 'ENG', 'E1107', 'Firing speed rpm', 167),
-  ('ENG_STOP_DELAY', 1108, 'PARAMETER', 'ENG', 'E1108', 'Stop delay s', 168),
-  ('ENG_COOLDOWN_TIME', 1109, 'PARAMETER', 'ENG', 'E1109', 'Cool-down time s', 169),
-  ('ENG_PREHEAT_TEMP', 1110, 'PARAMETER', 'ENG', 'E1110', 'Preheating temperature C', 170),
-  ('ENG_CHARGE_AIR_MAX', 1111, 'PARAMETER', 'ENG', 'E1111', 'Charge air maximum mbar', 171),
-  ('ENG_EXH_TEMP_AVG_MAX', 1112, 'PARAMETER', 'ENG', 'E1112', 'Exhaust average maximum C', 172),
-  ('ENG_EXH_TEMP_DEV_MAX', 1113, 'PARAMETER', 'ENG', 'E1113', 'Exhaust deviation maximum C', 173),
-  ('ENG_LUB_PRESS_MIN', 1114, 'PARAMETER', 'ENG', 'E1114', 'Lube oil pressure minimum', 174),
-  ('ENG_COOL_TEMP_MAX', 1115, 'PARAMETER', 'ENG', 'E1115', 'Cooling water maximum C', 175),
-  ('ENG_FUEL_PRESS_MIN', 1116, 'PARAMETER', 'ENG', 'E1116', 'Fuel pressure minimum', 176),
-  ('ENG_SLOWDOWN_SPEED', 1117, 'PARAMETER', 'ENG', 'E1117', 'Slow-down speed rpm', 177),
-  ('ENG_SHUTDOWN_DELAY', 1118, 'PARAMETER', 'ENG', 'E1118', 'Shut-down delay s', 178),
-  ('ENG_TURBO_SPEED_MAX', 1119, 'PARAMETER', 'ENG', 'E1119', 'Turbocharger maximum rpm', 179),
-  ('ENG_CRANK_CASE_PRESS', 1120, 'PARAMETER', 'ENG', 'E1120', 'Crank case pressure maximum', 180),
-  ('ENG_KNOCK_LIMIT', 1121, 'PARAMETER', 'ENG', 'E1121', 'Knock limit', 181),
-  ('ENG_MISFIRE_LIMIT', 1122, 'PARAMETER', 'ENG', 'E1122', 'Misfire limit', 182),
-  ('ENG_GOV_DROOP', 1123, 'PARAMETER', 'ENG', 'E1123', 'Governor droop %', 183),
-  ('ENG_GOV_DEADBAND', 1124, 'PARAMETER', 'ENG', 'E1124', 'Governor dead band rpm', 184);
+  ('ENG_SPEED_GAIN_P', 1101, 'PARAMETER', 'ENG', '1101', 'Speed governor gain P', 106),
+  ('ENG_SPEED_GAIN_I', 1102, 'PARAMETER', 'ENG', '1102', 'Speed governor gain I', 107),
+  ('ENG_SPEED_GAIN_D', 1103, 'PARAMETER', 'ENG', '1103', 'Speed governor gain D', 108),
+  ('ENG_LOAD_RAMP_UP', 1104, 'PARAMETER', 'ENG', '1104', 'Load ramp up %/s', 109),
+  ('ENG_LOAD_RAMP_DOWN', 1105, 'PARAMETER', 'ENG', '1105', 'Load ramp down %/s', 110),
+  ('ENG_STARTING_SPEED', 1106, 'PARAMETER', 'ENG', '1106', 'Starting speed rpm', 111),
+  ('ENG_FIRING_SPEED', 1107, 'PARAMETER', 'ENG', '1107', 'Firing speed rpm', 112),
+  ('ENG_STOP_DELAY', 1108, 'PARAMETER', 'ENG', '1108', 'Stop delay s', 113),
+  ('ENG_COOLDOWN_TIME', 1109, 'PARAMETER', 'ENG', '1109', 'Cool-down time s', 114),
+  ('ENG_PREHEAT_TEMP', 1110, 'PARAMETER', 'ENG', '1110', 'Preheating temperature C', 115),
+  ('ENG_CHARGE_AIR_MAX', 1111, 'PARAMETER', 'ENG', '1111', 'Charge air maximum mbar', 116),
+  ('ENG_EXH_TEMP_AVG_MAX', 1112, 'PARAMETER', 'ENG', '1112', 'Exhaust average maximum C', 117),
+  ('ENG_EXH_TEMP_DEV_MAX', 1113, 'PARAMETER', 'ENG', '1113', 'Exhaust deviation maximum C', 118),
+  ('ENG_LUB_PRESS_MIN', 1114, 'PARAMETER', 'ENG', '1114', 'Lube oil pressure minimum', 119),
+  ('ENG_COOL_TEMP_MAX', 1115, 'PARAMETER', 'ENG', '1115', 'Cooling water maximum C', 120),
+  ('ENG_FUEL_PRESS_MIN', 1116, 'PARAMETER', 'ENG', '1116', 'Fuel pressure minimum', 121),
+  ('ENG_SLOWDOWN_SPEED', 1117, 'PARAMETER', 'ENG', '1117', 'Slow-down speed rpm', 122),
+  ('ENG_SHUTDOWN_DELAY', 1118, 'PARAMETER', 'ENG', '1118', 'Shut-down delay s', 123),
+  ('ENG_TURBO_SPEED_MAX', 1119, 'PARAMETER', 'ENG', '1119', 'Turbocharger maximum rpm', 124),
+  ('ENG_CRANK_CASE_PRESS', 1120, 'PARAMETER', 'ENG', '1120', 'Crank case pressure maximum', 125),
+  ('ENG_KNOCK_LIMIT', 1121, 'PARAMETER', 'ENG', '1121', 'Knock limit', 126),
+  ('ENG_MISFIRE_LIMIT', 1122, 'PARAMETER', 'ENG', '1122', 'Misfire limit', 127),
+  ('ENG_GOV_DROOP', 1123, 'PARAMETER', 'ENG', '1123', 'Governor droop %', 128),
+  ('ENG_GOV_DEADBAND', 1124, 'PARAMETER', 'ENG', '1124', 'Governor dead band rpm', 129);
 
 -- Cylinder parameters, group CYL: three arrays of 14 (one element per cylinder).
 INSERT INTO sourceScan ("name", "id", "class", "varGroup", "fupId", "comment", "sourceLine")
   WITH RECURSIVE cyl(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM cyl WHERE i < 13),
   arrays(base, first, fup, text, line) AS (VALUES
-    ('CYL_INJ_OFFSET', 1140, 'C1140', 'Injection offset deg * n', 191),
-    ('CYL_EXH_TEMP_MAX', 1154, 'C1154', 'Exhaust temperature maximum * n', 192),
-    ('CYL_PMAX_LIMIT', 1168, 'C1168', 'Peak pressure limit bar * n', 193))
+    ('CYL_INJ_OFFSET', 1140, '1140', 'Injection offset deg * n', 137),
+    ('CYL_EXH_TEMP_MAX', 1154, '1154', 'Exhaust temperature maximum * n', 138),
+    ('CYL_PMAX_LIMIT', 1168, '1168', 'Peak pressure limit bar * n', 139))
   SELECT base || printf('_%02d', i), first + i, 'PARAMETER', 'CYL', fup, text, line
   FROM arrays, cyl;
 
 -- Lubrication parameters, group LUB.
 INSERT INTO sourceScan ("name", "id", "class", "varGroup", "fupId", "comment", "sourceLine") VALUES
-  ('LUB_FEED_RATE_BASE', 1200, 'PARAMETER', 'LUB', 'L1200', 'Feed rate base g/kWh x100', 201),
-  ('LUB_FEED_RATE_LOAD', 1201, 'PARAMETER', 'LUB', 'L1201', 'Feed rate load factor', 202),
-  ('LUB_FEED_RATE_MIN', 1202, 'PARAMETER', 'LUB', 'L1202', 'Feed rate minimum', 203),
-  ('LUB_FEED_RATE_MAX', 1203, 'PARAMETER', 'LUB', 'L1203', 'Feed rate maximum', 204),
-  ('LUB_PUMP_STROKES', 1204, 'PARAMETER', 'LUB', 'L1204', 'Pump strokes per cycle', 205),
-  ('LUB_PUMP_TIMEOUT', 1205, 'PARAMETER', 'LUB', 'L1205', 'Pump time-out ms', 206),
-  ('LUB_PRESS_MIN', 1206, 'PARAMETER', 'LUB', 'L1206', 'Lubricator pressure minimum', 207),
-  ('LUB_PRESS_ALM_DELAY', 1207, 'PARAMETER', 'LUB', 'L1207', 'Pressure alarm delay s', 208),
-  ('LUB_TEMP_MAX', 1208, 'PARAMETER', 'LUB', 'L1208', 'Lubricator temperature maximum', 209),
-  ('LUB_TANK_LEVEL_MIN', 1209, 'PARAMETER', 'LUB', 'L1209', 'Tank level minimum %', 210),
-  ('LUB_SULPHUR_FACTOR', 1210, 'PARAMETER', 'LUB', 'L1210', 'Sulphur factor x100', 211),
-  ('LUB_BN_VALUE', 1211, 'PARAMETER', 'LUB', 'L1211', 'Base number', 212);
+  ('LUB_FEED_RATE_BASE', 1200, 'PARAMETER', 'LUB', '1200', 'Feed rate base g/kWh x100', 147),
+  ('LUB_FEED_RATE_LOAD', 1201, 'PARAMETER', 'LUB', '1201', 'Feed rate load factor', 148),
+  ('LUB_FEED_RATE_MIN', 1202, 'PARAMETER', 'LUB', '1202', 'Feed rate minimum', 149),
+  ('LUB_FEED_RATE_MAX', 1203, 'PARAMETER', 'LUB', '1203', 'Feed rate maximum', 150),
+  ('LUB_PUMP_STROKES', 1204, 'PARAMETER', 'LUB', '1204', 'Pump strokes per cycle', 151),
+  ('LUB_PUMP_TIMEOUT', 1205, 'PARAMETER', 'LUB', '1205', 'Pump time-out ms', 152),
+  ('LUB_PRESS_MIN', 1206, 'PARAMETER', 'LUB', '1206', 'Lubricator pressure minimum', 153),
+  ('LUB_PRESS_ALM_DELAY', 1207, 'PARAMETER', 'LUB', '1207', 'Pressure alarm delay s', 154),
+  ('LUB_TEMP_MAX', 1208, 'PARAMETER', 'LUB', '1208', 'Lubricator temperature maximum', 155),
+  ('LUB_TANK_LEVEL_MIN', 1209, 'PARAMETER', 'LUB', '1209', 'Tank level minimum %', 156),
+  ('LUB_SULPHUR_FACTOR', 1210, 'PARAMETER', 'LUB', '1210', 'Sulphur factor x100', 157),
+  ('LUB_BN_VALUE', 1211, 'PARAMETER', 'LUB', '1211', 'Base number', 158);
 
 -- IMO parameters, group IMO.
 INSERT INTO sourceScan ("name", "id", "class", "varGroup", "fupId", "comment", "sourceLine") VALUES
-  ('IMO_NOX_MODE', 1220, 'PARAMETER', 'IMO', 'I1220', 'NOx mode', 221),
-  ('IMO_INJ_TIMING_LIMIT', 1221, 'PARAMETER', 'IMO', 'I1221', 'Injection timing limit deg', 222),
-  ('IMO_PMAX_LIMIT', 1222, 'PARAMETER', 'IMO', 'I1222', 'Peak pressure limit bar', 223),
-  ('IMO_SCAV_PRESS_MIN', 1223, 'PARAMETER', 'IMO', 'I1223', 'Scavenge pressure minimum', 224),
-  ('IMO_EGR_RATE_MIN', 1224, 'PARAMETER', 'IMO', 'I1224', 'EGR rate minimum %', 225),
-  ('IMO_TIER_SWITCH_SPEED', 1225, 'PARAMETER', 'IMO', 'I1225', 'Tier switch speed rpm', 226);
+  ('IMO_NOX_MODE', 1220, 'PARAMETER', 'IMO', '1220', 'NOx mode', 166),
+  ('IMO_INJ_TIMING_LIMIT', 1221, 'PARAMETER', 'IMO', '1221', 'Injection timing limit deg', 167),
+  ('IMO_PMAX_LIMIT', 1222, 'PARAMETER', 'IMO', '1222', 'Peak pressure limit bar', 168),
+  ('IMO_SCAV_PRESS_MIN', 1223, 'PARAMETER', 'IMO', '1223', 'Scavenge pressure minimum', 169),
+  ('IMO_EGR_RATE_MIN', 1224, 'PARAMETER', 'IMO', '1224', 'EGR rate minimum %', 170),
+  ('IMO_TIER_SWITCH_SPEED', 1225, 'PARAMETER', 'IMO', '1225', 'Tier switch speed rpm', 171);
 
 -- Variables, group GLB.
 INSERT INTO sourceScan ("name", "id", "class", "varGroup", "fupId", "comment", "sourceLine") VALUES
-  ('GLB_ENGINE_SPEED', 2048, 'VARIABLE', 'GLB', 'V2048', 'Engine speed rpm', 241),
-  ('GLB_ENGINE_LOAD', 2049, 'VARIABLE', 'GLB', 'V2049', 'Engine load %', 242),
-  ('GLB_CHARGE_AIR_PRESS', 2050, 'VARIABLE', 'GLB', 'V2050', 'Charge air pressure mbar', 243),
-  ('GLB_CHARGE_AIR_TEMP', 2051, 'VARIABLE', 'GLB', 'V2051', 'Charge air temperature C', 244),
-  ('GLB_LUB_OIL_PRESS', 2052, 'VARIABLE', 'GLB', 'V2052', 'Lube oil pressure mbar', 245),
-  ('GLB_LUB_OIL_TEMP', 2053, 'VARIABLE', 'GLB', 'V2053', 'Lube oil temperature C', 246),
-  ('GLB_COOL_WATER_TEMP', 2054, 'VARIABLE', 'GLB', 'V2054', 'Cooling water temperature C', 247),
-  ('GLB_FUEL_PRESS', 2055, 'VARIABLE', 'GLB', 'V2055', 'Fuel pressure mbar', 248),
-  ('GLB_TURBO_SPEED', 2056, 'VARIABLE', 'GLB', 'V2056', 'Turbocharger speed rpm', 249),
-  ('GLB_EXH_TEMP_AVG', 2057, 'VARIABLE', 'GLB', 'V2057', 'Exhaust average C', 250),
-  ('GLB_START_AIR_PRESS', 2058, 'VARIABLE', 'GLB', 'V2058', 'Start air pressure mbar', 251),
-  ('GLB_CRANK_CASE_PRESS', 2059, 'VARIABLE', 'GLB', 'V2059', 'Crank case pressure Pa', 252),
-  ('GLB_RUNNING_HOURS', 2060, 'VARIABLE', 'GLB', 'V2060', 'Running hours', 253),
-  ('GLB_STARTS_COUNT', 2061, 'VARIABLE', 'GLB', 'V2061', 'Number of starts', 254),
-  ('GLB_FUEL_RACK', 2062, 'VARIABLE', 'GLB', 'V2062', 'Fuel rack position %', 255),
-  ('GLB_GOV_SETPOINT', 2063, 'VARIABLE', 'GLB', 'V2063', 'Governor set point rpm', 256),
-  ('GLB_ENG_STSTILL', 2064, 'VARIABLE', 'GLB', 'V2064', 'Engine at standstill', 257),
-  ('GLB_ENG_RUNNING', 2065, 'VARIABLE', 'GLB', 'V2065', 'Engine running', 258),
-  ('GLB_SLOWDOWN_ACTIVE', 2066, 'VARIABLE', 'GLB', 'V2066', 'Slow-down active', 259),
-  ('GLB_SHUTDOWN_ACTIVE', 2067, 'VARIABLE', 'GLB', 'V2067', 'Shut-down active', 260),
-  ('GLB_LUB_FEED_RATE', 2068, 'VARIABLE', 'GLB', 'V2068', 'Cylinder oil feed rate', 261),
-  ('GLB_LUB_PUMP_STATE', 2069, 'VARIABLE', 'GLB', 'V2069', 'Lubricator pump state', 262),
-  ('GLB_ALARM_COUNT', 2070, 'VARIABLE', 'GLB', 'V2070', 'Active alarms', 263),
-  ('GLB_HORN_ACTIVE', 2071, 'VARIABLE', 'GLB', 'V2071', 'Horn on', 264),
-  ('GLB_CAN_MODULE_STATE_RO', 2080, 'VARIABLE', 'GLB', 'V2080', 'Module state', 265),
-  ('GLB_CAN_MODULE_STATE_RW', 2081, 'VARIABLE', 'GLB', 'V2081', 'Module state request', 266),
-  ('GLB_CAN_SW_UPDATE_STATE_RO', 2082, 'VARIABLE', 'GLB', 'V2082', 'Software update state', 267),
-  ('GLB_CAN_SW_UPDATE_FAILURE_RO', 2083, 'VARIABLE', 'GLB', 'V2083', 'Software update failure', 268),
-  ('GLB_CRC_VALUE_IMO', 2096, 'VARIABLE', 'GLB', 'V2096', 'CRC of the IMO part', 269),
-  ('GLB_CRC_LEN_IMO', 2097, 'VARIABLE', 'GLB', 'V2097', 'Length of the IMO part', 270),
-  ('GLB_CRC_VALUE_APPLICATION', 2098, 'VARIABLE', 'GLB', 'V2098', 'CRC of the application', 271),
-  ('GLB_CRC_LEN_APPLICATION', 2099, 'VARIABLE', 'GLB', 'V2099', 'Length of the application', 272);
+  ('GLB_ENGINE_SPEED', 2048, 'VARIABLE', 'GLB', '2048', 'Engine speed rpm', 184),
+  ('GLB_ENGINE_LOAD', 2049, 'VARIABLE', 'GLB', '2049', 'Engine load %', 185),
+  ('GLB_CHARGE_AIR_PRESS', 2050, 'VARIABLE', 'GLB', '2050', 'Charge air pressure mbar', 186),
+  ('GLB_CHARGE_AIR_TEMP', 2051, 'VARIABLE', 'GLB', '2051', 'Charge air temperature C', 187),
+  ('GLB_LUB_OIL_PRESS', 2052, 'VARIABLE', 'GLB', '2052', 'Lube oil pressure mbar', 188),
+  ('GLB_LUB_OIL_TEMP', 2053, 'VARIABLE', 'GLB', '2053', 'Lube oil temperature C', 189),
+  ('GLB_COOL_WATER_TEMP', 2054, 'VARIABLE', 'GLB', '2054', 'Cooling water temperature C', 190),
+  ('GLB_FUEL_PRESS', 2055, 'VARIABLE', 'GLB', '2055', 'Fuel pressure mbar', 191),
+  ('GLB_TURBO_SPEED', 2056, 'VARIABLE', 'GLB', '2056', 'Turbocharger speed rpm', 192),
+  ('GLB_EXH_TEMP_AVG', 2057, 'VARIABLE', 'GLB', '2057', 'Exhaust average C', 193),
+  ('GLB_START_AIR_PRESS', 2058, 'VARIABLE', 'GLB', '2058', 'Start air pressure mbar', 194),
+  ('GLB_CRANK_CASE_PRESS', 2059, 'VARIABLE', 'GLB', '2059', 'Crank case pressure Pa', 195),
+  ('GLB_RUNNING_HOURS', 2060, 'VARIABLE', 'GLB', '2060', 'Running hours', 196),
+  ('GLB_STARTS_COUNT', 2061, 'VARIABLE', 'GLB', '2061', 'Number of starts', 197),
+  ('GLB_FUEL_RACK', 2062, 'VARIABLE', 'GLB', '2062', 'Fuel rack position %', 198),
+  ('GLB_GOV_SETPOINT', 2063, 'VARIABLE', 'GLB', '2063', 'Governor set point rpm', 199),
+  ('GLB_ENG_STSTILL', 2064, 'VARIABLE', 'GLB', '2064', 'Engine at standstill', 200),
+  ('GLB_ENG_RUNNING', 2065, 'VARIABLE', 'GLB', '2065', 'Engine running', 201),
+  ('GLB_SLOWDOWN_ACTIVE', 2066, 'VARIABLE', 'GLB', '2066', 'Slow-down active', 202),
+  ('GLB_SHUTDOWN_ACTIVE', 2067, 'VARIABLE', 'GLB', '2067', 'Shut-down active', 203),
+  ('GLB_LUB_FEED_RATE', 2068, 'VARIABLE', 'GLB', '2068', 'Cylinder oil feed rate', 204),
+  ('GLB_LUB_PUMP_STATE', 2069, 'VARIABLE', 'GLB', '2069', 'Lubricator pump state', 205),
+  ('GLB_ALARM_COUNT', 2070, 'VARIABLE', 'GLB', '2070', 'Active alarms', 206),
+  ('GLB_HORN_ACTIVE', 2071, 'VARIABLE', 'GLB', '2071', 'Horn on', 207),
+  ('GLB_CAN_MODULE_STATE_RO', 2080, 'VARIABLE', 'GLB', '2080', 'Module state', 208),
+  ('GLB_CAN_MODULE_STATE_RW', 2081, 'VARIABLE', 'GLB', '2081', 'Module state request', 209),
+  ('GLB_CAN_SW_UPDATE_STATE_RO', 2082, 'VARIABLE', 'GLB', '2082', 'Software update state', 210),
+  ('GLB_CAN_SW_UPDATE_FAILURE_RO', 2083, 'VARIABLE', 'GLB', '2083', 'Software update failure', 211),
+  ('GLB_CRC_VALUE_IMO', 2096, 'VARIABLE', 'GLB', '2096', 'CRC of the IMO part', 212),
+  ('GLB_CRC_LEN_IMO', 2097, 'VARIABLE', 'GLB', '2097', 'Length of the IMO part', 213),
+  ('GLB_CRC_VALUE_APPLICATION', 2098, 'VARIABLE', 'GLB', '2098', 'CRC of the application', 214),
+  ('GLB_CRC_LEN_APPLICATION', 2099, 'VARIABLE', 'GLB', '2099', 'Length of the application', 215);
 
 -- Per-cylinder variables: two arrays of 14.
 INSERT INTO sourceScan ("name", "id", "class", "varGroup", "fupId", "comment", "sourceLine")
   WITH RECURSIVE cyl(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM cyl WHERE i < 13),
   arrays(base, first, fup, text, line) AS (VALUES
-    ('GLB_CYL_EXH_TEMP', 2112, 'V2112', 'Exhaust temperature C * n', 273),
-    ('GLB_CYL_PMAX', 2126, 'V2126', 'Peak pressure bar * n', 274))
+    ('GLB_CYL_EXH_TEMP', 2112, '2112', 'Exhaust temperature C * n', 216),
+    ('GLB_CYL_PMAX', 2126, '2126', 'Peak pressure bar * n', 217))
   SELECT base || printf('_%02d', i), first + i, 'VARIABLE', 'GLB', fup, text, line
   FROM arrays, cyl;
 
 -- On/off delay instances of the alarms.
-INSERT INTO sourceScan ("name", "id", "class", "sourceLine") VALUES
-  ('ALM_DLY_500MS', 0, 'DELAY_INST', 281),
-  ('ALM_DLY_1S', 1, 'DELAY_INST', 282),
-  ('ALM_DLY_2S', 2, 'DELAY_INST', 283),
-  ('ALM_DLY_5S', 3, 'DELAY_INST', 284),
-  ('ALM_DLY_10S', 4, 'DELAY_INST', 285),
-  ('ALM_DLY_30S', 5, 'DELAY_INST', 286),
-  ('ALM_DLY_60S', 6, 'DELAY_INST', 287),
-  ('ALM_DLY_120S', 7, 'DELAY_INST', 288);
+INSERT INTO sourceScan ("name", "id", "class", "fupId", "comment", "sourceLine") VALUES
+  ('ALM_DLY_500MS', 0, 'DELAY_INST', '', '', 20015),
+  ('ALM_DLY_1S', 1, 'DELAY_INST', '', '', 20016),
+  ('ALM_DLY_2S', 2, 'DELAY_INST', '', '', 20017),
+  ('ALM_DLY_5S', 3, 'DELAY_INST', '', '', 20018),
+  ('ALM_DLY_10S', 4, 'DELAY_INST', '', '', 20019),
+  ('ALM_DLY_30S', 5, 'DELAY_INST', '', '', 20020),
+  ('ALM_DLY_60S', 6, 'DELAY_INST', '', '', 20021),
+  ('ALM_DLY_120S', 7, 'DELAY_INST', '', '', 20022);
 
 -- Alarms (their comments: the alarm text).
 INSERT INTO sourceScan ("name", "id", "class", "fupId", "comment", "sourceLine") VALUES
-  ('ALM_OVERSPEED', 1, 'ALARM', 'AL0001', 'Engine overspeed', 291),
-  ('ALM_LUB_OIL_PRESS_LOW', 2, 'ALARM', 'AL0002', 'Lube oil pressure low', 292),
-  ('ALM_LUB_OIL_TEMP_HIGH', 3, 'ALARM', 'AL0003', 'Lube oil temperature high', 293),
-  ('ALM_COOL_WATER_TEMP_HIGH', 4, 'ALARM', 'AL0004', 'Cooling water temperature high', 294),
-  ('ALM_FUEL_PRESS_LOW', 5, 'ALARM', 'AL0005', 'Fuel pressure low', 295),
-  ('ALM_CHARGE_AIR_TEMP_HIGH', 6, 'ALARM', 'AL0006', 'Charge air temperature high', 296),
-  ('ALM_CHARGE_AIR_PRESS_HIGH', 7, 'ALARM', 'AL0007', 'Charge air pressure high', 297),
-  ('ALM_TURBO_OVERSPEED', 8, 'ALARM', 'AL0008', 'Turbocharger overspeed', 298),
-  ('ALM_EXH_TEMP_AVG_HIGH', 9, 'ALARM', 'AL0009', 'Exhaust average high', 299),
-  ('ALM_START_AIR_PRESS_LOW', 10, 'ALARM', 'AL0010', 'Start air pressure low', 300),
-  ('ALM_CRANK_CASE_PRESS_HIGH', 11, 'ALARM', 'AL0011', 'Crank case pressure high', 301),
-  ('ALM_SLOWDOWN', 12, 'ALARM', 'AL0012', 'Slow-down', 302),
-  ('ALM_SHUTDOWN', 13, 'ALARM', 'AL0013', 'Shut-down', 303),
-  ('ALM_LUB_PUMP_FAIL', 14, 'ALARM', 'AL0014', 'Lubricator pump failure', 304),
-  ('ALM_LUB_FEED_RATE_LOW', 15, 'ALARM', 'AL0015', 'Cylinder oil feed rate low', 305),
-  ('ALM_MODULE_STATE', 16, 'ALARM', 'AL0016', 'Module state not normal', 306),
-  ('ALM_SW_UPDATE_FAILURE', 17, 'ALARM', 'AL0017', 'Software update failed', 307),
-  ('ALM_ENGINE_LOAD_HIGH', 18, 'ALARM', 'AL0018', 'Engine load high', 308),
-  ('ALM_FUEL_RACK_LIMIT', 19, 'ALARM', 'AL0019', 'Fuel rack out of range', 309),
-  ('ALM_GOV_DEVIATION', 20, 'ALARM', 'AL0020', 'Governor deviation', 310),
-  ('ALM_CYL_PMAX_DEV', 35, 'ALARM', 'AL0035', 'Peak pressure deviation', 325),
-  ('ALM_RUNNING_HOURS', 36, 'ALARM', 'AL0036', 'Maintenance due', 326),
-  ('ALM_HORN', 37, 'ALARM', 'AL0037', 'Horn', 327),
-  ('ALM_ALARM_OVERFLOW', 38, 'ALARM', 'AL0038', 'Too many alarms', 328),
-  ('ALM_TURBO_SPEED_LOW', 39, 'ALARM', 'AL0039', 'Turbocharger speed low', 329),
-  ('ALM_ENGINE_STSTILL_FAIL', 40, 'ALARM', 'AL0040', 'Standstill signal failure', 330);
+  ('ALM_OVERSPEED', 1, 'ALARM', '100001', 'Engine overspeed', 229),
+  ('ALM_LUB_OIL_PRESS_LOW', 2, 'ALARM', '100002', 'Lube oil pressure low', 230),
+  ('ALM_LUB_OIL_TEMP_HIGH', 3, 'ALARM', '100003', 'Lube oil temperature high', 231),
+  ('ALM_COOL_WATER_TEMP_HIGH', 4, 'ALARM', '100004', 'Cooling water temperature high', 232),
+  ('ALM_FUEL_PRESS_LOW', 5, 'ALARM', '100005', 'Fuel pressure low', 233),
+  ('ALM_CHARGE_AIR_TEMP_HIGH', 6, 'ALARM', '100006', 'Charge air temperature high', 234),
+  ('ALM_CHARGE_AIR_PRESS_HIGH', 7, 'ALARM', '100007', 'Charge air pressure high', 235),
+  ('ALM_TURBO_OVERSPEED', 8, 'ALARM', '100008', 'Turbocharger overspeed', 236),
+  ('ALM_EXH_TEMP_AVG_HIGH', 9, 'ALARM', '100009', 'Exhaust average high', 237),
+  ('ALM_START_AIR_PRESS_LOW', 10, 'ALARM', '100010', 'Start air pressure low', 238),
+  ('ALM_CRANK_CASE_PRESS_HIGH', 11, 'ALARM', '100011', 'Crank case pressure high', 239),
+  ('ALM_SLOWDOWN', 12, 'ALARM', '100012', 'Slow-down', 240),
+  ('ALM_SHUTDOWN', 13, 'ALARM', '100013', 'Shut-down', 241),
+  ('ALM_LUB_PUMP_FAIL', 14, 'ALARM', '100014', 'Lubricator pump failure', 242),
+  ('ALM_LUB_FEED_RATE_LOW', 15, 'ALARM', '100015', 'Cylinder oil feed rate low', 243),
+  ('ALM_MODULE_STATE', 16, 'ALARM', '100016', 'Module state not normal', 244),
+  ('ALM_SW_UPDATE_FAILURE', 17, 'ALARM', '100017', 'Software update failed', 245),
+  ('ALM_ENGINE_LOAD_HIGH', 18, 'ALARM', '100018', 'Engine load high', 246),
+  ('ALM_FUEL_RACK_LIMIT', 19, 'ALARM', '100019', 'Fuel rack out of range', 247),
+  ('ALM_GOV_DEVIATION', 20, 'ALARM', '100020', 'Governor deviation', 248),
+  ('ALM_CYL_PMAX_DEV', 35, 'ALARM', '100035', 'Peak pressure deviation', 263),
+  ('ALM_RUNNING_HOURS', 36, 'ALARM', '100036', 'Maintenance due', 264),
+  ('ALM_HORN', 37, 'ALARM', '100037', 'Horn', 265),
+  ('ALM_ALARM_OVERFLOW', 38, 'ALARM', '100038', 'Too many alarms', 266),
+  ('ALM_TURBO_SPEED_LOW', 39, 'ALARM', '100039', 'Turbocharger speed low', 267),
+  ('ALM_ENGINE_STSTILL_FAIL', 40, 'ALARM', '100040', 'Standstill signal failure', 268);
 
 -- One exhaust-temperature alarm per cylinder (alarms are never arrays).
 INSERT INTO sourceScan ("name", "id", "class", "fupId", "comment", "sourceLine")
   WITH RECURSIVE cyl(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM cyl WHERE i < 13)
-  SELECT printf('ALM_CYL_EXH_TEMP_HIGH_%02d', i), 21 + i, 'ALARM', printf('AL%04d', 21 + i),
-         printf('Exhaust temperature high cyl %d', i + 1), 311 + i
+  SELECT printf('ALM_CYL_EXH_TEMP_HIGH_%02d', i), 21 + i, 'ALARM', '1' || printf('%05d', 21 + i),
+         printf('Exhaust temperature high cyl %d', i + 1), 249 + i
   FROM cyl;
 
 -- Constants of dataContainer.h: the program's version, the developer number, the
@@ -375,19 +375,34 @@ INSERT INTO sourceScan ("name", "id", "class", "sourceLine") VALUES
   ('APPL_DEVELOPER_NO', 1305, 'CONSTANT', 13),
   ('DAT_DC_VERSION', 7, 'CONSTANT', 14);
 INSERT INTO sourceScan ("name", "id", "class", "sourceLine")
-  SELECT 'NO_OF_PARAMETERS', count(*), 'CONSTANT', 20 FROM sourceScan WHERE "class" = 'PARAMETER';
+  SELECT 'NO_OF_PARAMETERS', count(*), 'CONSTANT', 16 FROM sourceScan WHERE "class" = 'PARAMETER';
 INSERT INTO sourceScan ("name", "id", "class", "sourceLine")
-  SELECT 'NO_OF_VARIABLES', count(*), 'CONSTANT', 21 FROM sourceScan WHERE "class" = 'VARIABLE';
+  SELECT 'NO_OF_VARIABLES', count(*), 'CONSTANT', 17 FROM sourceScan WHERE "class" = 'VARIABLE';
 INSERT INTO sourceScan ("name", "id", "class", "sourceLine")
-  SELECT 'NO_OF_ALARMS', count(*), 'CONSTANT', 22 FROM sourceScan WHERE "class" = 'ALARM';
+  SELECT 'NO_OF_ALARMS', count(*), 'CONSTANT', 18 FROM sourceScan WHERE "class" = 'ALARM';
 INSERT INTO sourceScan ("name", "id", "class", "sourceLine")
   SELECT 'NO_OF_PAR_' || "varGroup", count(*), 'CONSTANT',
-         CASE "varGroup" WHEN 'GLB' THEN 23 WHEN 'ENG' THEN 24 WHEN 'CYL' THEN 25
-                         WHEN 'LUB' THEN 26 ELSE 27 END
+         CASE "varGroup" WHEN 'GLB' THEN 19 WHEN 'ENG' THEN 20 WHEN 'CYL' THEN 21
+                         WHEN 'LUB' THEN 22 ELSE 23 END
   FROM sourceScan WHERE "class" = 'PARAMETER' GROUP BY "varGroup";
 
+-- The other constants of the headers, and the two names that number the parameters:
+-- PARA_FIRST_ENUM lands on 1024 (PARAMETER_OFFSET_1024 is 0), PARA_LAST_ENUM after the last
+-- global parameter.
+INSERT INTO sourceScan ("name", "id", "class", "fupId", "comment", "sourceLine") VALUES
+  ('PARAMETER_OFFSET_1024', 0, 'CONSTANT', NULL, NULL, 10007),
+  ('MAX_NO_OF_CYL', 14, 'CONSTANT', NULL, NULL, 10008),
+  ('MAX_NO_OF_MODULES', 15, 'CONSTANT', NULL, NULL, 10009),
+  ('CAN_NODE_MASK', 127, 'CONSTANT', NULL, NULL, 10010),
+  ('MODULE_ID_STEP', 4096, 'CONSTANT', NULL, NULL, 10011),
+  ('LIB_VERSION', 12, 'CONSTANT', NULL, NULL, 20007),
+  ('NO_OF_DELAY_INST', 8, 'CONSTANT', NULL, NULL, 20008),
+  ('PARA_FIRST_ENUM', 1024, '?', '', '', 33),
+  ('PARA_LAST_ENUM', 1100, 'CONSTANT', '', '', 99);
+
 -- Every symbol as an unchanged result of the last scan.
-UPDATE sourceScan SET "upDate" = 1, "module" = 'PXU', "oldId" = "id";
+UPDATE sourceScan SET "module" = 'PXU',
+  "upDate" = CASE WHEN "class" IN ('PARAMETER', 'VARIABLE', 'ALARM') THEN 1 ELSE 0 END;
 
 -------------------------------------------------------------------------------------
 -- dcEnums: parameters and variables with their attributes, and the two default rows.

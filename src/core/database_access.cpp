@@ -1,13 +1,29 @@
 #include "database_access.h"
 
+#include "data_control.h"
 #include "error_boundary.h"
 #include "msg_box.h"
 
 namespace pxu {
 
 namespace {
+
 const char* const kPasswords[] = {"qarvetol", "plumek"};
+
+// The file opened with the stored passwords tried in their order; nothing, with the last
+// failure's text, when neither opens it.
+std::shared_ptr<db::Database> openWithPasswords(const QString& fileName, bool readOnly,
+                                                QString& failure) {
+    for (const char* password : kPasswords) {
+        auto candidate = std::make_shared<db::Database>();
+        if (candidate->open(fileName, readOnly, QStringLiteral(";pwd=") + QLatin1String(password)))
+            return candidate;
+        failure = candidate->lastError();
+    }
+    return nullptr;
 }
+
+} // namespace
 
 bool g_openDBBothPasswords(const QString& fileName, std::shared_ptr<db::Database>& database,
                            bool readOnly) {
@@ -16,15 +32,10 @@ bool g_openDBBothPasswords(const QString& fileName, std::shared_ptr<db::Database
         database.reset();
         g_lastDbError.clear();
         QString failure;
-        for (const char* password : kPasswords) {
-            auto candidate = std::make_shared<db::Database>();
-            if (candidate->open(fileName, readOnly,
-                                QStringLiteral(";pwd=") + QLatin1String(password))) {
-                database = std::move(candidate);
-                ok = true;
-                return;
-            }
-            failure = candidate->lastError();
+        database = openWithPasswords(fileName, readOnly, failure);
+        if (database) {
+            ok = true;
+            return;
         }
         g_lastDbError = failure;
         g_errorMsgBox(QStringLiteral("Error in opening database: ") +
@@ -59,6 +70,34 @@ bool g_iniRecordset(const QString& fileName, const QString& sql,
         }
         rs = std::move(opened);
         ok = !rs->eof() || acceptEmpty;
+    });
+    return ok;
+}
+
+bool g_iniDataObject(DataControl& control, const QString& fileName, const QString& sql,
+                     bool readOnly, const QVariantList& values) {
+    bool ok = false;
+    guarded("modDataBase", "g_iniDataObject", [&] {
+        g_lastDbError.clear();
+        QString failure;
+        auto database = openWithPasswords(fileName, readOnly, failure);
+        control.setDatabase(fileName, database);
+        if (!database)
+            raise(3051, QStringLiteral("DAO.Database"), failure);
+        if (sql.isEmpty()) {
+            ok = true;
+            return;
+        }
+        auto rs = std::make_unique<db::Recordset>();
+        if (!rs->open(database, sql, values)) {
+            g_lastDbError = rs->lastError();
+            g_errorMsgBox(QStringLiteral("Error in opening record set: ") +
+                              QStringLiteral("modDataBase ") + QStringLiteral("g_iniDataObject "),
+                          {}, true);
+            return;
+        }
+        ok = !rs->eof();
+        control.setRecordset(sql, values, std::move(rs));
     });
     return ok;
 }

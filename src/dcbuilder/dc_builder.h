@@ -173,7 +173,6 @@ private:
     void writeEditedInfoBoxes();
     void listSourceFiles();
     void deleteReports();
-    void notInThisBuild(const QString& function);
 
     DcBuilderView m_view;
     MessageList m_messages;

@@ -5,6 +5,10 @@
 #include "core/sprintf.h"
 #include "dc_builder.h"
 #include "dc_report.h"
+#include "dcdatabase/alarm_list_indexes.h"
+#include "dcdatabase/dc_schema.h"
+#include "dcdatabase/edit_dc.h"
+#include "dcdatabase/header_scan.h"
 #include "dcdatabase/schema_migration.h"
 #include "download_file_build.h"
 #include "mainwindow/log_lines.h"
@@ -14,8 +18,8 @@
 #include <QGuiApplication>
 #include <QUrl>
 
-// The builder's jobs. The header scan and the edit buttons each begin with one line here:
-// until their tool is part of the program, a box says that it is not.
+// The builder's jobs: the edit buttons, Build, the header scan and the report (the
+// signal-list import has a file of its own).
 namespace pxu {
 
 namespace {
@@ -54,13 +58,13 @@ DcBuilder::JobScope::~JobScope() {
     emit m_builder.changed();
 }
 
-void DcBuilder::notInThisBuild(const QString& function) {
-    g_informationMsgBox(sprintf(QStringLiteral("{*} is not available in this build."), function));
-}
-
 void DcBuilder::cmdEdit_Click(int index) {
-    static const char* const captions[] = {"Edit Parameters", "Edit Variables", "Edit Logs"};
-    guarded(kObject, "cmdEdit_Click", [&] { notInThisBuild(QLatin1String(captions[index])); });
+    // The Tags of the three buttons: the class each edits.
+    static const QLatin1String classes[] = {dc::cls::parameter, dc::cls::variable, dc::cls::alarm};
+    guarded(kObject, "cmdEdit_Click", [&] {
+        if (frmEditDC().g_showForm(m_tempDcFile, classes[index]))
+            m_dcChanged = true;
+    });
 }
 
 void DcBuilder::cmdBuild_Click() {
@@ -84,8 +88,28 @@ void DcBuilder::cmdBuild_Click() {
 }
 
 void DcBuilder::cmdScanHeader_Click() {
-    guarded(kObject, "cmdScanHeader_Click",
-            [&] { notInThisBuild(QStringLiteral("Scan Header-Files")); });
+    guarded(kObject, "cmdScanHeader_Click", [&] {
+        JobScope scope(*this, QStringLiteral("SCAN HEADER FILES "));
+        int unresolved = 0;
+        const auto failure = dc::DcJob::run(m_tempDcFile, [&](dc::DcJob& job) {
+            unresolved = dc::scanHeadersAndRebuild(job, *this);
+            setSwInfos(job);
+            setDcVersion(job);
+        });
+        if (failure) {
+            // The input's fault, told once: the job rolled back, nothing is saved.
+            const QString text = QStringLiteral("Scan failed, nothing written to the working "
+                                                "copy: ") +
+                                 *failure;
+            addMessage(QStringLiteral("   ") +
+                       QString(text).replace(QLatin1String("\r\n"), QLatin1String(" ")));
+            updateProgress(0);
+            g_errorMsgBox(text);
+            return;
+        }
+        dc::finishAlarmListIndexes(unresolved, *this);
+        saveAndContinue();
+    });
 }
 
 void DcBuilder::cmdReport_Click() {

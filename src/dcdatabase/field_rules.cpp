@@ -53,16 +53,16 @@ CheckedValue checkField(const FieldRule& rule, const QVariant& value, const QStr
     if (rule.kind == FieldRule::Real) {
         if (const auto number = numberFromText(text))
             return {*number, {}};
-        return {std::nullopt,
-                sprintf(QStringLiteral("\"{*}\" takes numbers only: \"{*}\" is none.\r\n"
-                                       "Nothing was stored."),
-                        caption, text)};
+        return {
+            std::nullopt,
+            sprintf(QStringLiteral("\"{*}\" takes numbers, not \"{*}\".\r\nNothing was stored."),
+                    caption, text)};
     }
     if (const auto number = longFromText(text))
         return {*number, {}};
     return {std::nullopt,
-            sprintf(QStringLiteral("\"{*}\" takes whole numbers from -2147483648 to 2147483647: "
-                                   "\"{*}\" is none.\r\nNothing was stored."),
+            sprintf(QStringLiteral("\"{*}\" takes whole numbers from -2147483648 to 2147483647, "
+                                   "not \"{*}\".\r\nNothing was stored."),
                     caption, text)};
 }
 

@@ -1,4 +1,5 @@
 #include "core/config_items.h"
+#include "core/data_control.h"
 #include "core/database_access.h"
 #include "core/globals.h"
 #include "support/recording_error_handler.h"
@@ -33,6 +34,9 @@ private slots:
     void emptyTableOpensAndGivesDefaults_data();
     void emptyTableOpensAndGivesDefaults();
     void fieldExistsComparesExactly();
+    void dataObjectBindsTheRecordSource_data();
+    void dataObjectBindsTheRecordSource();
+    void dataObjectOnAFileThatIsNoDatabaseIsAnUnexpectedFailure();
     void fileDateOfMissingFileIsTheZeroDate();
 
 private:
@@ -344,6 +348,56 @@ void ConfigDatabaseTest::fieldExistsComparesExactly() {
     QVERIFY(g_fieldExists(g_configDbPath, QStringLiteral("messages"), QStringLiteral("okButton")));
     QVERIFY(!g_fieldExists(g_configDbPath, QStringLiteral("messages"), QStringLiteral("OKBUTTON")));
     QVERIFY(!g_fieldExists(g_configDbPath, QStringLiteral("noTable"), QStringLiteral("x")));
+}
+
+void ConfigDatabaseTest::dataObjectBindsTheRecordSource_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QVariantList>("values");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<int>("rows"); // -1: no record set bound
+    QTest::addColumn<QString>("box");
+    QTest::newRow("rows") << "SELECT * FROM messages ORDER BY MessageID" << QVariantList() << true
+                          << 2 << "";
+    QTest::newRow("bound value") << "SELECT * FROM messages WHERE MessageText = ?"
+                                 << QVariantList{QStringLiteral("Start?")} << true << 1 << "";
+    QTest::newRow("no row") << "SELECT * FROM messages WHERE MessageID = ?" << QVariantList{2}
+                            << false << 0 << "";
+    QTest::newRow("no record source") << "" << QVariantList() << true << -1 << "";
+    QTest::newRow("unopenable query")
+        << "SELECT * FROM noTable" << QVariantList() << false << -1
+        << "Error in opening record set: modDataBase g_iniDataObject ";
+}
+
+void ConfigDatabaseTest::dataObjectBindsTheRecordSource() {
+    QFETCH(QString, sql);
+    QFETCH(QVariantList, values);
+    QFETCH(bool, result);
+    QFETCH(int, rows);
+    QFETCH(QString, box);
+    DataControl control;
+    int refreshed = 0;
+    connect(&control, &DataControl::refreshed, this, [&] { ++refreshed; });
+    g_lastDbError = QStringLiteral("old");
+    QCOMPARE(g_iniDataObject(control, g_configDbPath, sql, false, values), result);
+    QCOMPARE(control.databaseName(), g_configDbPath);
+    QVERIFY(control.database() && control.database()->isOpen());
+    QCOMPARE(control.recordset() ? control.recordset()->recordCount() : -1, rows);
+    QVERIFY(refreshed > 0);
+    QCOMPARE(m_dialogs->texts(), box.isEmpty() ? QStringList() : QStringList{box});
+    QCOMPARE(g_lastDbError.isEmpty(), box.isEmpty());
+    if (rows > 0)
+        QVERIFY(control.recordset()->isUpdatable());
+}
+
+void ConfigDatabaseTest::dataObjectOnAFileThatIsNoDatabaseIsAnUnexpectedFailure() {
+    test::RecordingErrorHandler errors;
+    DataControl control;
+    const QString missing = m_dir.filePath(QStringLiteral("missing.mdb"));
+    QVERIFY(!g_iniDataObject(control, missing, QStringLiteral("SELECT * FROM messages"), false));
+    QCOMPARE(errors.reports().size(), 1);
+    QCOMPARE(errors.reports()[0].procedure, QStringLiteral("g_iniDataObject"));
+    QVERIFY(!control.recordset());
+    QVERIFY(!QFile::exists(missing));
 }
 
 void ConfigDatabaseTest::fileDateOfMissingFileIsTheZeroDate() {

@@ -2,6 +2,7 @@
 #include "dc_fixture.h"
 #include "dcbuilder/dc_builder.h"
 #include "dcbuilder/dc_builder_form.h"
+#include "dcdatabase/edit_dc.h"
 #include "dcdatabase/schema_migration.h"
 #include "dcdatabase/special_symbols.h"
 #include "mainwindow/form_widgets.h"
@@ -11,7 +12,6 @@
 #include "support/scripted_dialogs.h"
 #include "support/virtual_time.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QLineEdit>
 #include <QListView>
@@ -24,18 +24,6 @@ using namespace pxu;
 using namespace pxu::test;
 
 namespace {
-
-// The files of a folder with a digest of each.
-QMap<QString, QByteArray> folderState(const QString& folder) {
-    QMap<QString, QByteArray> state;
-    const QDir dir(folder);
-    for (const QString& name : dir.entryList(QDir::Files)) {
-        QFile f(dir.filePath(name));
-        f.open(QIODevice::ReadOnly);
-        state[name] = QCryptographicHash::hash(f.readAll(), QCryptographicHash::Md5).toHex();
-    }
-    return state;
-}
 
 // Versions 001 to count of the sample plant, already on the program's schema.
 void currentVersions(DcFixture& fixture, int count) {
@@ -85,8 +73,8 @@ private slots:
     void addMessage_data();
     void addMessage();
     void reportCopiesThreeTablesAndAPage();
-    void toolsNotInThisBuildSaySo_data();
-    void toolsNotInThisBuildSaySo();
+    void editButtonsOpenTheEditorOnTheWorkingCopy_data();
+    void editButtonsOpenTheEditorOnTheWorkingCopy();
     void screenshotsOfEachTab();
 };
 
@@ -486,27 +474,51 @@ void DcBuilderTest::reportCopiesThreeTablesAndAPage() {
     QVERIFY(QFile::exists(foreign));
 }
 
-void DcBuilderTest::toolsNotInThisBuildSaySo_data() {
-    QTest::addColumn<Click>("click");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("Scan Header-Files") << Click([](DcBuilder& b) { b.cmdScanHeader_Click(); })
-                                       << "Scan Header-Files is not available in this build.";
-    QTest::newRow("Edit Parameters") << Click([](DcBuilder& b) { b.cmdEdit_Click(0); })
-                                     << "Edit Parameters is not available in this build.";
-    QTest::newRow("Edit Variables") << Click([](DcBuilder& b) { b.cmdEdit_Click(1); })
-                                    << "Edit Variables is not available in this build.";
-    QTest::newRow("Edit Logs") << Click([](DcBuilder& b) { b.cmdEdit_Click(2); })
-                               << "Edit Logs is not available in this build.";
+void DcBuilderTest::editButtonsOpenTheEditorOnTheWorkingCopy_data() {
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QString>("symbolClass");
+    QTest::addColumn<bool>("edit");
+    QTest::newRow("Edit Parameters") << 0 << "PARAMETER" << true;
+    QTest::newRow("Edit Variables") << 1 << "VARIABLE" << true;
+    QTest::newRow("Edit Logs") << 2 << "ALARM" << true;
+    QTest::newRow("Edit Logs, nothing edited") << 2 << "ALARM" << false;
 }
 
-void DcBuilderTest::toolsNotInThisBuildSaySo() {
-    QFETCH(Click, click);
-    QFETCH(QString, text);
+void DcBuilderTest::editButtonsOpenTheEditorOnTheWorkingCopy() {
+    QFETCH(int, button);
+    QFETCH(QString, symbolClass);
+    QFETCH(bool, edit);
+    DcFixture fixture;
+    currentVersions(fixture, 1);
     ScriptedDialogs dialogs;
     DcBuilder builder;
-    click(builder);
-    QCOMPARE(dialogs.texts(), QStringList{text});
+    builder.g_show(fixture.folder());
     QVERIFY(!builder.dcChanged());
+    const QString table = symbolClass == "ALARM" ? "alarmEnums" : "dcEnums";
+    QString symbol;
+    dialogs.whileShown([&] {
+        EditDc& editor = frmEditDC();
+        QCOMPARE(editor.datDc().databaseName(), builder.tempDcFile());
+        QVERIFY(editor.datDc().recordSource().contains(table));
+        dc::EditDcGrid& grid = *editor.visibleGrid();
+        symbol = grid.FormatText(1, grid.columnOf("Name"));
+        if (edit)
+            QVERIFY(grid.editCell(1, grid.columnOf("Comment"), "edited in the grid"));
+    });
+    builder.cmdEdit_Click(button);
+    QCOMPARE(dialogs.modalWindows(), QStringList{"frmEditDC"});
+    QVERIFY(!frmEditDC().isLoaded());
+    QCOMPARE(builder.dcChanged(), edit);
+    builder.unload();
+    // An edit shows in the next version; no edit leaves the folder without one.
+    const QString next = fixture.path(DcFixture::versionName(2));
+    QCOMPARE(QFile::exists(next), edit);
+    if (edit)
+        QCOMPARE(queryValue(next,
+                            QStringLiteral("SELECT comment FROM %1 WHERE name = ?").arg(table),
+                            {symbol})
+                     .toString(),
+                 QStringLiteral("edited in the grid"));
 }
 
 void DcBuilderTest::screenshotsOfEachTab() {

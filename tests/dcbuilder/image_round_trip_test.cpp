@@ -69,7 +69,7 @@ void ImageRoundTripTest::samplePlantComesBackToTheSameBytes() {
             .toInt(),
         qint16(32768 + 2099 - 2048));
     QCOMPARE(queryValue(copy, "SELECT fupId FROM alarmEnums WHERE name = 'ALM_HORN'").toString(),
-             QStringLiteral("AL0037"));
+             QStringLiteral("100037"));
 
     DcImage rebuilt;
     rebuilt.path = fixture.path(QStringLiteral("again.bin"));

@@ -5,6 +5,7 @@
 #include "platform/db/recordset.h"
 #include "platform/db/sql_script.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QtTest>
@@ -106,6 +107,17 @@ QString dumpDatabase(const QString& database) {
         }
     }
     return dump;
+}
+
+QMap<QString, QByteArray> folderState(const QString& folder) {
+    QMap<QString, QByteArray> state;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList(QDir::Files)) {
+        QFile f(dir.filePath(name));
+        f.open(QIODevice::ReadOnly);
+        state[name] = QCryptographicHash::hash(f.readAll(), QCryptographicHash::Md5).toHex();
+    }
+    return state;
 }
 
 } // namespace pxu::test

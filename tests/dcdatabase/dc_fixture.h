@@ -2,6 +2,8 @@
 
 #include "dcdatabase/message_sink.h"
 
+#include <QByteArray>
+#include <QMap>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
@@ -37,6 +39,8 @@ QVariantList queryColumn(const QString& database, const QString& sql,
                          const QVariantList& values = {});
 // Every row of every table as text, to compare whole databases.
 QString dumpDatabase(const QString& database);
+// The files of a folder with a digest of each.
+QMap<QString, QByteArray> folderState(const QString& folder);
 
 // A message sink that keeps what it is given.
 class RecordingSink : public dc::MessageSink {

@@ -101,6 +101,13 @@ void RecordSetTest::movesAndCountsLikeTheOriginalEngine() {
     rs.moveLast();
     QCOMPARE(rs.text(0), QStringLiteral("nothing"));
     QCOMPARE(rs.text(QStringLiteral("value")), QString()); // NULL reads as empty text
+    QVERIFY(rs.setAbsolutePosition(2));
+    QCOMPARE(rs.text(0), QStringLiteral("it's"));
+    QCOMPARE(rs.valueAt(1, 1).toString(), QStringLiteral("125")); // read without moving
+    QCOMPARE(rs.absolutePosition(), 2);
+    QVERIFY(!rs.setAbsolutePosition(5));
+    QVERIFY(!rs.valueAt(5, 0).isValid());
+    QCOMPARE(rs.absolutePosition(), 2);
     rs.moveFirst();
     rs.movePrevious();
     QVERIFY(rs.bof());

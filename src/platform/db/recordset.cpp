@@ -135,6 +135,13 @@ void Recordset::movePrevious() {
         --m_current;
 }
 
+bool Recordset::setAbsolutePosition(int position) {
+    if (!m_open || position < 0 || position >= m_rows.size())
+        return false;
+    m_current = position;
+    return true;
+}
+
 int Recordset::fieldIndex(const QString& name) const {
     for (qsizetype i = 0; i < m_fields.size(); ++i) {
         if (sameText(m_fields[i], name))
@@ -149,6 +156,12 @@ QVariant Recordset::value(int index) const {
     if (eof() || bof() || index < 0 || index >= m_fields.size())
         return {};
     return m_rows[m_current][index];
+}
+
+QVariant Recordset::valueAt(int row, int index) const {
+    if (!m_open || row < 0 || row >= m_rows.size() || index < 0 || index >= m_fields.size())
+        return {};
+    return m_rows[row][index];
 }
 
 QVariant Recordset::value(const QString& field) const {

@@ -35,6 +35,8 @@ public:
     void moveLast();
     void moveNext();
     void movePrevious();
+    // The row at a position (0 upwards) becomes the current row; false outside the rows.
+    bool setAbsolutePosition(int position);
 
     // Finds move the current row to the match; without one noMatch() is set and the
     // current row stays where it was. Criteria text as parseCriteria takes it.
@@ -53,6 +55,8 @@ public:
     int fieldIndex(const QString& name) const; // case-insensitive; -1 when missing
     QVariant value(int index) const;
     QVariant value(const QString& field) const;
+    // A field of any row as stored, without moving the current row.
+    QVariant valueAt(int row, int index) const;
     // A field's text; NULL reads as the empty text.
     QString text(const QString& field) const { return value(field).toString(); }
     QString text(int index) const { return value(index).toString(); }

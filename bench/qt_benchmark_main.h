@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <benchmark/benchmark.h>
+#include <functional>
+
+namespace pxu::bench {
+
+// The benchmarks' main with the application object Qt needs. beforeQuit runs while that
+// object still lives: what the benchmarks kept of databases and files goes there.
+inline int runWithQt(int argc, char** argv, const std::function<void()>& beforeQuit) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    beforeQuit();
+    return 0;
+}
+
+} // namespace pxu::bench

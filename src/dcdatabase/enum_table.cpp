@@ -1,0 +1,294 @@
+#include "enum_table.h"
+
+#include "core/globals.h"
+#include "core/sprintf.h"
+#include "dc_schema.h"
+#include "forward_query.h"
+#include "job_failure.h"
+#include "scan_rows.h"
+
+#include <QSqlRecord>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+namespace pxu::dc {
+
+namespace {
+
+// The columns a rebuild always takes from the scan, in the order the source selection
+// reads them.
+constexpr std::array<QLatin1String, 7> kScanColumns{
+    col::name, col::id, col::fupId, col::comment, col::cls, col::varGroup, col::upDate};
+constexpr int kSourceName = 0;
+constexpr int kSourceId = 1;
+constexpr int kSourceClass = 4;
+constexpr int kSourceUpDate = 6;
+
+std::vector<QVariantList> readRows(DcJob& job, const QString& sql) {
+    std::vector<QVariantList> rows;
+    QSqlQuery query = forwardQuery(job, sql);
+    const int fields = query.record().count();
+    while (query.next()) {
+        QVariantList row;
+        row.reserve(fields);
+        for (int i = 0; i < fields; ++i)
+            row << query.value(i);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+qint16 developerNumber(DcJob& job, const QString& sourceTable) {
+    const QVariant id = job.scalar(QStringLiteral("SELECT %1 FROM %2 WHERE class='CONSTANT' AND "
+                                                  "name='APPL_DEVELOPER_NO' ORDER BY rowid")
+                                       .arg(columnId(col::id), tableId(sourceTable)));
+    return id.isValid() ? qint16(id.toLongLong() % 1000) : qint16(1);
+}
+
+QString shown(const QVariant& value) {
+    return sprintf(QStringLiteral("{*}"), value);
+}
+
+// One rebuild of one table.
+class Rebuild {
+public:
+    Rebuild(DcJob& job, MessageSink& sink, const QString& table)
+        : m_job(job)
+        , m_sink(sink)
+        , m_table(table)
+        , m_alarmMode(table.contains(QLatin1String("alarm")))
+        , m_columns(job.columnNames(table)) {
+        for (QLatin1String scanColumn : kScanColumns) {
+            m_scanIndex.push_back(column(scanColumn));
+            if (m_scanIndex.back() < 0)
+                failJob(QStringLiteral("The table %1 has no column %2.").arg(table, scanColumn));
+        }
+        m_introduced = column(col::introduced);
+    }
+
+    void run(const QString& sourceTable) {
+        const QString backup = m_table + kBackupSuffix;
+        m_job.dropTable(backup);
+        m_job.copyTable(m_table, backup);
+        m_job.execute(QStringLiteral("DELETE FROM %1 WHERE id>=0").arg(tableId(m_table)));
+        m_developerNo = developerNumber(m_job, sourceTable);
+
+        QStringList scanColumns;
+        for (QLatin1String c : kScanColumns)
+            scanColumns << columnId(c);
+        const std::vector<QVariantList> source = readRows(
+            m_job,
+            QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY id, rowid")
+                .arg(scanColumns.join(QLatin1String(", ")), tableId(sourceTable),
+                     m_alarmMode ? QStringLiteral("class='ALARM'")
+                                 : QStringLiteral("(class='VARIABLE') OR (class='PARAMETER')")));
+        // The default rows in a fixed order, so that two rebuilds choose alike.
+        m_defaults = readRows(m_job, QStringLiteral("SELECT * FROM %1 WHERE id<0 ORDER BY id DESC, "
+                                                    "rowid")
+                                         .arg(tableId(m_table)));
+        m_previous =
+            readRows(m_job, QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(tableId(backup)));
+        indexPrevious();
+
+        m_sink.updateProgress(0);
+        if (source.empty())
+            m_sink.addMessage(
+                sprintf(QStringLiteral("      No scanned symbols for {*}: it keeps its "
+                                       "default rows only"),
+                        m_table));
+        const double step = source.empty() ? 0 : 1.0 / double(source.size());
+        for (const QVariantList& scanned : source) {
+            addRow(scanned);
+            m_sink.updateProgress(step, true);
+        }
+        m_sink.updateProgress(0);
+        if (!g_debugMode)
+            m_job.dropTable(backup);
+    }
+
+private:
+    int column(QLatin1String name) const {
+        for (qsizetype i = 0; i < m_columns.size(); ++i) {
+            if (m_columns[i].compare(name, Qt::CaseInsensitive) == 0)
+                return int(i);
+        }
+        return -1;
+    }
+
+    bool isScanColumn(int index) const {
+        return std::find(m_scanIndex.begin(), m_scanIndex.end(), index) != m_scanIndex.end();
+    }
+
+    void indexPrevious() {
+        const int name = column(col::name);
+        const int id = column(col::id);
+        for (size_t i = 0; i < m_previous.size(); ++i) {
+            m_previousByName.emplace(m_previous[i][name].toString().toLower(), i);
+            if (!m_previous[i][id].isNull())
+                m_previousById.emplace(m_previous[i][id].toLongLong(), i);
+        }
+    }
+
+    // The row as it was: by name for an unchanged symbol, by id for a renamed one.
+    const QVariantList* previousRow(const QVariantList& scanned) const {
+        const int upDate = scanned[kSourceUpDate].toInt();
+        if (upDate == upDateUnchanged) {
+            const auto it = m_previousByName.find(scanned[kSourceName].toString().toLower());
+            return it == m_previousByName.end() ? nullptr : &m_previous[it->second];
+        }
+        if (upDate == upDateRenamed && !scanned[kSourceId].isNull()) {
+            const auto it = m_previousById.find(scanned[kSourceId].toLongLong());
+            return it == m_previousById.end() ? nullptr : &m_previous[it->second];
+        }
+        return nullptr;
+    }
+
+    // The first default row whose name begins with the prefix, else the first default row.
+    const QVariantList& defaultRow(QLatin1String prefix) const {
+        const int name = column(col::name);
+        for (const QVariantList& row : m_defaults) {
+            if (row[name].toString().left(3).compare(prefix, Qt::CaseInsensitive) == 0)
+                return row;
+        }
+        return m_defaults.front();
+    }
+
+    const QVariantList& defaultRowFor(const QString& cls) const {
+        if (m_alarmMode)
+            return m_defaults.front();
+        return defaultRow(sameClass(cls, cls::variable) ? QLatin1String("GLB")
+                                                        : QLatin1String("PAR"));
+    }
+
+    void addRow(const QVariantList& scanned) {
+        QVariantList values(m_columns.size());
+        for (size_t i = 0; i < m_scanIndex.size(); ++i) {
+            values[m_scanIndex[i]] = scanned[qsizetype(i)];
+        }
+        if (m_introduced >= 0)
+            values[m_introduced] = m_developerNo;
+        const int upDate = scanned[kSourceUpDate].toInt();
+        values[m_scanIndex[kSourceUpDate]] =
+            upDate == upDateUnchanged ? upDateUnchanged : upDateNew;
+
+        if (const QVariantList* previous = previousRow(scanned)) {
+            for (qsizetype c = 0; c < values.size(); ++c) {
+                if (!isScanColumn(int(c)))
+                    values[c] = (*previous)[c];
+            }
+            insertWhole(values);
+            return;
+        }
+        if (m_defaults.empty()) {
+            insertWithoutDefaults(values);
+            return;
+        }
+        const QVariantList& defaults = defaultRowFor(scanned[kSourceClass].toString());
+        for (qsizetype c = 0; c < values.size(); ++c) {
+            if (!isScanColumn(int(c)) && c != m_introduced)
+                values[c] = defaults[c];
+        }
+        logDefaults(values);
+        insertWhole(values);
+    }
+
+    void logDefaults(const QVariantList& values) {
+        if (!m_firstNewSymbol)
+            return;
+        m_firstNewSymbol = false;
+        m_sink.addMessage(
+            QStringLiteral("      For new scanned symbols default-attributes are available"));
+        m_sink.addMessage(QStringLiteral("      Following default-attributes are used:") +
+                          (m_alarmMode ? QString() : QStringLiteral("  for PAR  /  for GLB")));
+        for (qsizetype c = 0; c < values.size(); ++c) {
+            if (isScanColumn(int(c)) || c == m_introduced)
+                continue;
+            QString line =
+                QStringLiteral("         ") + (m_columns[c] + u':').leftJustified(18, u' ', true);
+            if (m_alarmMode)
+                line += shown(values[c]);
+            else
+                line += shown(defaultRow(QLatin1String("PAR"))[c]) + QStringLiteral("  /  ") +
+                        shown(defaultRow(QLatin1String("GLB"))[c]);
+            m_sink.addMessage(line);
+        }
+    }
+
+    void insertWhole(const QVariantList& values) {
+        if (!m_insertWhole) {
+            const QString marks = QStringLiteral("?, ").repeated(m_columns.size()).chopped(2);
+            m_insertWhole = preparedStatement(
+                m_job, QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(tableId(m_table), marks));
+        }
+        runPrepared(*m_insertWhole, values);
+    }
+
+    // No default rows: the fixed values of a new symbol, and the table's own defaults for
+    // the other attributes.
+    void insertWithoutDefaults(const QVariantList& values) {
+        if (m_firstNewSymbol) {
+            m_firstNewSymbol = false;
+            m_sink.addMessage(QStringLiteral(
+                "      There are no default-attributes available for new scanned symbols!"));
+            m_sink.addMessage(QStringLiteral("      Please fill in manually!!!"));
+        }
+        std::vector<std::pair<int, QVariant>> fields;
+        for (int index : m_scanIndex)
+            fields.emplace_back(index, values[index]);
+        if (m_introduced >= 0)
+            fields.emplace_back(m_introduced, values[m_introduced]);
+        const auto fixed = [&](QLatin1String name, int value) {
+            if (const int index = column(name); index >= 0)
+                fields.emplace_back(index, value);
+        };
+        if (!m_alarmMode) {
+            fixed(col::syncCmd, -1);
+            fixed(col::readAccessLevel, 7);
+            fixed(col::writeAccessLevel, 7);
+        }
+        fixed(col::producerMask, 0);
+        QVariantList bound;
+        if (!m_insertWithoutDefaults) {
+            QStringList names;
+            for (const auto& [index, value] : fields)
+                names << columnId(m_columns[index]);
+            m_insertWithoutDefaults = preparedStatement(
+                m_job, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                           .arg(tableId(m_table), names.join(QLatin1String(", ")),
+                                QStringLiteral("?, ").repeated(names.size()).chopped(2)));
+        }
+        for (const auto& [index, value] : fields)
+            bound << value;
+        runPrepared(*m_insertWithoutDefaults, bound);
+    }
+
+    DcJob& m_job;
+    MessageSink& m_sink;
+    QString m_table;
+    bool m_alarmMode;
+    QStringList m_columns;
+    std::vector<int> m_scanIndex; // per scan column, its index in the table
+    int m_introduced = -1;
+    qint16 m_developerNo = 1;
+    std::vector<QVariantList> m_defaults;
+    std::vector<QVariantList> m_previous;
+    std::unordered_map<QString, size_t> m_previousByName;
+    std::unordered_map<qint64, size_t> m_previousById;
+    bool m_firstNewSymbol = true;
+    std::optional<QSqlQuery> m_insertWhole;
+    std::optional<QSqlQuery> m_insertWithoutDefaults;
+};
+
+} // namespace
+
+void g_buildEnumTable(DcJob& job, MessageSink& sink, const QString& table,
+                      const QString& sourceTable) {
+    sink.addMessage(
+        sprintf(QStringLiteral("   Update attributes of scanned symbols in {*}"), table));
+    sink.addMessage(QStringLiteral("      Update attribute 'fupId', 'comment', 'class' and "
+                                   "'varGroup' from datacontainer.h"));
+    Rebuild(job, sink, table).run(sourceTable);
+}
+
+} // namespace pxu::dc

@@ -1,0 +1,143 @@
+#include "core/globals.h"
+#include "dc_fixture.h"
+#include "dcbuilder/dc_builder.h"
+#include "dcdatabase/schema_migration.h"
+#include "support/scripted_dialogs.h"
+
+#include <QDir>
+#include <QtTest>
+
+using namespace pxu;
+using namespace pxu::test;
+
+namespace {
+
+// Version 001 of the sample plant on the program's schema, and the headers it was scanned
+// from, "dataContainer.h" written in small letters; each change replaces a text of it.
+void samplePlant(DcFixture& fixture, const QList<std::pair<QString, QString>>& changes = {}) {
+    const QString first = fixture.samplePlant(DcFixture::versionName(1));
+    {
+        ScriptedDialogs yes;
+        bool changed = false;
+        QVERIFY(dc::g_updateDatabase(first, changed, nullptr));
+    }
+    for (const char* name : {"global.h", "library.h"})
+        QVERIFY(QFile::copy(QStringLiteral(PXU_SAMPLE_HEADERS "/") + QLatin1String(name),
+                            fixture.path(QLatin1String(name))));
+    QFile in(QStringLiteral(PXU_SAMPLE_HEADERS "/dataContainer.h"));
+    QVERIFY(in.open(QIODevice::ReadOnly));
+    QByteArray text = in.readAll();
+    for (const auto& [from, to] : changes) {
+        QVERIFY2(text.contains(from.toLatin1()), qPrintable(from));
+        text.replace(from.toLatin1(), to.toLatin1());
+    }
+    QFile out(fixture.path(QStringLiteral("datacontainer.h")));
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(text);
+}
+
+// The list's lines from the comparison to the first line of the rebuild.
+QStringList report(const QStringList& lines) {
+    const qsizetype from =
+        lines.indexOf(QStringLiteral("   Compare scan with previous scanned symbols"));
+    const qsizetype to =
+        lines.indexOf(QStringLiteral("   Update attributes of scanned symbols in dcEnums"));
+    return from < 0 || to < from ? QStringList{QStringLiteral("<no report>")}
+                                 : lines.mid(from + 1, to - from - 1);
+}
+
+} // namespace
+
+class DcBuilderScanTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { g_debugMode = false; }
+    void scanOfTheSampleSavesANewVersionWithoutChanges();
+    void changedHeadersAreReportedAndSaved();
+    void failedScanIsToldOnceAndSavesNothing();
+};
+
+void DcBuilderScanTest::scanOfTheSampleSavesANewVersionWithoutChanges() {
+    DcFixture fixture;
+    samplePlant(fixture);
+    ScriptedDialogs dialogs; // after the one of the migration
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    QVERIFY(builder.view().scanHeaderEnabled);
+    QVERIFY(!builder.dcChanged());
+
+    builder.cmdScanHeader_Click();
+    QCOMPARE(dialogs.texts(), QStringList());
+    const QStringList lines = builder.messages().lines();
+    QVERIFY(
+        lines.first().startsWith(QStringLiteral("SCAN HEADER FILES ") + QString(64, u'-') + u' '));
+    QCOMPARE(report(lines), QStringList());
+    QVERIFY(lines.contains(QStringLiteral("   Update id's in alarmEnums-table")));
+    QVERIFY(lines.contains(QStringLiteral("   Write DC-version 7 into DC")));
+    QVERIFY(lines.contains(QStringLiteral("Result saved in new DC-Version ") +
+                           DcFixture::versionName(2)));
+    QVERIFY(lines.last().startsWith(QString(82, u'-') + u' '));
+    QVERIFY(QFile::exists(fixture.path(DcFixture::versionName(2))));
+    QCOMPARE(builder.newestDcFile(), fixture.path(DcFixture::versionName(2)));
+    QCOMPARE(builder.nextDcFile(), fixture.path(DcFixture::versionName(3)));
+    QVERIFY(builder.tempDcExists());
+    QVERIFY(!builder.dcChanged());
+    QVERIFY(builder.view().scanHeaderEnabled && builder.view().exitEnabled &&
+            builder.view().tabEnabled && !builder.view().busy);
+    QCOMPARE(queryValue(fixture.path(DcFixture::versionName(2)),
+                        "SELECT count(*) FROM sourceScan WHERE \"upDate\" <> 1 AND class IN "
+                        "('PARAMETER', 'VARIABLE', 'ALARM')")
+                 .toInt(),
+             0);
+    builder.unload();
+}
+
+void DcBuilderScanTest::changedHeadersAreReportedAndSaved() {
+    DcFixture fixture;
+    samplePlant(fixture,
+                {{"ENG_KNOCK_LIMIT,", "ENG_KNOCK_LIMIT_NEW,"},
+                 {"   ENG_GOV_DEADBAND,", "   ENG_GOV_DEADBAND,\n   ENG_NEW_ONE, // 1125; New"},
+                 {"LAST_ENG_PARAMETER,", "LAST_ENG_PARAMETER = 1126,"}});
+    ScriptedDialogs dialogs; // after the one of the migration
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    builder.cmdScanHeader_Click();
+    QCOMPARE(report(builder.messages().lines()),
+             (QStringList{"      1 new items scanned", "         PAR: ENG_NEW_ONE (1125) {1125}",
+                          "      !!!!!! Please fill in attributes !!!!!!", "      1 items renamed",
+                          "         PAR: ENG_KNOCK_LIMIT_NEW (1121) {1121}"}));
+    const QString saved = fixture.path(DcFixture::versionName(2));
+    QVERIFY(QFile::exists(saved));
+    // The renamed symbol keeps what users entered, the new one takes the parameters' defaults.
+    QCOMPARE(queryValue(saved, "SELECT value FROM dcEnums WHERE name = 'ENG_KNOCK_LIMIT_NEW'"),
+             queryValue(fixture.path(DcFixture::versionName(1)),
+                        "SELECT value FROM dcEnums WHERE name = 'ENG_KNOCK_LIMIT'"));
+    QCOMPARE(queryValue(saved, "SELECT syncCmd FROM dcEnums WHERE name = 'ENG_NEW_ONE'"),
+             queryValue(saved, "SELECT syncCmd FROM dcEnums WHERE name = 'PAR_DEFAULT'"));
+    builder.unload();
+}
+
+void DcBuilderScanTest::failedScanIsToldOnceAndSavesNothing() {
+    DcFixture fixture;
+    samplePlant(fixture, {{"#define NO_OF_PAR_LUB 12", "#define NO_OF_PAR_LUB 12 % 5"}});
+    ScriptedDialogs dialogs; // after the one of the migration
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    const auto before = folderState(fixture.folder());
+    builder.cmdScanHeader_Click();
+    const QString failure = QStringLiteral(
+        "Scan failed, nothing written to the working copy: datacontainer.h, line 22: '12 % 5' "
+        "cannot be evaluated: invalid character \"%\" at position 4");
+    QCOMPARE(dialogs.texts(), QStringList{failure});
+    QVERIFY(builder.messages().lines().contains(QStringLiteral("   ") + failure));
+    QCOMPARE(folderState(fixture.folder()), before);
+    QVERIFY(!builder.dcChanged());
+    QCOMPARE(builder.view().progress, 0.0);
+    QVERIFY(builder.view().scanHeaderEnabled && builder.view().exitEnabled &&
+            builder.view().tabEnabled && !builder.view().busy);
+    builder.unload();
+    QVERIFY(!QFile::exists(fixture.path(DcFixture::versionName(2))));
+}
+
+QTEST_MAIN(DcBuilderScanTest)
+#include "dc_builder_scan_test.moc"

@@ -143,7 +143,7 @@ int SheetImport::progressRange() const {
         if (endsData(cellText(1, row)))
             return row;
     }
-    return kLastDataRow + kFirstDataRow;
+    return kLastDataRow + kFirstDataRow; // 10002
 }
 
 void SheetImport::loadRowKeys() {

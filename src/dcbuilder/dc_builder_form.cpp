@@ -243,13 +243,7 @@ void DcBuilderForm::render() {
 }
 
 void DcBuilderForm::showNewMessages() {
-    const int row = m_owner.messages().currentRow();
-    if (row >= 0) {
-        const QModelIndex index = m_owner.messages().model().index(row);
-        lstMessage->setCurrentIndex(index);
-        lstMessage->scrollTo(index);
-    }
-    lstMessage->repaint();
+    showCurrentLine(*lstMessage, m_owner.messages());
 }
 
 bool DcBuilderForm::eventFilter(QObject* watched, QEvent* event) {

@@ -102,6 +102,9 @@ public:
     std::optional<QString> chooseFolder(QWidget*, const FolderRequest&) override {
         return std::nullopt;
     }
+    std::optional<QString> chooseFile(QWidget*, const FileRequest&) override {
+        return std::nullopt;
+    }
     int modalWindow(QDialog&, const QString&) override { return 0; }
 };
 
@@ -123,6 +126,17 @@ std::optional<QString> DialogService::chooseFolder(QWidget* parent, const Folder
     QFileDialog dialog(parent, request.caption, request.startDir);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+std::optional<QString> DialogService::chooseFile(QWidget* parent, const FileRequest& request) {
+    QFileDialog dialog(parent, request.caption, request.startDir, request.filter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setDefaultSuffix(request.defaultSuffix);
     dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;

@@ -61,6 +61,14 @@ struct FolderRequest {
     QString startDir;
 };
 
+// The file dialog, choosing an existing file to open.
+struct FileRequest {
+    QString caption;
+    QString startDir;
+    QString filter;        // name filters as Qt writes them: "Text (*.txt)"
+    QString defaultSuffix; // added to a typed name without one
+};
+
 // Every modal question and box of the program goes through here, so tests script answers.
 // The program's own modal windows are shown by their owners before they get here; the
 // service waits for the user's answer (the real one) or gives a scripted one.
@@ -74,6 +82,8 @@ public:
     virtual ErrorAction errorReport(QDialog& window, const ErrorReportRequest& request);
     // The folder chosen, or nothing on Cancel.
     virtual std::optional<QString> chooseFolder(QWidget* parent, const FolderRequest& request);
+    // The existing file chosen, or nothing on Cancel.
+    virtual std::optional<QString> chooseFile(QWidget* parent, const FileRequest& request);
     // Waits until a shown modal window of the program (named by its object name) finishes;
     // its result.
     virtual int modalWindow(QDialog& window, const QString& name);

@@ -4,6 +4,7 @@
 #include "dcdatabase/migration_host.h"
 #include "info_boxes.h"
 #include "mainwindow/message_list.h"
+#include "mod_excel.h"
 
 #include <QObject>
 #include <QPointer>
@@ -55,10 +56,14 @@ int newestVersionIndex(const QStringList& files, const QString& pattern);
 
 // The data-container builder (frmDcBuilder): opens the newest version of a plant's
 // data-container database as a working copy, brings it to the program's schema, shows
-// and stores its plant and software information, exports a report, and saves a changed
-// working copy as the next version when it closes. It is the message sink of the jobs it
-// runs. The form only shows what this class holds, so tests drive it without one.
-class DcBuilder : public QObject, public dc::MessageSink, public dc::MigrationHost {
+// and stores its plant and software information, imports the signal list, exports a
+// report, and saves a changed working copy as the next version when it closes. It is the
+// message sink of the jobs it runs and holds the spreadsheet application of the import.
+// The form only shows what this class holds, so tests drive it without one.
+class DcBuilder : public QObject,
+                  public dc::MessageSink,
+                  public dc::MigrationHost,
+                  public ExcelOwner {
     Q_OBJECT
 public:
     explicit DcBuilder(QObject* parent = nullptr);
@@ -168,7 +173,6 @@ private:
     void writeEditedInfoBoxes();
     void listSourceFiles();
     void deleteReports();
-    void notInThisBuild(const QString& function);
 
     DcBuilderView m_view;
     MessageList m_messages;

@@ -18,8 +18,8 @@
 #include <QGuiApplication>
 #include <QUrl>
 
-// The builder's jobs. The signal-list scan begins with one line here: until its tool is part
-// of the program, a box says that it is not.
+// The builder's jobs: the edit buttons, Build, the header scan and the report (the
+// signal-list import has a file of its own).
 namespace pxu {
 
 namespace {
@@ -56,10 +56,6 @@ DcBuilder::JobScope::~JobScope() {
     if (hourglassAvailable())
         QGuiApplication::restoreOverrideCursor();
     emit m_builder.changed();
-}
-
-void DcBuilder::notInThisBuild(const QString& function) {
-    g_informationMsgBox(sprintf(QStringLiteral("{*} is not available in this build."), function));
 }
 
 void DcBuilder::cmdEdit_Click(int index) {
@@ -114,11 +110,6 @@ void DcBuilder::cmdScanHeader_Click() {
         dc::finishAlarmListIndexes(unresolved, *this);
         saveAndContinue();
     });
-}
-
-void DcBuilder::cmdScanSignalList_Click() {
-    guarded(kObject, "cmdScanSignalList_Click",
-            [&] { notInThisBuild(QStringLiteral("Scan Signal-List")); });
 }
 
 void DcBuilder::cmdReport_Click() {

@@ -3,6 +3,7 @@
 #include "core/form_support.h"
 #include "dc_reconstruction.h"
 #include "log_list_view.h"
+#include "mainwindow/form_widgets.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>

@@ -33,14 +33,4 @@ QListView* makeLogListView(MessageList& messages) {
     return list;
 }
 
-void showCurrentLine(QListView& view, MessageList& messages) {
-    const int row = messages.currentRow();
-    if (row >= 0) {
-        const QModelIndex index = messages.model().index(row);
-        view.setCurrentIndex(index);
-        view.scrollTo(index);
-    }
-    view.repaint();
-}
-
 } // namespace pxu

@@ -72,7 +72,9 @@ void InfoBlockDetails::displayDetailData() {
         return;
     if (!m_form)
         m_form = new InfoBlockDetailsForm(*this); // deleted by the unload
-    m_form->open();
+    // Modal to the whole program: the overview and the main window wait for its Exit.
+    m_form->setWindowModality(Qt::ApplicationModal);
+    m_form->show();
     dialogs().modalWindow(*m_form, QString::fromLatin1(kObject));
     // A window the dialog service let go of is closed as its Exit button closes it.
     cmdExit_Click();

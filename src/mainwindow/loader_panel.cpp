@@ -290,13 +290,7 @@ void LoaderPanel::render() {
 }
 
 void LoaderPanel::showNewMessages() {
-    const int row = m_owner.messages().currentRow();
-    if (row >= 0) {
-        const QModelIndex index = m_owner.messages().model().index(row);
-        lstMessage->setCurrentIndex(index);
-        lstMessage->scrollTo(index);
-    }
-    lstMessage->repaint();
+    showCurrentLine(*lstMessage, m_owner.messages());
 }
 
 } // namespace pxu

@@ -218,13 +218,7 @@ void UpdaterFaceForm::fitUserInfo() {
 }
 
 void UpdaterFaceForm::showNewMessages() {
-    const int row = m_owner.messages().currentRow();
-    if (row >= 0) {
-        const QModelIndex index = m_owner.messages().model().index(row);
-        lstMessageUpdater->setCurrentIndex(index);
-        lstMessageUpdater->scrollTo(index);
-    }
-    lstMessageUpdater->repaint();
+    showCurrentLine(*lstMessageUpdater, m_owner.messages());
 }
 
 } // namespace pxu

@@ -75,8 +75,6 @@ private slots:
     void reportCopiesThreeTablesAndAPage();
     void editButtonsOpenTheEditorOnTheWorkingCopy_data();
     void editButtonsOpenTheEditorOnTheWorkingCopy();
-    void toolsNotInThisBuildSaySo_data();
-    void toolsNotInThisBuildSaySo();
     void screenshotsOfEachTab();
 };
 
@@ -521,23 +519,6 @@ void DcBuilderTest::editButtonsOpenTheEditorOnTheWorkingCopy() {
                             {symbol})
                      .toString(),
                  QStringLiteral("edited in the grid"));
-}
-
-void DcBuilderTest::toolsNotInThisBuildSaySo_data() {
-    QTest::addColumn<Click>("click");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("Scan Signal-List") << Click([](DcBuilder& b) { b.cmdScanSignalList_Click(); })
-                                      << "Scan Signal-List is not available in this build.";
-}
-
-void DcBuilderTest::toolsNotInThisBuildSaySo() {
-    QFETCH(Click, click);
-    QFETCH(QString, text);
-    ScriptedDialogs dialogs;
-    DcBuilder builder;
-    click(builder);
-    QCOMPARE(dialogs.texts(), QStringList{text});
-    QVERIFY(!builder.dcChanged());
 }
 
 void DcBuilderTest::screenshotsOfEachTab() {

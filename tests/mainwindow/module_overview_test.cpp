@@ -197,7 +197,8 @@ void ModuleOverviewTest::detailsListTheValueOfEveryModule() {
     InfoBlockDetails& details = frmInfoBlockDetails();
     bool shown = false;
     rig.bus.dialogs.whileShown([&] {
-        shown = details.loaded() && details.form() && details.form()->isVisible();
+        shown = details.loaded() && details.form() && details.form()->isVisible() &&
+                details.form()->windowModality() == Qt::ApplicationModal;
         if (details.form())
             saveScreenshot(*details.form(), QStringLiteral("info_block_details"));
     });

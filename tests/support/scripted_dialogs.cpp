@@ -10,6 +10,16 @@ template <class T> std::optional<T> next(std::deque<T>& queue) {
     queue.pop_front();
     return value;
 }
+
+// A chooser's scripted answer: a file or folder, or Cancel (also when none is scripted).
+std::optional<QString> nextChoice(std::deque<std::optional<QString>>& queue) {
+    if (queue.empty())
+        return std::nullopt;
+    const QString choice = queue.front().value_or(QString());
+    const bool chosen = queue.front().has_value();
+    queue.pop_front();
+    return chosen ? std::optional<QString>(choice) : std::nullopt;
+}
 } // namespace
 
 ScriptedDialogs::ScriptedDialogs() {
@@ -48,12 +58,13 @@ ErrorAction ScriptedDialogs::errorReport(QDialog&, const ErrorReportRequest& req
 std::optional<QString> ScriptedDialogs::chooseFolder(QWidget*, const FolderRequest& request) {
     m_folderRequests << request;
     runDuring();
-    if (m_folderAnswers.empty())
-        return std::nullopt;
-    const QString folder = m_folderAnswers.front().value_or(QString());
-    const bool chosen = m_folderAnswers.front().has_value();
-    m_folderAnswers.pop_front();
-    return chosen ? std::optional<QString>(folder) : std::nullopt;
+    return nextChoice(m_folderAnswers);
+}
+
+std::optional<QString> ScriptedDialogs::chooseFile(QWidget*, const FileRequest& request) {
+    m_fileRequests << request;
+    runDuring();
+    return nextChoice(m_fileAnswers);
 }
 
 int ScriptedDialogs::modalWindow(QDialog&, const QString& name) {
@@ -74,6 +85,7 @@ void ScriptedDialogs::clear() {
     m_windows.clear();
     m_errorReports.clear();
     m_folderRequests.clear();
+    m_fileRequests.clear();
     m_modalWindows.clear();
 }
 

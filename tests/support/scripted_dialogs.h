@@ -10,8 +10,8 @@ namespace pxu::test {
 
 // Answers the program's boxes and modal windows from a script and records every one shown.
 // Installed for its lifetime. Without a scripted answer a box gets its default button, a
-// message window its first button, the error reporter "&Continue", the folder chooser
-// Cancel.
+// message window its first button, the error reporter "&Continue", the folder and file
+// choosers Cancel.
 class ScriptedDialogs : public DialogService {
 public:
     ScriptedDialogs();
@@ -22,6 +22,8 @@ public:
     void answerError(ErrorAction next) { m_errorAnswers.push_back(next); }
     // A folder chosen with OK, or nothing for Cancel.
     void answerFolder(std::optional<QString> next) { m_folderAnswers.push_back(std::move(next)); }
+    // A file chosen with Open, or nothing for Cancel.
+    void answerFile(std::optional<QString> next) { m_fileAnswers.push_back(std::move(next)); }
     // Runs while the next box or modal window is up, before it is answered.
     void whileShown(std::function<void()> action) { m_during.push_back(std::move(action)); }
 
@@ -29,6 +31,7 @@ public:
     WindowAnswer messageWindow(QDialog& window, const MessageWindowRequest& request) override;
     ErrorAction errorReport(QDialog& window, const ErrorReportRequest& request) override;
     std::optional<QString> chooseFolder(QWidget* parent, const FolderRequest& request) override;
+    std::optional<QString> chooseFile(QWidget* parent, const FileRequest& request) override;
     // Modal windows finish at once with result 0, after whileShown ran.
     int modalWindow(QDialog& window, const QString& name) override;
 
@@ -37,6 +40,7 @@ public:
     const QList<MessageWindowRequest>& windows() const { return m_windows; }
     const QList<ErrorReportRequest>& errorReports() const { return m_errorReports; }
     const QList<FolderRequest>& folderRequests() const { return m_folderRequests; }
+    const QList<FileRequest>& fileRequests() const { return m_fileRequests; }
     const QStringList& modalWindows() const { return m_modalWindows; }
     void clear();
 
@@ -47,11 +51,13 @@ private:
     std::deque<WindowAnswer> m_windowAnswers;
     std::deque<ErrorAction> m_errorAnswers;
     std::deque<std::optional<QString>> m_folderAnswers;
+    std::deque<std::optional<QString>> m_fileAnswers;
     std::deque<std::function<void()>> m_during;
     QList<BoxRequest> m_shown;
     QList<MessageWindowRequest> m_windows;
     QList<ErrorReportRequest> m_errorReports;
     QList<FolderRequest> m_folderRequests;
+    QList<FileRequest> m_fileRequests;
     QStringList m_modalWindows;
 };
 

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace pxu {
+
+namespace dc {
+class MessageSink;
+}
+
+// Imports the sheet of that name of the workbook that modExcel has open into the table of
+// the same name ("dcEnums", "alarmEnums") of the database: the attributes of each symbol
+// the sheet names are stored into its row, which gets upDate 1; the rows the sheet does not
+// name get 2. The differences between sheet and table are logged both ways, for columns
+// and for symbols. The sheet is one job: a sheet that is missing, is not headed "name" or
+// fails leaves the table as it was, and the log says why. True when the sheet was imported.
+bool readExcelSheet(const QString& database, const QString& sheet, dc::MessageSink& sink);
+
+} // namespace pxu

@@ -10,6 +10,14 @@ void print(const QString& title, const QStringList& lines) {
         std::printf("  | %s\n", qPrintable(QString(line).replace(u'\r', u' ')));
 }
 
+void printBoxesAndFailures(const QStringList& boxes, const RecordingErrorHandler& errors) {
+    if (!boxes.isEmpty())
+        print(QStringLiteral("Boxes:"), boxes);
+    for (const auto& failure : errors.reports())
+        std::printf("Failure in %s.%s: %s\n", qPrintable(failure.object),
+                    qPrintable(failure.procedure), qPrintable(failure.failure.description));
+}
+
 QStringList missingFrom(const QStringList& lines, const QStringList& expected) {
     QStringList missing;
     for (const QString& line : expected) {

@@ -258,11 +258,7 @@ int drive(QApplication& app) {
     Road road(app, window, dialogs);
     const bool done = road.run();
     print(QStringLiteral("The main window's log:"), window.messages().lines());
-    if (!dialogs.texts().isEmpty())
-        print(QStringLiteral("Boxes:"), dialogs.texts());
-    for (const auto& failure : errors.reports())
-        std::printf("Failure in %s.%s: %s\n", qPrintable(failure.object),
-                    qPrintable(failure.procedure), qPrintable(failure.failure.description));
+    pxu::test::printBoxesAndFailures(dialogs.texts(), errors);
     if (!window.programEnded())
         window.cmdExit_Click();
     if (!done || !errors.reports().isEmpty())

@@ -95,11 +95,7 @@ int check(QApplication& app) {
     }
     const QStringList log = updater.messages().lines();
     print(QStringLiteral("The updater's log:"), log);
-    if (!dialogs.texts().isEmpty())
-        print(QStringLiteral("Boxes:"), dialogs.texts());
-    for (const auto& failure : errors.reports())
-        std::printf("Failure in %s.%s: %s\n", qPrintable(failure.object),
-                    qPrintable(failure.procedure), qPrintable(failure.failure.description));
+    pxu::test::printBoxesAndFailures(dialogs.texts(), errors);
     if (!window.programEnded())
         window.cmdExit_Click();
     if (!read) {

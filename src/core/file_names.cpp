@@ -1,5 +1,6 @@
 #include "file_names.h"
 
+#include "globals.h"
 #include "msg_box.h"
 
 #include <QDir>
@@ -149,6 +150,11 @@ QString g_fileName(const QString& fullName) {
 QString g_filePath(const QString& fullName) {
     const qsizetype split = lastSeparator(fullName);
     return split < 0 ? QString() : fullName.left(split);
+}
+
+QString templateFolder() {
+    const QString work = QDir::cleanPath(QDir::fromNativeSeparators(g_workDir));
+    return QDir(QFileInfo(work).path()).filePath(QStringLiteral("PXU_Templates"));
 }
 
 } // namespace pxu

@@ -23,6 +23,10 @@ QString g_getDcName(const QString& dcFileName);
 // first; empty when there is none.
 QString existingIgnoringCase(const QString& folder, const QString& name);
 
+// "PXU_Templates" beside the working folder (g_workDir), whatever separator that ends in:
+// the hardware info-block and the data-container templates.
+QString templateFolder();
+
 // Folder and name joined with exactly one "/"; an empty folder gives the name alone.
 QString g_fullName(const QString& folder, const QString& fileName);
 // The parts after and before the last "/" (or "\").

@@ -2,11 +2,10 @@
 
 #include "core/form_support.h"
 #include "dc_builder.h"
+#include "log_list_view.h"
 #include "mainwindow/form_widgets.h"
 
 #include <QCloseEvent>
-#include <QFontDatabase>
-#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,7 +14,6 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QVBoxLayout>
@@ -25,7 +23,6 @@ namespace pxu {
 namespace {
 
 constexpr int kBarSteps = 1000;
-constexpr int kBannerChars = 82 + 24;
 
 struct TabSpec {
     const char* caption;
@@ -149,19 +146,7 @@ DcBuilderForm::DcBuilderForm(DcBuilder& owner, QWidget* parent)
         named(new QLabel(QStringLiteral("Source File Directory:")), "lblProgramFileDir");
     txtFileDirectory = named(new QLineEdit, "txtFileDirectory");
     txtFileDirectory->setReadOnly(true);
-    lstMessage = named(new QListView, "lstMessage");
-    showScrollThumbClearly(*lstMessage);
-    lstMessage->setModel(&m_owner.messages().model());
-    lstMessage->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    QFont courier(QStringLiteral("Courier New"));
-    courier.setStyleHint(QFont::Monospace);
-    courier.setFamilies({QStringLiteral("Courier New"),
-                         QFontDatabase::systemFont(QFontDatabase::FixedFont).family()});
-    lstMessage->setFont(courier);
-    // A job's banner (82 dashes, the date and time) fits without a scroll bar.
-    lstMessage->setMinimumWidth(
-        QFontMetrics(lstMessage->font()).horizontalAdvance(QString(kBannerChars, u'-')) +
-        lstMessage->verticalScrollBar()->sizeHint().width() + 2 * lstMessage->frameWidth() + 8);
+    lstMessage = makeLogListView(m_owner.messages());
     prgProgress = named(new QProgressBar, "prgProgress");
     prgProgress->setRange(0, kBarSteps);
     prgProgress->setTextVisible(false);

@@ -7,6 +7,7 @@
 namespace pxu {
 
 class DcBuilder;
+class DcReconstruction;
 class MainWindow;
 
 // The data-container tools behind the main window's menu entries; registers itself with
@@ -19,6 +20,8 @@ public:
     DcTools& operator=(const DcTools&) = delete;
 
     void showBuilder(const QString& sourceFolder) override;
+    void createTemplate(const QString& folder) override;
+    void showReconstruction() override;
 
 private:
     MainWindow& m_window;
@@ -28,5 +31,7 @@ private:
 // The program's builder window, made on first use beside the main window, which unloads it
 // at the shut-down.
 DcBuilder& frmDcBuilder();
+// The program's reconstruction window, made on first use beside the main window.
+DcReconstruction& frmDcReconstruction();
 
 } // namespace pxu

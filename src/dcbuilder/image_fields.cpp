@@ -36,6 +36,16 @@ std::optional<QByteArray> packedBcd(const QString& digits, int width) {
     return QByteArray::fromHex(padded.toLatin1());
 }
 
+std::optional<qint64> numberFromPackedBcd(const QByteArray& field) {
+    qint64 number = 0;
+    for (const char digit : field.toHex()) {
+        if (digit < '0' || digit > '9')
+            return std::nullopt;
+        number = number * 10 + (digit - '0');
+    }
+    return number;
+}
+
 std::optional<QByteArray> textField(const QString& text, int width) {
     if (text.size() < width)
         return std::nullopt;

@@ -25,6 +25,9 @@ bool fitsField(qint32 value, int width);
 // 00 00 01 23. Nothing for a text that is not all digits (a sign included) or for more
 // digits than the field holds.
 std::optional<QByteArray> packedBcd(const QString& digits, int width);
+// The number a packed-BCD field holds (00 00 01 23 gives 123); nothing when a nibble is no
+// decimal digit.
+std::optional<qint64> numberFromPackedBcd(const QByteArray& field);
 
 // The first width characters of the text, one byte each. Nothing when the text is shorter
 // or one of them has no one-byte code.

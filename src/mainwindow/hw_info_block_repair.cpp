@@ -10,6 +10,7 @@
 #include "core/dialog_service.h"
 #include "core/error.h"
 #include "core/error_boundary.h"
+#include "core/file_names.h"
 #include "core/form_support.h"
 #include "core/msg_box.h"
 #include "hw_info_block_fields.h"
@@ -73,12 +74,6 @@ private:
     ShutDown::Operation m_operation;
     bool m_locked = false;
 };
-
-// The folder beside the working folder, whatever separator the working folder ends in.
-QString templateFolder() {
-    const QString work = QDir::cleanPath(QDir::fromNativeSeparators(g_workDir));
-    return QDir(QFileInfo(work).path()).filePath(QStringLiteral("PXU_Templates"));
-}
 
 } // namespace
 

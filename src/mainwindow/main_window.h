@@ -73,6 +73,7 @@ enum class UnloadSlot : int {
     infoBlockDetails,
     messageWindow,
     hwInfoBlockRepair,
+    dcReconstruction,
     count
 };
 
@@ -223,7 +224,6 @@ private:
     void showWindow();
     void endAtOnce(int exitCode);
     void shutDownProcedure();
-    void notAvailable(const QString& function);
     void initConnectionBothBusses(bool operatorAccess, bool& ok);
     void initLorinConnection();
     // Waits up to 3 s for the first heartbeat of any module.

@@ -9,7 +9,6 @@
 #include "core/msg_box.h"
 #include "core/program_info.h"
 #include "core/select_dir.h"
-#include "core/sprintf.h"
 #include "dc_tools_services.h"
 #include "hw_info_block_repair.h"
 #include "log_lines.h"
@@ -120,10 +119,6 @@ void MainWindow::cmdOpenReport_Click() {
     });
 }
 
-void MainWindow::notAvailable(const QString& function) {
-    g_informationMsgBox(sprintf(QStringLiteral("{*} is not available in this build."), function));
-}
-
 void MainWindow::mnuUploadFromSpare_Click() {
     ShutDown::Operation operation(m_shutDown);
     guarded("frmMain", "mnuUploadFromSpare_Click", [&] { m_upload.uploadFromSpare(); });
@@ -140,19 +135,21 @@ void MainWindow::mnuBuildDC_Click() {
     guarded("frmMain", "mnuBuildDC_Click", [&] {
         if (m_dcTools)
             m_dcTools->showBuilder(m_loadFiles.directory());
-        else
-            notAvailable(QStringLiteral("Build DataContainer"));
     });
 }
 
 void MainWindow::mnuCreateTemplate_Click() {
-    guarded("frmMain", "mnuCreateTemplate_Click",
-            [&] { notAvailable(QStringLiteral("Create DataContainer Template")); });
+    guarded("frmMain", "mnuCreateTemplate_Click", [&] {
+        if (m_dcTools)
+            m_dcTools->createTemplate(m_loadFiles.directory());
+    });
 }
 
 void MainWindow::mnuReconstructDC_Click() {
-    guarded("frmMain", "mnuReconstructDC_Click",
-            [&] { notAvailable(QStringLiteral("Reconstruct DataContainer")); });
+    guarded("frmMain", "mnuReconstructDC_Click", [&] {
+        if (m_dcTools)
+            m_dcTools->showReconstruction();
+    });
 }
 
 void MainWindow::mnuRepairHWInfoBlock_Click() {

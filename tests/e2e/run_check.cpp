@@ -4,6 +4,7 @@
 // report file must hold every line given by --report=LINE. Boxes get their default answer
 // and are printed; so is the updater's log. Exit code 0 when every line came; the last
 // line says what was checked.
+#include "check_output.h"
 #include "core/config_items.h"
 #include "mainwindow/main_window.h"
 #include "support/recording_error_handler.h"
@@ -15,36 +16,13 @@
 #include <QFile>
 #include <cstdio>
 
-namespace {
-
-void print(const QString& title, const QStringList& lines) {
-    std::printf("%s\n", qPrintable(title));
-    for (const QString& line : lines)
-        std::printf("  | %s\n", qPrintable(QString(line).replace(u'\r', u' ')));
-}
-
-QStringList missingFrom(const QStringList& lines, const QStringList& expected) {
-    QStringList missing;
-    for (const QString& line : expected) {
-        if (!lines.contains(line))
-            missing << line;
-    }
-    return missing;
-}
-
-// Offscreen windows cannot take size hints; that is no finding of the check.
-void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (text == QLatin1String("This plugin does not support propagateSizeHints()"))
-        return;
-    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
-}
-
-} // namespace
+using pxu::test::missingFrom;
+using pxu::test::print;
 
 int check(QApplication& app);
 
 int main(int argc, char* argv[]) {
-    qInstallMessageHandler(quietOffscreen);
+    qInstallMessageHandler(pxu::test::quietOffscreen);
     QApplication app(argc, argv);
     const int code = check(app);
     // The record sets' databases must close while the application still exists.
@@ -117,11 +95,7 @@ int check(QApplication& app) {
     }
     const QStringList log = updater.messages().lines();
     print(QStringLiteral("The updater's log:"), log);
-    if (!dialogs.texts().isEmpty())
-        print(QStringLiteral("Boxes:"), dialogs.texts());
-    for (const auto& failure : errors.reports())
-        std::printf("Failure in %s.%s: %s\n", qPrintable(failure.object),
-                    qPrintable(failure.procedure), qPrintable(failure.failure.description));
+    pxu::test::printBoxesAndFailures(dialogs.texts(), errors);
     if (!window.programEnded())
         window.cmdExit_Click();
     if (!read) {

@@ -4,6 +4,7 @@
 #include "core/config_items.h"
 #include "core/program_info.h"
 #include "dcbuilder/dc_builder.h"
+#include "dcbuilder/dc_reconstruction.h"
 #include "dcbuilder/dc_tools.h"
 #include "main_window_fixture.h"
 #include "mainwindow/main_window_form.h"
@@ -35,8 +36,7 @@ private slots:
     void downloadStatusIsTheLampsColour();
     void downloadFailureNamesTheModule();
     void restoredSelectionTicksOnlyConnectedModules();
-    void dataContainerEntriesSayTheyAreNotAvailable_data();
-    void dataContainerEntriesSayTheyAreNotAvailable();
+    void templateAndReconstructionAreReachedFromTheToolsMenu();
     void buildDataContainerOpensTheBuilderOnTheLoadFileFolder();
     void selectFileDirCancelChangesNothing();
     void selectFileDirStoresAndChecksTheFolder();
@@ -148,25 +148,40 @@ void MainWindowTest::restoredSelectionTicksOnlyConnectedModules() {
     g_cobIdApplication = g_cobIdBootloader = 0;
 }
 
-void MainWindowTest::dataContainerEntriesSayTheyAreNotAvailable_data() {
-    QTest::addColumn<Action>("entry");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("Create DataContainer Template")
-        << Action([](MainWindow& w) { w.mnuCreateTemplate_Click(); })
-        << "Create DataContainer Template is not available in this build.";
-    QTest::newRow("Reconstruct DataContainer")
-        << Action([](MainWindow& w) { w.mnuReconstructDC_Click(); })
-        << "Reconstruct DataContainer is not available in this build.";
-}
-
-void MainWindowTest::dataContainerEntriesSayTheyAreNotAvailable() {
-    QFETCH(Action, entry);
-    QFETCH(QString, text);
+void MainWindowTest::templateAndReconstructionAreReachedFromTheToolsMenu() {
     ScriptedDialogs dialogs;
-    MainWindow window;
-    entry(window);
-    QCOMPARE(dialogs.texts(), QStringList{text});
-    QCOMPARE(dialogs.shown().first().icon, BoxIcon::Information);
+    Workspace workspace;
+    // The configuration in a folder of the workspace: the templates lie beside it.
+    const QString folder = workspace.path(QStringLiteral("work"));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(QFile::copy(workspace.configDb(),
+                        QDir(folder).filePath(QStringLiteral("DORN Update Tool-Config.mdb"))));
+    Program program(workspace, {"/noCan", "/db=" + folder});
+    QVERIFY(program.start());
+    const QString plant = QDir(folder).filePath(QStringLiteral("DORN Update Tool-PXU-DC-001.mdb"));
+    QVERIFY(QFile::copy(QStringLiteral(PXU_SAMPLE_PLANT_DB), plant));
+    QFile::setPermissions(plant, QFile::ReadOwner | QFile::WriteOwner);
+    dialogs.clear();
+    program.window.messages().clear();
+
+    program.window.mnuCreateTemplate_Click();
+    QVERIFY(
+        QFile::exists(workspace.path(QStringLiteral("PXU_Templates/DC_Template_Build_041.mdb"))));
+    const QStringList lines = program.window.messages().lines();
+    QVERIFY(lines.first().startsWith(QStringLiteral("CREATE DC TEMPLATE ---")));
+    QCOMPARE(lines.mid(1, 3), (QStringList{"Creating DataContainer Template from File: ", plant,
+                                           "DataContainer Template created for Build No: 041"}));
+
+    program.window.mnuReconstructDC_Click();
+    DcReconstruction& reconstruction = frmDcReconstruction();
+    QVERIFY(reconstruction.isLoaded());
+    QCOMPARE(reconstruction.view().fileDirectory, QDir(folder).filePath(QStringLiteral("Upload")));
+    QCOMPARE(reconstruction.messages().lines(),
+             QStringList{"Cannot Reconstruct DataContainter: S19 file has to be uploaded first!"});
+    QVERIFY(dialogs.shown().isEmpty());
+    // The shut-down unloads the window.
+    program.window.mnuExit_Click();
+    QVERIFY(!reconstruction.isLoaded());
 }
 
 void MainWindowTest::buildDataContainerOpensTheBuilderOnTheLoadFileFolder() {

@@ -2,6 +2,7 @@
 // from its menus and buttons as a user reaches them.
 #include "core/config_items.h"
 #include "dcbuilder/dc_builder.h"
+#include "dcbuilder/dc_reconstruction.h"
 #include "dcbuilder/dc_tools.h"
 #include "main_window_fixture.h"
 #include "mainwindow/form_widgets.h"
@@ -125,6 +126,19 @@ void PxuFullLoaderTest::overviewUploadRepairAndBuilderAreReachedFromTheMenus() {
     builder.cmdExit_Click();
     QVERIFY(
         QFile::exists(QDir(folder).filePath(QStringLiteral("DORN Update Tool-PXU-DC-002.mdb"))));
+
+    // The Tools menu's template of the newest version, beside the repair's template, and the
+    // reconstruction, which wants the data container uploaded first.
+    form->mnuCreateTemplate->trigger();
+    QVERIFY(program.window.messages().lines().contains(
+        QStringLiteral("DataContainer Template created for Build No: 041")));
+    QCOMPARE(QDir(workspace.path(QStringLiteral("PXU_Templates"))).entryList(QDir::Files),
+             (QStringList{"DC_Template_Build_041.mdb", "HWInfoBlockVersion07.bin"}));
+    form->mnuReconstructDC->trigger();
+    QVERIFY(frmDcReconstruction().isLoaded());
+    QVERIFY(!frmDcReconstruction().view().reconstructEnabled);
+    frmDcReconstruction().cmdExit_Click();
+    QCOMPARE(boards.dialogs.shown().size(), 1); // none since the builder's question
     for (int m = 0; m <= 2; ++m)
         QCOMPARE(boards.board(0).modules.module(m).mode(), sim::Mode::Application);
 }

@@ -1,0 +1,95 @@
+#include "dc_reconstruction_form.h"
+
+#include "core/form_support.h"
+#include "dc_reconstruction.h"
+#include "log_list_view.h"
+#include "mainwindow/form_widgets.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace pxu {
+
+namespace {
+
+constexpr int kBarSteps = 1000;
+
+} // namespace
+
+DcReconstructionForm::DcReconstructionForm(DcReconstruction& owner, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_owner(owner) {
+    setObjectName(QStringLiteral("frmDcReconstruction"));
+    setWindowTitle(QStringLiteral("Data Container Builder"));
+    takeMainWindowIcon(*this);
+
+    fraAction = named(new QFrame, "fraAction");
+    fraAction->setFrameShape(QFrame::StyledPanel);
+    lblProgramFileDir =
+        named(new QLabel(QStringLiteral("Upload File Directory:")), "lblProgramFileDir");
+    txtFileDirectory = named(new QLineEdit, "txtFileDirectory");
+    txtFileDirectory->setReadOnly(true);
+    txtDocumentation = named(new QLabel, "txtDocumentation");
+    txtDocumentation->setFrameShape(QFrame::StyledPanel);
+    txtDocumentation->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    txtDocumentation->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    txtReconstructDCResult = named(new QLineEdit, "txtReconstructDCResult");
+    cmdReconstructDC = named(new QPushButton(QStringLiteral("Reconstruct")), "cmdReconstructDC");
+    cmdReconstructDC->setMinimumWidth(160);
+    auto* action = new QGridLayout(fraAction);
+    action->addWidget(lblProgramFileDir, 0, 0);
+    action->addWidget(txtFileDirectory, 0, 1);
+    action->addWidget(txtDocumentation, 1, 1);
+    action->addWidget(cmdReconstructDC, 2, 0);
+    action->addWidget(txtReconstructDCResult, 2, 1);
+    action->setColumnStretch(1, 1);
+
+    lstMessage = makeLogListView(m_owner.messages());
+    prgProgress = named(new QProgressBar, "prgProgress");
+    prgProgress->setRange(0, kBarSteps);
+    prgProgress->setTextVisible(false);
+    cmdExit = named(new QPushButton(QStringLiteral("Exit")), "cmdExit");
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(prgProgress, 1);
+    bottom->addWidget(cmdExit);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(fraAction);
+    layout->addWidget(lstMessage, 1);
+    layout->addLayout(bottom);
+    resize(std::max(760, minimumSizeHint().width()), 520);
+
+    connect(txtReconstructDCResult, &QLineEdit::textEdited, this,
+            [this](const QString& text) { m_owner.setResultName(text); });
+    connect(cmdReconstructDC, &QPushButton::clicked, this,
+            [this] { m_owner.cmdReconstructDC_Click(); });
+    connect(cmdExit, &QPushButton::clicked, this, [this] { m_owner.cmdExit_Click(); });
+    connect(&m_owner, &DcReconstruction::changed, this, &DcReconstructionForm::render);
+    connect(&m_owner.messages(), &MessageList::refreshRequested, this,
+            [this] { showCurrentLine(*lstMessage, m_owner.messages()); });
+    render();
+    showCurrentLine(*lstMessage, m_owner.messages());
+}
+
+void DcReconstructionForm::render() {
+    const DcReconstructionView& v = m_owner.view();
+    setIfChanged(txtFileDirectory, v.fileDirectory);
+    txtDocumentation->setText(displayText(v.documentation));
+    setIfChanged(txtReconstructDCResult, v.resultName);
+    cmdReconstructDC->setEnabled(v.reconstructEnabled);
+    prgProgress->setValue(int(v.progress * kBarSteps + 0.5));
+}
+
+void DcReconstructionForm::closeEvent(QCloseEvent* event) {
+    event->accept();
+    m_owner.cmdExit_Click();
+}
+
+} // namespace pxu

@@ -1,0 +1,124 @@
+#include "build_bin_file.h"
+#include "core/dialog_service.h"
+#include "core/file_names.h"
+#include "core/globals.h"
+#include "core/msg_box.h"
+#include "core/sprintf.h"
+#include "core/srecord_file.h"
+#include "dc_reconstruction.h"
+#include "dc_template.h"
+#include "dcdatabase/special_symbols.h"
+#include "download_file_build.h"
+#include "image_fields.h"
+#include "mainwindow/log_lines.h"
+#include "scratch_copy.h"
+
+#include <QFileInfo>
+
+// The reconstruction's job: the uploaded image read into a copy of its build's template.
+namespace pxu {
+
+namespace {
+
+// Where the image carries its build number, as packed BCD.
+constexpr int kBuildAt = 68;
+constexpr int kBuildBytes = 4;
+
+} // namespace
+
+void DcReconstruction::reconstructDC() {
+    addMessage(logOpeningLine(QStringLiteral("DC RECONSTRUCTION ")));
+    const QString result = g_fullName(g_uploadDir, m_view.resultName);
+    if (QFileInfo::exists(result) &&
+        !g_warningMsgBox(QStringLiteral("Result file \r") + result +
+                             QStringLiteral("\r already exists. Replace?"),
+                         {}, true, int(BoxButtons::OkCancel))) {
+        addMessage(QStringLiteral("  DC Reconstruction cancelled"));
+        return;
+    }
+    if (reconstructInto(result))
+        addMessage(QStringLiteral("DataContainer reconstruction finished successfully."));
+    addMessage(logClosingLine());
+}
+
+bool DcReconstruction::reconstructInto(const QString& result) {
+    QByteArray image;
+    qint32 start = 0;
+    if (!g_sRecToBin(m_upload, image, start)) {
+        addMessage(QStringLiteral("  Error: could not convert s19 File to binary data"));
+        return false;
+    }
+    if (image.size() < kBuildAt + kBuildBytes) {
+        addMessage(sprintf(QStringLiteral("  Error: the uploaded data has {*} bytes: too short for "
+                                          "its build number at bytes 68 to 71."),
+                           image.size()));
+        return false;
+    }
+    const QByteArray buildField = image.mid(kBuildAt, kBuildBytes);
+    const auto build = dc::numberFromPackedBcd(buildField);
+    if (!build) {
+        addMessage(sprintf(QStringLiteral("  Error: bytes 68 to 71 of the uploaded data ({*}) are "
+                                          "no build number in packed BCD."),
+                           QString::fromLatin1(buildField.toHex(' ').toUpper())));
+        return false;
+    }
+
+    const QString templateFile = g_fullName(templateFolder(), dcTemplateName(*build));
+    dc::ScratchCopy scratch(templateFile, g_uploadDir);
+    if (!scratch.isValid()) {
+        const QString missing =
+            sprintf(QStringLiteral("Error: No database template file available for build Number "
+                                   "{*}"),
+                    *build);
+        addMessage(missing);
+        addMessage(QStringLiteral("Expected template file path: \r") + templateFile);
+        if (QFileInfo::exists(templateFile))
+            addMessage(QStringLiteral("  ") + scratch.error());
+        g_errorMsgBox(missing, {}, true);
+        return false;
+    }
+
+    addMessage(QStringLiteral("Build S19"));
+    dc::DcImage binFile;
+    binFile.path = g_fullName(g_uploadDir, dc::kImageFile);
+    binFile.bytes = image;
+    binFile.logSteps = g_debugMode;
+    qint32 address = 0;
+    const bool read = dc::g_buildBinFile(scratch.path(), binFile, false, QStringLiteral("dc"),
+                                         address, *this, false) &&
+                      dc::g_buildBinFile(scratch.path(), binFile, false, QStringLiteral("alarm"),
+                                         address, *this, true);
+    if (!read) {
+        addMessage(sprintf(QStringLiteral("  Error: the uploaded data does not fit the template of "
+                                          "build {*}. Reconstructed DC has been discarded."),
+                           *build));
+        return false;
+    }
+
+    const QString hull = getHullNo(scratch.path());
+    if (hull != g_projectName) {
+        const QString text =
+            QStringLiteral("Hull Number of the uploaded data is not equal to the hull number of "
+                           "this plant.\rUploaded: ") +
+            hull + QStringLiteral("\rExpected: ") + g_projectName +
+            QStringLiteral("\rReconstructed DC has been discarded.");
+        g_errorMsgBox(text, {}, true);
+        addMessage(text);
+        return false;
+    }
+    if (!scratch.placeAs(result)) {
+        addMessage(QStringLiteral("  Error: could not copy database file: ") + result);
+        return false;
+    }
+    return true;
+}
+
+QString DcReconstruction::getHullNo(const QString& database) {
+    QString hull;
+    const auto failure = dc::DcJob::run(database, [&](dc::DcJob& job) {
+        hull = dc::SpecialSymbols(job, *this).getString(dc::alias::hullNo);
+    });
+    return failure ? QString() : hull;
+}
+
+} // namespace pxu

@@ -1,0 +1,362 @@
+#include "core/globals.h"
+#include "core/srecord_file.h"
+#include "dcbuilder/build_bin_file.h"
+#include "dcbuilder/dc_reconstruction.h"
+#include "dcbuilder/dc_reconstruction_form.h"
+#include "dcbuilder/dc_template.h"
+#include "image_fixture.h"
+#include "support/screenshot.h"
+#include "support/scripted_dialogs.h"
+#include "work_folders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace pxu;
+using namespace pxu::test;
+
+namespace {
+
+const QString kUploadFile = QStringLiteral("PXU_DATA.S19");
+const QString kResult = QStringLiteral("DORN Update Tool-PXU-DC-Upload.mdb");
+const QString kDone = QStringLiteral("DataContainer reconstruction finished successfully.");
+
+// Both passes of the layout over one image.
+bool bothPasses(const QString& database, dc::DcImage& image, bool build) {
+    RecordingSink sink;
+    qint32 address = 0;
+    return dc::g_buildBinFile(database, image, build, "dc", address, sink, false) &&
+           dc::g_buildBinFile(database, image, build, "alarm", address, sink, true);
+}
+
+QByteArray imageOf(const QString& database) {
+    dc::DcImage image;
+    image.path = QFileInfo(database).dir().filePath(QStringLiteral("rebuilt.bin"));
+    return bothPasses(database, image, true) ? image.bytes : QByteArray();
+}
+
+bool upload(const WorkFolders& folders, const QByteArray& image) {
+    return g_binToSRec(image, 0xC0000, QStringLiteral("S28"),
+                       QDir(folders.upload).filePath(kUploadFile));
+}
+
+// A plant on the builder's schema in the working folder, its data container uploaded from
+// the spare, and the template of its build (41) beside the working folder.
+struct UploadedPlant {
+    explicit UploadedPlant(DcFixture& fixture)
+        : folders(fixture)
+        , plant(builderSamplePlant(fixture, QStringLiteral("work/") + DcFixture::versionName(2)))
+        , image(imageOf(plant))
+        , templateFile(
+              QDir(folders.templates).filePath(QStringLiteral("DC_Template_Build_041.mdb"))) {
+        RecordingSink log;
+        if (image.size() < 72 || !upload(folders, image) || !g_createDCTemplate(folders.work, log))
+            qFatal("no uploaded plant: %s", qPrintable(log.lines.join(u'\n')));
+    }
+    QString result() const { return QDir(folders.upload).filePath(kResult); }
+    QStringList uploadFiles() const {
+        return QDir(folders.upload).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+
+    WorkFolders folders;
+    QString plant;
+    QByteArray image;
+    QString templateFile;
+};
+
+// Lines match exactly, or by their beginning when the expected one ends in "...".
+bool linesMatch(const QStringList& lines, const QStringList& expected) {
+    if (lines.size() != expected.size())
+        return false;
+    for (int i = 0; i < lines.size(); ++i) {
+        const bool prefix = expected[i].endsWith(QLatin1String("..."));
+        if (prefix ? !lines[i].startsWith(expected[i].chopped(3)) : lines[i] != expected[i])
+            return false;
+    }
+    return true;
+}
+
+bool isClosingLine(const QString& line) {
+    return line.startsWith(QString(82, u'-') + u' ');
+}
+
+using Setup = std::function<void(UploadedPlant&)>;
+
+QStringList rows(const QString& database, const QString& sql) {
+    QStringList out;
+    for (const QVariant& row : queryColumn(database, sql))
+        out << row.toString();
+    return out;
+}
+
+} // namespace
+
+class DcReconstructionTest : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { g_debugMode = false; }
+    void uploadedImageComesBackAsTheResult();
+    void refusalEndsTheJobAndKeepsNoResult_data();
+    void refusalEndsTheJobAndKeepsNoResult();
+    void existingResultIsReplacedOnlyOnOk_data();
+    void existingResultIsReplacedOnlyOnOk();
+    void resultGoesUnderTheEditedName();
+    void showTellsWhatIsMissingAndDecidesTheButtonAnew_data();
+    void showTellsWhatIsMissingAndDecidesTheButtonAnew();
+};
+
+void DcReconstructionTest::uploadedImageComesBackAsTheResult() {
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    UploadedPlant p(fixture);
+    DcReconstruction window;
+    window.g_show();
+    QVERIFY(window.view().reconstructEnabled);
+    QCOMPARE(window.view().resultName, kResult);
+    QCOMPARE(window.view().fileDirectory, p.folders.upload);
+    window.updateProgress(0.5);
+    window.cmdReconstructDC_Click();
+
+    const QStringList lines = window.messages().lines();
+    QVERIFY(
+        lines.first().startsWith(QStringLiteral("DC RECONSTRUCTION ") + QString(64, u'-') + u' '));
+    QVERIFY(isClosingLine(lines.last()));
+    QCOMPARE(lines.mid(1, lines.size() - 2),
+             (QStringList{"Build S19", "   Read DC-Bin-File", "   Read ALARM-Bin-File", kDone}));
+    QVERIFY(dialogs.shown().isEmpty());
+    QCOMPARE(window.view().progress, 0.0);
+    QCOMPARE(p.uploadFiles(), (QStringList{kResult, kUploadFile}));
+    QCOMPARE(QDir(p.folders.templates).entryList(QDir::Files).size(), 1);
+
+    // The values came back: the result gives the uploaded image again.
+    QCOMPARE(imageOf(p.result()), p.image);
+    for (const char* query :
+         {"SELECT name || '=' || value || '/' || minValue || '/' || maxValue FROM dcEnums "
+          "WHERE class = 'PARAMETER' ORDER BY id",
+          "SELECT name || '=' || fupId || '/' || signalIndex FROM alarmEnums ORDER BY id"})
+        QCOMPARE(rows(p.result(), QLatin1String(query)), rows(p.plant, QLatin1String(query)));
+    QCOMPARE(
+        queryValue(p.result(), "SELECT value FROM dcEnums WHERE name = 'PAR_SWINFO_BUILD'").toInt(),
+        41);
+    QCOMPARE(window.getHullNo(p.result()), g_projectName);
+    // What the template set and the image does not carry.
+    QCOMPARE(rows(p.result(), "SELECT DISTINCT onlineValue || '/' || \"upDate\" FROM dcEnums "
+                              "WHERE id >= 0"),
+             QStringList{"0/1"});
+
+    DcReconstructionForm* form = window.form();
+    QVERIFY(form && form->isVisible());
+    QCOMPARE(form->windowTitle(), QStringLiteral("Data Container Builder"));
+    QCOMPARE(form->txtReconstructDCResult->text(), kResult);
+    QVERIFY(form->cmdReconstructDC->isEnabled());
+    QVERIFY(!saveScreenshot(*form, QStringLiteral("dc_reconstruction")).isEmpty());
+}
+
+void DcReconstructionTest::refusalEndsTheJobAndKeepsNoResult_data() {
+    QTest::addColumn<Setup>("setup");
+    QTest::addColumn<QStringList>("lines"); // the last ones before the closing line
+    QTest::addColumn<QString>("box");
+    const auto rewrite = [](const std::function<void(QByteArray&)>& change) {
+        return Setup([change](UploadedPlant& p) {
+            QByteArray image = p.image;
+            change(image);
+            QVERIFY(upload(p.folders, image));
+        });
+    };
+    const QString discarded = QStringLiteral("  Error: the uploaded data does not fit the template "
+                                             "of build 41. Reconstructed DC has been discarded.");
+    QTest::newRow("no S-record file") << Setup([](UploadedPlant& p) {
+        QFile f(QDir(p.folders.upload).filePath(kUploadFile));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("no records\n");
+    }) << QStringList{"  Error: could not convert s19 File to binary data"}
+                                      << QString();
+    QTest::newRow("image under 72 bytes")
+        << rewrite([](QByteArray& image) { image.truncate(71); })
+        << QStringList{"  Error: the uploaded data has 71 bytes: too short for its build number "
+                       "at bytes 68 to 71."}
+        << QString();
+    QTest::newRow("no packed BCD at 68 to 71")
+        << rewrite([](QByteArray& image) { image[71] = char(0x4A); })
+        << QStringList{"  Error: bytes 68 to 71 of the uploaded data (00 00 00 4A) are no build "
+                       "number in packed BCD."}
+        << QString();
+    const QString noTemplate = QStringLiteral("Error: No database template file available for "
+                                              "build Number 41");
+    QTest::newRow("no template") << Setup([](UploadedPlant& p) {
+        QVERIFY(QFile::remove(p.templateFile));
+    }) << QStringList{noTemplate, "Expected template file path: ", "<template>"}
+                                 << noTemplate;
+    QTest::newRow("image shorter than its layout")
+        << rewrite([](QByteArray& image) { image.truncate(200); })
+        << QStringList{"      Step ...", discarded} << QString();
+    QTest::newRow("a read past the image's end")
+        << rewrite([](QByteArray& image) { image.chop(1); })
+        << QStringList{"      Step ...", discarded} << QString();
+    QTest::newRow("a failed pass") << Setup([](UploadedPlant& p) {
+        execute(p.templateFile, "UPDATE alarmBinFile SET content = 'nosuch' WHERE step = 3");
+    }) << QStringList{"      Step 3 (nosuch): alarmEnums has no column nosuch.", discarded}
+                                   << QString();
+    const QString hull =
+        QStringLiteral("Hull Number of the uploaded data is not equal to the hull number of this "
+                       "plant.\rUploaded: DORN Update Tool\rExpected: Another Plant\r"
+                       "Reconstructed DC has been discarded.");
+    QTest::newRow("a hull number that is not the project's")
+        << Setup([](UploadedPlant&) { g_projectName = QStringLiteral("Another Plant"); })
+        << QStringList{"Hull Number of the uploaded data is not equal to the hull number of this "
+                       "plant.",
+                       "Uploaded: DORN Update Tool", "Expected: Another Plant",
+                       "Reconstructed DC has been discarded."}
+        << hull;
+}
+
+void DcReconstructionTest::refusalEndsTheJobAndKeepsNoResult() {
+    QFETCH(Setup, setup);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, box);
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    UploadedPlant p(fixture);
+    lines.replaceInStrings(QStringLiteral("<template>"), p.templateFile);
+    DcReconstruction window;
+    window.g_show();
+    setup(p);
+    window.cmdReconstructDC_Click();
+
+    const QStringList told = window.messages().lines();
+    QVERIFY(isClosingLine(told.last()));
+    QVERIFY2(linesMatch(told.mid(told.size() - 1 - lines.size(), lines.size()), lines),
+             qPrintable(told.join(u'\n')));
+    QVERIFY(!told.contains(kDone));
+    QCOMPARE(dialogs.texts(), box.isEmpty() ? QStringList() : QStringList{box});
+    if (!box.isEmpty())
+        QCOMPARE(dialogs.shown().first().title, QStringLiteral("ERROR"));
+    // No result, and no scratch copy of the template.
+    QCOMPARE(p.uploadFiles(), QStringList{kUploadFile});
+}
+
+void DcReconstructionTest::existingResultIsReplacedOnlyOnOk_data() {
+    QTest::addColumn<BoxAnswer>("answer");
+    QTest::addColumn<bool>("replaced");
+    QTest::newRow("OK") << BoxAnswer::Ok << true;
+    QTest::newRow("Cancel") << BoxAnswer::Cancel << false;
+}
+
+void DcReconstructionTest::existingResultIsReplacedOnlyOnOk() {
+    QFETCH(BoxAnswer, answer);
+    QFETCH(bool, replaced);
+    ScriptedDialogs dialogs;
+    dialogs.answer(answer);
+    DcFixture fixture;
+    UploadedPlant p(fixture);
+    {
+        QFile old(p.result());
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("an earlier result");
+    }
+    DcReconstruction window;
+    window.g_show();
+    window.cmdReconstructDC_Click();
+
+    QCOMPARE(dialogs.texts(), QStringList{"Result file \r" + p.result() +
+                                          "\r already exists. "
+                                          "Replace?"});
+    QCOMPARE(dialogs.shown().first().title, QStringLiteral("WARNING"));
+    QCOMPARE(dialogs.shown().first().buttons, BoxButtons::OkCancel);
+    QCOMPARE(dialogs.shown().first().defaultButton, 1);
+    const QStringList lines = window.messages().lines();
+    if (replaced) {
+        QCOMPARE(lines[lines.size() - 2], kDone);
+        QCOMPARE(imageOf(p.result()), p.image);
+    } else {
+        // Cancelled: no closing line.
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines.last(), QStringLiteral("  DC Reconstruction cancelled"));
+        QFile kept(p.result());
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("an earlier result"));
+    }
+    QCOMPARE(p.uploadFiles(), (QStringList{kResult, kUploadFile}));
+}
+
+void DcReconstructionTest::resultGoesUnderTheEditedName() {
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    UploadedPlant p(fixture);
+    DcReconstruction window;
+    window.g_show();
+    DcReconstructionForm* form = window.form();
+    QVERIFY(form);
+    form->txtReconstructDCResult->clear();
+    QTest::keyClicks(form->txtReconstructDCResult, QStringLiteral("Spare of 12 May.mdb"));
+    QTest::mouseClick(form->cmdReconstructDC, Qt::LeftButton);
+    QCOMPARE(p.uploadFiles(), (QStringList{kUploadFile, "Spare of 12 May.mdb"}));
+    QCOMPARE(imageOf(QDir(p.folders.upload).filePath(QStringLiteral("Spare of 12 May.mdb"))),
+             p.image);
+}
+
+void DcReconstructionTest::showTellsWhatIsMissingAndDecidesTheButtonAnew_data() {
+    QTest::addColumn<Setup>("setup");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("resultName");
+    const QString noTemplates = QStringLiteral("DC Reconstruction disabled because template "
+                                               "directory does not exist.");
+    QTest::newRow("ready") << Setup([](UploadedPlant&) {}) << QStringList() << kResult;
+    QTest::newRow("no upload") << Setup([](UploadedPlant& p) {
+        QVERIFY(QFile::remove(QDir(p.folders.upload).filePath(kUploadFile)));
+    }) << QStringList{"Cannot Reconstruct DataContainter: S19 file has to be uploaded first!"}
+                               << kResult;
+    QTest::newRow("an empty template folder")
+        << Setup([](UploadedPlant& p) { QVERIFY(QFile::remove(p.templateFile)); })
+        << QStringList{noTemplates} << kResult;
+    QTest::newRow("no template folder, with /debug") << Setup([](UploadedPlant& p) {
+        QVERIFY(QDir(p.folders.templates).removeRecursively());
+        g_debugMode = true;
+    }) << QStringList{noTemplates, "debug information: template path = ..."}
+                                                     << kResult;
+    QTest::newRow("a database with a longer name in the working folder")
+        << Setup([](UploadedPlant& p) {
+               QVERIFY(QFile::rename(
+                   p.plant, QDir(p.folders.work)
+                                .filePath(QStringLiteral("DORN Update Tool-ME-PXU-DC-002.mdb"))));
+           })
+        << QStringList() << "DORN Update Tool-ME-PXU-DC-Upload.mdb";
+    QTest::newRow("no database in the working folder") << Setup([](UploadedPlant& p) {
+        QVERIFY(QFile::remove(p.plant));
+        g_projectName = QStringLiteral("Plant");
+    }) << QStringList() << "Plant-PXU-DC-Upload.mdb";
+}
+
+void DcReconstructionTest::showTellsWhatIsMissingAndDecidesTheButtonAnew() {
+    QFETCH(Setup, setup);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, resultName);
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    UploadedPlant p(fixture);
+    DcReconstruction window;
+    // Shown once without an upload: the button is disabled, and the next showing decides
+    // anew.
+    const QString uploaded = QDir(p.folders.upload).filePath(kUploadFile);
+    QVERIFY(QFile::rename(uploaded, uploaded + ".aside"));
+    window.g_show();
+    QVERIFY(!window.view().reconstructEnabled);
+    QVERIFY(QFile::rename(uploaded + ".aside", uploaded));
+
+    setup(p);
+    window.g_show();
+    QVERIFY(window.isLoaded());
+    QVERIFY2(linesMatch(window.messages().lines(), lines),
+             qPrintable(window.messages().lines().join(u'\n')));
+    QCOMPARE(window.view().reconstructEnabled, lines.isEmpty());
+    QCOMPARE(window.view().resultName, resultName);
+    QCOMPARE(window.view().documentation, QStringLiteral("\r\n\r\n   PXU_Data.S19"));
+    window.cmdExit_Click();
+    QVERIFY(!window.isLoaded());
+}
+
+QTEST_MAIN(DcReconstructionTest)
+#include "dc_reconstruction_test.moc"

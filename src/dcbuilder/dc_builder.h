@@ -168,6 +168,8 @@ private:
     // Writes a version file through a temporary file and a rename; move takes the working
     // copy itself.
     void writeVersion(const QString& from, const QString& to, bool move);
+    // Replaces the working copy by a copy of a version this window wrote from it.
+    void takeIntoWorkingCopy(const QString& version);
     void fillInfoBoxes();
     void writeInfoBox(InfoBox box);
     void writeEditedInfoBoxes();

@@ -26,6 +26,13 @@ namespace {
 
 const char* const kObject = "frmDcBuilder";
 
+bool sameContents(const QString& a, const QString& b) {
+    QFile first(a);
+    QFile second(b);
+    return first.open(QIODevice::ReadOnly) && second.open(QIODevice::ReadOnly) &&
+           first.size() == second.size() && first.readAll() == second.readAll();
+}
+
 bool hourglassAvailable() {
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
 }
@@ -81,8 +88,17 @@ void DcBuilder::cmdBuild_Click() {
         }
         // The plant and software information comes from the working copy.
         const QString specials = m_tempDcExists ? m_tempDcFile : database;
-        if (dc::buildDownloadFile({database, specials, m_view.fileDirectory, m_view.startAdr},
-                                  *this))
+        // Building the copy that closing will save the working copy over: the group CRCs
+        // and alarm ids the build stores go into the working copy too, so that the saved
+        // version keeps them.
+        const bool copyOfWorkingCopy = m_tempDcExists && m_dcChanged && database == m_nextDcFile &&
+                                       m_writtenVersions.contains(database) &&
+                                       sameContents(database, m_tempDcFile);
+        const bool written = dc::buildDownloadFile(
+            {database, specials, m_view.fileDirectory, m_view.startAdr}, *this);
+        if (copyOfWorkingCopy)
+            takeIntoWorkingCopy(database);
+        if (written)
             emit downloadFileWritten();
     });
 }

@@ -117,6 +117,12 @@ QString DcBuilder::versionTarget() {
     return m_nextDcFile;
 }
 
+void DcBuilder::takeIntoWorkingCopy(const QString& version) {
+    const QString part = m_tempDcFile + QStringLiteral(".part");
+    copyFile(version, part);
+    renameOver(part, m_tempDcFile);
+}
+
 void DcBuilder::writeVersion(const QString& from, const QString& to, bool move) {
     if (move) {
         renameOver(from, to);

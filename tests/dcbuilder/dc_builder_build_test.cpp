@@ -56,6 +56,7 @@ private slots:
     void buildsTheNewestVersion();
     void databaseNotUpToDateIsNotBuilt();
     void informationComesFromTheWorkingCopy();
+    void savedVersionKeepsWhatTheBuildStored();
 };
 
 void DcBuilderBuildTest::newestVersion_data() {
@@ -136,7 +137,26 @@ void DcBuilderBuildTest::informationComesFromTheWorkingCopy() {
                  .toInt(),
              41);
     QCOMPARE(o.image().mid(68, 4).toHex(), QByteArray("00000042"));
+    // The working copy, edited since its copy was built, keeps its edit.
+    QCOMPARE(queryValue(o.builder.tempDcFile(),
+                        "SELECT value FROM dcEnums WHERE name = 'PAR_SWINFO_BUILD'")
+                 .toInt(),
+             42);
 }
 
 QTEST_MAIN(DcBuilderBuildTest)
 #include "dc_builder_build_test.moc"
+
+void DcBuilderBuildTest::savedVersionKeepsWhatTheBuildStored() {
+    OpenBuilder o;
+    o.builder.tabAction_Click(tabBuild); // the changed working copy becomes 002 at once
+    const QString built = o.fixture.path(DcFixture::versionName(2));
+    const QString before = dumpDatabase(built);
+    o.builder.cmdBuild_Click();
+    const QString after = dumpDatabase(built);
+    QVERIFY(after != before); // the group CRCs were stored
+
+    o.builder.cmdExit_Click(); // saves the working copy as 002
+
+    QCOMPARE(dumpDatabase(built), after);
+}

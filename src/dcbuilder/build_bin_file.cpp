@@ -62,4 +62,13 @@ bool g_buildBinFile(const QString& database, DcImage& binFile, bool build, const
     return true;
 }
 
+bool buildBinFileParts(const QString& database, DcImage& binFile, bool build, MessageSink& caller,
+                       const QString& specialSymbols) {
+    qint32 address = 0;
+    return g_buildBinFile(database, binFile, build, QStringLiteral("dc"), address, caller, false,
+                          specialSymbols) &&
+           g_buildBinFile(database, binFile, build, QStringLiteral("alarm"), address, caller, true,
+                          specialSymbols);
+}
+
 } // namespace pxu::dc

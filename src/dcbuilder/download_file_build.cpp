@@ -136,14 +136,9 @@ bool buildSteps(const DownloadFileBuild& build, MessageSink& sink) {
     DcImage image;
     image.path = g_fullName(build.sourceFolder, kImageFile);
     image.logSteps = g_debugMode;
-    qint32 address = 0;
     sink.addMessage(QStringLiteral("Build S19"));
-    if (!g_buildBinFile(build.database, image, true, QStringLiteral("dc"), address, sink, false,
-                        build.workingCopy) ||
-        !g_buildBinFile(build.database, image, true, QStringLiteral("alarm"), address, sink, true,
-                        build.workingCopy))
-        return false;
-    return writeDownloadFile(build, image, sink);
+    return buildBinFileParts(build.database, image, true, sink, build.workingCopy) &&
+           writeDownloadFile(build, image, sink);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "download_file_build.h"
 
 #include "build_bin_file.h"
+#include "core/byte_conversions.h"
 #include "core/file_names.h"
 #include "core/globals.h"
 #include "core/sprintf.h"
@@ -26,8 +27,9 @@ struct LoadFileCheck {
     QString problem;
 };
 
+// The four hexadecimal digits after "0x".
 QString hex4(qint32 value) {
-    return QString::number(quint16(value), 16).toUpper().rightJustified(4, u'0');
+    return g_toHex(value).mid(2);
 }
 
 QString column6(const QString& text) {

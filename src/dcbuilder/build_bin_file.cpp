@@ -47,7 +47,7 @@ bool g_buildBinFile(const QString& database, DcImage& binFile, bool build, const
                 failJob(symbolsJob->lastError());
             symbolsOn = &*symbolsJob;
         }
-        DatabaseSymbolSource source(*symbolsOn, caller);
+        SpecialSymbolSource source(*symbolsOn, caller);
         LayoutInterpreter interpreter(job, binFile, caller, build ? &source : nullptr);
         interpreter.pass(prefix, running);
     });

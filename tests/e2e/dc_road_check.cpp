@@ -155,7 +155,7 @@ bool Road::build() {
     if (!step(QStringLiteral("PXU_DATA.S19 built from ") + builder.chosenDcFile(),
               log.contains(QStringLiteral("   Build S-Rec-file")) &&
                   QFileInfo::exists(g_fullName(folder, QStringLiteral("PXU_DATA.S19"))) &&
-                  !log.filter(QStringLiteral("cannot been built")).size(),
+                  log.filter(QStringLiteral("cannot been built")).isEmpty(),
               log))
         return false;
     if (!step(QStringLiteral("the builder's screenshot"),

@@ -16,6 +16,8 @@ namespace {
 
 constexpr int kTextRows = 8;
 constexpr int kCharsPerRow = 4;
+// The application image the CRC is taken from.
+const QString kApplicationFile = QStringLiteral("PXU_application.s19");
 
 const QString kSymbolsBySql = QStringLiteral("SELECT * FROM dcEnums WHERE name = ? COLLATE NOCASE "
                                              "ORDER BY id");
@@ -241,7 +243,7 @@ SwInfoOutcome SpecialSymbols::setSwInfos(const QString& sourceFolder) {
         outcome.developerNoFound = false;
     }
 
-    const QString found = existingIgnoringCase(sourceFolder, applicationFileName());
+    const QString found = existingIgnoringCase(sourceFolder, kApplicationFile);
     QByteArray image;
     qint32 start = 0;
     if (found.isEmpty() || !g_sRecToBin(g_fullName(sourceFolder, found), image, start)) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dc_job.h"
+#include "dc_schema.h"
 #include "message_sink.h"
 
 #include <QLatin1String>
@@ -13,8 +14,7 @@ namespace pxu::dc {
 // The cross-reference columns of alarmEnums, in the order the index step resolves them.
 // Each has a twin of its name followed by "Name".
 inline constexpr std::array<QLatin1String, 4> kAlarmReferenceColumns{
-    QLatin1String("onOffDelayId"), QLatin1String("signalIndex"), QLatin1String("onDelayIndex"),
-    QLatin1String("offDelayIndex")};
+    col::onOffDelayId, col::signalIndex, col::onDelayIndex, col::offDelayIndex};
 
 // Resolves one cross-reference column of alarmEnums between symbol names and ids: a name
 // that resolves sets the id, an id alone fills in the name. onOffDelayId refers to the

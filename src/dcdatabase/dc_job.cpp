@@ -4,15 +4,20 @@
 #include "dc_schema.h"
 
 #include <QRegularExpression>
-#include <QSqlError>
 #include <QSqlQuery>
 
 namespace pxu::dc {
 
 namespace {
 
-QString statementFailure(const QString& error, const QString& sql) {
-    return QStringLiteral("%1 (in: %2)").arg(error, sql.simplified());
+// Sets the fields of a row that edit() or addNew() opened and writes it.
+void writeRow(db::Recordset& rs, bool opened, FieldValues fields, const char* failure) {
+    for (const auto& [field, value] : fields)
+        opened = opened && rs.setValue(field, value);
+    if (!opened || !rs.update()) {
+        rs.cancelUpdate();
+        failJob(QStringLiteral("%1: %2").arg(QLatin1String(failure), rs.lastError()));
+    }
 }
 
 } // namespace
@@ -67,7 +72,7 @@ void DcJob::commit() {
     if (!m_db->execute(QStringLiteral("COMMIT"))) {
         const QString error = m_db->lastError();
         rollback();
-        failJob(statementFailure(error, QStringLiteral("COMMIT")));
+        failStatement(error, QStringLiteral("COMMIT"));
     }
     m_active = false;
 }
@@ -80,7 +85,7 @@ void DcJob::rollback() {
 
 void DcJob::execute(const QString& sql, const QVariantList& values) {
     if (!m_db || !m_db->execute(sql, values))
-        failJob(statementFailure(m_db ? m_db->lastError() : QStringLiteral("No database."), sql));
+        failStatement(m_db ? m_db->lastError() : QStringLiteral("No database."), sql);
 }
 
 bool DcJob::tryExecute(const QString& sql, const QVariantList& values) {
@@ -90,7 +95,7 @@ bool DcJob::tryExecute(const QString& sql, const QVariantList& values) {
 std::unique_ptr<db::Recordset> DcJob::select(const QString& sql, const QVariantList& values) {
     auto rs = std::make_unique<db::Recordset>();
     if (!rs->open(m_db, sql, values))
-        failJob(statementFailure(rs->lastError(), sql));
+        failStatement(rs->lastError(), sql);
     return rs;
 }
 
@@ -163,28 +168,16 @@ void copyTable(db::Database& database, const QString& fromSchema, const QString&
     const QString insert = QStringLiteral("INSERT INTO %1 SELECT * FROM %2").arg(target, source);
     for (const QString& sql : {create, insert}) {
         if (!database.execute(sql))
-            failJob(statementFailure(database.lastError(), sql));
+            failStatement(database.lastError(), sql);
     }
 }
 
 void editRow(db::Recordset& rs, FieldValues fields) {
-    bool ok = rs.edit();
-    for (const auto& [field, value] : fields)
-        ok = ok && rs.setValue(field, value);
-    if (!ok || !rs.update()) {
-        rs.cancelUpdate();
-        failJob(QStringLiteral("A row could not be written: %1").arg(rs.lastError()));
-    }
+    writeRow(rs, rs.edit(), fields, "A row could not be written");
 }
 
 void addRow(db::Recordset& rs, FieldValues fields) {
-    bool ok = rs.addNew();
-    for (const auto& [field, value] : fields)
-        ok = ok && rs.setValue(field, value);
-    if (!ok || !rs.update()) {
-        rs.cancelUpdate();
-        failJob(QStringLiteral("A row could not be added: %1").arg(rs.lastError()));
-    }
+    writeRow(rs, rs.addNew(), fields, "A row could not be added");
 }
 
 } // namespace pxu::dc

@@ -37,7 +37,6 @@ public:
     // Throws JobFailure when the commit fails (the job is then rolled back).
     void commit();
     void rollback();
-    bool isActive() const { return m_active; }
     QString path() const { return m_path; }
     QString lastError() const { return m_lastError; }
     const std::shared_ptr<db::Database>& database() const { return m_db; }

@@ -105,15 +105,6 @@ inline constexpr QLatin1String unclassified{"?"};
 // Id rules: parameters lie below 2048, variables from 2048 on; rows with a negative id
 // carry the default attributes of new symbols and never reach the image or a CRC.
 constexpr int kFirstVariableId = 2048;
-constexpr bool isDefaultRow(qint64 id) {
-    return id < 0;
-}
-constexpr bool isParameterId(qint64 id) {
-    return id >= 0 && id < kFirstVariableId;
-}
-constexpr bool isVariableId(qint64 id) {
-    return id >= kFirstVariableId;
-}
 
 // Change codes of the column upDate.
 enum UpDate : int {

@@ -207,13 +207,10 @@ void EditDcForm::showView() {
     }
     {
         const QSignalBlocker blocker(cboCrcGroup);
-        if (cboCrcGroup->count() != v.cboCrcGroup.size() || [&] {
-                for (int i = 0; i < cboCrcGroup->count(); ++i) {
-                    if (cboCrcGroup->itemText(i) != v.cboCrcGroup[i])
-                        return true;
-                }
-                return false;
-            }()) {
+        QStringList items;
+        for (int i = 0; i < cboCrcGroup->count(); ++i)
+            items << cboCrcGroup->itemText(i);
+        if (items != v.cboCrcGroup) {
             cboCrcGroup->clear();
             cboCrcGroup->addItems(v.cboCrcGroup);
         }

@@ -313,19 +313,22 @@ EditDcGrid::Conversion EditDcGrid::BeforeColUpdate(int row, int column, QVariant
 
 void EditDcGrid::writeCell(int row, const GridColumn& column, const QVariant& value) {
     db::Recordset* rs = m_data.recordset();
+    // Left in edit, the record set would read the values that were never stored.
+    const auto fail = [rs](int number) {
+        const QString failure = rs->lastError();
+        rs->cancelUpdate();
+        raise(number, QStringLiteral("DAO.Recordset"), failure);
+    };
     if (!rs->setAbsolutePosition(row) || !rs->edit() || !rs->setValue(column.field, value))
-        raise(3020, QStringLiteral("DAO.Recordset"), rs->lastError());
+        fail(3020);
     if (m_grid == EditGrid::alarmEnums) {
         for (const NameReset& reset : kNameResets) {
             if (column.field == reset.name && !rs->setValue(reset.id, reset.unresolved))
-                raise(3265, QStringLiteral("DAO.Recordset"), rs->lastError());
+                fail(3265);
         }
     }
-    if (!rs->update()) {
-        const QString failure = rs->lastError();
-        rs->cancelUpdate();
-        raise(3020, QStringLiteral("DAO.Recordset"), failure);
-    }
+    if (!rs->update())
+        fail(3020);
 }
 
 void EditDcGrid::AfterColEdit(int) {

@@ -8,40 +8,36 @@ namespace pxu::dc {
 
 namespace {
 
-[[noreturn]] void failStatement(const QSqlQuery& query, const QString& sql) {
-    failJob(QStringLiteral("%1 (in: %2)").arg(query.lastError().text(), sql.simplified()));
+QSqlQuery prepared(DcJob& job, const QString& sql, bool forwardOnly) {
+    if (!job.database())
+        failJob(QStringLiteral("No database."));
+    QSqlQuery query(job.database()->connection());
+    query.setForwardOnly(forwardOnly);
+    if (!query.prepare(sql))
+        failStatement(query.lastError().text(), sql);
+    return query;
 }
 
 } // namespace
 
 QSqlQuery forwardQuery(DcJob& job, const QString& sql, const QVariantList& values) {
-    if (!job.database())
-        failJob(QStringLiteral("No database."));
-    QSqlQuery query(job.database()->connection());
-    query.setForwardOnly(true);
-    if (!query.prepare(sql))
-        failStatement(query, sql);
+    QSqlQuery query = prepared(job, sql, true);
     for (const QVariant& value : values)
         query.addBindValue(value);
     if (!query.exec())
-        failStatement(query, sql);
+        failStatement(query.lastError().text(), sql);
     return query;
 }
 
 QSqlQuery preparedStatement(DcJob& job, const QString& sql) {
-    if (!job.database())
-        failJob(QStringLiteral("No database."));
-    QSqlQuery statement(job.database()->connection());
-    if (!statement.prepare(sql))
-        failStatement(statement, sql);
-    return statement;
+    return prepared(job, sql, false);
 }
 
 void runPrepared(QSqlQuery& statement, const QVariantList& values) {
     for (int i = 0; i < values.size(); ++i)
         statement.bindValue(i, values[i]);
     if (!statement.exec())
-        failStatement(statement, statement.lastQuery());
+        failStatement(statement.lastError().text(), statement.lastQuery());
 }
 
 } // namespace pxu::dc

@@ -21,6 +21,8 @@ const QString kScanStart = QStringLiteral("// scanStart");
 const QString kScanEnd = QStringLiteral("// scanEnd");
 const QString kTypedefEnum = QStringLiteral("typedef enum");
 const QString kDefine = QStringLiteral("#define");
+const QString kBraceNotAlone =
+    QStringLiteral("\"{\" is not alone on its line: the enumeration is not scanned");
 
 constexpr int kConstantsSection = 1;
 
@@ -63,6 +65,10 @@ QString trimLeadingBlanks(const QString& s) {
     while (first < s.size() && s[first] == u' ')
         ++first;
     return s.mid(first);
+}
+
+QString joinedWithBlank(const QString& text, const QString& more) {
+    return text.isEmpty() ? more : text + u' ' + more;
 }
 
 bool isUpperAsciiLetter(QChar c) {
@@ -233,8 +239,7 @@ int HeaderParser::scanEnumeration(const QString& line, int lineCounter) {
             m_enumPending.clear();
             m_enumComment.clear();
             if (line.contains(u'{'))
-                warn(QStringLiteral(
-                    "\"{\" is not alone on its line: the enumeration is not scanned"));
+                warn(kBraceNotAlone);
         }
         return 0;
     }
@@ -242,28 +247,26 @@ int HeaderParser::scanEnumeration(const QString& line, int lineCounter) {
         if (line == QLatin1String("{"))
             m_enumScanState = 2;
         else if (line.contains(u'{'))
-            warn(QStringLiteral("\"{\" is not alone on its line: the enumeration is not scanned"));
+            warn(kBraceNotAlone);
         return 0;
     }
 
-    const qsizetype commentAt =
-        line.contains(QLatin1String("//")) ? line.indexOf(QLatin1String("//")) : line.size();
+    qsizetype commentAt = line.indexOf(QLatin1String("//"));
+    if (commentAt < 0)
+        commentAt = line.size();
     const qsizetype comma = line.indexOf(u',');
     const FormattedLine formatted = formatLine(line);
     if (formatted.comment)
         m_enumComment = *formatted.comment;
     if ((comma < 0 || comma > commentAt) && !line.startsWith(u'}')) {
         // A fragment: a member written over several lines, a blank or a comment line.
-        if (!m_enumPending.isEmpty())
-            m_enumPending += u' ';
-        m_enumPending += formatted.code;
+        m_enumPending = joinedWithBlank(m_enumPending, formatted.code);
         return 0;
     }
-    QString member = m_enumPending;
-    if (formatted.code.startsWith(u'}'))
+    const bool closing = formatted.code.startsWith(u'}');
+    if (closing)
         m_enumScanState = 0;
-    else
-        member += (member.isEmpty() ? QString() : QStringLiteral(" ")) + formatted.code;
+    const QString member = closing ? m_enumPending : joinedWithBlank(m_enumPending, formatted.code);
     m_enumPending.clear();
     if (member.isEmpty())
         return 0;
@@ -294,7 +297,6 @@ void HeaderParser::writeEnumerationMember(const QString& text, int lineCounter) 
     classify(row);
     row.sourceLine = lineCounter;
     m_rows.add(std::move(row));
-    m_enumPending.clear();
     m_enumComment.clear();
 }
 

@@ -25,4 +25,9 @@ private:
     throw JobFailure(text);
 }
 
+// A statement the database refused: its error and the statement on one line.
+[[noreturn]] inline void failStatement(const QString& error, const QString& sql) {
+    failJob(QStringLiteral("%1 (in: %2)").arg(error, sql.simplified()));
+}
+
 } // namespace pxu::dc

@@ -1,10 +1,10 @@
 #include "number_text.h"
 
 #include "core/vb_val.h"
+#include "platform/text/number_text.h"
 
 #include <QRegularExpression>
 #include <cmath>
-#include <limits>
 
 namespace pxu::dc {
 
@@ -25,21 +25,12 @@ std::optional<double> numberFromText(const QString& text) {
 
 std::optional<qint32> longFromText(const QString& text) {
     const auto number = numberFromText(text);
-    if (!number)
-        return std::nullopt;
-    const double rounded = std::nearbyint(*number); // the default rounding: halves to even
-    if (rounded < std::numeric_limits<qint32>::min() ||
-        rounded > std::numeric_limits<qint32>::max())
-        return std::nullopt;
-    return qint32(rounded);
+    return number ? roundedLong(*number) : std::nullopt;
 }
 
 QString formatNumber(double value, const QString& format) {
-    if (format.isEmpty()) {
-        if (value == std::trunc(value) && std::abs(value) < 1e15)
-            return QString::number(qint64(value));
-        return QString::number(value, 'g', 15);
-    }
+    if (format.isEmpty())
+        return numberText(value);
     const qsizetype point = format.indexOf(u'.');
     const int decimals = point < 0 ? 0 : int(format.size() - point - 1);
     const int places = int(point < 0 ? format.size() : point);

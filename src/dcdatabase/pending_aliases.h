@@ -17,7 +17,6 @@ public:
     std::optional<QString> symbolOf(const QString& alias) const;
     // Enters the noted pairs into the configuration.
     void writeToConfiguration() const;
-    const QList<QPair<QString, QString>>& pairs() const { return m_pairs; }
 
 private:
     QList<QPair<QString, QString>> m_pairs;

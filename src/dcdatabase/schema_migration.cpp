@@ -156,9 +156,8 @@ void Migration::stepFromOldSchema(QString& log) {
         editRow(*layout, {{col::value, QStringLiteral("1")}});
     log += QStringLiteral("Table 'dcBinFile' updated") + kCrLf;
 
-    m_aliases.add(QStringLiteral("DC_CRC_FIRST_APPLICATION"),
-                  QStringLiteral("PAR_CRC_FIRST_APPLICATION"));
-    m_aliases.add(QStringLiteral("DC_SWINFO_EPI_DB_NO_"), QStringLiteral("PAR_SWINFO_EPI_DB_NO_"));
+    m_aliases.add(alias::crcFirstApplication, QStringLiteral("PAR_CRC_FIRST_APPLICATION"));
+    m_aliases.add(alias::epiDbNo, QStringLiteral("PAR_SWINFO_EPI_DB_NO_"));
 
     if (m_host && m_host->g_copyPlantInfosToDcEnums(m_job, m_aliases)) {
         log += QStringLiteral("Plant-Infos copied form table 'plantInfo' to 'dcEnums'") + kCrLf;

@@ -156,18 +156,9 @@ void report(MessageSink& sink, const ScanRows& scan, const std::vector<OldRow>& 
     reportSection(sink, deleted, QStringLiteral("      {*} items has been deleted"), true);
 }
 
-} // namespace
-
-QString symbolPrefix(const QString& cls) {
-    if (cls == cls::alarm)
-        return QStringLiteral("LOG:");
-    if (cls == cls::variable)
-        return QStringLiteral("VAR:");
-    if (cls == cls::parameter)
-        return QStringLiteral("PAR:");
-    return {};
-}
-
+// The parameters classed by their "PAR_" prefix, PARA_FIRST_ENUM and PARA_LAST_ENUM moved
+// so that PARA_FIRST_ENUM lands on 1024 less PARAMETER_OFFSET_1024; PARA_LAST_ENUM becomes
+// a constant. Nothing happens unless both names were scanned.
 void renumberParameters(ScanRows& scan) {
     const ScanRow* offsetRow = scan.findName(QStringLiteral("PARAMETER_OFFSET_1024"));
     const ScanRow* firstEnum = scan.findName(QStringLiteral("PARA_FIRST_ENUM"));
@@ -190,6 +181,18 @@ void renumberParameters(ScanRows& scan) {
         if (last)
             row.cls = cls::constant;
     }
+}
+
+} // namespace
+
+QString symbolPrefix(const QString& cls) {
+    if (cls == cls::alarm)
+        return QStringLiteral("LOG:");
+    if (cls == cls::variable)
+        return QStringLiteral("VAR:");
+    if (cls == cls::parameter)
+        return QStringLiteral("PAR:");
+    return {};
 }
 
 void g_scanHeaderFiles(DcJob& job, MessageSink& sink, const QString& table) {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "dc_job.h"
+#include "dc_schema.h"
 #include "message_sink.h"
-#include "scan_rows.h"
 
 #include <QString>
 
@@ -22,10 +22,5 @@ void g_scanHeaderFiles(DcJob& job, MessageSink& sink, const QString& table = tab
 // The log prefix of a class: "LOG:" for alarms, "VAR:" for variables, "PAR:" for
 // parameters, else empty.
 QString symbolPrefix(const QString& cls);
-
-// The parameters classed by their "PAR_" prefix, PARA_FIRST_ENUM and PARA_LAST_ENUM moved
-// so that PARA_FIRST_ENUM lands on 1024 less PARAMETER_OFFSET_1024; PARA_LAST_ENUM becomes
-// a constant. Nothing happens unless both names were scanned.
-void renumberParameters(ScanRows& scan);
 
 } // namespace pxu::dc

@@ -16,6 +16,8 @@ namespace {
 
 constexpr int kTextRows = 8;
 constexpr int kCharsPerRow = 4;
+// The application image the CRC is taken from.
+const QString kApplicationFile = QStringLiteral("PXU_application.s19");
 
 const QString kSymbolsBySql = QStringLiteral("SELECT * FROM dcEnums WHERE name = ? COLLATE NOCASE "
                                              "ORDER BY id");
@@ -44,6 +46,15 @@ qint32 groupValue(const QString& chars, const QString& label) {
                                        "needs a code below 128."),
                         label, chars));
     }
+}
+
+// The value of a constant of the last scan; nothing when the scan found none.
+std::optional<QString> scannedConstant(DcJob& job, const QString& name) {
+    const auto rs = job.trySelect(
+        QStringLiteral("SELECT id FROM sourceScan WHERE name = ? COLLATE NOCASE"), {name});
+    if (!rs || rs->eof())
+        return std::nullopt;
+    return rs->text(0);
 }
 
 bool storedDiffers(const db::Recordset& rs, qint32 value) {
@@ -218,22 +229,15 @@ bool SpecialSymbols::copyPlantInfos() {
 SwInfoOutcome SpecialSymbols::setSwInfos(const QString& sourceFolder) {
     SwInfoOutcome outcome;
     m_sink.addMessage(QStringLiteral("   Write SW-Infos"));
-    const auto constant = [&](const QString& name) -> std::optional<QString> {
-        const auto rs = m_job.trySelect(
-            QStringLiteral("SELECT * FROM sourceScan WHERE name = ? COLLATE NOCASE"), {name});
-        if (!rs || rs->eof())
-            return std::nullopt;
-        return rs->text(col::id);
-    };
     QString label;
-    if (const auto v = constant(QStringLiteral("APPL_VERSION"))) {
+    if (const auto v = scannedConstant(m_job, QStringLiteral("APPL_VERSION"))) {
         setLong(*v, alias::swVersion, label, {}, false);
     } else {
         m_sink.addMessage(QStringLiteral("      SW-version not found -> check datacontainer.h!"));
         outcome.swVersionFound = false;
     }
     label.clear();
-    if (const auto v = constant(QStringLiteral("APPL_DEVELOPER_NO"))) {
+    if (const auto v = scannedConstant(m_job, QStringLiteral("APPL_DEVELOPER_NO"))) {
         setLong(*v, alias::developerNo, label, {}, false);
     } else {
         m_sink.addMessage(
@@ -241,7 +245,7 @@ SwInfoOutcome SpecialSymbols::setSwInfos(const QString& sourceFolder) {
         outcome.developerNoFound = false;
     }
 
-    const QString found = existingIgnoringCase(sourceFolder, applicationFileName());
+    const QString found = existingIgnoringCase(sourceFolder, kApplicationFile);
     QByteArray image;
     qint32 start = 0;
     if (found.isEmpty() || !g_sRecToBin(g_fullName(sourceFolder, found), image, start)) {
@@ -256,9 +260,8 @@ SwInfoOutcome SpecialSymbols::setSwInfos(const QString& sourceFolder) {
 }
 
 void SpecialSymbols::setDcVersion() {
-    const auto constant = m_job.trySelect(
-        QStringLiteral("SELECT * FROM sourceScan WHERE name = 'DAT_DC_VERSION' COLLATE NOCASE"));
-    if (!constant || constant->eof()) {
+    const auto constant = scannedConstant(m_job, QStringLiteral("DAT_DC_VERSION"));
+    if (!constant) {
         m_sink.addMessage(QStringLiteral("   DC-version not found -> check datacontainer.h!"));
         return;
     }
@@ -268,10 +271,9 @@ void SpecialSymbols::setDcVersion() {
         m_sink.addMessage(QStringLiteral("   dcVersion not found -> check PXUdatacontainer.mdb!"));
         return;
     }
-    const auto dcVersion = longFromText(constant->text(col::id));
+    const auto dcVersion = longFromText(*constant);
     if (!dcVersion)
-        failJob(sprintf(QStringLiteral("DAT_DC_VERSION: '{*}' is no number."),
-                        constant->text(col::id)));
+        failJob(sprintf(QStringLiteral("DAT_DC_VERSION: '{*}' is no number."), *constant));
     const auto stored = longFromText(layout->text(col::value));
     if (!stored)
         failJob(sprintf(QStringLiteral("dcBinFile, step {*}: the value '{*}' of dcVersion is no "

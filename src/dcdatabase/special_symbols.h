@@ -73,9 +73,6 @@ public:
     // A setter wrote a row.
     bool changed() const { return m_changed; }
 
-    // Names of the application file the CRC is taken from.
-    static QString applicationFileName() { return QStringLiteral("PXU_application.s19"); }
-
 private:
     bool symbolTableUsable();
     QString symbolOf(const QString& alias);

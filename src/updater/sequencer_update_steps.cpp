@@ -163,7 +163,7 @@ void UpdateSequencer::step11() {
     if (systemInformationComplete()) {
         logSystemInformation(true);
         step() = 12;
-        // The build map knows a CRC by its last four digits.
+        // Compared as the build map knows CRCs: by their last four hex digits.
         const QString read = g_toHex(info().crcValueApplication);
         const QString expected = g_toHex(m_newApplicationCrc);
         if (m_newApplicationCrc == -1 || read == expected) {

@@ -3,6 +3,7 @@
 #include "core/config_items.h"
 #include "core/globals.h"
 #include "platform/db/database.h"
+#include "platform/db/sql_script.h"
 
 #include <QFile>
 #include <QList>
@@ -32,17 +33,9 @@ private:
         if (!d.create(g_configDbPath))
             return false;
         QFile schema(QStringLiteral(PXU_CONFIG_SCHEMA));
-        if (!schema.open(QIODevice::ReadOnly))
+        if (!schema.open(QIODevice::ReadOnly) ||
+            !db::runSqlScript(d, QString::fromUtf8(schema.readAll())))
             return false;
-        for (const QString& statement : QString::fromUtf8(schema.readAll()).split(u';')) {
-            QString sql;
-            for (const QString& line : statement.split(u'\n')) {
-                if (!line.trimmed().startsWith(QStringLiteral("--")))
-                    sql += line + u'\n';
-            }
-            if (!sql.trimmed().isEmpty() && !d.execute(sql))
-                return false;
-        }
         for (const auto& [item, value] : items) {
             if (!d.execute(QStringLiteral("INSERT INTO miscellaneous VALUES (?, ?)"),
                            {item, value}))

@@ -2,6 +2,7 @@
 #include "core/data_control.h"
 #include "core/database_access.h"
 #include "core/globals.h"
+#include "platform/db/sql_script.h"
 #include "support/recording_error_handler.h"
 #include "support/scripted_dialogs.h"
 
@@ -53,15 +54,9 @@ void ConfigDatabaseTest::writeDb(const QList<QPair<QString, QString>>& items) {
     QVERIFY(d.create(g_configDbPath));
     QFile schema(QStringLiteral(PXU_CONFIG_SCHEMA));
     QVERIFY(schema.open(QIODevice::ReadOnly));
-    for (const QString& statement : QString::fromUtf8(schema.readAll()).split(u';')) {
-        QString sql;
-        for (const QString& line : statement.split(u'\n')) {
-            if (!line.trimmed().startsWith(QStringLiteral("--")))
-                sql += line + u'\n';
-        }
-        if (!sql.trimmed().isEmpty())
-            QVERIFY2(d.execute(sql), qPrintable(d.lastError()));
-    }
+    QString failure;
+    QVERIFY2(db::runSqlScript(d, QString::fromUtf8(schema.readAll()), &failure),
+             qPrintable(failure));
     for (const auto& [item, value] : items)
         QVERIFY(
             d.execute(QStringLiteral("INSERT INTO miscellaneous VALUES (?, ?)"), {item, value}));

@@ -2,6 +2,7 @@
 
 #include "core/config_items.h"
 #include "core/globals.h"
+#include "dcdatabase/special_symbols.h"
 #include "platform/db/recordset.h"
 #include "platform/db/sql_script.h"
 
@@ -83,6 +84,16 @@ QVariantList queryColumn(const QString& database, const QString& sql, const QVar
 QVariant queryValue(const QString& database, const QString& sql, const QVariantList& values) {
     const QVariantList column = queryColumn(database, sql, values);
     return column.isEmpty() ? QVariant() : column.constFirst();
+}
+
+QString specialText(const QString& database, QLatin1String alias) {
+    QString text;
+    RecordingSink sink;
+    if (const auto failure = dc::DcJob::run(database, [&](dc::DcJob& job) {
+            text = dc::SpecialSymbols(job, sink).getString(alias);
+        }))
+        return QStringLiteral("<%1>").arg(*failure);
+    return text;
 }
 
 QString dumpDatabase(const QString& database) {

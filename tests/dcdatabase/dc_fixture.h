@@ -37,6 +37,8 @@ void execute(const QString& database, const QString& sql, const QVariantList& va
 QVariant queryValue(const QString& database, const QString& sql, const QVariantList& values = {});
 QVariantList queryColumn(const QString& database, const QString& sql,
                          const QVariantList& values = {});
+// The text of a special symbol, read as the builder reads it; "<failure>" when the job fails.
+QString specialText(const QString& database, QLatin1String alias);
 // Every row of every table as text, to compare whole databases.
 QString dumpDatabase(const QString& database);
 // The files of a folder with a digest of each.

@@ -83,6 +83,7 @@ private slots:
     void editedOnlyByACompletedEdit_data();
     void editedOnlyByACompletedEdit();
     void databaseRefusingTheRowGoesToTheErrorReporter();
+    void failedEditLeavesNoUnstoredValueBehind();
 };
 
 void EditDcGridTest::encodedEntriesWrittenThrough_data() {
@@ -429,6 +430,25 @@ void EditDcGridTest::databaseRefusingTheRowGoesToTheErrorReporter() {
     QCOMPARE(errors.reports()[0].object, QStringLiteral("frmEditDC"));
     QCOMPARE(errors.reports()[0].procedure, QStringLiteral("tdbDcEnums_AfterColEdit"));
     QVERIFY(errors.reports()[0].failure.description.contains(QStringLiteral("read-only plant")));
+}
+
+void EditDcGridTest::failedEditLeavesNoUnstoredValueBehind() {
+    // A table without the id column that a name edit resets: the edit fails half-way.
+    RecordingErrorHandler errors;
+    EditDcRig rig(QStringLiteral("ALTER TABLE alarmEnums DROP COLUMN signalIndex;"));
+    const bool edited = rig.open(kAlarm, [&](EditDc& e) {
+        dc::EditDcGrid& grid = e.tdbAlarmEnums();
+        const int row = rowOf(grid, "ALM_HORN");
+        QVERIFY(!grid.editCell(row, grid.columnOf(QStringLiteral("Signal Name")),
+                               QStringLiteral("GLB_OTHER")));
+        QCOMPARE(e.datDc().recordset()->text(QStringLiteral("signalIndexName")),
+                 QStringLiteral("GLB_HORN_ACTIVE"));
+    });
+    QVERIFY(!edited);
+    QCOMPARE(errors.reports().size(), 1);
+    QCOMPARE(errors.reports()[0].procedure, QStringLiteral("tdbAlarmEnums_AfterColEdit"));
+    QCOMPARE(stored(rig.file, kAlarm, "ALM_HORN", "signalIndexName").toString(),
+             QStringLiteral("GLB_HORN_ACTIVE"));
 }
 
 QTEST_MAIN(EditDcGridTest)

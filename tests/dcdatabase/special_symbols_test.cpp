@@ -40,12 +40,6 @@ Run onSymbols(const QString& file, const std::function<void(SpecialSymbols&)>& b
     return run;
 }
 
-QString readText(const QString& file, QLatin1String alias) {
-    QString text;
-    onSymbols(file, [&](SpecialSymbols& s) { text = s.getString(alias); });
-    return text;
-}
-
 constexpr qint32 group(char a, char b = 0, char c = 0, char d = 0) {
     return qint32(quint8(a) | quint8(b) << 8 | quint8(c) << 16 | quint32(quint8(d)) << 24);
 }
@@ -96,7 +90,7 @@ void SpecialSymbolsTest::textGoesFourCharactersARow() {
     QCOMPARE(label, QStringLiteral("PAR_SWINFO_HULL_NO_ = "));
     QCOMPARE(run.lines, QStringList{"      PAR_SWINFO_HULL_NO_ = " + text});
     QCOMPARE(rowValues(file, QStringLiteral("PAR_SWINFO_HULL_NO_")), rows);
-    QCOMPARE(readText(file, alias::hullNo), text);
+    QCOMPARE(specialText(file, alias::hullNo), text);
 }
 
 void SpecialSymbolsTest::textTooLongIsCutAndTold() {
@@ -110,7 +104,7 @@ void SpecialSymbolsTest::textTooLongIsCutAndTold() {
         run.lines,
         (QStringList{"      PAR_SWINFO_MANUFAC_NO_ = ABCDEFGHIJKLMNOPQRST",
                      "      PAR_SWINFO_MANUFAC_NO_ = cut to 16 characters: ABCDEFGHIJKLMNOP"}));
-    QCOMPARE(readText(file, alias::manufacNo), QStringLiteral("ABCDEFGHIJKLMNOP"));
+    QCOMPARE(specialText(file, alias::manufacNo), QStringLiteral("ABCDEFGHIJKLMNOP"));
 }
 
 void SpecialSymbolsTest::textWithoutFirstRowWritesNothing() {
@@ -129,7 +123,7 @@ void SpecialSymbolsTest::textWithoutFirstRowWritesNothing() {
                  "      PAR_SWINFO_IMO_SW_NO_ = IMO-1"}));
     QVERIFY(!run.changed);
     QCOMPARE(dumpDatabase(file), before);
-    QCOMPARE(readText(file, alias::imoSwNo), QString());
+    QCOMPARE(specialText(file, alias::imoSwNo), QString());
 }
 
 void SpecialSymbolsTest::sameTextWritesNoRow() {
@@ -170,7 +164,7 @@ void SpecialSymbolsTest::highCharacterReadsBackWithoutBit7() {
              }).failure);
     QCOMPARE(rowValues(file, QStringLiteral("PAR_SWINFO_HULL_NO_")).constFirst().toInt(),
              0xC1 | 'B' << 8);
-    QCOMPARE(readText(file, alias::hullNo), QStringLiteral("AB"));
+    QCOMPARE(specialText(file, alias::hullNo), QStringLiteral("AB"));
 }
 
 void SpecialSymbolsTest::numbers_data() {
@@ -258,8 +252,8 @@ void SpecialSymbolsTest::plantInformationCopied() {
     const Run run = onSymbols(file, [&](SpecialSymbols& s) { result = s.copyPlantInfos(); });
     QVERIFY(!run.failure);
     QCOMPARE(result, copied);
-    QCOMPARE(readText(file, alias::epiDbNo), epiDbNo);
-    QCOMPARE(readText(file, alias::hullNo),
+    QCOMPARE(specialText(file, alias::epiDbNo), epiDbNo);
+    QCOMPARE(specialText(file, alias::hullNo),
              copied ? QStringLiteral("H-2231") : QStringLiteral("DORN Update Tool"));
     if (!copied)
         QVERIFY(run.lines.isEmpty());

@@ -46,8 +46,8 @@ void resetProgramState() {
 }
 
 Workspace::Workspace() {
-    QVERIFY2(QFile::copy(QStringLiteral(PXU_CONFIG_DB), configDb()), PXU_CONFIG_DB);
-    QFile::setPermissions(configDb(), QFile::ReadOwner | QFile::WriteOwner);
+    QVERIFY2(!copyFile(QStringLiteral(PXU_CONFIG_DB), QLatin1String(kConfigName)).isEmpty(),
+             PXU_CONFIG_DB);
     qputenv("PXU_LOCK_FILE", path(QStringLiteral("pxuloader.lock")).toLocal8Bit());
 }
 
@@ -68,6 +68,21 @@ void Workspace::execute(const QString& sql, const QVariantList& values) {
 void Workspace::setMiscItem(const QString& item, const QString& value) {
     execute(QStringLiteral("DELETE FROM miscellaneous WHERE item = ?"), {item});
     execute(QStringLiteral("INSERT INTO miscellaneous (item, value) VALUES (?, ?)"), {item, value});
+}
+
+QString Workspace::copyFile(const QString& from, const QString& name) const {
+    const QString file = path(name);
+    QDir().mkpath(QFileInfo(file).path());
+    if (!QFile::copy(from, file))
+        return {};
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+    return file;
+}
+
+QString Workspace::configFolder(const QString& name) const {
+    if (copyFile(configDb(), name + u'/' + QLatin1String(kConfigName)).isEmpty())
+        return {};
+    return path(name);
 }
 
 QString Workspace::writeFile(const QString& name, const QByteArray& content,

@@ -151,16 +151,14 @@ void MainWindowTest::restoredSelectionTicksOnlyConnectedModules() {
 void MainWindowTest::templateAndReconstructionAreReachedFromTheToolsMenu() {
     ScriptedDialogs dialogs;
     Workspace workspace;
-    // The configuration in a folder of the workspace: the templates lie beside it.
-    const QString folder = workspace.path(QStringLiteral("work"));
-    QVERIFY(QDir().mkpath(folder));
-    QVERIFY(QFile::copy(workspace.configDb(),
-                        QDir(folder).filePath(QStringLiteral("DORN Update Tool-Config.mdb"))));
+    const QString folder = workspace.configFolder(QStringLiteral("work"));
+    QVERIFY(!folder.isEmpty());
     Program program(workspace, {"/noCan", "/db=" + folder});
     QVERIFY(program.start());
-    const QString plant = QDir(folder).filePath(QStringLiteral("DORN Update Tool-PXU-DC-001.mdb"));
-    QVERIFY(QFile::copy(QStringLiteral(PXU_SAMPLE_PLANT_DB), plant));
-    QFile::setPermissions(plant, QFile::ReadOwner | QFile::WriteOwner);
+    const QString plant =
+        workspace.copyFile(QStringLiteral(PXU_SAMPLE_PLANT_DB),
+                           QStringLiteral("work/DORN Update Tool-PXU-DC-001.mdb"));
+    QVERIFY(!plant.isEmpty());
     dialogs.clear();
     program.window.messages().clear();
 
@@ -196,9 +194,9 @@ void MainWindowTest::buildDataContainerOpensTheBuilderOnTheLoadFileFolder() {
                          " not available!"});
     QVERIFY(!frmDcBuilder().isLoaded());
 
-    const QString first = workspace.path("DORN Update Tool-PXU-DC-001.mdb");
-    QVERIFY(QFile::copy(QStringLiteral(PXU_SAMPLE_PLANT_DB), first));
-    QFile::setPermissions(first, QFile::ReadOwner | QFile::WriteOwner);
+    const QString first = workspace.copyFile(QStringLiteral(PXU_SAMPLE_PLANT_DB),
+                                             QStringLiteral("DORN Update Tool-PXU-DC-001.mdb"));
+    QVERIFY(!first.isEmpty());
     dialogs.clear();
     program.window.mnuBuildDC_Click();
     QCOMPARE(dialogs.shown().size(), 1); // the schema update's question

@@ -23,20 +23,6 @@
 using namespace pxu;
 using namespace pxu::test;
 
-namespace {
-
-// The sample configuration in a folder of the workspace, so that the repair's templates
-// (beside the working folder) stay in the workspace too.
-QString configFolder(Workspace& workspace) {
-    const QString folder = workspace.path(QStringLiteral("work"));
-    QDir().mkpath(folder);
-    QFile::copy(workspace.configDb(),
-                QDir(folder).filePath(QStringLiteral("DORN Update Tool-Config.mdb")));
-    return folder;
-}
-
-} // namespace
-
 class PxuFullLoaderTest : public QObject {
     Q_OBJECT
 private slots:
@@ -48,7 +34,9 @@ private slots:
 void PxuFullLoaderTest::overviewUploadRepairAndBuilderAreReachedFromTheMenus() {
     Workspace workspace;
     workspace.setMiscItem(QStringLiteral("lastUsedBus"), QStringLiteral("S-Bus"));
-    const QString folder = configFolder(workspace);
+    // The repair's templates, beside the working folder, stay in the workspace.
+    const QString folder = workspace.configFolder(QStringLiteral("work"));
+    QVERIFY(!folder.isEmpty());
     workspace.writeFile(QStringLiteral("work/PXU_APPL.S19"));
     // A template as the sample workspace has one: size, ID and version, the rest zero.
     QByteArray hwTemplate(312, '\0');
@@ -113,9 +101,10 @@ void PxuFullLoaderTest::overviewUploadRepairAndBuilderAreReachedFromTheMenus() {
 
     // The builder opens on the plant's data-container database in the load-file folder and
     // saves the version its schema update made.
-    const QString plant = QDir(folder).filePath(QStringLiteral("DORN Update Tool-PXU-DC-001.mdb"));
-    QVERIFY(QFile::copy(QStringLiteral(PXU_SAMPLE_PLANT_DB), plant));
-    QFile::setPermissions(plant, QFile::ReadOwner | QFile::WriteOwner);
+    const QString plant =
+        workspace.copyFile(QStringLiteral(PXU_SAMPLE_PLANT_DB),
+                           QStringLiteral("work/DORN Update Tool-PXU-DC-001.mdb"));
+    QVERIFY(!plant.isEmpty());
     boards.dialogs.clear();
     form->mnuBuildDC->trigger();
     QCOMPARE(boards.dialogs.shown().size(), 1);

@@ -105,6 +105,15 @@ private:
     bool m_gone = false;
 };
 
+// The boards the rig opens from now on are DeviceTransports; made names the last one.
+void openThroughDevices(CanRig& rig, DeviceTransport*& made) {
+    CanInterface::setTransportFactory([&rig, &made](int) -> std::unique_ptr<CanTransport> {
+        auto device = std::make_unique<DeviceTransport>(rig.bus, rig.time);
+        made = device.get();
+        return device;
+    });
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(DeviceTransport::Write)
@@ -255,11 +264,7 @@ void CanInterfaceTest::frameSendSucceedsOnlyOnceWritten() {
     QFETCH(QString, reason);
     CanRig rig;
     DeviceTransport* device = nullptr;
-    CanInterface::setTransportFactory([&](int) -> std::unique_ptr<CanTransport> {
-        auto made = std::make_unique<DeviceTransport>(rig.bus, rig.time);
-        device = made.get();
-        return made;
-    });
+    openThroughDevices(rig, device);
     QVERIFY(rig.open());
     device->write = write;
     device->answerUs = answerMs * 1000;
@@ -286,11 +291,7 @@ void CanInterfaceTest::frameSendSucceedsOnlyOnceWritten() {
 void CanInterfaceTest::lostChannelFailsTheRunningTransferAndLaterCalls() {
     CanRig rig;
     DeviceTransport* device = nullptr;
-    CanInterface::setTransportFactory([&](int) -> std::unique_ptr<CanTransport> {
-        auto made = std::make_unique<DeviceTransport>(rig.bus, rig.time);
-        device = made.get();
-        return made;
-    });
+    openThroughDevices(rig, device);
     rig.modules.module(2).setMode(sim::Mode::Application);
     QVERIFY(rig.open());
     QByteArray data;

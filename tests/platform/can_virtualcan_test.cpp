@@ -20,8 +20,11 @@ quint16 freePort() {
 }
 
 #ifdef PXU_SIM_PROGRAM
-// The simulator program on its own virtualcan channel; it hosts the channel's hub.
-bool startSimulator(QProcess& sim, const QString& channel) {
+// The simulator program on a virtualcan channel of its own, whose hub it hosts; board 0
+// names that channel.
+bool startSimulatorOnBoard0(QProcess& sim) {
+    const QString channel = QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(freePort());
+    qputenv("PXU_CAN_BOARD0", channel.toLatin1());
     sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     sim.start(QStringLiteral(PXU_SIM_PROGRAM),
               {"--channel", channel, "--bus", "S", "--modules", "2", "--state", "application",
@@ -115,11 +118,9 @@ void CanVirtualcanTest::readsAndWritesModulesOfSimulatorProcess() {
 #ifndef PXU_SIM_PROGRAM
     QSKIP("the simulator program is not built");
 #else
-    const QString channel = QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(freePort());
     QProcess sim;
-    QVERIFY2(startSimulator(sim, channel), qPrintable(sim.errorString()));
+    QVERIFY2(startSimulatorOnBoard0(sim), qPrintable(sim.errorString()));
 
-    qputenv("PXU_CAN_BOARD0", channel.toLatin1());
     CanInterface can;
     QCOMPARE(can.initBoard(0x01050F00, 0, 500, 48891), result::kSuccess);
     QCOMPARE(can.startCan(), result::kSuccess);
@@ -170,10 +171,8 @@ void CanVirtualcanTest::sendsFailOnceTheChannelsHostIsGone() {
 #ifndef PXU_SIM_PROGRAM
     QSKIP("the simulator program is not built");
 #else
-    const QString channel = QStringLiteral("virtualcan:tcp://127.0.0.1:%1/can0").arg(freePort());
     QProcess sim;
-    QVERIFY2(startSimulator(sim, channel), qPrintable(sim.errorString()));
-    qputenv("PXU_CAN_BOARD0", channel.toLatin1());
+    QVERIFY2(startSimulatorOnBoard0(sim), qPrintable(sim.errorString()));
     CanInterface can;
     QCOMPARE(can.initBoard(0x01050F00, 0, 500, 48891), result::kSuccess);
     QCOMPARE(can.startCan(), result::kSuccess);

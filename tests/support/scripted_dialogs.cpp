@@ -13,12 +13,7 @@ template <class T> std::optional<T> next(std::deque<T>& queue) {
 
 // A chooser's scripted answer: a file or folder, or Cancel (also when none is scripted).
 std::optional<QString> nextChoice(std::deque<std::optional<QString>>& queue) {
-    if (queue.empty())
-        return std::nullopt;
-    const QString choice = queue.front().value_or(QString());
-    const bool chosen = queue.front().has_value();
-    queue.pop_front();
-    return chosen ? std::optional<QString>(choice) : std::nullopt;
+    return next(queue).value_or(std::nullopt);
 }
 } // namespace
 

@@ -5,10 +5,9 @@ namespace pxu::db {
 namespace {
 
 bool isTrigger(const QString& statement) {
-    return statement.simplified().startsWith(QLatin1String("CREATE TRIGGER"),
-                                             Qt::CaseInsensitive) ||
-           statement.simplified().startsWith(QLatin1String("CREATE TEMP TRIGGER"),
-                                             Qt::CaseInsensitive);
+    const QString start = statement.simplified();
+    return start.startsWith(QLatin1String("CREATE TRIGGER"), Qt::CaseInsensitive) ||
+           start.startsWith(QLatin1String("CREATE TEMP TRIGGER"), Qt::CaseInsensitive);
 }
 
 } // namespace
@@ -28,18 +27,16 @@ QStringList splitSqlStatements(const QString& text) {
         if (c == u'\'')
             inText = !inText;
         // A trigger's body holds statements of its own, up to its END.
-        if (!inText && c == u';' && isTrigger(current) &&
-            !current.trimmed().endsWith(QLatin1String("END"), Qt::CaseInsensitive)) {
+        const bool ends = !inText && c == u';' &&
+                          (!isTrigger(current) ||
+                           current.trimmed().endsWith(QLatin1String("END"), Qt::CaseInsensitive));
+        if (!ends) {
             current += c;
             continue;
         }
-        if (!inText && c == u';') {
-            if (!current.trimmed().isEmpty())
-                result << current.trimmed();
-            current.clear();
-            continue;
-        }
-        current += c;
+        if (!current.trimmed().isEmpty())
+            result << current.trimmed();
+        current.clear();
     }
     if (!current.trimmed().isEmpty())
         result << current.trimmed();

@@ -46,45 +46,36 @@ public:
 
 private:
     Value expression() {
-        Value left = term();
-        while (peek().type == Token::Type::Plus || peek().type == Token::Type::Minus) {
-            const Token op = take();
-            const Value right = term();
-            left = arithmetic(op, left, right);
-        }
-        return left;
+        return chain(&Parser::term, &Parser::term, Token::Type::Plus, Token::Type::Minus);
     }
 
     Value term() {
-        Value left = signedFactor();
-        while (peek().type == Token::Type::Times || peek().type == Token::Type::Divide) {
-            const Token op = take();
-            const Value right = signedFactor();
-            left = arithmetic(op, left, right);
-        }
-        return left;
+        return chain(&Parser::signedFactor, &Parser::signedFactor, Token::Type::Times,
+                     Token::Type::Divide);
     }
 
-    Value signedFactor() {
-        return peek().type == Token::Type::Plus || peek().type == Token::Type::Minus
-                   ? sign(&Parser::signedFactor)
-                   : power();
-    }
+    Value signedFactor() { return atSign() ? sign(&Parser::signedFactor) : power(); }
 
     Value power() {
-        Value left = primary();
-        while (peek().type == Token::Type::Power) {
-            const Token op = take();
-            const Value right = exponent();
-            left = arithmetic(op, left, right);
-        }
-        return left;
+        return chain(&Parser::primary, &Parser::exponent, Token::Type::Power, Token::Type::Power);
     }
 
-    Value exponent() {
-        return peek().type == Token::Type::Plus || peek().type == Token::Type::Minus
-                   ? sign(&Parser::exponent)
-                   : primary();
+    // left {op right}, left-associative, op one of the two operators.
+    Value chain(Value (Parser::*left)(), Value (Parser::*right)(), Token::Type op1,
+                Token::Type op2) {
+        Value value = (this->*left)();
+        while (peek().type == op1 || peek().type == op2) {
+            const Token op = take();
+            const Value operand = (this->*right)();
+            value = arithmetic(op, value, operand);
+        }
+        return value;
+    }
+
+    Value exponent() { return atSign() ? sign(&Parser::exponent) : primary(); }
+
+    bool atSign() const {
+        return peek().type == Token::Type::Plus || peek().type == Token::Type::Minus;
     }
 
     Value sign(Value (Parser::*operand)()) {

@@ -49,11 +49,7 @@ std::optional<QList<Relation>> parseRelations(const QByteArray& xml, const QStri
             reader.skipCurrentElement();
         }
     }
-    if (reader.hasError()) {
-        *error = xmlProblem(reader);
-        return std::nullopt;
-    }
-    return relations;
+    return partResult(reader, std::move(relations), error);
 }
 
 const Relation* findRelation(const QList<Relation>& relations, const QString& typeName) {

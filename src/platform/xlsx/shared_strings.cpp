@@ -18,11 +18,7 @@ std::optional<QStringList> parseSharedStrings(const QByteArray& xml, QString* er
                 reader.skipCurrentElement();
         }
     }
-    if (reader.hasError()) {
-        *error = xmlProblem(reader);
-        return std::nullopt;
-    }
-    return strings;
+    return partResult(reader, std::move(strings), error);
 }
 
 } // namespace pxu::xlsx

@@ -38,11 +38,7 @@ std::optional<QList<SheetEntry>> parseSheetList(const QByteArray& xml, QString* 
             }
         }
     }
-    if (reader.hasError()) {
-        *error = xmlProblem(reader);
-        return std::nullopt;
-    }
-    return sheets;
+    return partResult(reader, std::move(sheets), error);
 }
 
 } // namespace pxu::xlsx

@@ -22,11 +22,7 @@ public:
     bool run(QString* error) {
         if (enterRoot(m_reader, QLatin1StringView("worksheet")))
             worksheet();
-        if (m_reader.hasError()) {
-            *error = xmlProblem(m_reader);
-            return false;
-        }
-        return true;
+        return partResult(m_reader, true, error).has_value();
     }
 
 private:

@@ -3,6 +3,7 @@
 #include <QLatin1StringView>
 #include <QString>
 #include <QXmlStreamReader>
+#include <optional>
 
 namespace pxu::xlsx {
 
@@ -16,9 +17,14 @@ inline bool enterRoot(QXmlStreamReader& reader, QLatin1StringView name) {
     return false;
 }
 
-// Where and why a part's XML could not be read: "line 3: <what>".
-inline QString xmlProblem(const QXmlStreamReader& reader) {
-    return QStringLiteral("line %1: %2").arg(reader.lineNumber()).arg(reader.errorString());
+// What the part's reading gave; nothing when its XML could not be read, with *error saying
+// where and why: "line 3: <what>".
+template <typename T>
+std::optional<T> partResult(const QXmlStreamReader& reader, T value, QString* error) {
+    if (!reader.hasError())
+        return value;
+    *error = QStringLiteral("line %1: %2").arg(reader.lineNumber()).arg(reader.errorString());
+    return std::nullopt;
 }
 
 } // namespace pxu::xlsx

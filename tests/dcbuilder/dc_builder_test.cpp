@@ -37,15 +37,6 @@ struct OpenBuilder {
     DcBuilder builder;
 };
 
-QString hullOf(const QString& file) {
-    QString hull;
-    RecordingSink sink;
-    dc::DcJob::run(file, [&](dc::DcJob& job) {
-        hull = dc::SpecialSymbols(job, sink).getString(dc::alias::hullNo);
-    });
-    return hull;
-}
-
 using Click = std::function<void(DcBuilder&)>;
 
 } // namespace
@@ -154,14 +145,14 @@ void DcBuilderTest::buildTabCopiesAChangedWorkingCopyAtOnce() {
     builder.tabAction_Click(tabBuild); // writes the box, then copies
     QVERIFY(QFile::exists(next));
     QVERIFY(QFile::exists(builder.tempDcFile()));
-    QCOMPARE(hullOf(next), QStringLiteral("H-1"));
+    QCOMPARE(specialText(next, dc::alias::hullNo), QStringLiteral("H-1"));
     QCOMPARE(builder.view().sourceFiles.constLast(), DcFixture::versionName(5));
     QCOMPARE(builder.chosenDcFile(), next);
 
     builder.tabAction_Click(tabInfo);
     builder.setInfoText(InfoBox::txtHullNo, QStringLiteral("H-2"));
     builder.unload(); // writes the box, then saves over the early copy
-    QCOMPARE(hullOf(next), QStringLiteral("H-2"));
+    QCOMPARE(specialText(next, dc::alias::hullNo), QStringLiteral("H-2"));
     QVERIFY(!QFile::exists(fixture.path(DcFixture::versionName(6))));
     QVERIFY(!QFile::exists(builder.tempDcFile()));
 }
@@ -208,7 +199,7 @@ void DcBuilderTest::nextVersionTakenBySomeoneElseGoesToTheNextFreeNumber() {
         "to DORN Update Tool-PXU-DC-006.mdb"));
     builder.unload();
     QCOMPARE(folderState(fixture.folder())[DcFixture::versionName(5)], theirState);
-    QCOMPARE(hullOf(ours), QStringLiteral("H-3"));
+    QCOMPARE(specialText(ours, dc::alias::hullNo), QStringLiteral("H-3"));
     QCOMPARE(builder.messages().lines().constLast(),
              QStringLiteral("Result saved in new DC-Version DORN Update Tool-PXU-DC-006.mdb"));
 }

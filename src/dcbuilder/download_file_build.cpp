@@ -18,8 +18,6 @@ namespace pxu::dc {
 
 namespace {
 
-const QString kCannotBeBuilt = QStringLiteral("DC-S19-File cannot been built!");
-
 // Length and CRC of a load file of the software check; nothing when it cannot be read.
 struct LoadFileCheck {
     QString length;

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTextStream>
+#include <filesystem>
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -19,33 +20,30 @@ int main(int argc, char** argv) {
     const QString target = args[0];
     const QString temporary = target + QStringLiteral(".part");
     QFile::remove(temporary);
+    const auto fail = [&](const QString& why) {
+        err << why << "\n";
+        QFile::remove(temporary);
+        return 1;
+    };
     {
         pxu::db::Database db;
-        if (!db.create(temporary)) {
-            err << "cannot create " << temporary << ": " << db.lastError() << "\n";
-            return 1;
-        }
+        if (!db.create(temporary))
+            return fail(QStringLiteral("cannot create %1: %2").arg(temporary, db.lastError()));
         db.execute(QStringLiteral("BEGIN"));
         for (const QString& sqlFile : args.mid(1)) {
             QFile f(sqlFile);
-            if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
-                err << "cannot read " << sqlFile << "\n";
-                return 1;
-            }
+            if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+                return fail(QStringLiteral("cannot read ") + sqlFile);
             QString failure;
-            if (!pxu::db::runSqlScript(db, QString::fromUtf8(f.readAll()), &failure)) {
-                err << sqlFile << ": " << failure << "\n";
-                db.close();
-                QFile::remove(temporary);
-                return 1;
-            }
+            if (!pxu::db::runSqlScript(db, QString::fromUtf8(f.readAll()), &failure))
+                return fail(sqlFile + QStringLiteral(": ") + failure);
         }
-        db.execute(QStringLiteral("COMMIT"));
+        if (!db.execute(QStringLiteral("COMMIT")))
+            return fail(QStringLiteral("cannot write %1: %2").arg(temporary, db.lastError()));
     }
-    QFile::remove(target);
-    if (!QFile::rename(temporary, target)) {
-        err << "cannot rename " << temporary << " to " << target << "\n";
-        return 1;
-    }
+    std::error_code error;
+    std::filesystem::rename(temporary.toStdString(), target.toStdString(), error);
+    if (error)
+        return fail(QStringLiteral("cannot rename %1 to %2").arg(temporary, target));
     return 0;
 }

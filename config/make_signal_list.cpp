@@ -14,6 +14,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTextStream>
+#include <filesystem>
 #include <functional>
 
 using pxu::xlsx::WorkbookWriter;
@@ -234,9 +235,11 @@ int main(int argc, char** argv) {
         err << "cannot write " << temporary << ": " << error << "\n";
         return 1;
     }
-    QFile::remove(target);
-    if (!QFile::rename(temporary, target)) {
+    std::error_code renamed;
+    std::filesystem::rename(temporary.toStdString(), target.toStdString(), renamed);
+    if (renamed) {
         err << "cannot rename " << temporary << " to " << target << "\n";
+        QFile::remove(temporary);
         return 1;
     }
     return 0;

@@ -47,7 +47,7 @@ bool g_buildBinFile(const QString& database, DcImage& binFile, bool build, const
                 failJob(symbolsJob->lastError());
             symbolsOn = &*symbolsJob;
         }
-        DatabaseSymbolSource source(*symbolsOn, caller);
+        SpecialSymbolSource source(*symbolsOn, caller);
         LayoutInterpreter interpreter(job, binFile, caller, build ? &source : nullptr);
         interpreter.pass(prefix, running);
     });
@@ -60,6 +60,15 @@ bool g_buildBinFile(const QString& database, DcImage& binFile, bool build, const
     }
     address = running;
     return true;
+}
+
+bool buildBinFileParts(const QString& database, DcImage& binFile, bool build, MessageSink& caller,
+                       const QString& specialSymbols) {
+    qint32 address = 0;
+    return g_buildBinFile(database, binFile, build, QStringLiteral("dc"), address, caller, false,
+                          specialSymbols) &&
+           g_buildBinFile(database, binFile, build, QStringLiteral("alarm"), address, caller, true,
+                          specialSymbols);
 }
 
 } // namespace pxu::dc

@@ -28,4 +28,9 @@ bool g_buildBinFile(const QString& database, DcImage& binFile, bool build, const
                     qint32& address, MessageSink& caller, bool append,
                     const QString& specialSymbols = {});
 
+// The whole image as a build writes it and a reconstruction reads it: the dc pass from
+// address 0, then the alarm pass where it ended. False when a pass failed.
+bool buildBinFileParts(const QString& database, DcImage& binFile, bool build, MessageSink& caller,
+                       const QString& specialSymbols = {});
+
 } // namespace pxu::dc

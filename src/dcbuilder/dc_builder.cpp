@@ -16,6 +16,7 @@
 
 #include <QDir>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 
 namespace pxu {

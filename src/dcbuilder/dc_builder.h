@@ -3,6 +3,7 @@
 #include "dcdatabase/message_sink.h"
 #include "dcdatabase/migration_host.h"
 #include "info_boxes.h"
+#include "mainwindow/form_widgets.h"
 #include "mainwindow/message_list.h"
 #include "mod_excel.h"
 
@@ -26,8 +27,8 @@ enum DcBuilderTab : int { tabEdit = 1, tabInfo = 2, tabBuild = 3, tabScan = 4 };
 struct InfoBoxView {
     QString text;
     bool locked = false;
-    int backColour = int(0x80000005); // the window background; the button face when locked
-    bool edited = false;              // typed since it was filled or written
+    int backColour = kColourWindow; // the button face when locked
+    bool edited = false;            // typed since it was filled or written
 };
 
 // What the builder window shows besides its message list.

@@ -2,7 +2,7 @@
 
 #include "core/form_support.h"
 #include "dc_builder.h"
-#include "log_list_view.h"
+#include "dc_form_parts.h"
 #include "mainwindow/form_widgets.h"
 
 #include <QCloseEvent>
@@ -22,8 +22,6 @@ namespace pxu {
 
 namespace {
 
-constexpr int kBarSteps = 1000;
-
 struct TabSpec {
     const char* caption;
     const char* key;
@@ -35,20 +33,6 @@ const TabSpec kTabs[] = {
     {"Build Download-File", "build", "Build S19-file for downloading"},
     {"Scan Source", "scan", "Scan all variables, parameters and constants from source"},
 };
-
-QLabel* documentation(const char* name) {
-    auto* label = named(new QLabel, name);
-    label->setFrameShape(QFrame::StyledPanel);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    return label;
-}
-
-QPushButton* button(const QString& caption, const char* name) {
-    auto* b = named(new QPushButton(caption), name);
-    b->setMinimumWidth(160);
-    return b;
-}
 
 } // namespace
 
@@ -78,7 +62,7 @@ DcBuilderForm::DcBuilderForm(DcBuilder& owner, QWidget* parent)
     static const char* const editCaptions[] = {"Edit Parameters", "Edit Variables", "Edit Logs"};
     auto* edit = new QVBoxLayout(fraAction[0]);
     for (int i = 0; i < 3; ++i) {
-        cmdEdit[i] = button(QLatin1String(editCaptions[i]), "cmdEdit");
+        cmdEdit[i] = makeJobButton(QLatin1String(editCaptions[i]), "cmdEdit");
         cmdEdit[i]->setObjectName(QStringLiteral("cmdEdit%1").arg(i));
         edit->addWidget(cmdEdit[i], 0, Qt::AlignLeft);
     }
@@ -110,12 +94,12 @@ DcBuilderForm::DcBuilderForm(DcBuilder& owner, QWidget* parent)
     txtStartAdr = named(new QLineEdit, "txtStartAdr");
     txtStartAdr->setMaximumWidth(100);
     filSourceDC = named(new QListWidget, "filSourceDC");
-    cmdBuild = button(QStringLiteral("Build"), "cmdBuild");
-    cmdReport = button(QStringLiteral("Report"), "cmdReport");
-    for (int i = 0; i < 3; ++i)
-        txtDocumentation[i] = documentation("txtDocumentation");
-    for (int i = 0; i < 3; ++i)
+    cmdBuild = makeJobButton(QStringLiteral("Build"), "cmdBuild");
+    cmdReport = makeJobButton(QStringLiteral("Report"), "cmdReport");
+    for (int i = 0; i < 3; ++i) {
+        txtDocumentation[i] = makeDocumentation("txtDocumentation");
         txtDocumentation[i]->setObjectName(QStringLiteral("txtDocumentation%1").arg(i));
+    }
     auto* address = new QHBoxLayout;
     address->addWidget(txtLblStartAdr);
     address->addWidget(txtStartAdr);
@@ -132,8 +116,8 @@ DcBuilderForm::DcBuilderForm(DcBuilder& owner, QWidget* parent)
     buildGrid->setColumnStretch(0, 1);
 
     // Tab 4: the scans.
-    cmdScanHeader = button(QStringLiteral("Scan Header-Files"), "cmdScanHeader");
-    cmdScanSignalList = button(QStringLiteral("Scan Signal-List"), "cmdScanSignalList");
+    cmdScanHeader = makeJobButton(QStringLiteral("Scan Header-Files"), "cmdScanHeader");
+    cmdScanSignalList = makeJobButton(QStringLiteral("Scan Signal-List"), "cmdScanSignalList");
     auto* scan = new QGridLayout(fraAction[3]);
     scan->addWidget(cmdScanHeader, 0, 0, Qt::AlignTop);
     scan->addWidget(txtDocumentation[0], 0, 1);
@@ -147,9 +131,7 @@ DcBuilderForm::DcBuilderForm(DcBuilder& owner, QWidget* parent)
     txtFileDirectory = named(new QLineEdit, "txtFileDirectory");
     txtFileDirectory->setReadOnly(true);
     lstMessage = makeLogListView(m_owner.messages());
-    prgProgress = named(new QProgressBar, "prgProgress");
-    prgProgress->setRange(0, kBarSteps);
-    prgProgress->setTextVisible(false);
+    prgProgress = makeProgressBar();
     cmdExit = named(new QPushButton(QStringLiteral("Exit")), "cmdExit");
 
     auto* folder = new QHBoxLayout;
@@ -223,7 +205,7 @@ void DcBuilderForm::render() {
     cmdScanSignalList->setEnabled(v.scanSignalListEnabled);
     cmdExit->setEnabled(v.exitEnabled);
     setIfChanged(txtFileDirectory, v.fileDirectory);
-    prgProgress->setValue(int(v.progress * kBarSteps + 0.5));
+    showProgress(*prgProgress, v.progress);
     m_rendering = false;
 }
 

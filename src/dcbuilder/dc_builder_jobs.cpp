@@ -83,7 +83,7 @@ void DcBuilder::cmdBuild_Click() {
             dc::g_getDatabaseVersion(database, upToDate);
         if (!upToDate) {
             addMessage(sprintf(QStringLiteral("Database {*} is not uptodate."), database));
-            addMessage(QStringLiteral("DC-S19-File cannot been built!"));
+            addMessage(dc::kCannotBeBuilt);
             return;
         }
         // The plant and software information comes from the working copy.

@@ -1,8 +1,8 @@
 #include "dc_reconstruction_form.h"
 
 #include "core/form_support.h"
+#include "dc_form_parts.h"
 #include "dc_reconstruction.h"
-#include "log_list_view.h"
 #include "mainwindow/form_widgets.h"
 
 #include <QCloseEvent>
@@ -17,12 +17,6 @@
 
 namespace pxu {
 
-namespace {
-
-constexpr int kBarSteps = 1000;
-
-} // namespace
-
 DcReconstructionForm::DcReconstructionForm(DcReconstruction& owner, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_owner(owner) {
@@ -36,13 +30,9 @@ DcReconstructionForm::DcReconstructionForm(DcReconstruction& owner, QWidget* par
         named(new QLabel(QStringLiteral("Upload File Directory:")), "lblProgramFileDir");
     txtFileDirectory = named(new QLineEdit, "txtFileDirectory");
     txtFileDirectory->setReadOnly(true);
-    txtDocumentation = named(new QLabel, "txtDocumentation");
-    txtDocumentation->setFrameShape(QFrame::StyledPanel);
-    txtDocumentation->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    txtDocumentation->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    txtDocumentation = makeDocumentation("txtDocumentation");
     txtReconstructDCResult = named(new QLineEdit, "txtReconstructDCResult");
-    cmdReconstructDC = named(new QPushButton(QStringLiteral("Reconstruct")), "cmdReconstructDC");
-    cmdReconstructDC->setMinimumWidth(160);
+    cmdReconstructDC = makeJobButton(QStringLiteral("Reconstruct"), "cmdReconstructDC");
     auto* action = new QGridLayout(fraAction);
     action->addWidget(lblProgramFileDir, 0, 0);
     action->addWidget(txtFileDirectory, 0, 1);
@@ -52,9 +42,7 @@ DcReconstructionForm::DcReconstructionForm(DcReconstruction& owner, QWidget* par
     action->setColumnStretch(1, 1);
 
     lstMessage = makeLogListView(m_owner.messages());
-    prgProgress = named(new QProgressBar, "prgProgress");
-    prgProgress->setRange(0, kBarSteps);
-    prgProgress->setTextVisible(false);
+    prgProgress = makeProgressBar();
     cmdExit = named(new QPushButton(QStringLiteral("Exit")), "cmdExit");
 
     auto* bottom = new QHBoxLayout;
@@ -84,7 +72,7 @@ void DcReconstructionForm::render() {
     txtDocumentation->setText(displayText(v.documentation));
     setIfChanged(txtReconstructDCResult, v.resultName);
     cmdReconstructDC->setEnabled(v.reconstructEnabled);
-    prgProgress->setValue(int(v.progress * kBarSteps + 0.5));
+    showProgress(*prgProgress, v.progress);
 }
 
 void DcReconstructionForm::closeEvent(QCloseEvent* event) {

@@ -83,12 +83,7 @@ bool DcReconstruction::reconstructInto(const QString& result) {
     binFile.path = g_fullName(g_uploadDir, dc::kImageFile);
     binFile.bytes = image;
     binFile.logSteps = g_debugMode;
-    qint32 address = 0;
-    const bool read = dc::g_buildBinFile(scratch.path(), binFile, false, QStringLiteral("dc"),
-                                         address, *this, false) &&
-                      dc::g_buildBinFile(scratch.path(), binFile, false, QStringLiteral("alarm"),
-                                         address, *this, true);
-    if (!read) {
+    if (!dc::buildBinFileParts(scratch.path(), binFile, false, *this)) {
         addMessage(sprintf(QStringLiteral("  Error: the uploaded data does not fit the template of "
                                           "build {*}. Reconstructed DC has been discarded."),
                            *build));

@@ -1,6 +1,7 @@
 #include "download_file_build.h"
 
 #include "build_bin_file.h"
+#include "core/byte_conversions.h"
 #include "core/file_names.h"
 #include "core/globals.h"
 #include "core/sprintf.h"
@@ -17,8 +18,6 @@ namespace pxu::dc {
 
 namespace {
 
-const QString kCannotBeBuilt = QStringLiteral("DC-S19-File cannot been built!");
-
 // Length and CRC of a load file of the software check; nothing when it cannot be read.
 struct LoadFileCheck {
     QString length;
@@ -26,8 +25,9 @@ struct LoadFileCheck {
     QString problem;
 };
 
+// The four hexadecimal digits after "0x".
 QString hex4(qint32 value) {
-    return QString::number(quint16(value), 16).toUpper().rightJustified(4, u'0');
+    return g_toHex(value).mid(2);
 }
 
 QString column6(const QString& text) {
@@ -136,14 +136,9 @@ bool buildSteps(const DownloadFileBuild& build, MessageSink& sink) {
     DcImage image;
     image.path = g_fullName(build.sourceFolder, kImageFile);
     image.logSteps = g_debugMode;
-    qint32 address = 0;
     sink.addMessage(QStringLiteral("Build S19"));
-    if (!g_buildBinFile(build.database, image, true, QStringLiteral("dc"), address, sink, false,
-                        build.workingCopy) ||
-        !g_buildBinFile(build.database, image, true, QStringLiteral("alarm"), address, sink, true,
-                        build.workingCopy))
-        return false;
-    return writeDownloadFile(build, image, sink);
+    return buildBinFileParts(build.database, image, true, sink, build.workingCopy) &&
+           writeDownloadFile(build, image, sink);
 }
 
 } // namespace

@@ -19,6 +19,8 @@ inline const QString kApplicationFile = QStringLiteral("PXU_application.s19");
 inline const QString kFpgaFile = QStringLiteral("PXU_FPGA.S19");
 inline const QString kImageFile = QStringLiteral("PXU_DATA.bin");
 inline const QString kDownloadFile = QStringLiteral("PXU_DATA.S19");
+// The last line of a build that wrote nothing.
+inline const QString kCannotBeBuilt = QStringLiteral("DC-S19-File cannot been built!");
 
 // The download file's build, from "Build DC-S19-File out of" to the S-record file: the
 // alarm-list index step, the parameter-group CRCs, the software check, the image of the dc

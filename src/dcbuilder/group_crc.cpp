@@ -1,5 +1,6 @@
 #include "group_crc.h"
 
+#include "core/byte_conversions.h"
 #include "core/config_items.h"
 #include "core/sprintf.h"
 #include "dcdatabase/number_text.h"
@@ -49,8 +50,7 @@ void buildCrc(DcJob& job, int group, QString& label, qint32& crc, qint32& length
     const QVariant stored = target->value(0);
     if (stored.isNull() || longFromText(stored.toString()) != crc)
         editRow(*target, {{QStringLiteral("value"), crc}});
-    sink.addMessage(sprintf(QStringLiteral("      {*}0x{*}  {*}"), label,
-                            QString::number(crc, 16).toUpper().rightJustified(4, u'0'),
+    sink.addMessage(sprintf(QStringLiteral("      {*}{*}  {*}"), label, g_toHex(crc),
                             QString::number(length).rightJustified(4, u' ')));
 }
 

@@ -4,7 +4,7 @@
 
 namespace pxu::dc {
 
-std::optional<QString> DatabaseSymbolSource::text(const QString& alias) {
+std::optional<QString> SpecialSymbolSource::text(const QString& alias) {
     // An empty text and a missing symbol read alike; the symbol's first row tells them apart.
     const QString symbol = g_getSymbolName(alias);
     if (symbol.isEmpty())
@@ -17,7 +17,7 @@ std::optional<QString> DatabaseSymbolSource::text(const QString& alias) {
     return m_symbols.getString(alias);
 }
 
-std::optional<QString> DatabaseSymbolSource::number(const QString& alias) {
+std::optional<QString> SpecialSymbolSource::number(const QString& alias) {
     const QString value = m_symbols.getLong(alias, {});
     if (value.isEmpty())
         return std::nullopt;

@@ -144,9 +144,6 @@ void DcBuilderBuildTest::informationComesFromTheWorkingCopy() {
              42);
 }
 
-QTEST_MAIN(DcBuilderBuildTest)
-#include "dc_builder_build_test.moc"
-
 void DcBuilderBuildTest::savedVersionKeepsWhatTheBuildStored() {
     OpenBuilder o;
     o.builder.tabAction_Click(tabBuild); // the changed working copy becomes 002 at once
@@ -160,3 +157,6 @@ void DcBuilderBuildTest::savedVersionKeepsWhatTheBuildStored() {
 
     QCOMPARE(dumpDatabase(built), after);
 }
+
+QTEST_MAIN(DcBuilderBuildTest)
+#include "dc_builder_build_test.moc"

@@ -1,7 +1,7 @@
 #include "core/globals.h"
 #include "dc_fixture.h"
 #include "dcbuilder/dc_builder.h"
-#include "dcdatabase/schema_migration.h"
+#include "sample_versions.h"
 #include "support/scripted_dialogs.h"
 
 #include <QDir>
@@ -14,13 +14,9 @@ namespace {
 
 // Version 001 of the sample plant on the program's schema, and the headers it was scanned
 // from, "dataContainer.h" written in small letters; each change replaces a text of it.
-void samplePlant(DcFixture& fixture, const QList<std::pair<QString, QString>>& changes = {}) {
-    const QString first = fixture.samplePlant(DcFixture::versionName(1));
-    {
-        ScriptedDialogs yes;
-        bool changed = false;
-        QVERIFY(dc::g_updateDatabase(first, changed, nullptr));
-    }
+void samplePlant(DcFixture& fixture, ScriptedDialogs& dialogs,
+                 const QList<std::pair<QString, QString>>& changes = {}) {
+    currentSampleVersions(fixture, dialogs);
     for (const char* name : {"global.h", "library.h"})
         QVERIFY(QFile::copy(QStringLiteral(PXU_SAMPLE_HEADERS "/") + QLatin1String(name),
                             fixture.path(QLatin1String(name))));
@@ -58,9 +54,9 @@ private slots:
 };
 
 void DcBuilderScanTest::scanOfTheSampleSavesANewVersionWithoutChanges() {
+    ScriptedDialogs dialogs;
     DcFixture fixture;
-    samplePlant(fixture);
-    ScriptedDialogs dialogs; // after the one of the migration
+    samplePlant(fixture, dialogs);
     DcBuilder builder;
     builder.g_show(fixture.folder());
     QVERIFY(builder.view().scanHeaderEnabled);
@@ -93,12 +89,12 @@ void DcBuilderScanTest::scanOfTheSampleSavesANewVersionWithoutChanges() {
 }
 
 void DcBuilderScanTest::changedHeadersAreReportedAndSaved() {
+    ScriptedDialogs dialogs;
     DcFixture fixture;
-    samplePlant(fixture,
+    samplePlant(fixture, dialogs,
                 {{"ENG_KNOCK_LIMIT,", "ENG_KNOCK_LIMIT_NEW,"},
                  {"   ENG_GOV_DEADBAND,", "   ENG_GOV_DEADBAND,\n   ENG_NEW_ONE, // 1125; New"},
                  {"LAST_ENG_PARAMETER,", "LAST_ENG_PARAMETER = 1126,"}});
-    ScriptedDialogs dialogs; // after the one of the migration
     DcBuilder builder;
     builder.g_show(fixture.folder());
     builder.cmdScanHeader_Click();
@@ -118,9 +114,9 @@ void DcBuilderScanTest::changedHeadersAreReportedAndSaved() {
 }
 
 void DcBuilderScanTest::failedScanIsToldOnceAndSavesNothing() {
+    ScriptedDialogs dialogs;
     DcFixture fixture;
-    samplePlant(fixture, {{"#define NO_OF_PAR_LUB 12", "#define NO_OF_PAR_LUB 12 % 5"}});
-    ScriptedDialogs dialogs; // after the one of the migration
+    samplePlant(fixture, dialogs, {{"#define NO_OF_PAR_LUB 12", "#define NO_OF_PAR_LUB 12 % 5"}});
     DcBuilder builder;
     builder.g_show(fixture.folder());
     const auto before = folderState(fixture.folder());

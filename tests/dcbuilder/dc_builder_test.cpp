@@ -7,6 +7,7 @@
 #include "dcdatabase/special_symbols.h"
 #include "mainwindow/form_widgets.h"
 #include "mainwindow/main_window.h"
+#include "sample_versions.h"
 #include "support/recording_desktop.h"
 #include "support/screenshot.h"
 #include "support/scripted_dialogs.h"
@@ -25,26 +26,16 @@ using namespace pxu::test;
 
 namespace {
 
-// Versions 001 to count of the sample plant, already on the program's schema.
-void currentVersions(DcFixture& fixture, int count) {
-    const QString first = fixture.samplePlant(DcFixture::versionName(1));
-    {
-        ScriptedDialogs yes;
-        bool changed = false;
-        QVERIFY(dc::g_updateDatabase(first, changed, nullptr));
+// A builder open on versions 001 to count of the sample plant, on the program's schema.
+struct OpenBuilder {
+    explicit OpenBuilder(int count) {
+        currentSampleVersions(fixture, dialogs, count);
+        builder.g_show(fixture.folder());
     }
-    for (int n = 2; n <= count; ++n)
-        QVERIFY(QFile::copy(first, fixture.path(DcFixture::versionName(n))));
-}
-
-QString hullOf(const QString& file) {
-    QString hull;
-    RecordingSink sink;
-    dc::DcJob::run(file, [&](dc::DcJob& job) {
-        hull = dc::SpecialSymbols(job, sink).getString(dc::alias::hullNo);
-    });
-    return hull;
-}
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    DcBuilder builder;
+};
 
 using Click = std::function<void(DcBuilder&)>;
 
@@ -86,7 +77,7 @@ void DcBuilderTest::init() {
 void DcBuilderTest::opensOnTheNewestVersionAndLeavesAnUnchangedFolderAsItWas() {
     ScriptedDialogs dialogs;
     DcFixture fixture;
-    currentVersions(fixture, 4);
+    currentSampleVersions(fixture, dialogs, 4);
     const auto before = folderState(fixture.folder());
     DcBuilder builder;
     builder.g_show(fixture.folder());
@@ -146,25 +137,22 @@ void DcBuilderTest::migrationOnOpeningCountsAsAChange() {
 }
 
 void DcBuilderTest::buildTabCopiesAChangedWorkingCopyAtOnce() {
-    ScriptedDialogs dialogs;
-    DcFixture fixture;
-    currentVersions(fixture, 4);
-    DcBuilder builder;
-    builder.g_show(fixture.folder());
+    OpenBuilder open(4);
+    auto& [dialogs, fixture, builder] = open;
     const QString next = fixture.path(DcFixture::versionName(5));
     builder.tabAction_Click(tabInfo);
     builder.setInfoText(InfoBox::txtHullNo, QStringLiteral("H-1"));
     builder.tabAction_Click(tabBuild); // writes the box, then copies
     QVERIFY(QFile::exists(next));
     QVERIFY(QFile::exists(builder.tempDcFile()));
-    QCOMPARE(hullOf(next), QStringLiteral("H-1"));
+    QCOMPARE(specialText(next, dc::alias::hullNo), QStringLiteral("H-1"));
     QCOMPARE(builder.view().sourceFiles.constLast(), DcFixture::versionName(5));
     QCOMPARE(builder.chosenDcFile(), next);
 
     builder.tabAction_Click(tabInfo);
     builder.setInfoText(InfoBox::txtHullNo, QStringLiteral("H-2"));
     builder.unload(); // writes the box, then saves over the early copy
-    QCOMPARE(hullOf(next), QStringLiteral("H-2"));
+    QCOMPARE(specialText(next, dc::alias::hullNo), QStringLiteral("H-2"));
     QVERIFY(!QFile::exists(fixture.path(DcFixture::versionName(6))));
     QVERIFY(!QFile::exists(builder.tempDcFile()));
 }
@@ -173,7 +161,7 @@ void DcBuilderTest::leftoverWorkingCopyIsKeptAside() {
     VirtualTime time;
     ScriptedDialogs dialogs;
     DcFixture fixture;
-    currentVersions(fixture, 1);
+    currentSampleVersions(fixture, dialogs, 1);
     const QString leftover = fixture.path("DORN Update Tool-PXU-DC-temp.md");
     QVERIFY(QFile::copy(fixture.path(DcFixture::versionName(1)), leftover));
     execute(leftover, "UPDATE dcEnums SET value = 12 WHERE name = 'PAR_TOT_NO_OF_CYL'");
@@ -195,11 +183,8 @@ void DcBuilderTest::leftoverWorkingCopyIsKeptAside() {
 }
 
 void DcBuilderTest::nextVersionTakenBySomeoneElseGoesToTheNextFreeNumber() {
-    ScriptedDialogs dialogs;
-    DcFixture fixture;
-    currentVersions(fixture, 4);
-    DcBuilder builder;
-    builder.g_show(fixture.folder());
+    OpenBuilder open(4);
+    auto& [dialogs, fixture, builder] = open;
     // Another user saves 005 while the window is open.
     const QString theirs = fixture.path(DcFixture::versionName(5));
     QVERIFY(QFile::copy(fixture.path(DcFixture::versionName(1)), theirs));
@@ -214,7 +199,7 @@ void DcBuilderTest::nextVersionTakenBySomeoneElseGoesToTheNextFreeNumber() {
         "to DORN Update Tool-PXU-DC-006.mdb"));
     builder.unload();
     QCOMPARE(folderState(fixture.folder())[DcFixture::versionName(5)], theirState);
-    QCOMPARE(hullOf(ours), QStringLiteral("H-3"));
+    QCOMPARE(specialText(ours, dc::alias::hullNo), QStringLiteral("H-3"));
     QCOMPARE(builder.messages().lines().constLast(),
              QStringLiteral("Result saved in new DC-Version DORN Update Tool-PXU-DC-006.mdb"));
 }
@@ -222,7 +207,7 @@ void DcBuilderTest::nextVersionTakenBySomeoneElseGoesToTheNextFreeNumber() {
 void DcBuilderTest::secondShowRaisesTheOpenWindow() {
     ScriptedDialogs dialogs;
     DcFixture fixture;
-    currentVersions(fixture, 2);
+    currentSampleVersions(fixture, dialogs, 2);
     DcBuilder builder;
     QSignalSpy raised(&builder, &DcBuilder::raiseRequested);
     builder.g_show(fixture.folder());
@@ -267,11 +252,8 @@ void DcBuilderTest::refusedSchemaDoesNotOpen() {
 }
 
 void DcBuilderTest::informationBoxesShowTheSymbols() {
-    ScriptedDialogs dialogs;
-    DcFixture fixture;
-    currentVersions(fixture, 1);
-    DcBuilder builder;
-    builder.g_show(fixture.folder());
+    OpenBuilder open(1);
+    auto& [dialogs, fixture, builder] = open;
     builder.tabAction_Click(tabInfo);
     QStringList shown;
     for (const InfoBoxView& box : builder.view().infos)
@@ -308,11 +290,8 @@ void DcBuilderTest::informationBoxesAreWritten() {
     QFETCH(QString, symbol);
     QFETCH(qint64, stored);
     QFETCH(Click, leave);
-    ScriptedDialogs dialogs;
-    DcFixture fixture;
-    currentVersions(fixture, 1);
-    DcBuilder builder;
-    builder.g_show(fixture.folder());
+    OpenBuilder open(1);
+    auto& [dialogs, fixture, builder] = open;
     builder.tabAction_Click(tabInfo);
     builder.setInfoText(box, typed);
     leave(builder);
@@ -324,11 +303,8 @@ void DcBuilderTest::informationBoxesAreWritten() {
 }
 
 void DcBuilderTest::informationTextTooLongIsTold() {
-    ScriptedDialogs dialogs;
-    DcFixture fixture;
-    currentVersions(fixture, 1);
-    DcBuilder builder;
-    builder.g_show(fixture.folder());
+    OpenBuilder open(1);
+    auto& [dialogs, fixture, builder] = open;
     builder.tabAction_Click(tabInfo);
     // The box takes 32 characters, the sample plant's rows hold 16.
     builder.setInfoText(InfoBox::txtEngineType, QStringLiteral("ZX-62 DF MK2/6C LONG STROKE"));
@@ -344,11 +320,8 @@ void DcBuilderTest::informationTextTooLongIsTold() {
 }
 
 void DcBuilderTest::lockedBoxesAreNotWritten() {
-    ScriptedDialogs dialogs;
-    DcFixture fixture;
-    currentVersions(fixture, 1);
-    DcBuilder builder;
-    builder.g_show(fixture.folder());
+    OpenBuilder open(1);
+    auto& [dialogs, fixture, builder] = open;
     builder.tabAction_Click(tabInfo);
     builder.setSwInfoReadWriteAccess(true);
     for (const InfoBoxView& box : builder.view().infos) {
@@ -367,7 +340,7 @@ void DcBuilderTest::lockedBoxesAreNotWritten() {
 void DcBuilderTest::softwareInformationNotFoundUnlocksItsBox() {
     ScriptedDialogs dialogs;
     DcFixture fixture;
-    currentVersions(fixture, 1);
+    currentSampleVersions(fixture, dialogs, 1);
     execute(fixture.path(DcFixture::versionName(1)),
             "DELETE FROM sourceScan WHERE name = 'APPL_VERSION'");
     DcBuilder builder;
@@ -433,7 +406,7 @@ void DcBuilderTest::reportCopiesThreeTablesAndAPage() {
     ScriptedDialogs dialogs;
     RecordingDesktop desktop;
     DcFixture fixture;
-    currentVersions(fixture, 2);
+    currentSampleVersions(fixture, dialogs, 2);
     const QString foreign = fixture.path("notes.rep");
     QFile f(foreign);
     QVERIFY(f.open(QIODevice::WriteOnly));
@@ -488,9 +461,9 @@ void DcBuilderTest::editButtonsOpenTheEditorOnTheWorkingCopy() {
     QFETCH(int, button);
     QFETCH(QString, symbolClass);
     QFETCH(bool, edit);
-    DcFixture fixture;
-    currentVersions(fixture, 1);
     ScriptedDialogs dialogs;
+    DcFixture fixture;
+    currentSampleVersions(fixture, dialogs, 1);
     DcBuilder builder;
     builder.g_show(fixture.folder());
     QVERIFY(!builder.dcChanged());

@@ -24,18 +24,11 @@ const QString kUploadFile = QStringLiteral("PXU_DATA.S19");
 const QString kResult = QStringLiteral("DORN Update Tool-PXU-DC-Upload.mdb");
 const QString kDone = QStringLiteral("DataContainer reconstruction finished successfully.");
 
-// Both passes of the layout over one image.
-bool bothPasses(const QString& database, dc::DcImage& image, bool build) {
-    RecordingSink sink;
-    qint32 address = 0;
-    return dc::g_buildBinFile(database, image, build, "dc", address, sink, false) &&
-           dc::g_buildBinFile(database, image, build, "alarm", address, sink, true);
-}
-
 QByteArray imageOf(const QString& database) {
     dc::DcImage image;
     image.path = QFileInfo(database).dir().filePath(QStringLiteral("rebuilt.bin"));
-    return bothPasses(database, image, true) ? image.bytes : QByteArray();
+    RecordingSink sink;
+    return dc::buildBinFileParts(database, image, true, sink) ? image.bytes : QByteArray();
 }
 
 bool upload(const WorkFolders& folders, const QByteArray& image) {

@@ -2,7 +2,6 @@
 
 #include "core/byte_conversions.h"
 #include "dcbuilder/build_bin_file.h"
-#include "platform/db/sql_script.h"
 
 #include <QDir>
 #include <QFile>
@@ -80,16 +79,6 @@ QString builderSamplePlant(DcFixture& fixture, const QString& name, const QStrin
     return fixture.samplePlant(name, QStringLiteral("BEGIN;\n") +
                                          QString::fromLatin1(kBuilderLayout) + sql +
                                          QStringLiteral("\nCOMMIT;\n"));
-}
-
-void makeBuilderSamplePlant(const QString& file) {
-    QFile::remove(file);
-    QVERIFY(QFile::copy(QStringLiteral(PXU_SAMPLE_PLANT_DB), file));
-    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
-    db::Database d;
-    QString failure;
-    QVERIFY2(d.open(file) && db::runSqlScript(d, QString::fromLatin1(kBuilderLayout), &failure),
-             qPrintable(failure));
 }
 
 void copySampleLoadFiles(const QString& folder) {

@@ -20,8 +20,6 @@ QString smallPlant(DcFixture& fixture, const QString& layoutRows, const QString&
 // and software information steps name their aliases, the dead band is 1. Then the
 // statements.
 QString builderSamplePlant(DcFixture& fixture, const QString& name, const QString& sql = {});
-// The same as a file of that name, without a fixture of its own.
-void makeBuilderSamplePlant(const QString& file);
 // The sample plant's application and FPGA files ("PXU_application.s19", "PXU_FPGA.S19")
 // into the folder.
 void copySampleLoadFiles(const QString& folder);

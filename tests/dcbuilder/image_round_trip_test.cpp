@@ -10,12 +10,9 @@ using namespace pxu::test;
 
 namespace {
 
-// The dc and the alarm pass over one image, as the build and the reconstruction run them.
 bool bothPasses(const QString& database, DcImage& image, bool build, QStringList* lines = nullptr) {
     RecordingSink sink;
-    qint32 address = 0;
-    const bool ok = g_buildBinFile(database, image, build, "dc", address, sink, false) &&
-                    g_buildBinFile(database, image, build, "alarm", address, sink, true);
+    const bool ok = buildBinFileParts(database, image, build, sink);
     if (lines)
         *lines = sink.lines;
     return ok;

@@ -2,8 +2,8 @@
 #include "dc_fixture.h"
 #include "dcbuilder/dc_builder.h"
 #include "dcbuilder/dc_builder_form.h"
-#include "dcdatabase/schema_migration.h"
 #include "platform/xlsx/workbook_writer.h"
+#include "sample_versions.h"
 #include "support/screenshot.h"
 #include "support/scripted_dialogs.h"
 
@@ -37,11 +37,8 @@ struct OpenBuilder {
     DcBuilder builder;
 
     OpenBuilder() {
-        bool changed = false;
-        QVERIFY(
-            dc::g_updateDatabase(fixture.samplePlant(DcFixture::versionName(1)), changed, nullptr));
+        currentSampleVersions(fixture, dialogs);
         builder.g_show(fixture.folder());
-        dialogs.clear();
     }
     ~OpenBuilder() { builder.unload(); }
     QString version(int n) const { return fixture.path(DcFixture::versionName(n)); }

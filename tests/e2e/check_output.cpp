@@ -1,5 +1,8 @@
 #include "check_output.h"
 
+#include "core/config_items.h"
+
+#include <QApplication>
 #include <cstdio>
 
 namespace pxu::test {
@@ -27,11 +30,26 @@ QStringList missingFrom(const QStringList& lines, const QStringList& expected) {
     return missing;
 }
 
+namespace {
+
 void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     if (text == QLatin1String("This plugin does not support propagateSizeHints()") ||
         text == QLatin1String("This plugin does not support raise()"))
         return;
     std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
+
+} // namespace
+
+int runDriver(int argc, char* argv[], const std::function<int(QApplication&)>& drive) {
+    qInstallMessageHandler(quietOffscreen);
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("pxuloader"));
+    app.setQuitOnLastWindowClosed(false);
+    const int code = drive(app);
+    // The record sets' databases must close while the application still exists.
+    closeConfigRecordsets();
+    return code;
 }
 
 } // namespace pxu::test

@@ -4,6 +4,9 @@
 
 #include <QStringList>
 #include <QtGlobal>
+#include <functional>
+
+class QApplication;
 
 namespace pxu::test {
 
@@ -13,8 +16,9 @@ void print(const QString& title, const QStringList& lines);
 void printBoxesAndFailures(const QStringList& boxes, const RecordingErrorHandler& errors);
 // The expected lines that are not among the lines.
 QStringList missingFrom(const QStringList& lines, const QStringList& expected);
-// Prints Qt's messages but the offscreen platform's notes on size hints, which are no
-// finding of a check.
-void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& text);
+// Runs a driver on an application named as the tool, which its last window's closing does
+// not end; Qt's messages are printed but the offscreen platform's notes on size hints,
+// which are no finding of a check. The driver's result is the exit code.
+int runDriver(int argc, char* argv[], const std::function<int(QApplication&)>& drive);
 
 } // namespace pxu::test

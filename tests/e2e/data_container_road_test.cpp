@@ -104,9 +104,7 @@ void DataContainerRoadTest::builtFileGoesIntoTheSpareAndComesBack() {
     dc::DcImage again;
     again.path = r.workspace.path(QStringLiteral("again.bin"));
     RecordingSink sink;
-    qint32 address = 0;
-    QVERIFY(dc::g_buildBinFile(result, again, true, "dc", address, sink, false) &&
-            dc::g_buildBinFile(result, again, true, "alarm", address, sink, true));
+    QVERIFY(dc::buildBinFileParts(result, again, true, sink));
     QVERIFY(again.bytes == built);
     QCOMPARE(reconstruction.getHullNo(result), g_projectName);
     reconstruction.cmdExit_Click();

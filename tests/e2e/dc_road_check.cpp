@@ -8,7 +8,6 @@
 // value go where PXU_TEST_OUTPUT says. Exit code 0 when the road was done to its end; the
 // last line says what was checked.
 #include "check_output.h"
-#include "core/config_items.h"
 #include "core/file_names.h"
 #include "core/globals.h"
 #include "dcbuilder/dc_builder.h"
@@ -155,7 +154,7 @@ bool Road::build() {
     if (!step(QStringLiteral("PXU_DATA.S19 built from ") + builder.chosenDcFile(),
               log.contains(QStringLiteral("   Build S-Rec-file")) &&
                   QFileInfo::exists(g_fullName(folder, QStringLiteral("PXU_DATA.S19"))) &&
-                  !log.filter(QStringLiteral("cannot been built")).size(),
+                  log.filter(QStringLiteral("cannot been built")).isEmpty(),
               log))
         return false;
     if (!step(QStringLiteral("the builder's screenshot"),
@@ -243,8 +242,6 @@ bool Road::findTheEditedValue() {
 }
 
 int drive(QApplication& app) {
-    app.setApplicationName(QStringLiteral("pxuloader"));
-    app.setQuitOnLastWindowClosed(false);
     ScriptedDialogs dialogs;
     RecordingErrorHandler errors;
     MainWindow window;
@@ -272,10 +269,5 @@ int drive(QApplication& app) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    qInstallMessageHandler(quietOffscreen);
-    QApplication app(argc, argv);
-    const int code = drive(app);
-    // The record sets' databases must close while the application still exists.
-    closeConfigRecordsets();
-    return code;
+    return runDriver(argc, argv, drive);
 }

@@ -19,20 +19,9 @@
 using pxu::test::missingFrom;
 using pxu::test::print;
 
-int check(QApplication& app);
-
-int main(int argc, char* argv[]) {
-    qInstallMessageHandler(pxu::test::quietOffscreen);
-    QApplication app(argc, argv);
-    const int code = check(app);
-    // The record sets' databases must close while the application still exists.
-    pxu::closeConfigRecordsets();
-    return code;
-}
+namespace {
 
 int check(QApplication& app) {
-    app.setApplicationName(QStringLiteral("pxuloader"));
-    app.setQuitOnLastWindowClosed(false);
     QStringList expected;
     QStringList reported;
     QStringList arguments;
@@ -118,4 +107,10 @@ int check(QApplication& app) {
                          "was pressed and its report holds:"),
           reported);
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    return pxu::test::runDriver(argc, argv, check);
 }

@@ -1,11 +1,14 @@
-#include "log_list_view.h"
+#include "dc_form_parts.h"
 
 #include "core/form_support.h"
 #include "mainwindow/message_list.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QListView>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QScrollBar>
 
 namespace pxu {
@@ -14,6 +17,7 @@ namespace {
 
 // A banner: 82 dashes, a blank and the date and time.
 constexpr int kBannerChars = 82 + 24;
+constexpr int kBarSteps = 1000;
 
 } // namespace
 
@@ -31,6 +35,31 @@ QListView* makeLogListView(MessageList& messages) {
         QFontMetrics(list->font()).horizontalAdvance(QString(kBannerChars, u'-')) +
         list->verticalScrollBar()->sizeHint().width() + 2 * list->frameWidth() + 8);
     return list;
+}
+
+QProgressBar* makeProgressBar() {
+    auto* bar = named(new QProgressBar, "prgProgress");
+    bar->setRange(0, kBarSteps);
+    bar->setTextVisible(false);
+    return bar;
+}
+
+void showProgress(QProgressBar& bar, double progress) {
+    bar.setValue(int(progress * kBarSteps + 0.5));
+}
+
+QLabel* makeDocumentation(const char* name) {
+    auto* label = named(new QLabel, name);
+    label->setFrameShape(QFrame::StyledPanel);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+QPushButton* makeJobButton(const QString& caption, const char* name) {
+    auto* button = named(new QPushButton(caption), name);
+    button->setMinimumWidth(160);
+    return button;
 }
 
 } // namespace pxu

@@ -1,0 +1,26 @@
+#pragma once
+
+class QLabel;
+class QListView;
+class QProgressBar;
+class QPushButton;
+class QString;
+
+namespace pxu {
+
+class MessageList;
+
+// Controls that the builder's and the reconstruction's windows share.
+
+// The log list (lstMessage): the lines in Courier New, wide enough for a job's banner
+// without a scroll bar, read-only.
+QListView* makeLogListView(MessageList& messages);
+// The progress bar (prgProgress) and how it shows a progress of 0 to 1.
+QProgressBar* makeProgressBar();
+void showProgress(QProgressBar& bar, double progress);
+// A framed, selectable text of several lines that names the files a tab works on.
+QLabel* makeDocumentation(const char* name);
+// A button that starts one of the window's jobs.
+QPushButton* makeJobButton(const QString& caption, const char* name);
+
+} // namespace pxu

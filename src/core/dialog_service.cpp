@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace pxu {
@@ -166,8 +167,8 @@ DialogService& dialogs() {
     return g_installed ? *g_installed : windows;
 }
 
-void setDialogs(DialogService* service) {
-    g_installed = service;
+DialogService* setDialogs(DialogService* service) {
+    return std::exchange(g_installed, service);
 }
 
 BoxAnswer defaultAnswer(const BoxRequest& request) {

@@ -90,8 +90,9 @@ public:
 };
 
 DialogService& dialogs();
-// Installs a dialog service; nullptr restores the one on real windows.
-void setDialogs(DialogService* service);
+// Installs a dialog service; nullptr restores the one on real windows. The one installed
+// before, so that a nested installer can put it back.
+DialogService* setDialogs(DialogService* service);
 
 // The answer a box gives when its default button is pressed.
 BoxAnswer defaultAnswer(const BoxRequest& request);

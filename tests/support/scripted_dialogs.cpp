@@ -17,12 +17,11 @@ std::optional<QString> nextChoice(std::deque<std::optional<QString>>& queue) {
 }
 } // namespace
 
-ScriptedDialogs::ScriptedDialogs() {
-    setDialogs(this);
-}
+ScriptedDialogs::ScriptedDialogs()
+    : m_previous(setDialogs(this)) {}
 
 ScriptedDialogs::~ScriptedDialogs() {
-    setDialogs(nullptr);
+    setDialogs(m_previous);
 }
 
 void ScriptedDialogs::runDuring() {

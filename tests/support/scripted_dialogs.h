@@ -47,6 +47,7 @@ public:
 private:
     void runDuring();
 
+    DialogService* m_previous; // put back when these go
     std::deque<BoxAnswer> m_answers;
     std::deque<WindowAnswer> m_windowAnswers;
     std::deque<ErrorAction> m_errorAnswers;

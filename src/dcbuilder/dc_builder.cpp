@@ -240,19 +240,19 @@ void DcBuilder::setDcVersion(dc::DcJob& job) {
 void DcBuilder::fillInfoBoxes() {
     onWorkingCopy([&](dc::SpecialSymbols& s) {
         for (int i = 0; i < kInfoBoxCount; ++i) {
-            const InfoBoxSpec& spec = infoBoxSpecs()[i];
+            const InfoBoxSetting& setting = infoBoxSettings()[i];
             InfoBoxView& box = m_view.infos[i];
-            switch (spec.kind) {
+            switch (setting.kind) {
             case InfoKind::Text:
-                box.text = s.getString(spec.alias);
+                box.text = s.getString(setting.alias);
                 break;
             case InfoKind::Number:
-                box.text = s.getLong(spec.alias, spec.format);
+                box.text = s.getLong(setting.alias, setting.format);
                 break;
             case InfoKind::Bootloader: {
-                const auto hundredths = dc::numberFromText(s.getLong(spec.alias, {}));
+                const auto hundredths = dc::numberFromText(s.getLong(setting.alias, {}));
                 box.text =
-                    hundredths ? dc::formatNumber(*hundredths / 100, spec.format) : QString();
+                    hundredths ? dc::formatNumber(*hundredths / 100, setting.format) : QString();
                 break;
             }
             }
@@ -265,30 +265,30 @@ void DcBuilder::setInfoText(InfoBox box, const QString& text) {
     InfoBoxView& view = m_view.infos[int(box)];
     if (view.locked)
         return;
-    view.text = text.left(infoBoxSpec(box).maxLength);
+    view.text = text.left(infoBoxSetting(box).maxLength);
     view.edited = true;
 }
 
 void DcBuilder::txtInfo_LostFocus(InfoBox box) {
-    guarded(kObject, infoBoxSpec(box).name, [&] { writeInfoBox(box); });
+    guarded(kObject, infoBoxSetting(box).name, [&] { writeInfoBox(box); });
 }
 
 void DcBuilder::writeInfoBox(InfoBox box) {
     InfoBoxView& view = m_view.infos[int(box)];
     if (view.locked || !m_tempDcExists)
         return;
-    const InfoBoxSpec& spec = infoBoxSpec(box);
+    const InfoBoxSetting& setting = infoBoxSetting(box);
     QString value = view.text;
-    if (spec.kind == InfoKind::Bootloader) {
+    if (setting.kind == InfoKind::Bootloader) {
         if (const auto version = dc::numberFromText(value))
             value = QString::number(qint64(std::nearbyint(*version * 100)));
     }
     QString label;
     onWorkingCopy([&](dc::SpecialSymbols& s) {
-        if (spec.kind == InfoKind::Text)
-            s.setString(value, spec.alias, label);
+        if (setting.kind == InfoKind::Text)
+            s.setString(value, setting.alias, label);
         else
-            s.setLong(value, spec.alias, label, {}, false);
+            s.setLong(value, setting.alias, label, {}, false);
     });
     view.edited = false;
     emit changed();

@@ -22,12 +22,12 @@ namespace pxu {
 
 namespace {
 
-struct TabSpec {
+struct TabSetting {
     const char* caption;
     const char* key;
     const char* tip;
 };
-const TabSpec kTabs[] = {
+const TabSetting kTabs[] = {
     {"Edit DC", "edit", "Edit values and attributes"},
     {"Set Infos", "info", "Set informations"},
     {"Build Download-File", "build", "Build S19-file for downloading"},
@@ -44,7 +44,7 @@ DcBuilderForm::DcBuilderForm(DcBuilder& owner, QWidget* parent)
     takeMainWindowIcon(*this);
 
     tabAction = named(new QTabBar, "tabAction");
-    for (const TabSpec& tab : kTabs) {
+    for (const TabSetting& tab : kTabs) {
         const int i = tabAction->addTab(QLatin1String(tab.caption));
         tabAction->setTabData(i, QLatin1String(tab.key));
         tabAction->setTabToolTip(i, QLatin1String(tab.tip));
@@ -71,13 +71,13 @@ DcBuilderForm::DcBuilderForm(DcBuilder& owner, QWidget* parent)
     // Tab 2: the plant and software information.
     auto* infos = new QGridLayout(fraAction[1]);
     for (int i = 0; i < kInfoBoxCount; ++i) {
-        const InfoBoxSpec& spec = infoBoxSpecs()[i];
-        lblSwInfo[i] = new QLabel(spec.label);
+        const InfoBoxSetting& setting = infoBoxSettings()[i];
+        lblSwInfo[i] = new QLabel(setting.label);
         lblSwInfo[i]->setObjectName(QStringLiteral("lblSwInfo%1").arg(i));
-        txtInfo[i] = named(new QLineEdit, spec.name);
+        txtInfo[i] = named(new QLineEdit, setting.name);
         txtInfo[i]->setProperty("Tag", QStringLiteral("plantInfo"));
-        txtInfo[i]->setMaxLength(spec.maxLength);
-        txtInfo[i]->setMinimumWidth(spec.maxLength > 4 ? 280 : 64);
+        txtInfo[i]->setMaxLength(setting.maxLength);
+        txtInfo[i]->setMinimumWidth(setting.maxLength > 4 ? 280 : 64);
         txtInfo[i]->installEventFilter(this);
         infos->addWidget(lblSwInfo[i], i, 0);
         infos->addWidget(txtInfo[i], i, 1, Qt::AlignLeft);

@@ -4,10 +4,10 @@
 
 namespace pxu {
 
-const std::array<InfoBoxSpec, kInfoBoxCount>& infoBoxSpecs() {
+const std::array<InfoBoxSetting, kInfoBoxCount>& infoBoxSettings() {
     namespace a = dc::alias;
     using L = QLatin1String;
-    static const std::array<InfoBoxSpec, kInfoBoxCount> specs{{
+    static const std::array<InfoBoxSetting, kInfoBoxCount> settings{{
         {"txtEngineType", L("EngineType:"), 32, a::engineType, InfoKind::Text, L("")},
         {"txtHullNo", L("Hull Number:"), 16, a::hullNo, InfoKind::Text, L("")},
         {"txtSwVersion", L("SW Version:"), 2, a::swVersion, InfoKind::Number, L("00")},
@@ -19,7 +19,7 @@ const std::array<InfoBoxSpec, kInfoBoxCount>& infoBoxSpecs() {
         {"txtDeveloperNo", L("Developer.No:"), 4, a::developerNo, InfoKind::Number, L("0000")},
         {"txtEpiDbNo", L("EPI DB No.:"), 16, a::epiDbNo, InfoKind::Text, L("")},
     }};
-    return specs;
+    return settings;
 }
 
 } // namespace pxu

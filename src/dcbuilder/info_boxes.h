@@ -25,7 +25,7 @@ constexpr int kInfoBoxCount = int(InfoBox::count);
 // stored in hundredths and shown as the version.
 enum class InfoKind { Text, Number, Bootloader };
 
-struct InfoBoxSpec {
+struct InfoBoxSetting {
     const char* name;    // the box
     QLatin1String label; // its caption
     int maxLength;
@@ -34,9 +34,9 @@ struct InfoBoxSpec {
     QLatin1String format; // numbers
 };
 
-const std::array<InfoBoxSpec, kInfoBoxCount>& infoBoxSpecs();
-inline const InfoBoxSpec& infoBoxSpec(InfoBox box) {
-    return infoBoxSpecs()[int(box)];
+const std::array<InfoBoxSetting, kInfoBoxCount>& infoBoxSettings();
+inline const InfoBoxSetting& infoBoxSetting(InfoBox box) {
+    return infoBoxSettings()[int(box)];
 }
 
 } // namespace pxu

@@ -87,8 +87,8 @@ public:
                    });
     }
 
-    void writeSheet(WorkbookWriter::Sheet& sheet, const QString& table, const QStringList& columns,
-                    bool withUnit) {
+    void writeSheet(WorkbookWriter::Sheet& sheet, const QString& symbolsQuery,
+                    const QStringList& columns, bool withUnit) {
         QStringList headers = columns;
         if (withUnit)
             headers << kUnit;
@@ -96,19 +96,18 @@ public:
             sheet.text(1, c + 1, headers[c]);
         int row = 2;
         QStringList listed;
-        forEachRow(QStringLiteral("SELECT * FROM %1 WHERE id >= 0 ORDER BY id").arg(table),
-                   [&](const QSqlRecord& r) {
-                       const QString name = r.value(QStringLiteral("name")).toString();
-                       listed << name;
-                       if (!leftOut(name))
-                           writeRow(sheet, row++, r, columns, withUnit);
-                       for (const NewSymbol& s : kNewSymbols) {
-                           if (name == QLatin1String(s.after)) {
-                               sheet.text(row, 1, QLatin1String(s.name));
-                               sheet.number(row++, 2, s.id);
-                           }
-                       }
-                   });
+        forEachRow(symbolsQuery, [&](const QSqlRecord& r) {
+            const QString name = r.value(QStringLiteral("name")).toString();
+            listed << name;
+            if (!leftOut(name))
+                writeRow(sheet, row++, r, columns, withUnit);
+            for (const NewSymbol& s : kNewSymbols) {
+                if (name == QLatin1String(s.after)) {
+                    sheet.text(row, 1, QLatin1String(s.name));
+                    sheet.number(row++, 2, s.id);
+                }
+            }
+        });
         m_listed += listed;
     }
 
@@ -219,9 +218,11 @@ int main(int argc, char** argv) {
         .text(3, 3, QStringLiteral("Commissioning values"));
     ListWriter list(db);
     list.loadNames();
-    list.writeSheet(workbook.addSheet(QStringLiteral("dcEnums")), QStringLiteral("dcEnums"),
-                    kDcColumns, true);
-    list.writeSheet(workbook.addSheet(QStringLiteral("alarmEnums")), QStringLiteral("alarmEnums"),
+    list.writeSheet(workbook.addSheet(QStringLiteral("dcEnums")),
+                    QStringLiteral("SELECT * FROM dcEnums WHERE id >= 0 ORDER BY id"), kDcColumns,
+                    true);
+    list.writeSheet(workbook.addSheet(QStringLiteral("alarmEnums")),
+                    QStringLiteral("SELECT * FROM alarmEnums WHERE id >= 0 ORDER BY id"),
                     kAlarmColumns, false);
     list.checkNamesExist();
     if (!list.ok()) {

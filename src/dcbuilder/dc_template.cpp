@@ -64,7 +64,7 @@ QStringList carriedColumns(dc::DcJob& job, const QString& layoutSql, const QStri
 void setColumn(dc::DcJob& job, const QString& table, const QString& column, const QVariant& value,
                const QString& rows) {
     job.execute(QStringLiteral("UPDATE %1 SET %2 = ? WHERE %3")
-                    .arg(dc::tableId(table), dc::quoteIdentifier(column), rows),
+                    .arg(dc::tableId(table), dc::ownColumnId(job.columnNames(table), column), rows),
                 {value});
 }
 

@@ -103,7 +103,7 @@ void LayoutInterpreter::load(const QString& prefix) {
         for (const QString& column : std::as_const(m_columns))
             m_writeBack.push_back(preparedStatement(
                 m_job, QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
-                           .arg(tableId(m_symbolTable), quoteIdentifier(column))));
+                           .arg(tableId(m_symbolTable), ownColumnId(symbolColumns, column))));
     }
 }
 

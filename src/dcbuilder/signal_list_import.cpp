@@ -76,9 +76,9 @@ private:
 bool SheetImport::run() {
     const QString table = dc::tableId(m_table);
     m_fields = m_job.columnNames(m_table);
-    m_job.execute(sprintf(QStringLiteral("UPDATE {*} SET {*}=?"), table,
-                          dc::quoteIdentifier(dc::col::upDate)),
-                  {int(dc::upDateDeleted)});
+    m_job.execute(
+        sprintf(QStringLiteral("UPDATE {*} SET {*}=?"), table, dc::columnId(dc::col::upDate)),
+        {int(dc::upDateDeleted)});
     if (!modExcel::openExcelSheet(m_table)) {
         log(QStringLiteral("   Sheet {*} could not be opened"), {m_table});
         m_sink.updateProgress(0);
@@ -148,9 +148,9 @@ int SheetImport::progressRange() const {
 
 void SheetImport::loadRowKeys() {
     QSqlQuery rows = dc::forwardQuery(
-        m_job, sprintf(QStringLiteral("SELECT rowid, {*} FROM {*} ORDER BY {*}, rowid"),
-                       dc::quoteIdentifier(dc::col::name), dc::tableId(m_table),
-                       dc::quoteIdentifier(dc::col::name)));
+        m_job,
+        sprintf(QStringLiteral("SELECT rowid, {*} FROM {*} ORDER BY {*}, rowid"),
+                dc::columnId(dc::col::name), dc::tableId(m_table), dc::columnId(dc::col::name)));
     while (rows.next()) {
         const QString key = rows.value(1).toString().toLower();
         if (!rows.value(1).isNull() && !m_rowKeys.contains(key))
@@ -221,7 +221,7 @@ bool SheetImport::runUpdate(const std::vector<std::pair<QString, QVariant>>& val
     // values are bound.
     QStringList assignments;
     for (const auto& value : values)
-        assignments << dc::quoteIdentifier(value.first) + QStringLiteral("=?");
+        assignments << dc::ownColumnId(m_fields, value.first) + QStringLiteral("=?");
     const QString sql = sprintf(QStringLiteral("UPDATE {*} SET {*} WHERE rowid=?"),
                                 dc::tableId(m_table), assignments.join(QStringLiteral(", ")));
     auto statement = m_updates.find(sql);
@@ -240,12 +240,12 @@ bool SheetImport::runUpdate(const std::vector<std::pair<QString, QVariant>>& val
 void SheetImport::reportSymbols() {
     log(QStringLiteral("      Number of scanned signals: {*}"), {m_scanned});
     log(QStringLiteral("      Check for signals in datacontainer that are not in signal-list"));
-    QSqlQuery missing = dc::forwardQuery(
-        m_job,
-        sprintf(QStringLiteral("SELECT {*} FROM {*} WHERE {*}=? ORDER BY {*}"),
-                dc::quoteIdentifier(dc::col::name), dc::tableId(m_table),
-                dc::quoteIdentifier(dc::col::upDate), dc::quoteIdentifier(dc::col::name)),
-        {int(dc::upDateDeleted)});
+    QSqlQuery missing =
+        dc::forwardQuery(m_job,
+                         sprintf(QStringLiteral("SELECT {*} FROM {*} WHERE {*}=? ORDER BY {*}"),
+                                 dc::columnId(dc::col::name), dc::tableId(m_table),
+                                 dc::columnId(dc::col::upDate), dc::columnId(dc::col::name)),
+                         {int(dc::upDateDeleted)});
     bool allListed = true;
     while (missing.next()) {
         log(QStringLiteral("         {*} is not in signal-list"), {missing.value(0).toString()});

@@ -10,8 +10,9 @@ namespace pxu::dc {
 void SymbolRows::load(DcJob& job, const QString& table, const QStringList& columns) {
     QStringList selected{QStringLiteral("rowid"), columnId(col::name), columnId(col::cls),
                          columnId(col::varGroup)};
+    const QStringList tableColumns = job.columnNames(table);
     for (const QString& column : columns)
-        selected << quoteIdentifier(column);
+        selected << ownColumnId(tableColumns, column);
     QSqlQuery query =
         forwardQuery(job, QStringLiteral("SELECT %1 FROM %2 WHERE id >= 0 ORDER BY id")
                               .arg(selected.join(QStringLiteral(", ")), tableId(table)));

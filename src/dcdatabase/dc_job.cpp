@@ -146,12 +146,12 @@ bool DcJob::dropTable(const QString& table) {
 
 void copyTable(db::Database& database, const QString& fromSchema, const QString& from,
                const QString& toSchema, const QString& to) {
-    const QString source = quoteIdentifier(fromSchema) + u'.' + tableId(from);
-    const QString target = quoteIdentifier(toSchema) + u'.' + tableId(to);
+    const QString source = schemaId(fromSchema) + u'.' + tableId(from);
+    const QString target = schemaId(toSchema) + u'.' + tableId(to);
     QSqlQuery query(database.connection());
     query.prepare(QStringLiteral("SELECT sql FROM %1.sqlite_master WHERE type = 'table' AND "
                                  "name = ? COLLATE NOCASE")
-                      .arg(quoteIdentifier(fromSchema)));
+                      .arg(schemaId(fromSchema)));
     query.addBindValue(from);
     if (!query.exec() || !query.next())
         failJob(QStringLiteral("Table '%1' not found to copy it to '%2'.").arg(from, to));

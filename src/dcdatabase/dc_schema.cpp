@@ -86,6 +86,12 @@ const QSet<QString>& knownColumns() {
     return columns;
 }
 
+QString quoteIdentifier(const QString& name) {
+    QString s = name;
+    s.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + s + u'"';
+}
+
 } // namespace
 
 bool isKnownTable(const QString& name) {
@@ -94,12 +100,6 @@ bool isKnownTable(const QString& name) {
 
 bool isKnownColumn(const QString& name) {
     return knownColumns().contains(name.toLower());
-}
-
-QString quoteIdentifier(const QString& name) {
-    QString s = name;
-    s.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + s + u'"';
 }
 
 QString tableId(const QString& name) {
@@ -111,6 +111,18 @@ QString tableId(const QString& name) {
 QString columnId(const QString& name) {
     if (!isKnownColumn(name))
         failJob(QStringLiteral("'%1' is no column of a data-container database.").arg(name));
+    return quoteIdentifier(name);
+}
+
+QString ownColumnId(const QStringList& tableColumns, const QString& name) {
+    if (!tableColumns.contains(name, Qt::CaseInsensitive))
+        failJob(QStringLiteral("'%1' is no column of the table.").arg(name));
+    return quoteIdentifier(name);
+}
+
+QString schemaId(const QString& name) {
+    if (name != QLatin1String("main") && name != QLatin1String("source"))
+        failJob(QStringLiteral("'%1' is no schema of a job.").arg(name));
     return quoteIdentifier(name);
 }
 

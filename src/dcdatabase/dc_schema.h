@@ -124,7 +124,11 @@ bool isKnownColumn(const QString& name);
 // JobFailure, so that no text from a file or a user ever becomes an identifier.
 QString tableId(const QString& name);
 QString columnId(const QString& name);
-// Quotes any identifier; for names the code itself holds (temporary names, schemas).
-QString quoteIdentifier(const QString& name);
+// A column of a database's own table that the known set may lack (older or newer
+// databases): quoted when it is one of tableColumns, the table's columns as its schema
+// gives them; any other name is refused with a JobFailure.
+QString ownColumnId(const QStringList& tableColumns, const QString& name);
+// The connection's main schema, or the one a job attaches a second file under.
+QString schemaId(const QString& name);
 
 } // namespace pxu::dc

@@ -2,6 +2,7 @@
 #include "dc_fixture.h"
 #include "dcbuilder/dc_builder.h"
 #include "dcbuilder/dc_builder_form.h"
+#include "dcdatabase/dc_schema.h"
 #include "dcdatabase/edit_dc.h"
 #include "dcdatabase/schema_migration.h"
 #include "dcdatabase/special_symbols.h"
@@ -487,11 +488,13 @@ void DcBuilderTest::editButtonsOpenTheEditorOnTheWorkingCopy() {
     const QString next = fixture.path(DcFixture::versionName(2));
     QCOMPARE(QFile::exists(next), edit);
     if (edit)
-        QCOMPARE(queryValue(next,
-                            QStringLiteral("SELECT comment FROM %1 WHERE name = ?").arg(table),
-                            {symbol})
-                     .toString(),
-                 QStringLiteral("edited in the grid"));
+        QCOMPARE(
+            queryValue(
+                next,
+                QStringLiteral("SELECT comment FROM %1 WHERE name = ?").arg(dc::tableId(table)),
+                {symbol})
+                .toString(),
+            QStringLiteral("edited in the grid"));
 }
 
 void DcBuilderTest::screenshotsOfEachTab() {

@@ -104,22 +104,30 @@ void DcJobTest::tableCopyKeepsTypesCollationAndRows() {
 
 void DcJobTest::identifiersOnlyFromTheKnownSet_data() {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("table");
+    QTest::addColumn<int>("kind"); // 0 table, 1 column, 2 a column of the table's own
     QTest::addColumn<bool>("known");
-    QTest::newRow("table") << "dcEnums" << true << true;
-    QTest::newRow("table in another case") << "DCENUMS" << true << true;
-    QTest::newRow("backup table") << "alarmEnumsBackup" << true << true;
-    QTest::newRow("statement as table") << "dcEnums; DROP TABLE version" << true << false;
-    QTest::newRow("column named like a keyword") << "upDate" << false << true;
-    QTest::newRow("column index") << "index" << false << true;
-    QTest::newRow("column from a file") << "value\" = 0 --" << false << false;
+    QTest::newRow("table") << "dcEnums" << 0 << true;
+    QTest::newRow("table in another case") << "DCENUMS" << 0 << true;
+    QTest::newRow("backup table") << "alarmEnumsBackup" << 0 << true;
+    QTest::newRow("statement as table") << "dcEnums; DROP TABLE version" << 0 << false;
+    QTest::newRow("column named like a keyword") << "upDate" << 1 << true;
+    QTest::newRow("column index") << "index" << 1 << true;
+    QTest::newRow("column from a file") << "value\" = 0 --" << 1 << false;
+    QTest::newRow("the table's own column") << "plantColumn" << 2 << true;
+    QTest::newRow("no column of the table") << "minValue" << 2 << false;
+    QTest::newRow("own column from a file") << "value\" = 0 --" << 2 << false;
 }
 
 void DcJobTest::identifiersOnlyFromTheKnownSet() {
     QFETCH(QString, name);
-    QFETCH(bool, table);
+    QFETCH(int, kind);
     QFETCH(bool, known);
-    const auto quoted = [&] { return table ? tableId(name) : columnId(name); };
+    const QStringList tableColumns{QStringLiteral("value"), QStringLiteral("plantColumn")};
+    const auto quoted = [&] {
+        return kind == 0   ? tableId(name)
+               : kind == 1 ? columnId(name)
+                           : ownColumnId(tableColumns, name);
+    };
     if (known)
         QCOMPARE(quoted(), u'"' + name + u'"');
     else

@@ -1,5 +1,6 @@
 #include "core/globals.h"
 #include "dc_fixture.h"
+#include "dcdatabase/dc_schema.h"
 #include "dcdatabase/source_scan.h"
 #include "scan_fixture.h"
 #include "support/scripted_dialogs.h"
@@ -37,9 +38,10 @@ Scan scan(const QString& database) {
 QVariantList upDates(const QString& database, const QString& table, const QStringList& names) {
     QVariantList codes;
     for (const QString& name : names)
-        codes << queryValue(database,
-                            QStringLiteral("SELECT \"upDate\" FROM %1 WHERE name = ?").arg(table),
-                            {name});
+        codes << queryValue(
+            database,
+            QStringLiteral("SELECT \"upDate\" FROM %1 WHERE name = ?").arg(dc::tableId(table)),
+            {name});
     return codes;
 }
 

@@ -7,13 +7,13 @@
 #include "can_open_test_panel.h"
 #include "core/config_items.h"
 #include "core/error_boundary.h"
+#include "core/form_support.h"
 #include "core/msg_box.h"
 #include "core/vb_val.h"
 #include "heart_beat_control.h"
 #include "platform/can/can_interface_version.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 
 namespace pxu {
 
@@ -22,24 +22,6 @@ namespace {
 constexpr int kHeartBeatControlMs = 200;
 constexpr int kToolHeartBeatMs = 500;
 constexpr qint32 kDefaultSdoTimeoutMs = 200;
-
-// The hourglass while a bus opens.
-class BusyCursor {
-public:
-    BusyCursor() {
-        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-            m_set = true;
-        }
-    }
-    ~BusyCursor() {
-        if (m_set)
-            QGuiApplication::restoreOverrideCursor();
-    }
-
-private:
-    bool m_set = false;
-};
 
 quint8 asByte(double value) {
     const double rounded = qRound64(value);

@@ -2,6 +2,7 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QWidget>
@@ -16,6 +17,18 @@ QString displayText(QString text) {
 
 bool widgetsAvailable() {
     return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+BusyCursor::BusyCursor() {
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        m_set = true;
+    }
+}
+
+BusyCursor::~BusyCursor() {
+    if (m_set)
+        QGuiApplication::restoreOverrideCursor();
 }
 
 void setIfChanged(QLineEdit* edit, const QString& text) {

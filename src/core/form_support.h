@@ -38,6 +38,18 @@ template <class W> W* named(W* widget, const char* name) {
 // lighter, so on a list little longer than its view the grey groove reads as the handle
 // and the bar seems to run backwards.
 void showScrollThumbClearly(QAbstractScrollArea& area);
+// The hourglass pointer for as long as it lives, where windows can be shown.
+class BusyCursor {
+public:
+    BusyCursor();
+    ~BusyCursor();
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+
+private:
+    bool m_set = false;
+};
+
 // Sets the text unless the box shows it already, so that the cursor stays where it is.
 void setIfChanged(QLineEdit* edit, const QString& text);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/form_support.h"
 #include "dcdatabase/message_sink.h"
 #include "dcdatabase/migration_host.h"
 #include "info_boxes.h"
@@ -142,6 +143,7 @@ public:
     private:
         DcBuilder& m_builder;
         bool m_locked;
+        BusyCursor m_hourglass;
     };
 
     // Runs body on the working copy as one job with the special symbols; their writes

@@ -13,9 +13,7 @@
 #include "download_file_build.h"
 #include "mainwindow/log_lines.h"
 
-#include <QCursor>
 #include <QFile>
-#include <QGuiApplication>
 #include <QUrl>
 
 // The builder's jobs: the edit buttons, Build, the header scan and the report (the
@@ -33,10 +31,6 @@ bool sameContents(const QString& a, const QString& b) {
            first.size() == second.size() && first.readAll() == second.readAll();
 }
 
-bool hourglassAvailable() {
-    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
-}
-
 } // namespace
 
 DcBuilder::JobScope::JobScope(DcBuilder& builder, const QString& title, bool lockControls)
@@ -44,8 +38,6 @@ DcBuilder::JobScope::JobScope(DcBuilder& builder, const QString& title, bool loc
     , m_locked(lockControls) {
     DcBuilderView& v = m_builder.m_view;
     v.busy = true;
-    if (hourglassAvailable())
-        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     if (m_locked)
         v.scanSignalListEnabled = v.scanHeaderEnabled = v.exitEnabled = v.tabEnabled = false;
     m_builder.addMessage(logOpeningLine(title));
@@ -60,8 +52,6 @@ DcBuilder::JobScope::~JobScope() {
         v.scanHeaderEnabled = m_builder.m_headerFilesFound;
     }
     v.busy = false;
-    if (hourglassAvailable())
-        QGuiApplication::restoreOverrideCursor();
     emit m_builder.changed();
 }
 

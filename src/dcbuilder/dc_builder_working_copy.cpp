@@ -3,6 +3,7 @@
 #include "core/sprintf.h"
 #include "dc_builder.h"
 #include "platform/clock/clock.h"
+#include "scratch_copy.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -27,11 +28,12 @@ void renameOver(const QString& from, const QString& to) {
                   .arg(from, to, QString::fromStdString(error.message())));
 }
 
-void copyFile(const QString& from, const QString& to) {
-    QFile::remove(to);
-    if (!QFile::copy(from, to))
+// A copy made beside the target and renamed into place, so no reader ever sees half a file.
+void copyOver(const QString& from, const QString& to) {
+    dc::ScratchCopy copy(from, QFileInfo(to).absolutePath());
+    if (!copy.isValid() || !copy.placeAs(to))
         raise(75, QStringLiteral("frmDcBuilder"),
-              QStringLiteral("%1 cannot be copied to %2.").arg(from, to));
+              QStringLiteral("%1 cannot be copied to %2: %3").arg(from, to, copy.error()));
 }
 
 // A name beside the file that says it is a leftover, and is no version's name.
@@ -67,7 +69,7 @@ void DcBuilder::createTempDc() {
             m_notes << note;
             addMessage(note);
         }
-        copyFile(m_newestDcFile, m_tempDcFile);
+        copyOver(m_newestDcFile, m_tempDcFile);
         m_tempDcExists = true;
         m_dcChanged = false;
     }
@@ -118,19 +120,14 @@ QString DcBuilder::versionTarget() {
 }
 
 void DcBuilder::takeIntoWorkingCopy(const QString& version) {
-    const QString part = m_tempDcFile + QStringLiteral(".part");
-    copyFile(version, part);
-    renameOver(part, m_tempDcFile);
+    copyOver(version, m_tempDcFile);
 }
 
 void DcBuilder::writeVersion(const QString& from, const QString& to, bool move) {
-    if (move) {
+    if (move)
         renameOver(from, to);
-    } else {
-        const QString part = to + QStringLiteral(".part");
-        copyFile(from, part);
-        renameOver(part, to);
-    }
+    else
+        copyOver(from, to);
     m_writtenVersions.insert(to);
 }
 

@@ -3,6 +3,7 @@
 #include "core/config_items.h"
 #include "core/error_reporter.h"
 #include "core/error_reporter_form.h"
+#include "core/form_support.h"
 #include "dcbuilder/dc_tools.h"
 #include "mainwindow/main_window.h"
 #include "termination_signals.h"
@@ -17,6 +18,7 @@ int runLoader(QApplication& app, const QStringList& arguments) {
     // The run ends through the shut-down, not when a window closes.
     app.setQuitOnLastWindowClosed(false);
     endOnTerminationSignals();
+    useClearScrollBars();
 
     ErrPtnr errorReporter;
     MainWindow window;

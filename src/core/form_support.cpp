@@ -1,10 +1,8 @@
 #include "form_support.h"
 
-#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLineEdit>
-#include <QScrollBar>
 #include <QWidget>
 
 namespace pxu {
@@ -47,8 +45,11 @@ QWidget* topLevelWindow(const QString& objectName) {
     return nullptr;
 }
 
-void showScrollThumbClearly(QAbstractScrollArea& area) {
-    static const QString style = QStringLiteral(
+void useClearScrollBars() {
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (!app)
+        return;
+    app->setStyleSheet(QStringLiteral(
         "QScrollBar { background: #e6e6e6; border: none; }"
         "QScrollBar:vertical { width: 15px; } QScrollBar:horizontal { height: 15px; }"
         "QScrollBar::handle { background: #8c8c8c; border-radius: 3px; margin: 2px; }"
@@ -56,9 +57,7 @@ void showScrollThumbClearly(QAbstractScrollArea& area) {
         "QScrollBar::handle:vertical { min-height: 24px; }"
         "QScrollBar::handle:horizontal { min-width: 24px; }"
         "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; border: none; }"
-        "QScrollBar::add-page, QScrollBar::sub-page { background: none; }");
-    area.verticalScrollBar()->setStyleSheet(style);
-    area.horizontalScrollBar()->setStyleSheet(style);
+        "QScrollBar::add-page, QScrollBar::sub-page { background: none; }"));
 }
 
 void takeMainWindowIcon(QWidget& window) {

@@ -3,7 +3,6 @@
 #include <QRect>
 #include <QString>
 
-class QAbstractScrollArea;
 class QLineEdit;
 class QWidget;
 
@@ -34,10 +33,10 @@ template <class W> W* named(W* widget, const char* name) {
     widget->setObjectName(QLatin1String(name));
     return widget;
 }
-// Scroll bars whose handle is darker than its groove. The platform style draws the handle
-// lighter, so on a list little longer than its view the grey groove reads as the handle
-// and the bar seems to run backwards.
-void showScrollThumbClearly(QAbstractScrollArea& area);
+// Every scroll bar of the program with a handle darker than its groove. The platform style
+// draws the handle lighter, so on a list little longer than its view the grey groove reads
+// as the handle and the bar seems to run backwards.
+void useClearScrollBars();
 // The hourglass pointer for as long as it lives, where windows can be shown.
 class BusyCursor {
 public:

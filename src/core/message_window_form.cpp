@@ -39,7 +39,6 @@ MessageWindowForm::MessageWindowForm(MessageWindow& owner)
     setSizeGripEnabled(false);
 
     m_list->setObjectName(QStringLiteral("lstMessage"));
-    showScrollThumbClearly(*m_list);
     m_list->setFont(designFont(QStringLiteral("Arial")));
     // Focus only by the user's click: the list taking focus stops the auto-close timer.
     m_list->setFocusPolicy(Qt::ClickFocus);

@@ -23,7 +23,6 @@ constexpr int kBarSteps = 1000;
 
 QListView* makeLogListView(MessageList& messages) {
     auto* list = named(new QListView, "lstMessage");
-    showScrollThumbClearly(*list);
     list->setModel(&messages.model());
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     QFont courier(QStringLiteral("Courier New"));

@@ -149,7 +149,6 @@ QTableView* EditDcForm::makeGrid(dc::EditDcGrid& grid, const char* name) {
     view->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                           QAbstractItemView::AnyKeyPressed);
     view->setWordWrap(false);
-    showScrollThumbClearly(*view);
     view->horizontalHeader()->setSectionsClickable(true);
     view->horizontalHeader()->setHighlightSections(false);
     connect(view->horizontalHeader(), &QHeaderView::sectionClicked, this,

@@ -63,7 +63,6 @@ LoaderPanel::LoaderPanel(MainWindow& owner, QWidget* parent)
     right->addWidget(buildSections(), 0);
     lstMessage = new QListView(this);
     lstMessage->setObjectName(QStringLiteral("lstMessage"));
-    showScrollThumbClearly(*lstMessage);
     lstMessage->setModel(&m_owner.messages().model());
     lstMessage->setUniformItemSizes(true);
     lstMessage->setEditTriggers(QAbstractItemView::NoEditTriggers);

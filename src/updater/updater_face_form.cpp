@@ -85,7 +85,6 @@ UpdaterFaceForm::UpdaterFaceForm(UpdaterFace& owner, QWidget* parent)
 
     lstMessageUpdater = new QListView(this);
     lstMessageUpdater->setObjectName(QStringLiteral("lstMessageUpdater"));
-    showScrollThumbClearly(*lstMessageUpdater);
     lstMessageUpdater->setModel(&m_owner.messages().model());
     lstMessageUpdater->setUniformItemSizes(true);
     lstMessageUpdater->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -1,6 +1,7 @@
 #include "check_output.h"
 
 #include "core/config_items.h"
+#include "core/form_support.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -46,6 +47,7 @@ int runDriver(int argc, char* argv[], const std::function<int(QApplication&)>& d
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("pxuloader"));
     app.setQuitOnLastWindowClosed(false);
+    useClearScrollBars();
     const int code = drive(app);
     // The record sets' databases must close while the application still exists.
     closeConfigRecordsets();

@@ -1,3 +1,4 @@
+#include "core/form_support.h"
 #include "main_window_fixture.h"
 #include "mainwindow/loader_panel.h"
 #include "mainwindow/main_window_form.h"
@@ -102,6 +103,7 @@ void ScreensTest::messageListScrollBarFollowsTheList() {
     for (int i = 0; i < 60; ++i)
         program.window.addMessage(QStringLiteral("   line %1").arg(i));
     QCoreApplication::sendPostedEvents();
+    useClearScrollBars(); // as the program starts
     QListView* list = form->loader()->lstMessage;
     QScrollBar* bar = list->verticalScrollBar();
     QVERIFY(bar->maximum() > 0);

@@ -1,5 +1,7 @@
 #include "screenshot.h"
 
+#include "core/form_support.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QPainter>
@@ -12,6 +14,9 @@ QString saveScreenshot(QWidget& window, const QString& name) {
     const QString folder = qEnvironmentVariable("PXU_TEST_OUTPUT", QDir::tempPath());
     if (!QDir().mkpath(folder))
         return {};
+    // Scroll bars as the program draws them.
+    if (qApp->styleSheet().isEmpty())
+        useClearScrollBars();
     QCoreApplication::sendPostedEvents(); // pending layouts
     const QPixmap client = window.grab();
     // Offscreen windows have no frame: a plain title bar shows the caption.

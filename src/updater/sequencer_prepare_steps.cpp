@@ -178,8 +178,11 @@ void UpdateSequencer::step3() {
         step() = 12;
         return;
     }
-    if (build.startsWith(QLatin1String("new"), Qt::CaseInsensitive)) {
+    const bool installed = build.startsWith(QLatin1String("new"), Qt::CaseInsensitive);
+    if (installed)
         build = build.mid(3);
+    const QString file = buildMap::applicationFile(build);
+    if (installed) {
         setBox(3, sprintf(QStringLiteral("Build {*} Evaluated"), build), kColourGreen);
         log(sprintf(QStringLiteral("   Update is already installed for build {*} (CRC={*})"), build,
                     key));
@@ -190,7 +193,6 @@ void UpdateSequencer::step3() {
                     i.crcLenApplication));
         i.firstApplicationCrc = buildMap::newApplicationCrc(build);
         // The file is loaded only after the wait and the question: it must be there now.
-        const QString file = buildMap::applicationFile(build);
         if (const std::optional<FileProblem> problem = applicationFileProblem(file)) {
             failRun(3, problem->box, {problem->line},
                     QStringLiteral("The new application file ") + file +
@@ -202,7 +204,6 @@ void UpdateSequencer::step3() {
         setBox(3, sprintf(QStringLiteral("Build {*} Evaluated"), build), kColourGreen);
     }
     step() = 4;
-    const QString file = buildMap::applicationFile(build);
     LoadFileBoxes boxes = window().loadFiles().boxes(sectionBoxAppl);
     boxes.emhText = g_fileName(file);
     boxes.emhPath = file;

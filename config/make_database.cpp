@@ -1,5 +1,5 @@
 // Builds an SQLite database file from SQL text files: pxu-make-db <database> <sql>...
-// Statements end with ";" at the end of a line. The file is written beside the target
+// The file is written beside the target
 // and renamed into place, so a failed build never leaves half a database.
 #include "platform/db/database.h"
 #include "platform/db/sql_script.h"

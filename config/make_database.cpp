@@ -1,6 +1,6 @@
 // Builds an SQLite database file from SQL text files: pxu-make-db <database> <sql>...
-// The file is written beside the target
-// and renamed into place, so a failed build never leaves half a database.
+// The file is written beside the target and renamed into place, so a failed build never
+// leaves half a database.
 #include "platform/db/database.h"
 #include "platform/db/sql_script.h"
 

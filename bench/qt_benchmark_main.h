@@ -7,11 +7,13 @@
 namespace pxu::bench {
 
 // The benchmarks' main with the application object Qt needs. beforeQuit runs while that
-// object still lives: what the benchmarks kept of databases and files goes there.
-inline int runWithQt(int argc, char** argv, const std::function<void()>& beforeQuit) {
+// object still lives: what the benchmarks kept of databases and files goes there. Without a
+// reporter the console's.
+inline int runWithQt(int argc, char** argv, const std::function<void()>& beforeQuit,
+                     benchmark::BenchmarkReporter* reporter = nullptr) {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    benchmark::RunSpecifiedBenchmarks(reporter);
     benchmark::Shutdown();
     beforeQuit();
     return 0;

@@ -1,6 +1,7 @@
 #include "core/globals.h"
 #include "dc_fixture.h"
 #include "dcbuilder/dc_builder.h"
+#include "dcbuilder/info_boxes.h"
 #include "sample_versions.h"
 #include "support/scripted_dialogs.h"
 
@@ -51,6 +52,8 @@ private slots:
     void scanOfTheSampleSavesANewVersionWithoutChanges();
     void changedHeadersAreReportedAndSaved();
     void failedScanIsToldOnceAndSavesNothing();
+    void failedScanLeavesTheChangedMarkAsFound_data();
+    void failedScanLeavesTheChangedMarkAsFound();
 };
 
 void DcBuilderScanTest::scanOfTheSampleSavesANewVersionWithoutChanges() {
@@ -133,6 +136,38 @@ void DcBuilderScanTest::failedScanIsToldOnceAndSavesNothing() {
             builder.view().tabEnabled && !builder.view().busy);
     builder.unload();
     QVERIFY(!QFile::exists(fixture.path(DcFixture::versionName(2))));
+}
+
+void DcBuilderScanTest::failedScanLeavesTheChangedMarkAsFound_data() {
+    QTest::addColumn<bool>("editedBefore");
+    QTest::newRow("unchanged working copy") << false;
+    QTest::newRow("working copy edited before") << true;
+}
+
+void DcBuilderScanTest::failedScanLeavesTheChangedMarkAsFound() {
+    QFETCH(bool, editedBefore);
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    // The software version differs, so the scan writes it, and the layout's data-container
+    // version is no number, so the scan fails after that.
+    samplePlant(fixture, dialogs, {{"#define APPL_VERSION 3", "#define APPL_VERSION 4"}});
+    execute(fixture.path(DcFixture::versionName(1)),
+            "UPDATE dcBinFile SET value = 'seven' WHERE content = 'dcVersion'");
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    if (editedBefore) {
+        builder.setInfoText(InfoBox::txtHullNo, QStringLiteral("H-7"));
+        builder.txtInfo_LostFocus(InfoBox::txtHullNo);
+    }
+    QCOMPARE(builder.dcChanged(), editedBefore);
+
+    builder.cmdScanHeader_Click();
+    QVERIFY(builder.messages().lines().contains(QStringLiteral("      PAR_SWINFO_SW_VERSION = 4")));
+    QCOMPARE(dialogs.texts().size(), 1);
+    QVERIFY(dialogs.texts()[0].startsWith(QStringLiteral("Scan failed")));
+    QCOMPARE(builder.dcChanged(), editedBefore);
+    builder.unload();
+    QCOMPARE(QFile::exists(fixture.path(DcFixture::versionName(2))), editedBefore);
 }
 
 QTEST_MAIN(DcBuilderScanTest)

@@ -104,9 +104,8 @@ void DcBuilder::cmdBuild_Click() {
 void DcBuilder::cmdScanHeader_Click() {
     guarded(kObject, "cmdScanHeader_Click", [&] {
         JobScope scope(*this, QStringLiteral("SCAN HEADER FILES "));
-        int unresolved = 0;
         const auto failure = runJob([&](dc::DcJob& job) {
-            unresolved = dc::scanHeadersAndRebuild(job, *this);
+            dc::finishAlarmListIndexes(dc::scanHeadersAndRebuild(job, *this), *this);
             setSwInfos(job);
             setDcVersion(job);
         });
@@ -121,7 +120,6 @@ void DcBuilder::cmdScanHeader_Click() {
             g_errorMsgBox(text);
             return;
         }
-        dc::finishAlarmListIndexes(unresolved, *this);
         saveAndContinue();
     });
 }

@@ -54,6 +54,8 @@ private slots:
     void failedScanIsToldOnceAndSavesNothing();
     void failedScanLeavesTheChangedMarkAsFound_data();
     void failedScanLeavesTheChangedMarkAsFound();
+    void indexStepEndsBeforeTheSoftwareInformation_data();
+    void indexStepEndsBeforeTheSoftwareInformation();
 };
 
 void DcBuilderScanTest::scanOfTheSampleSavesANewVersionWithoutChanges() {
@@ -168,6 +170,48 @@ void DcBuilderScanTest::failedScanLeavesTheChangedMarkAsFound() {
     QCOMPARE(builder.dcChanged(), editedBefore);
     builder.unload();
     QCOMPARE(QFile::exists(fixture.path(DcFixture::versionName(2))), editedBefore);
+}
+
+void DcBuilderScanTest::indexStepEndsBeforeTheSoftwareInformation_data() {
+    QTest::addColumn<QString>("signalName");
+    QTest::addColumn<QStringList>("beforeBox"); // the index step's lines when the box shows
+    QTest::addColumn<QStringList>("lines");     // from the index step's heading on
+    QTest::newRow("all references found")
+        << "GLB_HORN_ACTIVE" << QStringList()
+        << QStringList{"   Update id's in alarmEnums-table", " ", "   Write SW-Infos"};
+    QTest::newRow("a signal not found")
+        << "GLB_NOWHERE"
+        << QStringList{"   Update id's in alarmEnums-table",
+                       "      Variable GLB_NOWHERE not found (see ALM_HORN)!"}
+        << QStringList{"   Update id's in alarmEnums-table",
+                       "      Variable GLB_NOWHERE not found (see ALM_HORN)!", " ",
+                       "   Write SW-Infos"};
+}
+
+void DcBuilderScanTest::indexStepEndsBeforeTheSoftwareInformation() {
+    QFETCH(QString, signalName);
+    QFETCH(QStringList, beforeBox);
+    QFETCH(QStringList, lines);
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    samplePlant(fixture, dialogs);
+    execute(fixture.path(DcFixture::versionName(1)),
+            "UPDATE alarmEnums SET signalIndexName = ? WHERE name = 'ALM_HORN'", {signalName});
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    QStringList atBox;
+    dialogs.whileShown([&] {
+        const QStringList shown = builder.messages().lines();
+        atBox = shown.mid(shown.indexOf(QStringLiteral("   Update id's in alarmEnums-table")));
+    });
+
+    builder.cmdScanHeader_Click();
+    QCOMPARE(atBox, beforeBox);
+    QCOMPARE(dialogs.texts().size(), beforeBox.isEmpty() ? 0 : 1);
+    const QStringList shown = builder.messages().lines();
+    const qsizetype from = shown.indexOf(lines.first());
+    QCOMPARE(shown.mid(from, lines.size()), lines);
+    builder.unload();
 }
 
 QTEST_MAIN(DcBuilderScanTest)

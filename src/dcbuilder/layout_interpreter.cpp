@@ -100,10 +100,12 @@ void LayoutInterpreter::load(const QString& prefix) {
 
     m_rows.load(m_job, m_symbolTable, m_columns);
     if (!building()) {
-        for (const QString& column : std::as_const(m_columns))
+        for (const QString& column : std::as_const(m_columns)) {
             m_writeBack.push_back(preparedStatement(
                 m_job, QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
                            .arg(tableId(m_symbolTable), ownColumnId(symbolColumns, column))));
+            m_ranges.push_back(columnRange(column));
+        }
     }
 }
 
@@ -304,7 +306,8 @@ void LayoutInterpreter::readField(const DcLayoutStep& step, int width, qint32 ad
     const QByteArray field = m_image.bytes.mid(address, width);
     m_current = fieldText(field);
     if (step.source == DcLayoutStep::Source::Table)
-        runPrepared(m_writeBack[size_t(step.column)], {dc::readField(field), m_rows.key(m_cursor)});
+        runPrepared(m_writeBack[size_t(step.column)],
+                    {dc::readField(field, m_ranges[size_t(step.column)]), m_rows.key(m_cursor)});
 }
 
 void LayoutInterpreter::startLoop(const DcLayoutStep& step) {

@@ -56,15 +56,16 @@ void ImageRoundTripTest::samplePlantComesBackToTheSameBytes() {
     QCOMPARE(lines, (QStringList{"   Read DC-Bin-File", "   Read ALARM-Bin-File"}));
     QCOMPARE(read.bytes, built.bytes);
 
-    // Values come back as read: one byte unsigned, two bytes signed.
+    // Values come back as their columns hold them: a sync command from -1, a Modbus address
+    // of 16 bits without sign.
     QCOMPARE(queryValue(copy, "SELECT value FROM dcEnums WHERE name = 'PAR_SWINFO_BUILD'").toInt(),
              41);
     QCOMPARE(queryValue(copy, "SELECT syncCmd FROM dcEnums WHERE name = 'GLB_ENG_RUNNING'").toInt(),
-             255);
+             -1);
     QCOMPARE(
         queryValue(copy, "SELECT modbusAddr FROM dcEnums WHERE name = 'GLB_CRC_LEN_APPLICATION'")
             .toInt(),
-        qint16(32768 + 2099 - 2048));
+        32768 + 2099 - 2048);
     QCOMPARE(queryValue(copy, "SELECT fupId FROM alarmEnums WHERE name = 'ALM_HORN'").toString(),
              QStringLiteral("100037"));
 

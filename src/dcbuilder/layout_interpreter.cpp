@@ -153,7 +153,14 @@ void LayoutInterpreter::pass(const QString& prefix, qint32& address) {
             m_sink.updateProgress(progress, true);
             progress = 0;
         }
+        const auto passes = loopCount(step);
+        if (passes && *passes == 0) {
+            index = afterLoop(step, index);
+            continue;
+        }
         runStep(step, address);
+        if (passes)
+            m_counter = *passes;
         index = nextIndex(step, index);
     }
     m_step = nullptr;
@@ -191,7 +198,6 @@ void LayoutInterpreter::runStep(const DcLayoutStep& step, qint32& address) {
     if (m_image.logSteps)
         m_image.stepLog << sprintf(QStringLiteral("{*}   {*}: {*}    {*}"), step.step, step.content,
                                    m_current, m_logName);
-    startLoop(step);
 }
 
 void LayoutInterpreter::writeBytes(const QByteArray& bytes, qint32 address) {
@@ -310,14 +316,33 @@ void LayoutInterpreter::readField(const DcLayoutStep& step, int width, qint32 ad
                     {dc::readField(field, m_ranges[size_t(step.column)]), m_rows.key(m_cursor)});
 }
 
-void LayoutInterpreter::startLoop(const DcLayoutStep& step) {
+std::optional<qint32> LayoutInterpreter::loopCount(const DcLayoutStep& step) const {
     if (m_counter != 0 || step.loops.isEmpty())
-        return;
+        return std::nullopt;
     const auto passes = numberFromText(step.loops) ? longFromText(step.loops)
                                                    : std::optional<qint32>(constant(step.loops));
-    if (!passes || *passes < 1)
+    if (!passes || *passes < 0)
         fail(sprintf(QStringLiteral("the loop count {*} gives no pass."), step.loops));
-    m_counter = *passes;
+    return passes;
+}
+
+int LayoutInterpreter::afterLoop(const DcLayoutStep& step, int index) {
+    // A body run once for no symbol would write a record of none.
+    for (int end = index; end < int(m_steps.size()); ++end) {
+        const DcLayoutStep& last = m_steps[size_t(end)];
+        if (last.goTo != step.step)
+            continue;
+        if (m_image.logSteps)
+            m_image.stepLog << sprintf(
+                QStringLiteral("{*}   {*}: loops {*}: steps {*} to {*} skipped"), step.step,
+                step.content,
+                numberFromText(step.loops) ? step.loops : step.loops + QStringLiteral(" = 0"),
+                step.step, last.step);
+        return end + 1;
+    }
+    fail(sprintf(QStringLiteral("the loop count {*} gives no pass, and no step ends the loop with "
+                                "goto {*}."),
+                 step.loops, step.step));
 }
 
 int LayoutInterpreter::nextIndex(const DcLayoutStep& step, int index) {

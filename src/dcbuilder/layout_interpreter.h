@@ -63,7 +63,10 @@ private:
     void writeBytes(const QByteArray& bytes, qint32 address);
     void writeField(const DcLayoutStep& step, int width, qint32 address);
     void readField(const DcLayoutStep& step, int width, qint32 address);
-    void startLoop(const DcLayoutStep& step);
+    // The passes of the loop that the step starts; nothing when it starts none.
+    std::optional<qint32> loopCount(const DcLayoutStep& step) const;
+    // The index after the body of the loop that the step starts, which runs no pass.
+    int afterLoop(const DcLayoutStep& step, int index);
     // The index of the step to run next.
     int nextIndex(const DcLayoutStep& step, int index);
     qint32 constant(const QString& name) const;

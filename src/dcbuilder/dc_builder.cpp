@@ -186,7 +186,7 @@ void DcBuilder::unload() {
 
 bool DcBuilder::onWorkingCopy(const std::function<void(dc::SpecialSymbols&)>& body) {
     bool wrote = false;
-    const auto failure = dc::DcJob::run(m_tempDcFile, [&](dc::DcJob& job) {
+    const auto failure = runJob([&](dc::DcJob& job) {
         dc::SpecialSymbols symbols(job, *this);
         body(symbols);
         wrote = symbols.changed();

@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <array>
 #include <functional>
+#include <optional>
 
 namespace pxu {
 
@@ -162,6 +163,9 @@ signals:
     void downloadFileWritten();
 
 private:
+    // Every job on the working copy runs here: one that fails rolls back, and so does the
+    // changed mark. Nothing on success, else the failure's text.
+    std::optional<QString> runJob(const std::function<void(dc::DcJob&)>& body);
     void computePaths();
     void createTempDc();
     void closeTempDc();

@@ -55,6 +55,14 @@ DcBuilder::JobScope::~JobScope() {
     emit m_builder.changed();
 }
 
+std::optional<QString> DcBuilder::runJob(const std::function<void(dc::DcJob&)>& body) {
+    const bool changed = m_dcChanged;
+    auto failure = dc::DcJob::run(m_tempDcFile, body);
+    if (failure)
+        m_dcChanged = changed;
+    return failure;
+}
+
 void DcBuilder::cmdEdit_Click(int index) {
     // The Tags of the three buttons: the class each edits.
     static const QLatin1String classes[] = {dc::cls::parameter, dc::cls::variable, dc::cls::alarm};
@@ -96,9 +104,8 @@ void DcBuilder::cmdBuild_Click() {
 void DcBuilder::cmdScanHeader_Click() {
     guarded(kObject, "cmdScanHeader_Click", [&] {
         JobScope scope(*this, QStringLiteral("SCAN HEADER FILES "));
-        int unresolved = 0;
-        const auto failure = dc::DcJob::run(m_tempDcFile, [&](dc::DcJob& job) {
-            unresolved = dc::scanHeadersAndRebuild(job, *this);
+        const auto failure = runJob([&](dc::DcJob& job) {
+            dc::finishAlarmListIndexes(dc::scanHeadersAndRebuild(job, *this), *this);
             setSwInfos(job);
             setDcVersion(job);
         });
@@ -113,7 +120,6 @@ void DcBuilder::cmdScanHeader_Click() {
             g_errorMsgBox(text);
             return;
         }
-        dc::finishAlarmListIndexes(unresolved, *this);
         saveAndContinue();
     });
 }

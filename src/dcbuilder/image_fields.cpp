@@ -59,18 +59,22 @@ std::optional<QByteArray> textField(const QString& text, int width) {
     return bytes;
 }
 
-QVariant readField(const QByteArray& field) {
-    const auto byte = [&](int k) { return quint32(quint8(field[k])); };
-    switch (field.size()) {
-    case 1:
-        return qlonglong(byte(0));
-    case 2:
-        return qlonglong(qint16(quint16(byte(0) << 8 | byte(1))));
-    case 4:
-        return qlonglong(qint32(byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3)));
-    default:
+QVariant readField(const QByteArray& field, const std::optional<ColumnRange>& range) {
+    const int width = int(field.size());
+    if (!isNumberWidth(width))
         return QString::fromLatin1(field);
-    }
+    quint32 bits = 0;
+    for (const char byte : field)
+        bits = bits << 8 | quint8(byte);
+    const qint64 unsignedValue = bits;
+    const qint64 signedBit = qint64(1) << (8 * width - 1);
+    const qint64 signedValue =
+        unsignedValue >= signedBit ? unsignedValue - 2 * signedBit : unsignedValue;
+    const qint64 usual = width == 1 ? unsignedValue : signedValue;
+    const qint64 other = width == 1 ? signedValue : unsignedValue;
+    if (range && !range->contains(usual) && range->contains(other))
+        return qlonglong(other);
+    return qlonglong(usual);
 }
 
 QString fieldText(const QByteArray& field) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dcdatabase/dc_schema.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
@@ -33,9 +35,11 @@ std::optional<qint64> numberFromPackedBcd(const QByteArray& field);
 // or one of them has no one-byte code.
 std::optional<QByteArray> textField(const QString& text, int width);
 
-// A field read back: one byte unsigned, two and four bytes signed, other widths the text of
-// their characters.
-QVariant readField(const QByteArray& field);
+// A number field read back as the number of the column's range that has its bits: FF is -1
+// for a column from -1, 80 00 is 32768 for one of 16 bits without sign. Where the range
+// does not tell (both readings or neither lie in it, or no range), one byte is unsigned,
+// two and four bytes are signed. Other widths give the text of their characters.
+QVariant readField(const QByteArray& field, const std::optional<ColumnRange>& range = {});
 // A field as the step log shows it: "&H" and the upper-case hexadecimal digits of its bytes
 // without leading zeros (FF FE gives &HFFFE); a text field as its characters.
 QString fieldText(const QByteArray& field);

@@ -100,10 +100,12 @@ void LayoutInterpreter::load(const QString& prefix) {
 
     m_rows.load(m_job, m_symbolTable, m_columns);
     if (!building()) {
-        for (const QString& column : std::as_const(m_columns))
+        for (const QString& column : std::as_const(m_columns)) {
             m_writeBack.push_back(preparedStatement(
                 m_job, QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
                            .arg(tableId(m_symbolTable), ownColumnId(symbolColumns, column))));
+            m_ranges.push_back(columnRange(column));
+        }
     }
 }
 
@@ -151,7 +153,14 @@ void LayoutInterpreter::pass(const QString& prefix, qint32& address) {
             m_sink.updateProgress(progress, true);
             progress = 0;
         }
+        const auto passes = loopCount(step);
+        if (passes && *passes == 0) {
+            index = afterLoop(step, index);
+            continue;
+        }
         runStep(step, address);
+        if (passes)
+            m_counter = *passes;
         index = nextIndex(step, index);
     }
     m_step = nullptr;
@@ -189,7 +198,6 @@ void LayoutInterpreter::runStep(const DcLayoutStep& step, qint32& address) {
     if (m_image.logSteps)
         m_image.stepLog << sprintf(QStringLiteral("{*}   {*}: {*}    {*}"), step.step, step.content,
                                    m_current, m_logName);
-    startLoop(step);
 }
 
 void LayoutInterpreter::writeBytes(const QByteArray& bytes, qint32 address) {
@@ -304,17 +312,37 @@ void LayoutInterpreter::readField(const DcLayoutStep& step, int width, qint32 ad
     const QByteArray field = m_image.bytes.mid(address, width);
     m_current = fieldText(field);
     if (step.source == DcLayoutStep::Source::Table)
-        runPrepared(m_writeBack[size_t(step.column)], {dc::readField(field), m_rows.key(m_cursor)});
+        runPrepared(m_writeBack[size_t(step.column)],
+                    {dc::readField(field, m_ranges[size_t(step.column)]), m_rows.key(m_cursor)});
 }
 
-void LayoutInterpreter::startLoop(const DcLayoutStep& step) {
+std::optional<qint32> LayoutInterpreter::loopCount(const DcLayoutStep& step) const {
     if (m_counter != 0 || step.loops.isEmpty())
-        return;
+        return std::nullopt;
     const auto passes = numberFromText(step.loops) ? longFromText(step.loops)
                                                    : std::optional<qint32>(constant(step.loops));
-    if (!passes || *passes < 1)
+    if (!passes || *passes < 0)
         fail(sprintf(QStringLiteral("the loop count {*} gives no pass."), step.loops));
-    m_counter = *passes;
+    return passes;
+}
+
+int LayoutInterpreter::afterLoop(const DcLayoutStep& step, int index) {
+    // A body run once for no symbol would write a record of none.
+    for (int end = index; end < int(m_steps.size()); ++end) {
+        const DcLayoutStep& last = m_steps[size_t(end)];
+        if (last.goTo != step.step)
+            continue;
+        if (m_image.logSteps)
+            m_image.stepLog << sprintf(
+                QStringLiteral("{*}   {*}: loops {*}: steps {*} to {*} skipped"), step.step,
+                step.content,
+                numberFromText(step.loops) ? step.loops : step.loops + QStringLiteral(" = 0"),
+                step.step, last.step);
+        return end + 1;
+    }
+    fail(sprintf(QStringLiteral("the loop count {*} gives no pass, and no step ends the loop with "
+                                "goto {*}."),
+                 step.loops, step.step));
 }
 
 int LayoutInterpreter::nextIndex(const DcLayoutStep& step, int index) {

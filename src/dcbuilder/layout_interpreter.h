@@ -2,6 +2,7 @@
 
 #include "dc_image.h"
 #include "dcdatabase/dc_job.h"
+#include "dcdatabase/dc_schema.h"
 #include "dcdatabase/message_sink.h"
 #include "special_symbol_source.h"
 #include "symbol_rows.h"
@@ -62,7 +63,10 @@ private:
     void writeBytes(const QByteArray& bytes, qint32 address);
     void writeField(const DcLayoutStep& step, int width, qint32 address);
     void readField(const DcLayoutStep& step, int width, qint32 address);
-    void startLoop(const DcLayoutStep& step);
+    // The passes of the loop that the step starts; nothing when it starts none.
+    std::optional<qint32> loopCount(const DcLayoutStep& step) const;
+    // The index after the body of the loop that the step starts, which runs no pass.
+    int afterLoop(const DcLayoutStep& step, int index);
     // The index of the step to run next.
     int nextIndex(const DcLayoutStep& step, int index);
     qint32 constant(const QString& name) const;
@@ -82,7 +86,8 @@ private:
     QStringList m_columns; // the columns of the "TABLE" steps, as the symbol table spells them
     QHash<QString, qint32> m_constants;
     SymbolRows m_rows;
-    std::vector<QSqlQuery> m_writeBack; // read mode: one statement a column
+    std::vector<QSqlQuery> m_writeBack;               // read mode: one statement a column
+    std::vector<std::optional<ColumnRange>> m_ranges; // read mode: what each column holds
 
     // The state of the pass.
     const DcLayoutStep* m_step = nullptr;

@@ -52,7 +52,7 @@ private:
     int progressRange() const;
     void loadRowKeys();
     void importRows();
-    bool storeRow(qint64 key, const QString& name, int row);
+    void storeRow(qint64 key, const QString& name, int row);
     bool runUpdate(const std::vector<std::pair<QString, QVariant>>& values, qint64 key,
                    QString& error);
     void reportSymbols();
@@ -70,7 +70,7 @@ private:
     QHash<QString, qint64> m_rowKeys; // by name in lower case: the first row in name order
     QHash<QString, QSqlQuery> m_updates;
     QStringList m_unknownNames;
-    int m_scanned = 0;
+    int m_found = 0;
 };
 
 bool SheetImport::run() {
@@ -165,17 +165,20 @@ void SheetImport::importRows() {
         if (endsData(name))
             break;
         const auto key = m_rowKeys.constFind(name.toLower());
-        if (key == m_rowKeys.constEnd())
+        if (key == m_rowKeys.constEnd()) {
             m_unknownNames << name;
-        else if (storeRow(*key, name, row))
-            ++m_scanned;
+        } else {
+            // A row the database refuses is told in its line, and still counts as found.
+            storeRow(*key, name, row);
+            ++m_found;
+        }
         m_sink.updateProgress(step, true);
     }
 }
 
 // Stores the row's cells into the symbol's row. A cell that does not fit its column is
 // left out and named in the row's line; the rest of the row is stored with upDate 1.
-bool SheetImport::storeRow(qint64 key, const QString& name, int row) {
+void SheetImport::storeRow(qint64 key, const QString& name, int row) {
     std::vector<std::pair<QString, QVariant>> values;
     const auto set = [&values](const QString& column, const QVariant& value) {
         for (auto& [c, v] : values) {
@@ -206,13 +209,11 @@ bool SheetImport::storeRow(qint64 key, const QString& name, int row) {
     set(dc::col::upDate, int(dc::upDateUnchanged));
 
     QString error;
-    const bool stored = runUpdate(values, key, error);
-    if (!stored)
+    if (!runUpdate(values, key, error))
         log(QStringLiteral("         {*}: Update-Error {*}"), {name, error});
     else if (!failed.isEmpty())
         log(QStringLiteral("         {*}: Update-Error in {*}"),
             {name, failed.join(QStringLiteral(", "))});
-    return stored;
 }
 
 bool SheetImport::runUpdate(const std::vector<std::pair<QString, QVariant>>& values, qint64 key,
@@ -238,7 +239,7 @@ bool SheetImport::runUpdate(const std::vector<std::pair<QString, QVariant>>& val
 }
 
 void SheetImport::reportSymbols() {
-    log(QStringLiteral("      Number of scanned signals: {*}"), {m_scanned});
+    log(QStringLiteral("      Number of scanned signals: {*}"), {m_found});
     log(QStringLiteral("      Check for signals in datacontainer that are not in signal-list"));
     QSqlQuery missing =
         dc::forwardQuery(m_job,

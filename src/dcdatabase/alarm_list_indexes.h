@@ -26,8 +26,8 @@ int g_buildAlarmListIndexes(DcJob& job, const QString& column, MessageSink& sink
 // The index step's work within a job: its heading, then the four columns in their order.
 // Returns the number of unresolved references of all four.
 int resolveAlarmListIndexes(DcJob& job, MessageSink& sink);
-// The end of the index step, once its job is over: one error box when references stayed
-// unresolved (the work goes on), then an empty line.
+// The end of the index step, before the next step's lines: one error box when references
+// stayed unresolved (the work goes on), then an empty line.
 void finishAlarmListIndexes(int unresolved, MessageSink& sink);
 
 // The builder's index step (buildAlarmListIndexes) on a database as a job of its own. The

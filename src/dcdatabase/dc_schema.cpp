@@ -2,7 +2,9 @@
 
 #include "job_failure.h"
 
+#include <QHash>
 #include <QSet>
+#include <limits>
 
 namespace pxu::dc {
 
@@ -86,6 +88,32 @@ const QSet<QString>& knownColumns() {
     return columns;
 }
 
+const QHash<QString, ColumnRange>& columnRanges() {
+    constexpr qint64 int32Min = std::numeric_limits<qint32>::min();
+    constexpr qint64 int32Max = std::numeric_limits<qint32>::max();
+    constexpr ColumnRange any{int32Min, int32Max};
+    constexpr ColumnRange symbolId{0, int32Max};
+    constexpr ColumnRange word{0, 0xFFFF};
+    constexpr ColumnRange byte{0, 0xFF};
+    static const QHash<QString, ColumnRange> ranges = [&] {
+        QHash<QString, ColumnRange> r;
+        const auto set = [&](std::initializer_list<QLatin1String> columns, ColumnRange range) {
+            for (QLatin1String c : columns)
+                r.insert(QString(c).toLower(), range);
+        };
+        set({col::id, col::signalIndex, col::onDelayIndex, col::offDelayIndex}, symbolId);
+        set({col::value, col::onlineValue, col::minValue, col::maxValue, col::hysteresis}, any);
+        set({col::modbusAddr, col::producerMask, col::introduced}, word);
+        // 255 in onOffDelayId: not resolved.
+        set({col::writeAccessLevel, col::readAccessLevel, col::onOffDelayId}, byte);
+        set({col::crcGroup}, {0, 7});
+        set({col::syncCmd}, {-1, 6});
+        set({col::criterion}, {0, 5});
+        return r;
+    }();
+    return ranges;
+}
+
 QString quoteIdentifier(const QString& name) {
     QString s = name;
     s.replace(u'"', QStringLiteral("\"\""));
@@ -118,6 +146,13 @@ QString ownColumnId(const QStringList& tableColumns, const QString& name) {
     if (!tableColumns.contains(name, Qt::CaseInsensitive))
         failJob(QStringLiteral("'%1' is no column of the table.").arg(name));
     return quoteIdentifier(name);
+}
+
+std::optional<ColumnRange> columnRange(const QString& column) {
+    const auto found = columnRanges().constFind(column.toLower());
+    if (found == columnRanges().cend())
+        return std::nullopt;
+    return *found;
 }
 
 QString schemaId(const QString& name) {

@@ -2,6 +2,8 @@
 
 #include <QLatin1String>
 #include <QString>
+#include <QtGlobal>
+#include <optional>
 
 // The tables, columns, symbol classes, id rules and change codes of a data-container
 // database, in one place: code names them through these constants, never by scattered
@@ -105,6 +107,19 @@ inline constexpr QLatin1String unclassified{"?"};
 // Id rules: parameters lie below 2048, variables from 2048 on; rows with a negative id
 // carry the default attributes of new symbols and never reach the image or a CRC.
 constexpr int kFirstVariableId = 2048;
+
+// The numbers a symbol column (dcEnums, alarmEnums) holds by its meaning: Modbus addresses
+// and producer masks are 16 bits without sign (32768 and above: an absolute address; bit 15:
+// the producers combined with OR), sync commands reach down to -1, ids and levels never
+// are negative, values are any 32-bit number.
+struct ColumnRange {
+    qint64 lowest = 0;
+    qint64 highest = 0;
+    constexpr bool contains(qint64 v) const { return v >= lowest && v <= highest; }
+};
+// The range of the column (letter case ignored); nothing for a column that holds no number
+// or one of no known bounds.
+std::optional<ColumnRange> columnRange(const QString& column);
 
 // Change codes of the column upDate.
 enum UpDate : int {

@@ -50,10 +50,16 @@ public:
         return box;
     }
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
-        if (auto* box = qobject_cast<QComboBox*>(editor))
-            box->setCurrentIndex(box->findData(index.data(Qt::EditRole).toInt()));
-        else
+        if (auto* box = qobject_cast<QComboBox*>(editor)) {
+            // An empty cell (or one the list cannot show) offers no item: leaving it
+            // without a choice stores nothing.
+            const QVariant stored = index.data(Qt::EditRole);
+            bool number = false;
+            const int value = stored.toInt(&number);
+            box->setCurrentIndex(stored.isNull() || !number ? -1 : box->findData(value));
+        } else {
             QStyledItemDelegate::setEditorData(editor, index);
+        }
     }
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override {

@@ -5,6 +5,7 @@
 #include "core/error_boundary.h"
 #include "core/sprintf.h"
 #include "dc_schema.h"
+#include "edit_dc_range.h"
 #include "mainwindow/form_widgets.h"
 #include "mainwindow/main_window.h"
 #include "platform/text/number_text.h"
@@ -12,7 +13,6 @@
 #include <QBrush>
 #include <QGuiApplication>
 #include <QPalette>
-#include <limits>
 
 namespace pxu::dc {
 
@@ -97,15 +97,6 @@ constexpr NameReset kNameResets[] = {
     {col::offDelayIndexName, col::offDelayIndex, -1},
     {col::onOffDelayIdName, col::onOffDelayId, 255},
 };
-
-// The extremes of a limit column that stand for "no limit".
-bool isNoLimit(const GridColumn& column, const QVariant& value) {
-    if (value.isNull())
-        return false;
-    const qint64 v = value.toLongLong();
-    return (column.field == col::minValue && v == std::numeric_limits<qint32>::min()) ||
-           (column.field == col::maxValue && v == std::numeric_limits<qint32>::max());
-}
 
 } // namespace
 
@@ -236,7 +227,7 @@ QString EditDcGrid::FormatText(int row, int column) const {
     case Display::ValueList:
         return value.isNull() ? QString() : valueListText(*c.list, value);
     case Display::Limit:
-        if (m_grid == EditGrid::dcEnums && isNoLimit(c, value))
+        if (m_grid == EditGrid::dcEnums && isNoLimit(c.field, value))
             return QStringLiteral("---");
         break;
     case Display::Plain:
@@ -306,6 +297,16 @@ EditDcGrid::Conversion EditDcGrid::BeforeColUpdate(int row, int column, QVariant
     if (!checked.value) {
         emit refused(checked.refusal);
         return Conversion::Told;
+    }
+    if (m_grid == EditGrid::dcEnums &&
+        storedValue(row, col::cls).toString().compare(cls::parameter, Qt::CaseInsensitive) == 0) {
+        const ParameterRange range{storedValue(row, col::value), storedValue(row, col::minValue),
+                                   storedValue(row, col::maxValue)};
+        if (const auto refusal = rangeRefusal(range, storedValue(row, col::name).toString(),
+                                              c.field, c.caption, *checked.value)) {
+            emit refused(*refusal);
+            return Conversion::Told;
+        }
     }
     value = *checked.value;
     return Conversion::Stored;

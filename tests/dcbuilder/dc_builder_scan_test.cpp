@@ -1,6 +1,7 @@
 #include "core/globals.h"
 #include "dc_fixture.h"
 #include "dcbuilder/dc_builder.h"
+#include "dcbuilder/info_boxes.h"
 #include "sample_versions.h"
 #include "support/scripted_dialogs.h"
 
@@ -51,6 +52,10 @@ private slots:
     void scanOfTheSampleSavesANewVersionWithoutChanges();
     void changedHeadersAreReportedAndSaved();
     void failedScanIsToldOnceAndSavesNothing();
+    void failedScanLeavesTheChangedMarkAsFound_data();
+    void failedScanLeavesTheChangedMarkAsFound();
+    void indexStepEndsBeforeTheSoftwareInformation_data();
+    void indexStepEndsBeforeTheSoftwareInformation();
 };
 
 void DcBuilderScanTest::scanOfTheSampleSavesANewVersionWithoutChanges() {
@@ -133,6 +138,80 @@ void DcBuilderScanTest::failedScanIsToldOnceAndSavesNothing() {
             builder.view().tabEnabled && !builder.view().busy);
     builder.unload();
     QVERIFY(!QFile::exists(fixture.path(DcFixture::versionName(2))));
+}
+
+void DcBuilderScanTest::failedScanLeavesTheChangedMarkAsFound_data() {
+    QTest::addColumn<bool>("editedBefore");
+    QTest::newRow("unchanged working copy") << false;
+    QTest::newRow("working copy edited before") << true;
+}
+
+void DcBuilderScanTest::failedScanLeavesTheChangedMarkAsFound() {
+    QFETCH(bool, editedBefore);
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    // The software version differs, so the scan writes it, and the layout's data-container
+    // version is no number, so the scan fails after that.
+    samplePlant(fixture, dialogs, {{"#define APPL_VERSION 3", "#define APPL_VERSION 4"}});
+    execute(fixture.path(DcFixture::versionName(1)),
+            "UPDATE dcBinFile SET value = 'seven' WHERE content = 'dcVersion'");
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    if (editedBefore) {
+        builder.setInfoText(InfoBox::txtHullNo, QStringLiteral("H-7"));
+        builder.txtInfo_LostFocus(InfoBox::txtHullNo);
+    }
+    QCOMPARE(builder.dcChanged(), editedBefore);
+
+    builder.cmdScanHeader_Click();
+    QVERIFY(builder.messages().lines().contains(QStringLiteral("      PAR_SWINFO_SW_VERSION = 4")));
+    QCOMPARE(dialogs.texts().size(), 1);
+    QVERIFY(dialogs.texts()[0].startsWith(QStringLiteral("Scan failed")));
+    QCOMPARE(builder.dcChanged(), editedBefore);
+    builder.unload();
+    QCOMPARE(QFile::exists(fixture.path(DcFixture::versionName(2))), editedBefore);
+}
+
+void DcBuilderScanTest::indexStepEndsBeforeTheSoftwareInformation_data() {
+    QTest::addColumn<QString>("signalName");
+    QTest::addColumn<QStringList>("beforeBox"); // the index step's lines when the box shows
+    QTest::addColumn<QStringList>("lines");     // from the index step's heading on
+    QTest::newRow("all references found")
+        << "GLB_HORN_ACTIVE" << QStringList()
+        << QStringList{"   Update id's in alarmEnums-table", " ", "   Write SW-Infos"};
+    QTest::newRow("a signal not found")
+        << "GLB_NOWHERE"
+        << QStringList{"   Update id's in alarmEnums-table",
+                       "      Variable GLB_NOWHERE not found (see ALM_HORN)!"}
+        << QStringList{"   Update id's in alarmEnums-table",
+                       "      Variable GLB_NOWHERE not found (see ALM_HORN)!", " ",
+                       "   Write SW-Infos"};
+}
+
+void DcBuilderScanTest::indexStepEndsBeforeTheSoftwareInformation() {
+    QFETCH(QString, signalName);
+    QFETCH(QStringList, beforeBox);
+    QFETCH(QStringList, lines);
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    samplePlant(fixture, dialogs);
+    execute(fixture.path(DcFixture::versionName(1)),
+            "UPDATE alarmEnums SET signalIndexName = ? WHERE name = 'ALM_HORN'", {signalName});
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    QStringList atBox;
+    dialogs.whileShown([&] {
+        const QStringList shown = builder.messages().lines();
+        atBox = shown.mid(shown.indexOf(QStringLiteral("   Update id's in alarmEnums-table")));
+    });
+
+    builder.cmdScanHeader_Click();
+    QCOMPARE(atBox, beforeBox);
+    QCOMPARE(dialogs.texts().size(), beforeBox.isEmpty() ? 0 : 1);
+    const QStringList shown = builder.messages().lines();
+    const qsizetype from = shown.indexOf(lines.first());
+    QCOMPARE(shown.mid(from, lines.size()), lines);
+    builder.unload();
 }
 
 QTEST_MAIN(DcBuilderScanTest)

@@ -37,11 +37,13 @@ bool upload(const WorkFolders& folders, const QByteArray& image) {
 }
 
 // A plant on the builder's schema in the working folder, its data container uploaded from
-// the spare, and the template of its build (41) beside the working folder.
+// the spare, and the template of its build (41) beside the working folder. The statements
+// change the plant first.
 struct UploadedPlant {
-    explicit UploadedPlant(DcFixture& fixture)
+    explicit UploadedPlant(DcFixture& fixture, const QString& sql = {})
         : folders(fixture)
-        , plant(builderSamplePlant(fixture, QStringLiteral("work/") + DcFixture::versionName(2)))
+        , plant(
+              builderSamplePlant(fixture, QStringLiteral("work/") + DcFixture::versionName(2), sql))
         , image(imageOf(plant))
         , templateFile(
               QDir(folders.templates).filePath(QStringLiteral("DC_Template_Build_041.mdb"))) {
@@ -85,6 +87,29 @@ QStringList rows(const QString& database, const QString& sql) {
     return out;
 }
 
+// Every symbol column that the layout carries, class by class, one row a symbol: its name
+// and each column as SQL writes it, so that 32768 and -32768, or 5 and '5', differ.
+QStringList carriedValues(const QString& database) {
+    QStringList out;
+    for (const QString part : {"dc", "alarm"}) {
+        QMap<QString, QStringList> columnsOf;
+        for (const QVariant& row :
+             queryColumn(database, QStringLiteral("SELECT DISTINCT class || '.' || content FROM "
+                                                  "%1BinFile WHERE value LIKE 'TABLE%'")
+                                       .arg(part))) {
+            const QStringList classAndColumn = row.toString().split(u'.');
+            columnsOf[classAndColumn[0]]
+                << QStringLiteral("'%1=' || quote(\"%1\")").arg(classAndColumn[1]);
+        }
+        for (auto it = columnsOf.cbegin(); it != columnsOf.cend(); ++it)
+            out << rows(database,
+                        QStringLiteral("SELECT name || ': ' || %1 FROM %2Enums WHERE "
+                                       "id >= 0 AND class = '%3' ORDER BY id")
+                            .arg(it.value().join(QStringLiteral(" || ' ' || ")), part, it.key()));
+    }
+    return out;
+}
+
 } // namespace
 
 class DcReconstructionTest : public QObject {
@@ -92,6 +117,8 @@ class DcReconstructionTest : public QObject {
 private slots:
     void cleanup() { g_debugMode = false; }
     void uploadedImageComesBackAsTheResult();
+    void everyValueTheImageCarriesComesBack_data();
+    void everyValueTheImageCarriesComesBack();
     void refusalEndsTheJobAndKeepsNoResult_data();
     void refusalEndsTheJobAndKeepsNoResult();
     void existingResultIsReplacedOnlyOnOk_data();
@@ -146,6 +173,39 @@ void DcReconstructionTest::uploadedImageComesBackAsTheResult() {
     QCOMPARE(form->txtReconstructDCResult->text(), kResult);
     QVERIFY(form->cmdReconstructDC->isEnabled());
     QVERIFY(!saveScreenshot(*form, QStringLiteral("dc_reconstruction")).isEmpty());
+}
+
+void DcReconstructionTest::everyValueTheImageCarriesComesBack_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::newRow("sample plant") << QString();
+    QTest::newRow("Modbus addresses from 32768, sync commands -1, producers with OR")
+        << QStringLiteral(
+               "UPDATE dcEnums SET modbusAddr = 32768 + (id - 2048) % 33, syncCmd = CASE id % 2 "
+               "WHEN 0 THEN -1 ELSE 6 END, producerMask = 32768 | producerMask WHERE class = "
+               "'VARIABLE';\n"
+               "UPDATE dcEnums SET modbusAddr = 65535, producerMask = 65535 WHERE name = "
+               "'GLB_ENGINE_SPEED';\n"
+               "UPDATE alarmEnums SET producerMask = 32768 | producerMask WHERE id % 3 = 0;\n"
+               "UPDATE alarmEnums SET producerMask = 65535 WHERE name = 'ALM_HORN';\n");
+}
+
+void DcReconstructionTest::everyValueTheImageCarriesComesBack() {
+    QFETCH(QString, sql);
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    UploadedPlant p(fixture, sql);
+    DcReconstruction window;
+    window.g_show();
+    window.cmdReconstructDC_Click();
+    QVERIFY2(window.messages().lines().contains(kDone),
+             qPrintable(window.messages().lines().join(u'\n')));
+
+    const QStringList expected = carriedValues(p.plant);
+    QVERIFY(expected.size() > 200);
+    const QStringList result = carriedValues(p.result());
+    QCOMPARE(result.size(), expected.size());
+    for (int k = 0; k < expected.size(); ++k)
+        QCOMPARE(result[k], expected[k]);
 }
 
 void DcReconstructionTest::refusalEndsTheJobAndKeepsNoResult_data() {

@@ -218,9 +218,9 @@ void DownloadFileBuildTest::refusalLeavesTheOldFileUntouched_data() {
         << "UPDATE dcEnums SET minValue = 'n/a' WHERE name = 'PAR_RATED_SPEED';"
         << "C0000"
         << "Step 22 (minValue): 'n/a' is no number of 32 bits.";
-    QTest::newRow("loops 0") << "UPDATE dcBinFile SET loops = '0' WHERE step = 70;"
-                             << "C0000"
-                             << "Step 70 (id): the loop count 0 gives no pass.";
+    QTest::newRow("loops -1") << "UPDATE dcBinFile SET loops = '-1' WHERE step = 70;"
+                              << "C0000"
+                              << "Step 70 (id): the loop count -1 gives no pass.";
     QTest::newRow("an unknown loop constant")
         << "UPDATE dcBinFile SET loops = 'NO_OF_NOTHING' WHERE step = 30;"
         << "C0000"

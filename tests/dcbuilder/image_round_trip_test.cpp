@@ -38,6 +38,7 @@ class ImageRoundTripTest : public QObject {
     Q_OBJECT
 private slots:
     void samplePlantComesBackToTheSameBytes();
+    void emptyParameterGroupHasNoRecordInTheImage();
 };
 
 void ImageRoundTripTest::samplePlantComesBackToTheSameBytes() {
@@ -56,15 +57,16 @@ void ImageRoundTripTest::samplePlantComesBackToTheSameBytes() {
     QCOMPARE(lines, (QStringList{"   Read DC-Bin-File", "   Read ALARM-Bin-File"}));
     QCOMPARE(read.bytes, built.bytes);
 
-    // Values come back as read: one byte unsigned, two bytes signed.
+    // Values come back as their columns hold them: a sync command from -1, a Modbus address
+    // of 16 bits without sign.
     QCOMPARE(queryValue(copy, "SELECT value FROM dcEnums WHERE name = 'PAR_SWINFO_BUILD'").toInt(),
              41);
     QCOMPARE(queryValue(copy, "SELECT syncCmd FROM dcEnums WHERE name = 'GLB_ENG_RUNNING'").toInt(),
-             255);
+             -1);
     QCOMPARE(
         queryValue(copy, "SELECT modbusAddr FROM dcEnums WHERE name = 'GLB_CRC_LEN_APPLICATION'")
             .toInt(),
-        qint16(32768 + 2099 - 2048));
+        32768 + 2099 - 2048);
     QCOMPARE(queryValue(copy, "SELECT fupId FROM alarmEnums WHERE name = 'ALM_HORN'").toString(),
              QStringLiteral("100037"));
 
@@ -72,6 +74,38 @@ void ImageRoundTripTest::samplePlantComesBackToTheSameBytes() {
     rebuilt.path = fixture.path(QStringLiteral("again.bin"));
     QVERIFY(bothPasses(copy, rebuilt, true));
     QCOMPARE(rebuilt.bytes.size(), built.bytes.size());
+    QVERIFY(rebuilt.bytes == built.bytes);
+    QVERIFY(dialogs.shown().isEmpty());
+}
+
+void ImageRoundTripTest::emptyParameterGroupHasNoRecordInTheImage() {
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    const QString noLub =
+        QStringLiteral("DELETE FROM dcEnums WHERE class = 'PARAMETER' AND varGroup = 'LUB';\n"
+                       "UPDATE sourceScan SET id = 0 WHERE name = 'NO_OF_PAR_LUB';\n");
+    const QString plant = builderSamplePlant(fixture, QStringLiteral("plant.mdb"), noLub);
+    // The same plant whose layout has no loop over the group at all.
+    const QString withoutLoop =
+        builderSamplePlant(fixture, QStringLiteral("without-loop.mdb"),
+                           noLub + QStringLiteral("DELETE FROM dcBinFile WHERE varGroup = 'LUB';"));
+
+    DcImage built;
+    built.path = fixture.path(QStringLiteral("PXU_DATA.bin"));
+    QStringList lines;
+    QVERIFY2(bothPasses(plant, built, true, &lines), qPrintable(lines.join(u'\n')));
+    DcImage expected;
+    expected.path = fixture.path(QStringLiteral("expected.bin"));
+    QVERIFY(bothPasses(withoutLoop, expected, true));
+    QVERIFY(built.bytes == expected.bytes);
+
+    const QString copy = builderSamplePlant(fixture, QStringLiteral("copy.mdb"), noLub);
+    clearSymbolValues(copy);
+    DcImage read = built;
+    QVERIFY2(bothPasses(copy, read, false, &lines), qPrintable(lines.join(u'\n')));
+    DcImage rebuilt;
+    rebuilt.path = fixture.path(QStringLiteral("again.bin"));
+    QVERIFY(bothPasses(copy, rebuilt, true));
     QVERIFY(rebuilt.bytes == built.bytes);
     QVERIFY(dialogs.shown().isEmpty());
 }

@@ -45,6 +45,8 @@ private slots:
     void refusals();
     void imageBeyondWhatS28ReachesFails();
     void readsFieldsBackIntoTheSymbols();
+    void loopOfNoPassWritesAndReadsNoRecord_data();
+    void loopOfNoPassWritesAndReadsNoRecord();
     void readPastTheEndFailsAndWritesNothing();
     void stepLog_data();
     void stepLog();
@@ -234,8 +236,11 @@ void LayoutInterpreterTest::refusals_data() {
                                     << "Step 1 (value): the value is empty.";
     QTest::newRow("-257 in one byte") << row(1, "n", "-257", 1) << ""
                                       << "Step 1 (n): -257 does not fit its byte.";
-    QTest::newRow("loops 0") << loopBody("0") << ""
-                             << "Step 1 (id): the loop count 0 gives no pass.";
+    QTest::newRow("loops -1") << loopBody("-1") << ""
+                              << "Step 1 (id): the loop count -1 gives no pass.";
+    QTest::newRow("loops 0 and no step that ends the loop")
+        << row(1, "n", "1", 1, {}, "0") << ""
+        << "Step 1 (n): the loop count 0 gives no pass, and no step ends the loop with goto 1.";
     QTest::newRow("an unknown loop constant") << loopBody("NO_SUCH") << ""
                                               << "Step 1 (id): ID NO_SUCH not found";
     QTest::newRow("a goto without a loop count")
@@ -303,6 +308,51 @@ void LayoutInterpreterTest::readsFieldsBackIntoTheSymbols() {
              (QVariantList{"A=1", "C=3"}));
     QCOMPARE(queryValue(file, "SELECT typeof(value) FROM dcEnums WHERE name = 'PAR_A'").toString(),
              QStringLiteral("integer"));
+}
+
+void LayoutInterpreterTest::loopOfNoPassWritesAndReadsNoRecord_data() {
+    QTest::addColumn<QString>("loops");
+    QTest::addColumn<QString>("logLine");
+    QTest::newRow("loops 0") << "0"
+                             << "2   id: loops 0: steps 2 to 3 skipped";
+    QTest::newRow("a loop constant of 0") << "NO_OF_LUB"
+                                          << "2   id: loops NO_OF_LUB = 0: steps 2 to 3 skipped";
+}
+
+void LayoutInterpreterTest::loopOfNoPassWritesAndReadsNoRecord() {
+    QFETCH(QString, loops);
+    QFETCH(QString, logLine);
+    DcFixture fixture;
+    // A loop over the group LUB, which has no parameters, between a field and the GLB loop.
+    const QString file = smallPlant(
+        fixture,
+        rows({row(1, "n", "7", 1), row(2, "id", "TABLE", 2, "PARAMETER", loops, 0, "LUB"),
+              row(3, "value", "TABLE_", 4, "PARAMETER", {}, 2, "LUB"),
+              row(4, "id", "TABLE", 2, "PARAMETER", "NO_OF_GLB", 0, "GLB"),
+              row(5, "value", "TABLE_", 4, "PARAMETER", {}, 4, "GLB")}),
+        "INSERT INTO sourceScan VALUES ('NO_OF_LUB', 0, 'CONSTANT');");
+
+    const PassOutcome built = runPass(file, true, "dc", 0, {}, true);
+    QVERIFY2(built.ok, qPrintable(built.lines.join(u'\n')));
+    QCOMPARE(built.bytes.toHex(' '),
+             hexBytes("07 00 0400 0000000A 0402 0000 0000001E 0403 0000 00000032").toHex(' '));
+    QCOMPARE(built.address, 24);
+    QFile log(fixture.path(QStringLiteral("PXU_DATA.txt")));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromLatin1(log.readAll()).split(QStringLiteral("\r\n")).mid(0, 3),
+             (QStringList{"1   n: 7    ", logLine, "stuffingbytes 1"}));
+    log.close();
+
+    const PassOutcome read =
+        runPass(file, false, "dc", 0,
+                hexBytes("07 00 0400 0000000B 0402 0000 0000001F 0403 0000 00000033"), true);
+    QVERIFY2(read.ok, qPrintable(read.lines.join(u'\n')));
+    QCOMPARE(read.address, 24);
+    QCOMPARE(queryColumn(file, "SELECT value FROM dcEnums WHERE class = 'PARAMETER' AND "
+                               "varGroup = 'GLB' AND id >= 0 ORDER BY id"),
+             (QVariantList{11, 31, 51}));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QVERIFY(QString::fromLatin1(log.readAll()).contains(logLine + QStringLiteral("\r\n")));
 }
 
 void LayoutInterpreterTest::readPastTheEndFailsAndWritesNothing() {

@@ -72,6 +72,8 @@ private slots:
     void encodedEntriesWrittenThrough();
     void valuesCheckedAgainstTheirColumns_data();
     void valuesCheckedAgainstTheirColumns();
+    void parameterValueStaysInsideItsOwnRange_data();
+    void parameterValueStaysInsideItsOwnRange();
     void valueListsStoreTheNumber_data();
     void valueListsStoreTheNumber();
     void variableValueIsLocked();
@@ -240,6 +242,86 @@ void EditDcGridTest::valuesCheckedAgainstTheirColumns() {
         QCOMPARE(rig.dialogs.texts().size(), 1);
         QVERIFY(rig.dialogs.texts()[0].startsWith(u'"' + caption + u'"'));
         QVERIFY(rig.dialogs.texts()[0].endsWith(QStringLiteral("Nothing was stored.")));
+    }
+}
+
+void EditDcGridTest::parameterValueStaysInsideItsOwnRange_data() {
+    QTest::addColumn<QString>("symbolClass");
+    QTest::addColumn<QString>("symbol");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("refusal"); // the box; empty: stored without one
+    // PAR_RATED_SPEED: 720, from 300 to 800.
+    const QString p = kParameter;
+    const QString speed = QStringLiteral("PAR_RATED_SPEED");
+    const QString value = QStringLiteral("Value"), min = QStringLiteral("Min"),
+                  max = QStringLiteral("Max"), none, noBox;
+    const QString outside = QStringLiteral(
+        "\"Value\" of PAR_RATED_SPEED takes values from 300 to 800, not \"%1\".\r\nNothing was "
+        "stored.");
+    const QString boundEdit = QStringLiteral("\"%1\" %2 would leave the value 720 of "
+                                             "PAR_RATED_SPEED outside its range %3.\r\nNothing "
+                                             "was stored.");
+    QTest::newRow("value above Max") << p << speed << none << value << "900" << outside.arg(900);
+    QTest::newRow("value far above Max")
+        << p << speed << none << value << "100000" << outside.arg(100000);
+    QTest::newRow("value below Min") << p << speed << none << value << "299" << outside.arg(299);
+    QTest::newRow("value at Max") << p << speed << none << value << "800" << noBox;
+    QTest::newRow("value at Min") << p << speed << none << value << "300" << noBox;
+    QTest::newRow("Max below the value")
+        << p << speed << none << max << "700"
+        << boundEdit.arg(max, QStringLiteral("700"), QStringLiteral("from 300 to 700"));
+    QTest::newRow("Min above the value")
+        << p << speed << none << min << "721"
+        << boundEdit.arg(min, QStringLiteral("721"), QStringLiteral("from 721 to 800"));
+    QTest::newRow("Max at the value") << p << speed << none << max << "720" << noBox;
+    QTest::newRow("Max of no limit") << p << speed << none << max << "2147483647" << noBox;
+    const QString noMax =
+        QStringLiteral("UPDATE dcEnums SET maxValue = 2147483647 WHERE name = 'PAR_RATED_SPEED';");
+    QTest::newRow("no upper limit") << p << speed << noMax << value << "100000" << noBox;
+    QTest::newRow("below Min with no upper limit")
+        << p << speed << noMax << value << "5"
+        << "\"Value\" of PAR_RATED_SPEED takes values of at least 300, not \"5\".\r\nNothing was "
+           "stored.";
+    const QString emptyMax =
+        QStringLiteral("UPDATE dcEnums SET maxValue = NULL WHERE name = 'PAR_RATED_SPEED';");
+    QTest::newRow("empty Max is none") << p << speed << emptyMax << value << "100000" << noBox;
+    const QString above =
+        QStringLiteral("UPDATE dcEnums SET value = 900 WHERE name = 'PAR_RATED_SPEED';");
+    QTest::newRow("Min of a value already above Max")
+        << p << speed << above << min << "400" << noBox;
+    QTest::newRow("variable's bounds are its own")
+        << kVariable << "GLB_ENGINE_SPEED" << none << min << "10" << noBox;
+}
+
+void EditDcGridTest::parameterValueStaysInsideItsOwnRange() {
+    QFETCH(QString, symbolClass);
+    QFETCH(QString, symbol);
+    QFETCH(QString, sql);
+    QFETCH(QString, caption);
+    QFETCH(QString, entry);
+    QFETCH(QString, refusal);
+    const QString field = caption == QLatin1String("Value") ? QStringLiteral("value")
+                          : caption == QLatin1String("Min") ? QStringLiteral("minValue")
+                                                            : QStringLiteral("maxValue");
+    EditDcRig rig(sql);
+    const QVariant before = stored(rig.file, symbolClass, symbol, field);
+    const bool edited = rig.open(symbolClass, [&](EditDc& e) {
+        if (symbolClass == kParameter)
+            e.cboCrcGroup_Click(int(e.view().cboCrcGroup.size()) - 1); // --ALL--
+        showSet(e, symbolClass, 0);
+        dc::EditDcGrid& grid = *e.visibleGrid();
+        QCOMPARE(grid.editCell(rowOf(grid, symbol), grid.columnOf(caption), entry),
+                 refusal.isEmpty());
+    });
+    QCOMPARE(edited, refusal.isEmpty());
+    if (refusal.isEmpty()) {
+        QCOMPARE(stored(rig.file, symbolClass, symbol, field).toString(), entry);
+        QCOMPARE(rig.dialogs.texts(), QStringList());
+    } else {
+        QCOMPARE(stored(rig.file, symbolClass, symbol, field), before);
+        QCOMPARE(rig.dialogs.texts(), QStringList{refusal});
     }
 }
 

@@ -96,6 +96,8 @@ private slots:
     void windowShowsEachGridAndColumnSet_data();
     void windowShowsEachGridAndColumnSet();
     void typingIntoTheGridEditsTheCell();
+    void emptyDropDownLeftWithoutAChoiceStoresNothing_data();
+    void emptyDropDownLeftWithoutAChoiceStoresNothing();
 };
 
 void EditDcTest::columnSetsPerClassAndOption_data() {
@@ -521,10 +523,10 @@ void EditDcTest::typingIntoTheGridEditsTheCell() {
         view->setFocus();
         // A text typed over a cell.
         view->setCurrentIndex(grid.index(row, grid.columnOf(QStringLiteral("Value"))));
-        type(view, QStringLiteral("4711"));
+        type(view, QStringLiteral("471"));
         QCOMPARE(queryValue(rig.file, "SELECT value FROM dcEnums WHERE name = 'CYL_INJ_OFFSET_00'")
                      .toInt(),
-                 4711);
+                 471);
         // A refused text leaves the cell, and the box comes once the editor is closed.
         view->setCurrentIndex(grid.index(row, grid.columnOf(QStringLiteral("Min"))));
         type(view, QStringLiteral("low"));
@@ -550,6 +552,68 @@ void EditDcTest::typingIntoTheGridEditsTheCell() {
     QCOMPARE(queryValue(rig.file, "SELECT crcGroup FROM dcEnums WHERE name = 'CYL_INJ_OFFSET_00'")
                  .toInt(),
              4);
+}
+
+void EditDcTest::emptyDropDownLeftWithoutAChoiceStoresNothing_data() {
+    QTest::addColumn<QString>("symbolClass");
+    QTest::addColumn<int>("option");
+    QTest::addColumn<QString>("symbol");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<bool>("leave"); // the cell left for another, else Return
+    const QString offset = QStringLiteral("CYL_INJ_OFFSET_00");
+    const QString alarm = QStringLiteral("ALM_OVERSPEED");
+    for (const bool leave : {false, true}) {
+        const char* how = leave ? "left" : "Return";
+        QTest::addRow("CRC group, %s", how)
+            << kParameter << 0 << offset << QStringLiteral("CRC-Grp") << QStringLiteral("crcGroup")
+            << leave;
+        QTest::addRow("sync command, %s", how)
+            << kParameter << 4 << offset << QStringLiteral("SyncCmd") << QStringLiteral("syncCmd")
+            << leave;
+        QTest::addRow("criterion, %s", how) << kAlarm << 0 << alarm << QStringLiteral("Criterion")
+                                            << QStringLiteral("criterion") << leave;
+    }
+}
+
+void EditDcTest::emptyDropDownLeftWithoutAChoiceStoresNothing() {
+    QFETCH(QString, symbolClass);
+    QFETCH(int, option);
+    QFETCH(QString, symbol);
+    QFETCH(QString, caption);
+    QFETCH(QString, field);
+    QFETCH(bool, leave);
+    const QString table =
+        symbolClass == kAlarm ? QStringLiteral("alarmEnums") : QStringLiteral("dcEnums");
+    EditDcRig rig(
+        QStringLiteral("UPDATE %1 SET \"%2\" = NULL WHERE name = '%3';").arg(table, field, symbol));
+    const bool edited = rig.open(symbolClass, [&](EditDc& e) {
+        if (symbolClass == kParameter)
+            e.cboCrcGroup_Click(int(e.view().cboCrcGroup.size()) - 1); // --ALL--
+        symbolClass == kAlarm ? e.optShowLogCol_Click(option) : e.optShowVarCol_Click(option);
+        QTableView* view = symbolClass == kAlarm ? e.form()->tdbAlarmEnums : e.form()->tdbDcEnums;
+        dc::EditDcGrid& grid = *e.visibleGrid();
+        const int row = rowOf(grid, symbol);
+        const QModelIndex cell = grid.index(row, grid.columnOf(caption));
+        view->setFocus();
+        view->setCurrentIndex(cell);
+        view->edit(cell);
+        auto* box = openEditor<QComboBox>(view);
+        QVERIFY(box);
+        QCOMPARE(box->currentIndex(), -1);
+        if (leave)
+            view->setCurrentIndex(grid.index(row, grid.columnOf(QStringLiteral("ID"))));
+        else
+            QTest::keyClick(box, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QVERIFY(!openEditor<QComboBox>(view));
+        QCOMPARE(cell.data().toString(), QString());
+    });
+    QVERIFY(!edited);
+    QVERIFY(queryValue(rig.file,
+                       QStringLiteral("SELECT \"%1\" FROM %2 WHERE name = ?").arg(field, table),
+                       {symbol})
+                .isNull());
 }
 
 QTEST_MAIN(EditDcTest)

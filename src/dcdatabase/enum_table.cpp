@@ -24,6 +24,8 @@ constexpr int kSourceName = 0;
 constexpr int kSourceId = 1;
 constexpr int kSourceClass = 4;
 constexpr int kSourceUpDate = 6;
+// The source selection reads the row's rowid after the scan columns.
+constexpr int kSourceRowid = int(kScanColumns.size());
 
 std::vector<QVariantList> readRows(DcJob& job, const QString& sql) {
     std::vector<QVariantList> rows;
@@ -49,6 +51,58 @@ qint16 developerNumber(DcJob& job, const QString& sourceTable) {
 QString shown(const QVariant& value) {
     return sprintf(QStringLiteral("{*}"), value);
 }
+
+// An insert of a symbol row whose scan columns come from the scanned row and whose
+// attributes come from a row of the backup (the row as it was, or a default row), both by
+// rowid: the database copies every value as it is, and only the rowids are bound. The upDate
+// of an unchanged symbol stays 1, any other becomes 0. With introduced (its index, or -1)
+// that column is bound first instead of copied.
+class RowCopy {
+public:
+    RowCopy(DcJob& job, const QString& table, const QStringList& columns,
+            const std::vector<int>& scanIndex, const QString& scanned, const QString& attributes,
+            int introduced) {
+        QStringList targets;
+        QStringList values;
+        for (size_t i = 0; i < scanIndex.size(); ++i) {
+            targets << columnId(columns[scanIndex[i]]);
+            values << (int(i) == kSourceUpDate
+                           ? QStringLiteral("CASE WHEN s.%1 = %2 THEN %2 ELSE %3 END")
+                                 .arg(columnId(kScanColumns[i]))
+                                 .arg(int(upDateUnchanged))
+                                 .arg(int(upDateNew))
+                           : QStringLiteral("s.") + columnId(kScanColumns[i]));
+        }
+        if (introduced >= 0) {
+            targets << columnId(columns[introduced]);
+            values << QStringLiteral("?");
+        }
+        for (int c = 0; c < int(columns.size()); ++c) {
+            if (c == introduced ||
+                std::find(scanIndex.begin(), scanIndex.end(), c) != scanIndex.end())
+                continue;
+            targets << columnId(columns[c]);
+            values << QStringLiteral("a.") + columnId(columns[c]);
+        }
+        m_insert = preparedStatement(
+            job, QStringLiteral("INSERT INTO %1 (%2) SELECT %3 FROM %4 s, %5 a WHERE s.rowid = ? "
+                                "AND a.rowid = ?")
+                     .arg(tableId(table), targets.join(QLatin1String(", ")),
+                          values.join(QLatin1String(", ")), tableId(scanned), tableId(attributes)));
+    }
+
+    // The bound values: introduced if the copy has it, the scanned row's rowid and that of
+    // the row with the attributes.
+    void insert(const QVariantList& values) {
+        runPrepared(m_insert, values);
+        if (m_insert.numRowsAffected() != 1)
+            failJob(QStringLiteral("A scanned symbol (row %1 of the scan) was not copied.")
+                        .arg(values.value(values.size() - 2).toLongLong()));
+    }
+
+private:
+    QSqlQuery m_insert;
+};
 
 // One rebuild of one table.
 class Rebuild {
@@ -79,17 +133,23 @@ public:
             scanColumns << columnId(c);
         const std::vector<QVariantList> source = readRows(
             m_job,
-            QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY id, rowid")
+            QStringLiteral("SELECT %1, rowid FROM %2 WHERE %3 ORDER BY id, rowid")
                 .arg(scanColumns.join(QLatin1String(", ")), tableId(sourceTable),
                      m_alarmMode ? QStringLiteral("class='ALARM'")
                                  : QStringLiteral("(class='VARIABLE') OR (class='PARAMETER')")));
-        // The default rows in a fixed order, so that two rebuilds choose alike.
-        m_defaults = readRows(m_job, QStringLiteral("SELECT * FROM %1 WHERE id<0 ORDER BY id DESC, "
-                                                    "rowid")
-                                         .arg(tableId(m_table)));
-        m_previous =
-            readRows(m_job, QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(tableId(backup)));
-        indexPrevious();
+        // The default rows in a fixed order, so that two rebuilds choose alike. They are read
+        // from the backup, which holds them alike, as an insert that reads the table it
+        // writes would have the database copy what it reads first.
+        for (QVariantList& row : readRows(m_job, QStringLiteral("SELECT rowid, * FROM %1 WHERE "
+                                                                "id<0 ORDER BY id DESC, rowid")
+                                                     .arg(tableId(backup)))) {
+            m_defaultRowids.push_back(row.takeFirst().toLongLong());
+            m_defaults.push_back(std::move(row));
+        }
+        indexPrevious(backup);
+        m_copyFrom.emplace(m_job, m_table, m_columns, m_scanIndex, sourceTable, backup, -1);
+        m_copyDefaults.emplace(m_job, m_table, m_columns, m_scanIndex, sourceTable, backup,
+                               m_introduced);
 
         m_sink.updateProgress(0);
         if (source.empty())
@@ -120,79 +180,79 @@ private:
         return std::find(m_scanIndex.begin(), m_scanIndex.end(), index) != m_scanIndex.end();
     }
 
-    void indexPrevious() {
-        const int name = column(col::name);
-        const int id = column(col::id);
-        for (size_t i = 0; i < m_previous.size(); ++i) {
-            m_previousByName.emplace(m_previous[i][name].toString().toLower(), i);
-            if (!m_previous[i][id].isNull())
-                m_previousById.emplace(m_previous[i][id].toLongLong(), i);
+    // The rows as they were, by name and by id; the first row wins where several share one.
+    // Only what finds them is read: their attributes are copied by the database.
+    void indexPrevious(const QString& backup) {
+        QSqlQuery rows =
+            forwardQuery(m_job, QStringLiteral("SELECT rowid, %1, %2 FROM %3 ORDER "
+                                               "BY rowid")
+                                    .arg(columnId(col::name), columnId(col::id), tableId(backup)));
+        while (rows.next()) {
+            const qint64 rowid = rows.value(0).toLongLong();
+            m_previousByName.emplace(rows.value(1).toString().toLower(), rowid);
+            if (!rows.value(2).isNull())
+                m_previousById.emplace(rows.value(2).toLongLong(), rowid);
         }
     }
 
-    // The row as it was: by name for an unchanged symbol, by id for a renamed one.
-    const QVariantList* previousRow(const QVariantList& scanned) const {
+    // The backup's rowid of the row as it was: by name for an unchanged symbol, by id for a
+    // renamed one.
+    std::optional<qint64> previousRow(const QVariantList& scanned) const {
         const int upDate = scanned[kSourceUpDate].toInt();
         if (upDate == upDateUnchanged) {
             const auto it = m_previousByName.find(scanned[kSourceName].toString().toLower());
-            return it == m_previousByName.end() ? nullptr : &m_previous[it->second];
-        }
-        if (upDate == upDateRenamed && !scanned[kSourceId].isNull()) {
+            if (it != m_previousByName.end())
+                return it->second;
+        } else if (upDate == upDateRenamed && !scanned[kSourceId].isNull()) {
             const auto it = m_previousById.find(scanned[kSourceId].toLongLong());
-            return it == m_previousById.end() ? nullptr : &m_previous[it->second];
+            if (it != m_previousById.end())
+                return it->second;
         }
-        return nullptr;
+        return std::nullopt;
     }
 
-    // The first default row whose name begins with the prefix, else the first default row.
-    const QVariantList& defaultRow(QLatin1String prefix) const {
+    // The index of the first default row whose name begins with the prefix, else 0.
+    size_t defaultRow(QLatin1String prefix) const {
         const int name = column(col::name);
-        for (const QVariantList& row : m_defaults) {
-            if (row[name].toString().left(3).compare(prefix, Qt::CaseInsensitive) == 0)
-                return row;
+        for (size_t i = 0; i < m_defaults.size(); ++i) {
+            if (m_defaults[i][name].toString().left(3).compare(prefix, Qt::CaseInsensitive) == 0)
+                return i;
         }
-        return m_defaults.front();
+        return 0;
     }
 
-    const QVariantList& defaultRowFor(const QString& cls) const {
+    size_t defaultRowFor(const QString& cls) const {
         if (m_alarmMode)
-            return m_defaults.front();
+            return 0;
         return defaultRow(sameClass(cls, cls::variable) ? QLatin1String("GLB")
                                                         : QLatin1String("PAR"));
     }
 
     void addRow(const QVariantList& scanned) {
-        QVariantList values(m_columns.size());
-        for (size_t i = 0; i < m_scanIndex.size(); ++i) {
-            values[m_scanIndex[i]] = scanned[qsizetype(i)];
-        }
-        if (m_introduced >= 0)
-            values[m_introduced] = m_developerNo;
-        const int upDate = scanned[kSourceUpDate].toInt();
-        values[m_scanIndex[kSourceUpDate]] =
-            upDate == upDateUnchanged ? upDateUnchanged : upDateNew;
-
-        if (const QVariantList* previous = previousRow(scanned)) {
-            for (qsizetype c = 0; c < values.size(); ++c) {
-                if (!isScanColumn(int(c)))
-                    values[c] = (*previous)[c];
-            }
-            insertWhole(values);
+        const qint64 scannedRow = scanned[kSourceRowid].toLongLong();
+        if (const auto previous = previousRow(scanned)) {
+            m_copyFrom->insert({scannedRow, *previous});
             return;
         }
         if (m_defaults.empty()) {
+            QVariantList values(m_columns.size());
+            for (size_t i = 0; i < m_scanIndex.size(); ++i)
+                values[m_scanIndex[i]] = scanned[qsizetype(i)];
+            if (m_introduced >= 0)
+                values[m_introduced] = m_developerNo;
+            values[m_scanIndex[kSourceUpDate]] = upDateNew;
             insertWithoutDefaults(values);
             return;
         }
-        const QVariantList& defaults = defaultRowFor(scanned[kSourceClass].toString());
-        for (qsizetype c = 0; c < values.size(); ++c) {
-            if (!isScanColumn(int(c)) && c != m_introduced)
-                values[c] = defaults[c];
-        }
-        logDefaults(values);
-        insertWhole(values);
+        const size_t defaults = defaultRowFor(scanned[kSourceClass].toString());
+        logDefaults(m_defaults[defaults]);
+        QVariantList bound;
+        if (m_introduced >= 0)
+            bound << m_developerNo;
+        m_copyDefaults->insert(bound << scannedRow << m_defaultRowids[defaults]);
     }
 
+    // values: the default row whose attributes a new symbol takes.
     void logDefaults(const QVariantList& values) {
         if (!m_firstNewSymbol)
             return;
@@ -209,19 +269,11 @@ private:
             if (m_alarmMode)
                 line += shown(values[c]);
             else
-                line += shown(defaultRow(QLatin1String("PAR"))[c]) + QStringLiteral("  /  ") +
-                        shown(defaultRow(QLatin1String("GLB"))[c]);
+                line += shown(m_defaults[defaultRow(QLatin1String("PAR"))][c]) +
+                        QStringLiteral("  /  ") +
+                        shown(m_defaults[defaultRow(QLatin1String("GLB"))][c]);
             m_sink.addMessage(line);
         }
-    }
-
-    void insertWhole(const QVariantList& values) {
-        if (!m_insertWhole) {
-            const QString marks = QStringLiteral("?, ").repeated(m_columns.size()).chopped(2);
-            m_insertWhole = preparedStatement(
-                m_job, QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(tableId(m_table), marks));
-        }
-        runPrepared(*m_insertWhole, values);
     }
 
     // No default rows: the fixed values of a new symbol, and the table's own defaults for
@@ -272,11 +324,12 @@ private:
     int m_introduced = -1;
     qint16 m_developerNo = 1;
     std::vector<QVariantList> m_defaults;
-    std::vector<QVariantList> m_previous;
-    std::unordered_map<QString, size_t> m_previousByName;
-    std::unordered_map<qint64, size_t> m_previousById;
+    std::vector<qint64> m_defaultRowids;
+    std::unordered_map<QString, qint64> m_previousByName; // to the backup's rowid
+    std::unordered_map<qint64, qint64> m_previousById;
     bool m_firstNewSymbol = true;
-    std::optional<QSqlQuery> m_insertWhole;
+    std::optional<RowCopy> m_copyFrom;     // the attributes from the row as it was
+    std::optional<RowCopy> m_copyDefaults; // from a default row, with introduced
     std::optional<QSqlQuery> m_insertWithoutDefaults;
 };
 

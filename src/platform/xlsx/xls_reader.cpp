@@ -44,7 +44,7 @@ QString freexlProblem(int code) {
     case FREEXL_UNSUPPORTED_CHARSET:
         return QStringLiteral("a text holds characters of no known code page");
     default:
-        return QStringLiteral("its records are broken (%1)").arg(code);
+        return QStringLiteral("its records are broken");
     }
 }
 
@@ -95,7 +95,7 @@ bool XlsReader::readTexts(const QString& path, std::vector<Worksheet>& sheets) {
     const void* opened = nullptr;
     const int code = freexl_open(QFile::encodeName(path).constData(), &opened);
     const FreexlHandle handle(opened); // also after some failures
-    if (code != FREEXL_OK)
+    if (code != FREEXL_OK || !opened) // some damaged files are "opened" without a handle
         return fail(QStringLiteral("is damaged: ") + freexlProblem(code));
     unsigned int sheetCount = 0;
     if (freexl_get_info(opened, FREEXL_BIFF_SHEET_COUNT, &sheetCount) != FREEXL_OK)

@@ -95,15 +95,11 @@ bool CompoundFile::readAllocationTable() {
 }
 
 bool CompoundFile::readDirectory(quint32 start) {
-    const std::optional<QList<quint32>> sectors = chain(m_fat, start, m_sectorCount);
-    if (!sectors)
+    const std::optional<QByteArray> directory = chainBytes(start);
+    if (!directory)
         return fail(QStringLiteral("its directory is broken"));
-    const qsizetype sectorSize = qsizetype(1) << m_sectorShift;
-    QByteArray directory;
-    for (const quint32 sector : *sectors)
-        directory += m_bytes.mid((qsizetype(sector) + 1) * sectorSize, sectorSize);
-    for (qsizetype at = 0; at + kEntrySize <= directory.size(); at += kEntrySize) {
-        const char* raw = directory.constData() + at;
+    for (qsizetype at = 0; at + kEntrySize <= directory->size(); at += kEntrySize) {
+        const char* raw = directory->constData() + at;
         Entry entry;
         // The name's length counts its closing zero.
         const int nameLength = std::clamp(u16(raw + 64) / 2 - 1, 0, 31);
@@ -134,44 +130,38 @@ std::optional<QList<quint32>> CompoundFile::chain(const std::vector<quint32>& ta
     return sectors;
 }
 
-std::optional<QByteArray> CompoundFile::readChain(quint32 first, quint64 size) {
-    if (size == 0)
-        return QByteArray();
-    const std::optional<QList<quint32>> sectors =
-        size <= quint64(m_bytes.size()) ? chain(m_fat, first, m_sectorCount) : std::nullopt;
+std::optional<QByteArray> CompoundFile::chainBytes(quint32 first) {
+    const std::optional<QList<quint32>> sectors = chain(m_fat, first, m_sectorCount);
     if (!sectors)
         return std::nullopt;
     const qsizetype sectorSize = qsizetype(1) << m_sectorShift;
     QByteArray data;
-    for (const quint32 sector : *sectors) {
-        if (quint64(data.size()) >= size)
-            break;
+    for (const quint32 sector : *sectors)
         data += m_bytes.mid((qsizetype(sector) + 1) * sectorSize, sectorSize);
-    }
-    if (quint64(data.size()) < size)
+    return data;
+}
+
+std::optional<QByteArray> CompoundFile::readChain(quint32 first, quint64 size) {
+    if (size == 0)
+        return QByteArray();
+    std::optional<QByteArray> data =
+        size <= quint64(m_bytes.size()) ? chainBytes(first) : std::nullopt;
+    if (!data || quint64(data->size()) < size)
         return std::nullopt;
-    data.truncate(qsizetype(size));
+    data->truncate(qsizetype(size));
     return data;
 }
 
 std::optional<QByteArray> CompoundFile::readMiniChain(quint32 first, quint64 size) {
     if (!m_miniStream) {
-        const Entry& root = m_entries[0];
-        const qsizetype sectorSize = qsizetype(1) << m_sectorShift;
-        QByteArray table;
-        if (m_firstMiniFatSector != kEndOfChain) {
-            const std::optional<QList<quint32>> sectors =
-                chain(m_fat, m_firstMiniFatSector, m_sectorCount);
-            if (!sectors)
-                return std::nullopt;
-            for (const quint32 sector : *sectors)
-                table += m_bytes.mid((qsizetype(sector) + 1) * sectorSize, sectorSize);
-        }
-        for (qsizetype at = 0; at + 4 <= table.size(); at += 4)
-            m_miniFat.push_back(u32(table.constData() + at));
-        m_miniStream = readChain(root.start, root.size);
+        // The root entry's stream holds the small streams, in sectors of 64 bytes.
+        const std::optional<QByteArray> table =
+            m_firstMiniFatSector == kEndOfChain ? QByteArray() : chainBytes(m_firstMiniFatSector);
+        m_miniStream = table ? readChain(m_entries[0].start, m_entries[0].size) : std::nullopt;
         if (!m_miniStream)
             return std::nullopt;
+        for (qsizetype at = 0; at + 4 <= table->size(); at += 4)
+            m_miniFat.push_back(u32(table->constData() + at));
     }
     const quint32 miniSectors = quint32(m_miniStream->size() / kMiniSectorSize);
     const std::optional<QList<quint32>> sectors = chain(m_miniFat, first, miniSectors);

@@ -41,6 +41,9 @@ private:
     // The sectors of a chain, from its first; nothing when it leaves the table or loops.
     std::optional<QList<quint32>> chain(const std::vector<quint32>& table, quint32 first,
                                         quint32 limit);
+    // The bytes of a chain of sectors; nothing when the chain is broken.
+    std::optional<QByteArray> chainBytes(quint32 first);
+    // A stream's bytes, nothing when its chain is broken or too short for its size.
     std::optional<QByteArray> readChain(quint32 first, quint64 size);
     std::optional<QByteArray> readMiniChain(quint32 first, quint64 size);
     const Entry* find(const QString& name) const;

@@ -3,8 +3,9 @@
 
 They are written by xlwt (Debian's python3-xlwt), a writer of the binary format that is
 not ours. xlwt calculates nothing and leaves every formula without its last value; a
-spreadsheet program stores that value, so formulas.xls gets it put into the formula's
-record the way such a program writes it, a text result in the records that follow.
+spreadsheet program stores that value, so the formulas of signals.xls get it put into their
+records the way such a program writes it, a text result in the records that follow. The
+damaged copies are made by the tests from these.
 """
 import datetime
 import os

@@ -25,11 +25,10 @@ public:
         : m_stream(stream)
         , m_at(from) {}
 
-    // Nothing at the end of the stream, or where a record is cut short (broken() then).
+    // Nothing at the end of the stream, and from a record that is cut short on.
     std::optional<BiffRecord> next();
     // The type of the record next() gives; 0 at the end.
     quint16 peekType() const;
-    bool broken() const { return m_broken; }
 
 private:
     const QByteArray& m_stream;

@@ -1,13 +1,15 @@
 #include "core/error.h"
 #include "core/file_names.h"
+#include "core/msg_box.h"
 #include "core/sprintf.h"
 #include "dc_builder.h"
 #include "platform/clock/clock.h"
+#include "platform/db/database_file.h"
 #include "scratch_copy.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <filesystem>
 
 // The builder's working copy and versions: the working copy is made from the newest
 // version, and a changed one becomes the next version. A version file is only ever
@@ -20,12 +22,8 @@ namespace {
 const QLatin1String kVersionMark{"-???"};
 
 void renameOver(const QString& from, const QString& to) {
-    std::error_code error;
-    std::filesystem::rename(from.toStdString(), to.toStdString(), error);
-    if (error)
-        raise(75, QStringLiteral("frmDcBuilder"),
-              QStringLiteral("%1 cannot be renamed to %2: %3")
-                  .arg(from, to, QString::fromStdString(error.message())));
+    if (const auto failure = db::renameDatabase(from, to))
+        raise(75, QStringLiteral("frmDcBuilder"), *failure);
 }
 
 // A copy made beside the target and renamed into place, so no reader ever sees half a file.
@@ -68,6 +66,9 @@ void DcBuilder::createTempDc() {
                         g_fileName(m_tempDcFile), g_fileName(aside));
             m_notes << note;
             addMessage(note);
+            g_informationMsgBox(sprintf(QStringLiteral("The working copy of an earlier session "
+                                                       "that did not close is kept as\r\n{*}"),
+                                        QDir::toNativeSeparators(aside)));
         }
         copyOver(m_newestDcFile, m_tempDcFile);
         m_tempDcExists = true;

@@ -455,12 +455,15 @@ void DcBuilderTest::reportCopiesThreeTablesAndAPage() {
     QFile f(foreign);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.close();
+    // An earlier report copy that a job was killed on, its journal beside it.
+    const QString copy = fixture.path("DORN Update Tool-PXU-DC-001.rep");
+    QVERIFY(QFile::copy(fixture.path(DcFixture::versionName(1)), copy));
+    leaveKilledInTransaction(copy, "DELETE FROM alarmEnums");
     DcBuilder builder;
     builder.g_show(fixture.folder());
     builder.filSourceDC_Click(0);
     builder.cmdReport_Click();
     const QString chosen = fixture.path(DcFixture::versionName(1));
-    const QString copy = fixture.path("DORN Update Tool-PXU-DC-001.rep");
     const QString page = copy + ".html";
     const QStringList lines = builder.messages().lines();
     QCOMPARE(lines.size(), 4);
@@ -477,6 +480,7 @@ void DcBuilderTest::reportCopiesThreeTablesAndAPage() {
     QCOMPARE(
         queryValue(copy, "SELECT count(*) FROM sqlite_master WHERE name = 'sourceScan'").toInt(),
         0);
+    QVERIFY(!QFile::exists(copy + "-journal"));
     QCOMPARE(queryValue(copy, "SELECT id FROM dcEnums WHERE name = 'par_rated_speed'").toInt(),
              1031);
     QFile html(page);

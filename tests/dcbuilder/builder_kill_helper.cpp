@@ -9,12 +9,12 @@
 //       build   "Build" of the newest version
 //       exit    the build tab (the working copy copied to the next version), a second
 //               edit, and Exit
-// SQLite runs with a small page cache here, so that a job writes pages into the file before
-// it commits, as the jobs on a large plant do: a kill then leaves a journal that matters.
 // line: the beginning of the list line to stop at, its occurrence-th one (from 1).
 // --whole-states: the job runs to its end, and at every list line each version that is
 // whole (no journal of a transaction beside it) and differs from its last copy is copied to
 // "states/<version>.<n>": the states the job leaves a version in.
+// SQLite runs with a small page cache here, so that a job writes pages into the file before
+// it commits, as the jobs on a large plant do: a kill then leaves a journal that matters.
 #include "core/config_items.h"
 #include "core/globals.h"
 #include "dcbuilder/dc_builder.h"

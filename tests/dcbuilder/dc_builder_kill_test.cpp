@@ -8,7 +8,6 @@
 #include "dcdatabase/dc_job.h"
 #include "dcdatabase/special_symbols.h"
 #include "image_fixture.h"
-#include "platform/db/database_file.h"
 #include "sample_versions.h"
 #include "support/scripted_dialogs.h"
 

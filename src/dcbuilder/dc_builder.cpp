@@ -72,10 +72,10 @@ void DcBuilder::g_show(const QString& sourceFolder) {
             unload();
             return;
         }
-        tabAction_Click(tabBuild);
         m_messages.clear();
         for (const QString& note : std::as_const(m_notes))
             addMessage(note);
+        tabAction_Click(tabBuild);
         m_view.visible = true;
         if (widgetsAvailable()) {
             if (!m_form)
@@ -132,8 +132,7 @@ void DcBuilder::tabAction_Click(int tab) {
             fillInfoBoxes();
         if (tab == tabBuild) {
             m_view.startAdr = QString::number(quint32(g_baseAdrDC), 16).toUpper();
-            if (m_tempDcExists && m_dcChanged)
-                writeVersion(m_tempDcFile, versionTarget(), false);
+            copyToNextVersion();
         }
         m_view.fileDirectory = m_sourceFolder;
         listSourceFiles();

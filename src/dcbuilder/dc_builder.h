@@ -169,12 +169,18 @@ private:
     void computePaths();
     void createTempDc();
     void closeTempDc();
+    // The build tab's copy of a changed working copy to the next version's name.
+    void copyToNextVersion();
     // Where the next version goes: the next version's name unless a file there is not one
-    // this window wrote, else the next free number (logged).
+    // this window wrote, or was built, else the next free number (logged).
     QString versionTarget();
-    // Writes a version file through a temporary file and a rename; move takes the working
-    // copy itself.
+    // Writes a version file through a temporary file and a rename, and says so in the list;
+    // move takes the working copy itself.
     void writeVersion(const QString& from, const QString& to, bool move);
+    // The working copy holds nothing but what the version last copied from it holds.
+    bool holdsOnlyWhatWasSaved() const;
+    // The version is the build tab's copy of the working copy, and nothing was changed since.
+    bool isCopyOfWorkingCopy(const QString& version) const;
     // Replaces the working copy by a copy of a version this window wrote from it.
     void takeIntoWorkingCopy(const QString& version);
     void fillInfoBoxes();
@@ -195,6 +201,8 @@ private:
     bool m_loaded = false;
     bool m_headerFilesFound = false; // the three header files lie beside the working copy
     QSet<QString> m_writtenVersions; // files this window wrote as versions
+    QSet<QString> m_builtVersions;   // versions a build turned into the download file
+    QString m_lastWrittenVersion;    // the build tab's last copy of the working copy
     QStringList m_reportFiles;       // report copies and pages this window made
     QStringList m_notes;             // told again after the list is cleared at opening
     QPointer<DcBuilderForm> m_form;

@@ -24,13 +24,6 @@ namespace {
 
 const char* const kObject = "frmDcBuilder";
 
-bool sameContents(const QString& a, const QString& b) {
-    QFile first(a);
-    QFile second(b);
-    return first.open(QIODevice::ReadOnly) && second.open(QIODevice::ReadOnly) &&
-           first.size() == second.size() && first.readAll() == second.readAll();
-}
-
 } // namespace
 
 DcBuilder::JobScope::JobScope(DcBuilder& builder, const QString& title, bool lockControls)
@@ -86,18 +79,18 @@ void DcBuilder::cmdBuild_Click() {
         }
         // The plant and software information comes from the working copy.
         const QString specials = m_tempDcExists ? m_tempDcFile : database;
-        // Building the copy that closing will save the working copy over: the group CRCs
-        // and alarm ids the build stores go into the working copy too, so that the saved
-        // version keeps them.
-        const bool copyOfWorkingCopy = m_tempDcExists && m_dcChanged && database == m_nextDcFile &&
-                                       m_writtenVersions.contains(database) &&
-                                       sameContents(database, m_tempDcFile);
+        // Building the build tab's copy of the working copy: the group CRCs and alarm ids
+        // the build stores go into the working copy too, so that a later version keeps them.
+        const bool copyOfWorkingCopy = isCopyOfWorkingCopy(database);
         const bool written = dc::buildDownloadFile(
             {database, specials, m_view.fileDirectory, m_view.startAdr}, *this);
         if (copyOfWorkingCopy)
             takeIntoWorkingCopy(database);
-        if (written)
+        if (written) {
+            // The modules are loaded from this version: it stays as it is.
+            m_builtVersions.insert(database);
             emit downloadFileWritten();
+        }
     });
 }
 

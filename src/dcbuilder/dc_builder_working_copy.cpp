@@ -1,18 +1,20 @@
 #include "core/error.h"
 #include "core/file_names.h"
+#include "core/msg_box.h"
 #include "core/sprintf.h"
 #include "dc_builder.h"
 #include "platform/clock/clock.h"
+#include "platform/db/database_file.h"
 #include "scratch_copy.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <filesystem>
 
 // The builder's working copy and versions: the working copy is made from the newest
 // version, and a changed one becomes the next version. A version file is only ever
 // written whole (a temporary file renamed into place), and no file that this window did
-// not write is replaced or deleted.
+// not write, nor one that a build turned into the download file, is replaced or deleted.
 namespace pxu {
 
 namespace {
@@ -20,12 +22,8 @@ namespace {
 const QLatin1String kVersionMark{"-???"};
 
 void renameOver(const QString& from, const QString& to) {
-    std::error_code error;
-    std::filesystem::rename(from.toStdString(), to.toStdString(), error);
-    if (error)
-        raise(75, QStringLiteral("frmDcBuilder"),
-              QStringLiteral("%1 cannot be renamed to %2: %3")
-                  .arg(from, to, QString::fromStdString(error.message())));
+    if (const auto failure = db::renameDatabase(from, to))
+        raise(75, QStringLiteral("frmDcBuilder"), *failure);
 }
 
 // A copy made beside the target and renamed into place, so no reader ever sees half a file.
@@ -34,6 +32,13 @@ void copyOver(const QString& from, const QString& to) {
     if (!copy.isValid() || !copy.placeAs(to))
         raise(75, QStringLiteral("frmDcBuilder"),
               QStringLiteral("%1 cannot be copied to %2: %3").arg(from, to, copy.error()));
+}
+
+bool sameContents(const QString& a, const QString& b) {
+    QFile first(a);
+    QFile second(b);
+    return first.open(QIODevice::ReadOnly) && second.open(QIODevice::ReadOnly) &&
+           first.size() == second.size() && first.readAll() == second.readAll();
 }
 
 // A name beside the file that says it is a leftover, and is no version's name.
@@ -68,6 +73,9 @@ void DcBuilder::createTempDc() {
                         g_fileName(m_tempDcFile), g_fileName(aside));
             m_notes << note;
             addMessage(note);
+            g_informationMsgBox(sprintf(QStringLiteral("The working copy of an earlier session "
+                                                       "that did not close is kept as\r\n{*}"),
+                                        QDir::toNativeSeparators(aside)));
         }
         copyOver(m_newestDcFile, m_tempDcFile);
         m_tempDcExists = true;
@@ -79,17 +87,20 @@ void DcBuilder::createTempDc() {
 
 void DcBuilder::closeTempDc() {
     if (m_tempDcExists) {
-        if (m_dcChanged) {
-            const QString target = versionTarget();
-            writeVersion(m_tempDcFile, target, true);
-            addMessage(QStringLiteral("Result saved in new DC-Version ") + g_fileName(target));
-        } else {
+        if (m_dcChanged && !holdsOnlyWhatWasSaved())
+            writeVersion(m_tempDcFile, versionTarget(), true);
+        else
             QFile::remove(m_tempDcFile);
-        }
         m_tempDcExists = false;
         m_dcChanged = false;
+        m_lastWrittenVersion.clear();
     }
     computePaths();
+}
+
+void DcBuilder::copyToNextVersion() {
+    if (m_tempDcExists && m_dcChanged && !holdsOnlyWhatWasSaved())
+        writeVersion(m_tempDcFile, versionTarget(), false);
 }
 
 void DcBuilder::saveAndContinue() {
@@ -99,9 +110,11 @@ void DcBuilder::saveAndContinue() {
 }
 
 QString DcBuilder::versionTarget() {
-    if (!QFileInfo::exists(m_nextDcFile) || m_writtenVersions.contains(m_nextDcFile))
+    const bool built = m_builtVersions.contains(m_nextDcFile);
+    if (!QFileInfo::exists(m_nextDcFile) || (m_writtenVersions.contains(m_nextDcFile) && !built))
         return m_nextDcFile;
-    // Someone else saved this number meanwhile: the result takes the next free one.
+    // Someone else saved this number meanwhile, or the modules were loaded from it: the
+    // result takes the next free one.
     const qsizetype at = m_dcPattern.lastIndexOf(kVersionMark);
     const int digits = int(kVersionMark.size()) - 1;
     int number = m_nextDcFile.mid(at + 1, digits).toInt();
@@ -111,12 +124,22 @@ QString DcBuilder::versionTarget() {
         free = m_dcPattern.left(at + 1) + QString::number(number).rightJustified(digits, u'0') +
                m_dcPattern.mid(at + kVersionMark.size());
     } while (QFileInfo::exists(free));
-    addMessage(sprintf(QStringLiteral("DC-Version {*} exists already and is kept; the result goes "
-                                      "to {*}"),
+    addMessage(sprintf(built ? QStringLiteral("DC-Version {*} was built into the download file and "
+                                              "is kept; the result goes to {*}")
+                             : QStringLiteral("DC-Version {*} exists already and is kept; the "
+                                              "result goes to {*}"),
                        g_fileName(m_nextDcFile), g_fileName(free)));
     m_nextDcFile = free;
     m_view.documentation[1] = QStringLiteral("\r\n\r\n   ") + g_fileName(m_nextDcFile);
     return m_nextDcFile;
+}
+
+bool DcBuilder::holdsOnlyWhatWasSaved() const {
+    return !m_lastWrittenVersion.isEmpty() && sameContents(m_lastWrittenVersion, m_tempDcFile);
+}
+
+bool DcBuilder::isCopyOfWorkingCopy(const QString& version) const {
+    return m_tempDcExists && version == m_lastWrittenVersion && holdsOnlyWhatWasSaved();
 }
 
 void DcBuilder::takeIntoWorkingCopy(const QString& version) {
@@ -129,6 +152,8 @@ void DcBuilder::writeVersion(const QString& from, const QString& to, bool move) 
     else
         copyOver(from, to);
     m_writtenVersions.insert(to);
+    m_lastWrittenVersion = move ? QString() : to;
+    addMessage(QStringLiteral("Result saved in new DC-Version ") + g_fileName(to));
 }
 
 } // namespace pxu

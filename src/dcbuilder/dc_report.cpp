@@ -3,12 +3,12 @@
 #include "core/file_names.h"
 #include "dcdatabase/dc_job.h"
 #include "dcdatabase/dc_schema.h"
+#include "platform/db/database_file.h"
 #include "platform/db/recordset.h"
 
 #include <QFile>
 #include <QSaveFile>
 #include <QTextStream>
-#include <filesystem>
 
 namespace pxu {
 
@@ -75,10 +75,8 @@ std::optional<QString> writeDcReport(const QString& database, const QString& rep
     try {
         writeCopy(database, temporary);
         writePage(database, page);
-        std::error_code error;
-        std::filesystem::rename(temporary.toStdString(), reportCopy.toStdString(), error);
-        if (error)
-            dc::failJob(QString::fromStdString(error.message()));
+        if (const auto failure = db::renameDatabase(temporary, reportCopy))
+            dc::failJob(*failure);
         return std::nullopt;
     } catch (const dc::JobFailure& failure) {
         QFile::remove(temporary);

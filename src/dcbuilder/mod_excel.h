@@ -11,8 +11,8 @@ namespace pxu {
 // for reading only (nothing is ever written into it), and its active sheet.
 class ExcelApplication {
 public:
-    // False when the file is no readable .xlsx workbook; lastError() then says why and
-    // names the file.
+    // False when the file is no readable workbook (.xlsx or .xls); lastError() then says
+    // why and names the file.
     bool open(const QString& fileName);
     void close();
     QString lastError() const { return m_workbook.lastError(); }

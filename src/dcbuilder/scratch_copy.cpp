@@ -1,8 +1,9 @@
 #include "scratch_copy.h"
 
+#include "platform/db/database_file.h"
+
 #include <QDir>
 #include <QFile>
-#include <filesystem>
 
 namespace pxu::dc {
 
@@ -14,6 +15,12 @@ constexpr qint64 kChunk = 1 << 20;
 
 ScratchCopy::ScratchCopy(const QString& source, const QString& folder)
     : m_file(QDir(folder).filePath(QStringLiteral("~scratch-XXXXXX.mdb"))) {
+    // A journal of a killed job beside the source is rolled back first: copied without it,
+    // the copy would hold half that job.
+    if (const auto failure = db::recoverInPlace(source)) {
+        m_error = *failure;
+        return;
+    }
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly)) {
         m_error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(source), in.errorString());
@@ -45,11 +52,8 @@ ScratchCopy::ScratchCopy(const QString& source, const QString& folder)
 }
 
 bool ScratchCopy::placeAs(const QString& target) {
-    std::error_code error;
-    std::filesystem::rename(m_file.fileName().toStdString(), target.toStdString(), error);
-    if (error) {
-        m_error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(target),
-                                               QString::fromStdString(error.message()));
+    if (const auto failure = db::renameDatabase(m_file.fileName(), target)) {
+        m_error = *failure;
         return false;
     }
     m_file.setAutoRemove(false);

@@ -6,8 +6,9 @@
 namespace pxu::dc {
 
 // A copy of a database in a temporary file of our own in a folder, for a job to work on.
-// It goes into place by a rename, so that the file it replaces is never half written; it is
-// removed when it is destroyed unless it went into place.
+// It is made from the source's last committed state, and goes into place by a rename, so
+// that the file it replaces is never half written and no journal of that file is rolled
+// into it; it is removed when it is destroyed unless it went into place.
 class ScratchCopy {
 public:
     ScratchCopy(const QString& source, const QString& folder);

@@ -4,11 +4,13 @@
 #include "core/program_info.h"
 #include "core/sprintf.h"
 #include "core/vb_val.h"
+#include "header_lines.h"
 #include "job_failure.h"
 #include "number_text.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <limits>
 
 namespace pxu::dc {
@@ -39,14 +41,28 @@ constexpr Section kSections[] = {
     {QLatin1String("global parameters"), 6},
 };
 
-// The section a "// scanStart" line names; the current one when it names none.
-int sectionOf(const QString& markerLine, int current) {
-    const QString text = markerLine.mid(kScanStart.size() + 2).toLower();
+// The text a "// scanStart" line names its section by: blanks and a colon around it are
+// no part of it.
+QString sectionText(const QString& markerLine) {
+    QString text = markerLine.mid(kScanStart.size()).trimmed();
+    if (text.startsWith(u':'))
+        text = text.mid(1).trimmed();
+    return text;
+}
+
+std::optional<int> sectionNumber(const QString& text) {
     for (const Section& s : kSections) {
-        if (text == s.text)
+        if (text.compare(s.text, Qt::CaseInsensitive) == 0)
             return s.number;
     }
-    return current;
+    return std::nullopt;
+}
+
+QString sectionNames() {
+    QStringList names;
+    for (const Section& s : kSections)
+        names << s.text;
+    return names.join(QLatin1String(", "));
 }
 
 // Blanks only, as the header files' own tools trimmed: tabs stay.
@@ -148,33 +164,56 @@ bool HeaderParser::scanSource(const QString& path, int& lineCounter) {
     resetState();
     m_fileName = QFileInfo(path).fileName();
     m_line = 0;
+    const int preset = lineCounter;
     bool scanning = false;
     int section = 0;
     int enums = 0;
     int defines = 0;
+    bool blockComment = false;
+    int blockCommentLine = 0;
     if (bytes.isEmpty())
         m_sink.addMessage(sprintf(QStringLiteral("      {*} is empty"), path));
     const double size = double(bytes.size());
-    for (const QString& line : linesOf(bytes)) {
+    for (const QString& raw : linesOf(bytes)) {
         ++m_line;
         if (lineCounter >= kMaxLineCounter)
-            fail(
-                QStringLiteral("more lines than the line counter holds (%1)").arg(kMaxLineCounter));
+            fail(QStringLiteral("more lines than the scan can number: with its line numbers "
+                                "counted on from %1, %2 may have at most %3 lines")
+                     .arg(QString::number(preset), m_fileName,
+                          QString::number(std::max(0, kMaxLineCounter - preset))));
         ++lineCounter;
-        m_sink.updateProgress(double(line.size()) / size, true);
+        m_sink.updateProgress(double(raw.size()) / size, true);
+        if (!blockComment)
+            blockCommentLine = m_line;
+        const HeaderLine split = splitComments(raw, blockComment);
+        const QString line = split.joined();
         if (line.startsWith(kScanStart)) {
             scanning = true;
-            section = sectionOf(line, section);
+            const QString text = sectionText(line);
+            if (const std::optional<int> named = sectionNumber(text))
+                section = *named;
+            else
+                warn(QStringLiteral("\"%1\" names no section of the scan (%2): the section "
+                                    "before goes on")
+                         .arg(text, sectionNames()));
         } else if (line.startsWith(kScanEnd)) {
             scanning = false;
         }
         if (!scanning)
             continue;
+        if (isConditional(split.code))
+            fail(QStringLiteral("the conditional \"%1\" lies in a scanned section: the scan "
+                                "cannot know which branch the control software is built with")
+                     .arg(raw.trimmed()));
         if (section == kConstantsSection)
             defines += scanDefine(line, lineCounter);
         else
             enums += scanEnumeration(line, lineCounter);
     }
+    if (blockComment)
+        fail(QStringLiteral("the block comment that begins here is not closed at the end of the "
+                            "file"),
+             blockCommentLine);
     if (m_enumScanState != 0)
         fail(
             QStringLiteral("the enumeration that begins here is not closed at the end of the file"),
@@ -224,6 +263,9 @@ int HeaderParser::scanDefine(const QString& line, int lineCounter) {
     row.id = *id;
     row.cls = row.name.startsWith(QLatin1String("FIRST_")) ? cls::instruction : cls::constant;
     row.sourceLine = lineCounter;
+    row.file = m_fileName;
+    row.line = m_line;
+    row.fromDefine = true;
     if (!isName(row.name))
         warn(QStringLiteral("the defined name '%1' is no C name").arg(row.name));
     m_rows.add(std::move(row));
@@ -260,7 +302,8 @@ int HeaderParser::scanEnumeration(const QString& line, int lineCounter) {
         m_enumComment = *formatted.comment;
     if ((comma < 0 || comma > commentAt) && !line.startsWith(u'}')) {
         // A fragment: a member written over several lines, a blank or a comment line.
-        m_enumPending = joinedWithBlank(m_enumPending, formatted.code);
+        if (!formatted.code.isEmpty())
+            m_enumPending = joinedWithBlank(m_enumPending, formatted.code);
         return 0;
     }
     const bool closing = formatted.code.startsWith(u'}');
@@ -296,6 +339,8 @@ void HeaderParser::writeEnumerationMember(const QString& text, int lineCounter) 
     describe(row, m_enumComment);
     classify(row);
     row.sourceLine = lineCounter;
+    row.file = m_fileName;
+    row.line = m_line;
     m_rows.add(std::move(row));
     m_enumComment.clear();
 }
@@ -315,16 +360,11 @@ std::optional<qint32> HeaderParser::evaluate(const QString& expression) {
 
 FormattedLine HeaderParser::formatLine(const QString& line) {
     FormattedLine result;
-    QString s = trimBlanks(line);
-    if (s.contains(QLatin1String("/*"))) {
-        s.replace(QLatin1String("/*"), QLatin1String("//"));
-        s.remove(QLatin1String("*/"));
-    }
-    const qsizetype comment = s.indexOf(QLatin1String("//"));
-    if (comment >= 0) {
-        result.comment = trimLeadingBlanks(s.mid(comment + 2));
-        s.truncate(comment);
-    }
+    bool blockOpen = false;
+    const HeaderLine split = splitComments(trimBlanks(line), blockOpen);
+    if (split.comment)
+        result.comment = trimLeadingBlanks(*split.comment);
+    QString s = split.code;
     while (s.contains(QLatin1String("  ")))
         s.replace(QLatin1String("  "), QLatin1String(" "));
     s.remove(u',');

@@ -21,9 +21,13 @@ struct FormattedLine {
 // in the other sections between "// scanStart" and "// scanEnd". One parser serves one
 // scan; its state starts afresh with every file.
 //
+// Comments are found as C finds them, block comments over several lines too. A
+// "// scanStart" naming no known section is warned about, and the section before goes on.
+//
 // Input the scan cannot take (an expression the evaluator refuses, a value beyond 32 bits,
-// a #define without value, an enumeration or a continuation still open at the end of a
-// file, more lines than the line counter holds) throws JobFailure naming file and line.
+// a #define without value, a preprocessor conditional inside a scanned section, an
+// enumeration, a continuation or a block comment still open at the end of a file, more
+// lines than the line counter holds) throws JobFailure naming file and line.
 class HeaderParser {
 public:
     HeaderParser(ScanRows& rows, MessageSink& sink, const script::ExpressionEvaluator& evaluator)
@@ -38,8 +42,8 @@ public:
     int scanDefine(const QString& line, int lineCounter);
     int scanEnumeration(const QString& line, int lineCounter);
 
-    // formatLine: blanks trimmed and doubled blanks made single, block comments made line
-    // comments and split off, commas removed, "0x" written "&H" and "<<" as "*2^".
+    // formatLine: blanks trimmed and doubled blanks made single, comments split off, commas
+    // removed, "0x" written "&H" and "<<" as "*2^".
     static FormattedLine formatLine(const QString& line);
     // replaceConstants: every blank-separated word from firstIndex on that names a row
     // scanned before is replaced by that row's id. A name not found is told in a box and

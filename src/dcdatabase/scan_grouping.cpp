@@ -4,6 +4,7 @@
 #include "job_failure.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace pxu::dc {
 
@@ -14,7 +15,7 @@ namespace {
 constexpr qint64 kMaxArrayLength = 65536;
 
 QString located(const ScanRow& row) {
-    return QStringLiteral("%1 (%2)").arg(row.name, headerLocation(row.sourceLine));
+    return QStringLiteral("%1 (%2)").arg(row.name, headerLocation(row));
 }
 
 std::vector<size_t> sortedIndices(const std::vector<ScanRow>& rows, auto include, auto less) {
@@ -78,10 +79,10 @@ void expandArrays(ScanRows& scan) {
         if (!isArray(rows[selection[k]]))
             continue;
         const ScanRow array = rows[selection[k]];
-        // Constants hold values, not ids: one that happens to lie near the array must not
-        // cut it short.
+        // A #define holds a value, not an id: one that happens to lie near the array must
+        // not cut it short. An enumeration member, of whatever class, takes up its id.
         size_t next = k + 1;
-        while (next < selection.size() && sameClass(rows[selection[next]].cls, cls::constant))
+        while (next < selection.size() && rows[selection[next]].fromDefine)
             ++next;
         if (next == selection.size())
             failJob(QStringLiteral("%1: the array is the last symbol, so its length is not known")
@@ -104,6 +105,20 @@ void expandArrays(ScanRows& scan) {
 
 } // namespace
 
+void failOnSharedIds(const ScanRows& scan) {
+    std::unordered_map<QString, std::unordered_map<qint64, const ScanRow*>> seen;
+    for (const ScanRow& row : scan.rows()) {
+        if (!isSymbolClass(row.cls))
+            continue;
+        const auto [it, first] = seen[row.cls.toUpper()].emplace(row.id, &row);
+        if (!first)
+            failJob(QStringLiteral("%1 and %2 are both %3 with the id %4: the modules could not "
+                                   "tell them apart")
+                        .arg(located(*it->second), located(row), row.cls.toUpper())
+                        .arg(row.id));
+    }
+}
+
 void buildGroup(ScanRows& scan) {
     std::vector<ScanRow>& rows = scan.rows();
     const std::vector<size_t> markers = sortedIndices(
@@ -125,8 +140,7 @@ void buildGroup(ScanRows& scan) {
             !last.name.startsWith(QLatin1String("LAST_")) || first.name.mid(6) != last.name.mid(5))
             failJob(sprintf(QStringLiteral("Error in grouping dc-nums \\n{*} / {*}"), first.name,
                             last.name) +
-                    QStringLiteral(" (%1 / %2)")
-                        .arg(headerLocation(first.sourceLine), headerLocation(last.sourceLine)));
+                    QStringLiteral(" (%1 / %2)").arg(headerLocation(first), headerLocation(last)));
         applyGroup(rows, byId, first, last);
     }
     expandArrays(scan);

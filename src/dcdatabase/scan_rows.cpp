@@ -29,16 +29,8 @@ bool isSymbolClass(const QString& cls) {
            sameClass(cls, cls::alarm);
 }
 
-QString headerLocation(int sourceLine) {
-    // The file with the highest preset below the line.
-    const HeaderFile* found = nullptr;
-    for (const HeaderFile& file : kHeaderFiles) {
-        if (sourceLine > file.linePreset && (!found || file.linePreset > found->linePreset))
-            found = &file;
-    }
-    if (!found)
-        return QStringLiteral("line %1").arg(sourceLine);
-    return QStringLiteral("%1, line %2").arg(found->name).arg(sourceLine - found->linePreset);
+QString headerLocation(const ScanRow& row) {
+    return QStringLiteral("%1, line %2").arg(row.file).arg(row.line);
 }
 
 } // namespace pxu::dc

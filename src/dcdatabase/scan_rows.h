@@ -21,6 +21,11 @@ struct ScanRow {
     QVariant varGroup;
     int sourceLine = 0;
     int upDate = upDateNew;
+    // Not stored: where the row was scanned (sourceLine cannot tell the files apart), and
+    // whether it is a #define constant rather than an enumeration member.
+    QString file;
+    int line = 0;
+    bool fromDefine = false;
 };
 
 // The rows of one scan in the order they were written. The first row of a name is found
@@ -53,7 +58,7 @@ bool sameClass(const QString& cls, QLatin1String other);
 // PARAMETER, VARIABLE or ALARM: the classes a scan compares and reports.
 bool isSymbolClass(const QString& cls);
 
-// Where a row was scanned: "global.h, line 12" from its sourceLine.
-QString headerLocation(int sourceLine);
+// Where a row was scanned: "global.h, line 12".
+QString headerLocation(const ScanRow& row);
 
 } // namespace pxu::dc

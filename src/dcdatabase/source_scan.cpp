@@ -166,11 +166,10 @@ void renumberParameters(ScanRows& scan) {
         return;
     const qint64 offset = 1024 - offsetRow->id - firstEnum->id;
     if (offset < -32768 || offset > 32767)
-        failJob(
-            QStringLiteral("PARAMETER_OFFSET_1024 (%1) and PARA_FIRST_ENUM (%2) move the "
-                           "parameters by %3, more than 16 bits hold")
-                .arg(headerLocation(offsetRow->sourceLine), headerLocation(firstEnum->sourceLine))
-                .arg(offset));
+        failJob(QStringLiteral("PARAMETER_OFFSET_1024 (%1) and PARA_FIRST_ENUM (%2) move the "
+                               "parameters by %3, more than 16 bits hold")
+                    .arg(headerLocation(*offsetRow), headerLocation(*firstEnum))
+                    .arg(offset));
     for (ScanRow& row : scan.rows()) {
         const bool first =
             row.name.compare(QLatin1String("PARA_FIRST_ENUM"), Qt::CaseInsensitive) == 0;
@@ -216,6 +215,7 @@ void g_scanHeaderFiles(DcJob& job, MessageSink& sink, const QString& table) {
     }
     renumberParameters(scan);
     buildGroup(scan);
+    failOnSharedIds(scan);
 
     sink.addMessage(QStringLiteral("   Compare scan with previous scanned symbols"));
     sink.updateProgress(0);

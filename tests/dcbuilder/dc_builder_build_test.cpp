@@ -8,6 +8,7 @@
 #include "dcdatabase/special_symbols.h"
 #include "image_fixture.h"
 #include "mainwindow/log_lines.h"
+#include "sample_versions.h"
 #include "support/scripted_dialogs.h"
 
 #include <QSignalSpy>
@@ -57,6 +58,8 @@ private slots:
     void databaseNotUpToDateIsNotBuilt();
     void informationComesFromTheWorkingCopy();
     void savedVersionKeepsWhatTheBuildStored();
+    void builtVersionIsNeverRewritten_data();
+    void builtVersionIsNeverRewritten();
 };
 
 void DcBuilderBuildTest::newestVersion_data() {
@@ -156,6 +159,53 @@ void DcBuilderBuildTest::savedVersionKeepsWhatTheBuildStored() {
     o.builder.cmdExit_Click(); // saves the working copy as 002
 
     QCOMPARE(dumpDatabase(built), after);
+}
+
+void DcBuilderBuildTest::builtVersionIsNeverRewritten_data() {
+    QTest::addColumn<bool>("editedAgain");
+    QTest::newRow("edited again after the build") << true;
+    QTest::newRow("closed after the build") << false;
+}
+
+void DcBuilderBuildTest::builtVersionIsNeverRewritten() {
+    QFETCH(bool, editedAgain);
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    copySampleLoadFiles(fixture.folder());
+    currentSampleVersions(fixture, dialogs, 6);
+    const QString seventh = fixture.path(DcFixture::versionName(7));
+    const QString eighth = fixture.path(DcFixture::versionName(8));
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    builder.tabAction_Click(tabInfo);
+    builder.setInfoText(InfoBox::txtManufacNo, QStringLiteral("M-LOADED"));
+    builder.tabAction_Click(tabBuild);
+    QCOMPARE(builder.messages().lines().constLast(),
+             "Result saved in new DC-Version " + DcFixture::versionName(7));
+    QCOMPARE(builder.chosenDcFile(), seventh);
+    builder.cmdBuild_Click();
+    QVERIFY(QFile::exists(fixture.path(dc::kDownloadFile)));
+    const QString loaded = dumpDatabase(seventh);
+    if (editedAgain) {
+        builder.tabAction_Click(tabInfo);
+        builder.setInfoText(InfoBox::txtManufacNo, QStringLiteral("M-LATER"));
+    }
+
+    builder.cmdExit_Click();
+
+    QCOMPARE(dumpDatabase(seventh), loaded);
+    QCOMPARE(specialText(seventh, dc::alias::manufacNo), QStringLiteral("M-LOADED"));
+    QCOMPARE(QFile::exists(eighth), editedAgain);
+    if (editedAgain) {
+        QCOMPARE(specialText(eighth, dc::alias::manufacNo), QStringLiteral("M-LATER"));
+        QCOMPARE(builder.messages().lines().mid(builder.messages().count() - 2),
+                 (QStringList{"DC-Version " + DcFixture::versionName(7) +
+                                  " was built into the download file and is kept; the result "
+                                  "goes to " +
+                                  DcFixture::versionName(8),
+                              "Result saved in new DC-Version " + DcFixture::versionName(8)}));
+    }
+    QVERIFY(!QFile::exists(builder.tempDcFile()));
 }
 
 QTEST_MAIN(DcBuilderBuildTest)

@@ -9,6 +9,7 @@
 #include "mainwindow/form_widgets.h"
 #include "mainwindow/main_window.h"
 #include "sample_versions.h"
+#include "support/killed_session.h"
 #include "support/recording_desktop.h"
 #include "support/screenshot.h"
 #include "support/scripted_dialogs.h"
@@ -49,7 +50,9 @@ private slots:
     void opensOnTheNewestVersionAndLeavesAnUnchangedFolderAsItWas();
     void migrationOnOpeningCountsAsAChange();
     void buildTabCopiesAChangedWorkingCopyAtOnce();
+    void leftoverWorkingCopyIsKeptAside_data();
     void leftoverWorkingCopyIsKeptAside();
+    void journalOfAKilledSessionIsNotRolledIntoTheFreshWorkingCopy();
     void nextVersionTakenBySomeoneElseGoesToTheNextFreeNumber();
     void secondShowRaisesTheOpenWindow();
     void folderWithoutVersionIsTold();
@@ -158,29 +161,69 @@ void DcBuilderTest::buildTabCopiesAChangedWorkingCopyAtOnce() {
     QVERIFY(!QFile::exists(builder.tempDcFile()));
 }
 
+void DcBuilderTest::leftoverWorkingCopyIsKeptAside_data() {
+    QTest::addColumn<bool>("killedInAJob");
+    QTest::newRow("ended after its last job") << false;
+    QTest::newRow("killed in a job, its journal beside it") << true;
+}
+
 void DcBuilderTest::leftoverWorkingCopyIsKeptAside() {
+    QFETCH(bool, killedInAJob);
     VirtualTime time;
     ScriptedDialogs dialogs;
     DcFixture fixture;
     currentSampleVersions(fixture, dialogs, 1);
+    const QString version = fixture.path(DcFixture::versionName(1));
     const QString leftover = fixture.path("DORN Update Tool-PXU-DC-temp.md");
-    QVERIFY(QFile::copy(fixture.path(DcFixture::versionName(1)), leftover));
+    QVERIFY(QFile::copy(version, leftover));
     execute(leftover, "UPDATE dcEnums SET value = 12 WHERE name = 'PAR_TOT_NO_OF_CYL'");
-    const QByteArray unsaved = folderState(fixture.folder())["DORN Update Tool-PXU-DC-temp.md"];
+    const QByteArray committed = folderState(fixture.folder())["DORN Update Tool-PXU-DC-temp.md"];
+    if (killedInAJob)
+        leaveKilledInTransaction(leftover,
+                                 "UPDATE dcEnums SET value = 99 WHERE name = 'PAR_TOT_NO_OF_CYL'");
     DcBuilder builder;
     builder.g_show(fixture.folder());
+    QVERIFY(builder.isLoaded());
     const QString aside = "DORN Update Tool-PXU-DC-temp-leftover-20260105-080000.md";
-    QCOMPARE(folderState(fixture.folder())[aside], unsaved);
+    // What the session committed, no part of the job it was killed in, and no journal left
+    // under either name.
+    QCOMPARE(folderState(fixture.folder())[aside], committed);
+    QCOMPARE(queryValue(fixture.path(aside), "PRAGMA integrity_check").toString(),
+             QStringLiteral("ok"));
+    QCOMPARE(QDir(fixture.folder()).entryList({"*journal*"}, QDir::Files), QStringList());
     QCOMPARE(builder.messages().lines(),
              QStringList{"Working copy DORN Update Tool-PXU-DC-temp.md of an earlier session "
                          "kept as " +
                          aside});
-    QCOMPARE(queryValue(builder.tempDcFile(),
-                        "SELECT value FROM dcEnums WHERE name = 'PAR_TOT_NO_OF_CYL'")
-                 .toInt(),
-             6);
+    QCOMPARE(dialogs.texts(), QStringList{"The working copy of an earlier session that did not "
+                                          "close is kept as\r\n" +
+                                          fixture.path(aside)});
+    QCOMPARE(dialogs.shown()[0].icon, BoxIcon::Information);
+    QCOMPARE(folderState(fixture.folder())["DORN Update Tool-PXU-DC-temp.md"],
+             folderState(fixture.folder())[DcFixture::versionName(1)]);
     builder.unload();
     QVERIFY(QFile::exists(fixture.path(aside)));
+}
+
+void DcBuilderTest::journalOfAKilledSessionIsNotRolledIntoTheFreshWorkingCopy() {
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    currentSampleVersions(fixture, dialogs, 1);
+    const QString workingCopy = fixture.path("DORN Update Tool-PXU-DC-temp.md");
+    QVERIFY(QFile::copy(fixture.path(DcFixture::versionName(1)), workingCopy));
+    execute(workingCopy, "UPDATE dcEnums SET value = 12 WHERE name = 'PAR_TOT_NO_OF_CYL'");
+    leaveKilledInTransaction(workingCopy,
+                             "UPDATE dcEnums SET value = 99 WHERE name = 'PAR_TOT_NO_OF_CYL'");
+    // The working copy went aside without its journal, which stayed under its name.
+    QVERIFY(QFile::rename(workingCopy, fixture.path("moved-away.md")));
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    QVERIFY(builder.isLoaded());
+    QCOMPARE(folderState(fixture.folder())["DORN Update Tool-PXU-DC-temp.md"],
+             folderState(fixture.folder())[DcFixture::versionName(1)]);
+    QVERIFY(!QFile::exists(workingCopy + "-journal"));
+    builder.unload();
+    QVERIFY(!QFile::exists(workingCopy));
 }
 
 void DcBuilderTest::nextVersionTakenBySomeoneElseGoesToTheNextFreeNumber() {
@@ -412,12 +455,15 @@ void DcBuilderTest::reportCopiesThreeTablesAndAPage() {
     QFile f(foreign);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.close();
+    // An earlier report copy that a job was killed on, its journal beside it.
+    const QString copy = fixture.path("DORN Update Tool-PXU-DC-001.rep");
+    QVERIFY(QFile::copy(fixture.path(DcFixture::versionName(1)), copy));
+    leaveKilledInTransaction(copy, "DELETE FROM alarmEnums");
     DcBuilder builder;
     builder.g_show(fixture.folder());
     builder.filSourceDC_Click(0);
     builder.cmdReport_Click();
     const QString chosen = fixture.path(DcFixture::versionName(1));
-    const QString copy = fixture.path("DORN Update Tool-PXU-DC-001.rep");
     const QString page = copy + ".html";
     const QStringList lines = builder.messages().lines();
     QCOMPARE(lines.size(), 4);
@@ -434,6 +480,7 @@ void DcBuilderTest::reportCopiesThreeTablesAndAPage() {
     QCOMPARE(
         queryValue(copy, "SELECT count(*) FROM sqlite_master WHERE name = 'sourceScan'").toInt(),
         0);
+    QVERIFY(!QFile::exists(copy + "-journal"));
     QCOMPARE(queryValue(copy, "SELECT id FROM dcEnums WHERE name = 'par_rated_speed'").toInt(),
              1031);
     QFile html(page);

@@ -5,6 +5,7 @@
 #include "dcbuilder/dc_reconstruction_form.h"
 #include "dcbuilder/dc_template.h"
 #include "image_fixture.h"
+#include "support/killed_session.h"
 #include "support/screenshot.h"
 #include "support/scripted_dialogs.h"
 #include "work_folders.h"
@@ -123,6 +124,7 @@ private slots:
     void refusalEndsTheJobAndKeepsNoResult();
     void existingResultIsReplacedOnlyOnOk_data();
     void existingResultIsReplacedOnlyOnOk();
+    void journalsOfKilledJobsAreNotTakenIntoTheResult();
     void resultGoesUnderTheEditedName();
     void showTellsWhatIsMissingAndDecidesTheButtonAnew_data();
     void showTellsWhatIsMissingAndDecidesTheButtonAnew();
@@ -333,6 +335,27 @@ void DcReconstructionTest::existingResultIsReplacedOnlyOnOk() {
         QCOMPARE(kept.readAll(), QByteArray("an earlier result"));
     }
     QCOMPARE(p.uploadFiles(), (QStringList{kResult, kUploadFile}));
+}
+
+void DcReconstructionTest::journalsOfKilledJobsAreNotTakenIntoTheResult() {
+    ScriptedDialogs dialogs;
+    dialogs.answer(BoxAnswer::Ok); // the existing result is replaced
+    DcFixture fixture;
+    UploadedPlant p(fixture);
+    QVERIFY(QFile::copy(p.plant, p.result()));
+    // Jobs on the template and on the earlier result, both killed half-way.
+    leaveKilledInTransaction(p.templateFile, "DELETE FROM dcBinFile");
+    leaveKilledInTransaction(p.result(), "UPDATE dcEnums SET value = 0");
+    DcReconstruction window;
+    window.g_show();
+    window.cmdReconstructDC_Click();
+
+    QVERIFY2(window.messages().lines().contains(kDone),
+             qPrintable(window.messages().lines().join(u'\n')));
+    QCOMPARE(p.uploadFiles(), (QStringList{kResult, kUploadFile}));
+    QCOMPARE(QDir(p.folders.templates).entryList(QDir::Files),
+             QStringList{QFileInfo(p.templateFile).fileName()});
+    QCOMPARE(imageOf(p.result()), p.image);
 }
 
 void DcReconstructionTest::resultGoesUnderTheEditedName() {

@@ -2,6 +2,7 @@
 #include "core/message_window.h"
 #include "dcbuilder/dc_template.h"
 #include "platform/db/recordset.h"
+#include "support/killed_session.h"
 #include "support/scripted_dialogs.h"
 #include "work_folders.h"
 
@@ -61,6 +62,7 @@ private slots:
     void failureEndsTheCreationAndLeavesNoFile();
     void existingTemplateIsReplacedOnlyOnYes_data();
     void existingTemplateIsReplacedOnlyOnYes();
+    void journalsOfKilledJobsAreNotTakenIntoTheTemplate();
 };
 
 void DcTemplateTest::templateMarksWhatTheImageCarries() {
@@ -280,6 +282,27 @@ void DcTemplateTest::existingTemplateIsReplacedOnlyOnYes() {
     QFile kept(existing);
     QVERIFY(kept.open(QIODevice::ReadOnly));
     QCOMPARE(kept.readAll() != "an older template", replaced);
+}
+
+void DcTemplateTest::journalsOfKilledJobsAreNotTakenIntoTheTemplate() {
+    ScriptedDialogs dialogs; // the existing template is replaced
+    DcFixture fixture;
+    WorkFolders folders(fixture);
+    const QString plant = fixture.samplePlant(QStringLiteral("work/") + DcFixture::versionName(1));
+    const QString existing = QDir(folders.templates).filePath(kTemplate041);
+    fixture.samplePlant(QStringLiteral("PXU_Templates/") + kTemplate041);
+    // A build of the version and a job on the old template, both killed half-way.
+    leaveKilledInTransaction(plant,
+                             "UPDATE dcEnums SET value = 42 WHERE name = 'PAR_SWINFO_BUILD'");
+    leaveKilledInTransaction(existing, "DELETE FROM dcEnums");
+    RecordingSink log;
+    QVERIFY2(g_createDCTemplate(folders.work, log), qPrintable(log.lines.join(u'\n')));
+    QCOMPARE(log.lines[2], QStringLiteral("DataContainer Template created for Build No: 041"));
+    QCOMPARE(filesIn(folders.templates), QStringList{kTemplate041});
+    QCOMPARE(filesIn(folders.work), QStringList{DcFixture::versionName(1)});
+    QCOMPARE(rows(existing, "PRAGMA integrity_check"), QStringList{"ok"});
+    QCOMPARE(rows(existing, "SELECT DISTINCT onlineValue FROM dcEnums WHERE id >= 0"),
+             QStringList{"0"});
 }
 
 QTEST_MAIN(DcTemplateTest)

@@ -19,6 +19,14 @@ using namespace pxu::test;
 namespace {
 
 const QString kSampleList = QStringLiteral(PXU_SAMPLE_SIGNAL_LIST);
+const QString kSampleListXls = QStringLiteral(PXU_SAMPLE_SIGNAL_LIST_XLS);
+
+QByteArray xlsFixture(const char* name) {
+    QFile file(QStringLiteral(PXU_XLS_FIXTURES "/") + QLatin1String(name));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(file.fileName()));
+    return file.readAll();
+}
 
 // The lines from the first one that is the text up to the next " ".
 QStringList section(const QStringList& lines, const QString& first, qsizetype from = 0) {
@@ -56,6 +64,7 @@ class ScanSignalListTest : public QObject {
 private slots:
     void init();
     void sampleSignalListIsImportedAsANewVersion();
+    void sampleSignalListSavedAsXlsImportsToTheSameDatabase();
     void cancelledFileDialogDoesNothing();
     void nothingImportedSavesNoVersion_data();
     void nothingImportedSavesNoVersion();
@@ -137,6 +146,25 @@ void ScanSignalListTest::sampleSignalListIsImportedAsANewVersion() {
     QVERIFY(!saveScreenshot(*form, QStringLiteral("dc_builder_signal_list")).isEmpty());
 }
 
+void ScanSignalListTest::sampleSignalListSavedAsXlsImportsToTheSameDatabase() {
+    // The rows of the two tables an import saved, and what it logged but the file's name.
+    auto imported = [](const QString& list) {
+        OpenBuilder open;
+        open.import(list);
+        const QStringList lines = open.builder.messages().lines();
+        return std::pair(dumpDatabase(open.version(2))
+                             .split(u'\n')
+                             .filter(QRegularExpression(QStringLiteral("^(dc|alarm)Enums:"))),
+                         lines.mid(1, lines.size() - 2).replaceInStrings(list, "<list>"));
+    };
+    const auto [xlsxRows, xlsxLog] = imported(kSampleList);
+    const auto [xlsRows, xlsLog] = imported(kSampleListXls);
+    QCOMPARE(xlsLog.filter("Result saved in new DC-Version").size(), 1);
+    QCOMPARE(xlsLog, xlsxLog);
+    QVERIFY(!xlsRows.isEmpty());
+    QCOMPARE(xlsRows, xlsxRows);
+}
+
 void ScanSignalListTest::cancelledFileDialogDoesNothing() {
     OpenBuilder open;
     const QString before = dumpDatabase(open.builder.tempDcFile());
@@ -161,11 +189,12 @@ void ScanSignalListTest::nothingImportedSavesNoVersion_data() {
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray workbook = file.readAll();
 
-    QTest::newRow("legacy .xls workbook")
-        << "list.xls" << QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(504, '\0')
-        << "\"%1\" is a workbook in the legacy binary format (.xls) or an encrypted one; only "
-           ".xlsx workbooks can be read: save it as .xlsx without a password."
-        << QStringList{};
+    QTest::newRow("encrypted .xls workbook")
+        << "list.xls" << xlsFixture("encrypted.xls")
+        << "\"%1\" is encrypted: save it without a password." << QStringList{};
+    const QByteArray legacy = xlsFixture("plain.xls");
+    QTest::newRow("damaged .xls workbook")
+        << "list.xls" << legacy.left(legacy.size() / 2) << "\"%1\" is damaged: " << QStringList{};
     QTest::newRow("damaged workbook") << "list.xlsx" << workbook.left(workbook.size() / 2)
                                       << "\"%1\" is damaged: " << QStringList{};
     QTest::newRow("no sheet of either table")

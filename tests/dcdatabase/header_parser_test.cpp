@@ -54,6 +54,15 @@ Parsed parse(const QByteArray& text, const QString& name = QStringLiteral("dataC
     return parsed;
 }
 
+// The text parses into the rows without a failure, a box or a line.
+void compareQuietParse(const QByteArray& text, const QStringList& rows) {
+    const Parsed parsed = parse(text);
+    QCOMPARE(parsed.failure, QString());
+    QCOMPARE(parsed.rows, rows);
+    QCOMPARE(parsed.boxes, QStringList());
+    QCOMPARE(parsed.lines, QStringList());
+}
+
 QByteArray section(const char* name, const char* lines) {
     return QByteArray("// scanStart: ") + name + "\n" + lines + "\n// scanEnd\n";
 }
@@ -83,6 +92,12 @@ private slots:
     void enumerationsGiveMembers();
     void sectionsChooseTheScanner_data();
     void sectionsChooseTheScanner();
+    void sectionTextsAreComparedWithoutSurroundingBlanks_data();
+    void sectionTextsAreComparedWithoutSurroundingBlanks();
+    void blockCommentsAreCommentsWhereverTheyEnd_data();
+    void blockCommentsAreCommentsWhereverTheyEnd();
+    void conditionalsInsideAScannedSectionFail_data();
+    void conditionalsInsideAScannedSectionFail();
     void oddlyWrittenMembersAreWarned_data();
     void oddlyWrittenMembersAreWarned();
     void inputTheScanCannotTakeFailsWithFileAndLine_data();
@@ -202,11 +217,7 @@ void HeaderParserTest::definesGiveConstants_data() {
 void HeaderParserTest::definesGiveConstants() {
     QFETCH(QByteArray, text);
     QFETCH(QStringList, rows);
-    const Parsed parsed = parse(text);
-    QCOMPARE(parsed.failure, QString());
-    QCOMPARE(parsed.rows, rows);
-    QCOMPARE(parsed.boxes, QStringList());
-    QCOMPARE(parsed.lines, QStringList());
+    compareQuietParse(text, rows);
 }
 
 void HeaderParserTest::enumerationsGiveMembers_data() {
@@ -290,11 +301,135 @@ void HeaderParserTest::sectionsChooseTheScanner() {
     const Parsed parsed = parse(marker + "\n#define D 1\ntypedef enum\n{\nM,\n} t;\n// scanEnd\n");
     QCOMPARE(parsed.failure, QString());
     QCOMPARE(parsed.rows, rows);
+}
 
-    // A section text with a trailing blank names no section: the current one goes on.
-    const Parsed kept =
-        parse(constants("#define A 1") + "// scanStart: global types \n#define B 2\n// scanEnd\n");
-    QCOMPARE(kept.rows, (QStringList{"A=1 CONSTANT/~ {~|~} @2", "B=2 CONSTANT/~ {~|~} @5"}));
+void HeaderParserTest::sectionTextsAreComparedWithoutSurroundingBlanks_data() {
+    QTest::addColumn<QByteArray>("marker");
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QStringList>("lines");
+
+    // After the marker line: a #define, then an enumeration.
+    const QStringList define{"D=1 CONSTANT/~ {~|~} @3"};
+    const QStringList member{"M=0 ?/~ {|} @6"};
+    QTest::newRow("trailing blank")
+        << QByteArray("// scanStart: global constants ") << define << QStringList();
+    QTest::newRow("blanks and tabs around")
+        << QByteArray("// scanStart:   global constants \t") << define << QStringList();
+    QTest::newRow("no blank after the colon")
+        << QByteArray("// scanStart:global constants") << define << QStringList();
+    QTest::newRow("letter case and trailing blank of an enumeration section")
+        << QByteArray("// scanStart: Global Variables  ") << member << QStringList();
+    const QString known = QStringLiteral(
+        "global constants, global types, global variables, alarms, global on-off-delay, global "
+        "parameters");
+    QTest::newRow("unknown text: warned, the section before goes on")
+        << QByteArray("// scanStart: global constant") << member
+        << QStringList{"      Warning: dataContainer.h, line 2: \"global constant\" names no "
+                       "section of the scan (" +
+                       known + "): the section before goes on"};
+    QTest::newRow("no text at all")
+        << QByteArray("// scanStart") << member
+        << QStringList{
+               "      Warning: dataContainer.h, line 2: \"\" names no section of the scan (" +
+               known + "): the section before goes on"};
+}
+
+void HeaderParserTest::sectionTextsAreComparedWithoutSurroundingBlanks() {
+    QFETCH(QByteArray, marker);
+    QFETCH(QStringList, rows);
+    QFETCH(QStringList, lines);
+    // An enumeration section first: "the section before".
+    const Parsed parsed = parse("// scanStart: global types\n" + marker +
+                                "\n#define D 1\ntypedef enum\n{\nM,\n} t;\n// scanEnd\n");
+    QCOMPARE(parsed.failure, QString());
+    QCOMPARE(parsed.rows, rows);
+    QCOMPARE(parsed.lines, lines);
+    QCOMPARE(parsed.boxes, QStringList());
+}
+
+void HeaderParserTest::blockCommentsAreCommentsWhereverTheyEnd_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QStringList>("rows");
+
+    QTest::newRow("over two lines between members")
+        << enumeration("A,\n/* 7; told before\n   over two lines */\nB,\nC,")
+        << QStringList{"A=0 ?/~ {|} @4", "B=1 ?/~ {7|told before} @7", "C=2 ?/~ {|} @8"};
+    QTest::newRow("opened after a member, closed on the next line")
+        << enumeration("A, /* 5; first\n     and more */\nB,")
+        << QStringList{"A=0 ?/~ {5|first} @4", "B=1 ?/~ {|} @6"};
+    QTest::newRow("over three lines, its middle line starred as an array mark")
+        << enumeration("A,\n/*\n * n cylinders\n */\nB,")
+        << QStringList{"A=0 ?/~ {|} @4", "B=1 ?/~ {|} @8"};
+    QTest::newRow("inside a member written over several lines")
+        << enumeration("A /* 3; split\n     and told */\n   = 40,\nB,")
+        << QStringList{"A=40 ?/~ {3|split} @6", "B=41 ?/~ {|} @7"};
+    QTest::newRow("code after its end") << enumeration("/* a,\n b, */ A = 5,\nB,")
+                                        << QStringList{"A=5 ?/~ {|a,} @5", "B=6 ?/~ {|} @6"};
+    QTest::newRow("between name and value on one line")
+        << enumeration("A /* 2; c */ = 5,\nB,")
+        << QStringList{"A=5 ?/~ {2|c} @4", "B=6 ?/~ {|} @5"};
+    QTest::newRow("around the closing brace")
+        << section("global types",
+                   "typedef enum\n{\nA,\n/* last\n*/\n} t;\ntypedef enum\n{\nB,\n} u;")
+        << QStringList{"A=0 ?/~ {|} @4", "B=0 ?/~ {|} @10"};
+    QTest::newRow("around defines")
+        << constants("#define A 1 /* one\n#define B 2 */\n#define C 3 /* x */ + 1")
+        << QStringList{"A=1 CONSTANT/~ {~|~} @2", "C=4 CONSTANT/~ {~|~} @4"};
+    QTest::newRow("opener in a string or a line comment opens none")
+        << constants("#define T \"a/*b\"\n#define A 1 // x /* y\n#define B 2")
+        << QStringList{"A=1 CONSTANT/~ {~|~} @3", "B=2 CONSTANT/~ {~|~} @4"};
+    QTest::newRow("markers inside a block comment are comment")
+        << QByteArray("/*\n// scanStart: global constants\n#define A 1\n// scanEnd\n*/\n") +
+               constants("#define B 2")
+        << QStringList{"B=2 CONSTANT/~ {~|~} @7"};
+}
+
+void HeaderParserTest::blockCommentsAreCommentsWhereverTheyEnd() {
+    QFETCH(QByteArray, text);
+    QFETCH(QStringList, rows);
+    compareQuietParse(text, rows);
+}
+
+void HeaderParserTest::conditionalsInsideAScannedSectionFail_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QStringList>("rows");
+
+    const QString why = QStringLiteral(
+        " lies in a scanned section: the scan cannot know which branch the control software "
+        "is built with");
+    for (const char* directive : {"#if SIM", "#ifdef SIM", "#ifndef SIM", "#elif SIM", "#else",
+                                  "#endif", "# if SIM", "  #\tifdef SIM // x"}) {
+        QTest::newRow(QByteArray("in an enumeration: ").append(directive).constData())
+            << enumeration(QByteArray("A,\n").append(directive).append("\nB,").constData())
+            << "dataContainer.h, line 5: the conditional \"" +
+                   QString::fromLatin1(directive).trimmed() + u'"' + why
+            << QStringList();
+    }
+    QTest::newRow("among defines")
+        << constants("#define A 1\n#ifdef SIM\n#define B 2\n#else\n#define B 3\n#endif")
+        << "dataContainer.h, line 3: the conditional \"#ifdef SIM\"" + why << QStringList();
+    QTest::newRow("outside the sections nothing changes")
+        << QByteArray("#ifndef H\n#define H\n#if SIM\n") + enumeration("A,\nB,") + "#else\n" +
+               constants("#define C 1") + "#endif\n#endif\n"
+        << QString() << QStringList{"A=0 ?/~ {|} @7", "B=1 ?/~ {|} @8", "C=1 CONSTANT/~ {~|~} @13"};
+    QTest::newRow("in a comment nothing changes")
+        << enumeration("A,\n// #ifdef SIM\n/*\n#else\n*/\nB, /* #endif */") << QString()
+        << QStringList{"A=0 ?/~ {|} @4", "B=1 ?/~ {|#endif} @9"};
+    QTest::newRow("other directives and names that begin alike pass")
+        << enumeration("A,\n#iffy\n= 7,") << QString()
+        << QStringList{"A=0 ?/~ {|} @4", "#iffy=7 ?/~ {|} @6"};
+}
+
+void HeaderParserTest::conditionalsInsideAScannedSectionFail() {
+    QFETCH(QByteArray, text);
+    QFETCH(QString, failure);
+    QFETCH(QStringList, rows);
+    const Parsed parsed = parse(text);
+    QCOMPARE(parsed.failure, failure);
+    QCOMPARE(parsed.boxes, QStringList());
+    if (failure.isEmpty())
+        QCOMPARE(parsed.rows, rows);
 }
 
 void HeaderParserTest::oddlyWrittenMembersAreWarned_data() {
@@ -369,9 +504,21 @@ void HeaderParserTest::inputTheScanCannotTakeFailsWithFileAndLine_data() {
         << "library.h, line 2: the #define continued here with \"\\\" is not complete at the end "
            "of the file"
         << QStringList();
+    QTest::newRow("block comment open at the end of the file")
+        << QByteArray("// scanStart: alarms\n\n/* one\ntwo\n// scanEnd\n") << 0
+        << "library.h, line 3: the block comment that begins here is not closed at the end of "
+           "the file"
+        << QStringList();
     QTest::newRow("more lines than the line counter holds")
         << QByteArray("a\nb\nc\nd\n") << 32765
-        << "library.h, line 3: more lines than the line counter holds (32767)" << QStringList();
+        << "library.h, line 3: more lines than the scan can number: with its line numbers "
+           "counted on from 32765, library.h may have at most 2 lines"
+        << QStringList();
+    QTest::newRow("more lines than the line counter holds, counted on from 20000")
+        << QByteArray(12768, '\n') << 20000
+        << "library.h, line 12768: more lines than the scan can number: with its line numbers "
+           "counted on from 20000, library.h may have at most 12767 lines"
+        << QStringList();
 }
 
 void HeaderParserTest::inputTheScanCannotTakeFailsWithFileAndLine() {

@@ -132,6 +132,20 @@ void HeaderScanTest::anyFailureRollsTheWholeJobBack_data() {
         << "LAST_GLB_DBG_VARIABLE (dataContainer.h, line 61): the array is the last symbol, so "
            "its length is not known"
         << QStringList();
+    QTest::newRow("a plain enumeration grouped among the alarms")
+        << QList<HeaderChange>{{"library.h", "   MODE_INVALID = -1,\n   NUM_MODES = 3",
+                                "   MODE_OFF,\n   MODE_ON,\n   MODE_AUTO"}}
+        << ""
+        << ""
+        << "MODE_ON (library.h, line 16) and ALM_OVERSPEED (dataContainer.h, line 68) are both "
+           "ALARM with the id 1: the modules could not tell them apart"
+        << QStringList();
+    QTest::newRow("conditional inside a scanned section")
+        << QList<HeaderChange>{{dc, "   ENG_NO_FUP,", "#ifdef SIM\n   ENG_NO_FUP,\n#endif"}} << ""
+        << ""
+        << "dataContainer.h, line 31: the conditional \"#ifdef SIM\" lies in a scanned section: "
+           "the scan cannot know which branch the control software is built with"
+        << QStringList();
     QTest::newRow("failure after both rebuilds")
         << QList<HeaderChange>{{dc, "ENG_GAIN_I,", "ENG_GAIN_INT,"}} << ""
         << "UPDATE dcBinFile SET value = 'x' WHERE content = 'dcVersion';"

@@ -10,21 +10,27 @@ using namespace pxu::test;
 
 namespace {
 
-// Rows written "NAME=id CLASS [comment]": the class "?" when left out, the comment after
-// the class. Each row's sourceLine is its place in the list, from 1.
+// Rows written "[#define ]NAME=id CLASS [comment]": the class "?" when left out, the
+// comment after the class; "#define " for a row of a #define line. Each row was scanned
+// from dataContainer.h, at the line of its place in the list, from 1.
 ScanRows rowsOf(const QStringList& texts) {
     ScanRows rows;
     int line = 0;
-    for (const QString& text : texts) {
-        const QStringList parts = text.split(u' ');
+    for (QString text : texts) {
         ScanRow row;
+        row.fromDefine = text.startsWith(QLatin1String("#define "));
+        if (row.fromDefine)
+            text.remove(0, 8);
+        const QStringList parts = text.split(u' ');
         row.name = parts[0].section(u'=', 0, 0);
         row.id = parts[0].section(u'=', 1).toLongLong();
         if (parts.size() > 1)
             row.cls = parts[1];
         row.comment = parts.size() > 2 ? parts.mid(2).join(u' ') : QString();
         row.fupId = QStringLiteral("9.9");
-        row.sourceLine = ++line;
+        row.file = QStringLiteral("dataContainer.h");
+        row.line = ++line;
+        row.sourceLine = line;
         rows.add(row);
     }
     return rows;
@@ -63,6 +69,8 @@ private slots:
     void elementsCopyTheArrayRow();
     void brokenGroupsAndArraysFail_data();
     void brokenGroupsAndArraysFail();
+    void twoSymbolsOfOneClassWithOneIdFail_data();
+    void twoSymbolsOfOneClassWithOneIdFail();
 };
 
 void ScanGroupingTest::markerPairsClassifyTheRowsBetween_data() {
@@ -133,8 +141,21 @@ void ScanGroupingTest::arraysGetNumberedElements_data() {
     QTest::newRow("up to a LAST_ marker: its id too")
         << QStringList{"FIRST_X=99 INSTRUCTION", "A=100 ? * n", "LAST_X=102 INSTRUCTION"}
         << QStringList{"A_01=101 X/~", "A_02=102 X/~"};
-    QTest::newRow("constants near the array are no end of it")
-        << QStringList{first, "A=100 ? * n", "K=101 CONSTANT", "B=103", last}
+    QTest::newRow("constants of #define lines near the array are no end of it")
+        << QStringList{first, "A=100 ? * n", "#define K=101 CONSTANT", "B=103", last}
+        << QStringList{"A_01=101 ?/~", "A_02=102 ?/~"};
+    QTest::newRow("a count member ends the array")
+        << QStringList{"FIRST_GLB_VARIABLE=2048 INSTRUCTION", "VAR_SPEED=2049",
+                       "VAR_CYL_TEMP_00=2050 ? t * n", "NUM_GLB_VARIABLE=2062 CONSTANT",
+                       "LAST_GLB_VARIABLE=2063 INSTRUCTION"}
+        << QStringList{"VAR_CYL_TEMP_01=2051 VARIABLE/GLB", "VAR_CYL_TEMP_02=2052 VARIABLE/GLB",
+                       "VAR_CYL_TEMP_03=2053 VARIABLE/GLB", "VAR_CYL_TEMP_04=2054 VARIABLE/GLB",
+                       "VAR_CYL_TEMP_05=2055 VARIABLE/GLB", "VAR_CYL_TEMP_06=2056 VARIABLE/GLB",
+                       "VAR_CYL_TEMP_07=2057 VARIABLE/GLB", "VAR_CYL_TEMP_08=2058 VARIABLE/GLB",
+                       "VAR_CYL_TEMP_09=2059 VARIABLE/GLB", "VAR_CYL_TEMP_10=2060 VARIABLE/GLB",
+                       "VAR_CYL_TEMP_11=2061 VARIABLE/GLB"};
+    QTest::newRow("an invalid member ends the array")
+        << QStringList{first, "A=100 ? * n", "A_INVALID=103 CONSTANT", "B=110", last}
         << QStringList{"A_01=101 ?/~", "A_02=102 ?/~"};
     QTest::newRow("next row one above: no element")
         << QStringList{first, "A=100 ? * n", "B=101", last} << QStringList();
@@ -181,8 +202,8 @@ void ScanGroupingTest::brokenGroupsAndArraysFail_data() {
         << QStringList{"FIRST_A=1 INSTRUCTION", "LAST_A=5 INSTRUCTION", "FIRST_B=9 INSTRUCTION"}
         << "FIRST_B (dataContainer.h, line 3): the marker has no partner";
     QTest::newRow("array mark on the last row")
-        << QStringList{"FIRST_A=1 INSTRUCTION", "LAST_A=5 INSTRUCTION", "K=90 CONSTANT",
-                       "B=20 ? * n", "C=30 CONSTANT"}
+        << QStringList{"FIRST_A=1 INSTRUCTION", "LAST_A=5 INSTRUCTION", "#define K=90 CONSTANT",
+                       "B=20 ? * n", "#define C=30 CONSTANT"}
         << "B (dataContainer.h, line 4): the array is the last symbol, so its length is not known";
     QTest::newRow("array longer than 16-bit ids count")
         << QStringList{"FIRST_A=1 INSTRUCTION", "LAST_A=5 INSTRUCTION", "B=20 ? * n", "C=100000"}
@@ -195,6 +216,48 @@ void ScanGroupingTest::brokenGroupsAndArraysFail() {
     QFETCH(QString, failure);
     ScanRows scan = rowsOf(rows);
     QCOMPARE(failureOf(scan), failure);
+}
+
+void ScanGroupingTest::twoSymbolsOfOneClassWithOneIdFail_data() {
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QString>("failure");
+
+    const QString why = QStringLiteral(": the modules could not tell them apart");
+    QTest::newRow("a plain enumeration among the alarms")
+        << QStringList{"FIRST_ALARM=0 INSTRUCTION",
+                       "ALM_A=1",
+                       "ALM_B=2",
+                       "LAST_ALARM=3 INSTRUCTION",
+                       "MODE_OFF=0",
+                       "MODE_ON=1",
+                       "MODE_AUTO=2"}
+        << "ALM_A (dataContainer.h, line 2) and MODE_ON (dataContainer.h, line 6) are both ALARM "
+           "with the id 1" +
+               why;
+    QTest::newRow("two parameters with one value")
+        << QStringList{"PAR_A=5 PARAMETER", "PAR_B=6 PARAMETER", "PAR_C=5 parameter"}
+        << "PAR_A (dataContainer.h, line 1) and PAR_C (dataContainer.h, line 3) are both "
+           "PARAMETER with the id 5" +
+               why;
+    QTest::newRow("one id in other classes, or in no symbol class, passes")
+        << QStringList{"PAR_A=5 PARAMETER",     "V=5 VARIABLE",   "L=5 ALARM", "K=5 CONSTANT",
+                       "#define K2=5 CONSTANT", "D=5 DELAY_INST", "U=5",       "U2=5"}
+        << QString();
+}
+
+void ScanGroupingTest::twoSymbolsOfOneClassWithOneIdFail() {
+    QFETCH(QStringList, rows);
+    QFETCH(QString, failure);
+    ScanRows scan = rowsOf(rows);
+    QString found = failureOf(scan);
+    if (found.isEmpty()) {
+        try {
+            failOnSharedIds(scan);
+        } catch (const JobFailure& f) {
+            found = f.text();
+        }
+    }
+    QCOMPARE(found, failure);
 }
 
 QTEST_GUILESS_MAIN(ScanGroupingTest)

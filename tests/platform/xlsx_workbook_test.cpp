@@ -21,6 +21,8 @@ private slots:
     void usedRangeIsTheLastRowAndColumnWithAValue_data();
     void usedRangeIsTheLastRowAndColumnWithAValue();
     void readsPartsWrittenOtherwise();
+    void formulaSavedWithoutItsValueIsAnEmptyCell_data();
+    void formulaSavedWithoutItsValueIsAnEmptyCell();
     void refusesFilesThatAreNoReadableWorkbook_data();
     void refusesFilesThatAreNoReadableWorkbook();
     void cellReferencesCountColumnsPastZ_data();
@@ -266,23 +268,91 @@ void XlsxWorkbookTest::readsPartsWrittenOtherwise() {
     QCOMPARE(sheet->lastColumn(), 4);
 }
 
+void XlsxWorkbookTest::formulaSavedWithoutItsValueIsAnEmptyCell_data() {
+    QTest::addColumn<QString>("cell");
+    QTest::addColumn<QString>("text");
+
+    auto row = [](const char* name, const char* cell, const char* text) {
+        QTest::newRow(name) << QString::fromLatin1(cell) << QString::fromUtf8(text);
+    };
+    row("inline header", "A1", "name");
+    row("inline text", "A5", "PAR_SPEED");
+    row("typed number", "B5", "750");
+    row("fraction", "C5", "0.25");
+    row("Boolean", "D5", "True");
+    row("formula with its value", "E5", "1500");
+    row("formula without its value", "AB5", "");
+    row("formula with an empty value element", "AC5", "");
+    row("number cell with an empty value", "AD5", "");
+    row("cell after the empty ones", "AE5", "ünit");
+}
+
+// Written as a scripting library writes workbooks: inline strings, no shared-strings part,
+// and formulas saved with an empty value, since the library calculates nothing.
+void XlsxWorkbookTest::formulaSavedWithoutItsValueIsAnEmptyCell() {
+    QFETCH(QString, cell);
+    QFETCH(QString, text);
+
+    const QString path = m_dir.filePath(QStringLiteral("scripted.xlsx"));
+    QString error;
+    QVERIFY2(
+        writeZip(
+            path,
+            {{QStringLiteral("[Content_Types].xml"),
+              "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+              "<Default Extension=\"rels\" ContentType=\"application/"
+              "vnd.openxmlformats-package.relationships+xml\"/><Override PartName=\"/xl/"
+              "workbook.xml\" ContentType=\"application/vnd.openxmlformats-officedocument."
+              "spreadsheetml.sheet.main+xml\"/><Override PartName=\"/xl/worksheets/sheet1.xml\" "
+              "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml."
+              "worksheet+xml\"/></Types>"},
+             {QStringLiteral("_rels/.rels"),
+              "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
+              "relationships\"><Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats."
+              "org/officeDocument/2006/relationships/officeDocument\" "
+              "Target=\"xl/workbook.xml\"/></Relationships>"},
+             {QStringLiteral("xl/workbook.xml"),
+              "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+              "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+              "<sheets><sheet name=\"dcEnums\" sheetId=\"1\" state=\"visible\" r:id=\"rId1\"/>"
+              "</sheets></workbook>"},
+             {QStringLiteral("xl/_rels/workbook.xml.rels"),
+              "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
+              "relationships\"><Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats."
+              "org/officeDocument/2006/relationships/worksheet\" "
+              "Target=\"/xl/worksheets/sheet1.xml\"/></Relationships>"},
+             {QStringLiteral("xl/worksheets/sheet1.xml"),
+              "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+              "<dimension ref=\"A1:AE5\"/><sheetData>"
+              "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>name</t></is></c></row>"
+              "<row r=\"5\"><c r=\"A5\" t=\"inlineStr\"><is><t>PAR_SPEED</t></is></c>"
+              "<c r=\"B5\" t=\"n\"><v>750</v></c><c r=\"C5\" t=\"n\"><v>0.25</v></c>"
+              "<c r=\"D5\" t=\"b\"><v>1</v></c><c r=\"E5\"><f>B5*2</f><v>1500</v></c>"
+              "<c r=\"AB5\"><f>B5*2</f><v></v></c><c r=\"AC5\"><f>C5*2</f><v/></c>"
+              "<c r=\"AD5\" t=\"n\"><v> </v></c>"
+              "<c r=\"AE5\" t=\"inlineStr\"><is><t>\xC3\xBCnit</t></is></c></row>"
+              "</sheetData></worksheet>"}},
+            &error),
+        qPrintable(error));
+
+    Workbook workbook;
+    QVERIFY2(workbook.open(path), qPrintable(workbook.lastError()));
+    const Worksheet* sheet = workbook.sheet(QStringLiteral("dcEnums"));
+    QVERIFY(sheet);
+    const auto place = parseCellReference(cell);
+    QCOMPARE(sheet->cellText(place->row, place->column), text);
+    QCOMPARE(sheet->lastColumn(), 31);
+}
+
 void XlsxWorkbookTest::refusesFilesThatAreNoReadableWorkbook_data() {
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("error"); // "%1" is the file's path; compared up to its end
 
-    const QByteArray compound =
-        QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(504, 0);
-    QTest::newRow("legacy binary workbook")
-        << "list.xls" << compound
-        << "\"%1\" is a workbook in the legacy binary format (.xls) or an encrypted one; only "
-           ".xlsx workbooks can be read: save it as .xlsx without a password.";
-    QTest::newRow("legacy workbook named .xlsx")
-        << "list.xlsx" << compound << "\"%1\" is a workbook in the legacy binary format";
     QTest::newRow("text file") << "list.xlsx" << QByteArray("name;value\r\nPAR_A;1\r\n")
-                               << "\"%1\" is not an .xlsx workbook.";
+                               << "\"%1\" is not an .xlsx or .xls workbook.";
     QTest::newRow("empty file") << "list.xlsx" << QByteArray()
-                                << "\"%1\" is not an .xlsx workbook.";
+                                << "\"%1\" is not an .xlsx or .xls workbook.";
 
     const QString zipPath = m_dir.filePath(QStringLiteral("plain.zip"));
     writeZip(zipPath, {{QStringLiteral("readme.txt"), "hello"}}, nullptr);

@@ -8,14 +8,11 @@
 
 namespace pxu::xlsx {
 
-class ZipArchive;
-
-// An .xlsx workbook, read whole when it is opened and never written. Sheets are found by
-// their names as the workbook lists them, whatever the order or names of their parts.
+// A workbook, .xlsx or legacy .xls, read whole when it is opened and never written.
 class Workbook {
 public:
-    // False when the file cannot be read, is a legacy binary workbook (.xls), is no
-    // workbook or is damaged; lastError() then says which, naming the file.
+    // False when the file cannot be read, is no workbook, is encrypted or damaged;
+    // lastError() then says which, naming the file.
     bool open(const QString& path);
     void close();
     bool isOpen() const { return m_open; }
@@ -28,7 +25,6 @@ public:
     const Worksheet* sheet(const QString& name) const;
 
 private:
-    bool readSheets(ZipArchive& zip, const QString& workbookPart, QString& problem);
     bool fail(const QString& why);
 
     QString m_path;

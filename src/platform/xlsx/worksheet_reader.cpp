@@ -87,9 +87,11 @@ private:
             else
                 m_reader.skipCurrentElement(); // the formula: its value is the last calculated
         }
-        // Cells without a value (only formatted, or a formula never calculated) are left out.
+        // Cells without a value (only formatted, or a formula never calculated) are left out;
+        // so are number cells whose value is empty, as formulas saved uncalculated have it.
         const bool isInline = type == QLatin1String("inlineStr");
-        if (isInline ? !inlineText : !value)
+        const bool isNumber = type.isEmpty() || type == QLatin1String("n");
+        if (isInline ? !inlineText : (!value || (isNumber && value->trimmed().isEmpty())))
             return;
         const QString text = isInline ? *inlineText : valueText(type, *value);
         if (!m_reader.hasError())

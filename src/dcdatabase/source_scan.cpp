@@ -106,11 +106,19 @@ void writeRows(DcJob& job, const QString& table, const ScanRows& scan) {
 void markOldRows(DcJob& job, const QString& backup, const std::vector<OldRow>& old) {
     job.execute(QStringLiteral("UPDATE %1 SET %2 = ?").arg(tableId(backup), columnId(col::upDate)),
                 {int(upDateDeleted)});
-    QSqlQuery found = preparedStatement(job, QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
-                                                 .arg(tableId(backup), columnId(col::upDate)));
-    for (const OldRow& row : old) {
-        if (row.upDate == upDateUnchanged)
-            runPrepared(found, {int(upDateUnchanged), row.rowid});
+    // The rows found come in runs; old holds every row of the classes in rowid order, so a run
+    // is the rows of the classes between its first and last rowid: one statement a run.
+    QSqlQuery found = preparedStatement(
+        job, QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid BETWEEN ? AND ? AND %3")
+                 .arg(tableId(backup), columnId(col::upDate), kSymbolClasses));
+    for (size_t first = 0; first < old.size(); ++first) {
+        if (old[first].upDate != upDateUnchanged)
+            continue;
+        size_t last = first;
+        while (last + 1 < old.size() && old[last + 1].upDate == upDateUnchanged)
+            ++last;
+        runPrepared(found, {int(upDateUnchanged), old[first].rowid, old[last].rowid});
+        first = last;
     }
 }
 
@@ -134,7 +142,7 @@ void report(MessageSink& sink, const ScanRows& scan, const std::vector<OldRow>& 
     const auto scanned = [&](int code) {
         std::vector<ReportRow> rows;
         for (const ScanRow& r : scan.rows()) {
-            if (isSymbolClass(r.cls) && r.upDate == code)
+            if (r.upDate == code && isSymbolClass(r.cls))
                 rows.push_back({r.cls, r.name, r.id, r.fupId});
         }
         return rows;

@@ -37,6 +37,12 @@ constexpr int kColourWindow = int(0x80000005);
 QColor controlColour(int colour, const QWidget& widget);
 QColor controlColour(int colour, const QPalette& palette);
 void setBackColour(QWidget& widget, int colour);
+// The contrast of two colours as readability guidelines measure it: 1 (none) to 21 (black
+// on white).
+double contrastRatio(const QColor& a, const QColor& b);
+// The text of a disabled box that keeps a back colour of its own, made as much darker than
+// the usual grey as it takes to stay readable on it.
+void keepDisabledTextReadable(QWidget& widget);
 // Selects the log's current line in its view, scrolls to it and draws the list at once.
 void showCurrentLine(QListView& view, MessageList& messages);
 

@@ -120,7 +120,11 @@ void DcBuilder::updateProgress(double value, bool relative) {
 
 bool DcBuilder::g_copyPlantInfosToDcEnums(dc::DcJob& job, const dc::PendingAliases& aliases) {
     // The schema update counts its steps as the change; what this writes commits with them.
-    return dc::SpecialSymbols(job, *this, &aliases).copyPlantInfos();
+    dc::SpecialSymbols symbols(job, *this, &aliases);
+    const bool copied = symbols.copyPlantInfos();
+    // Told again once the window shows its list.
+    m_notes << symbols.emptyPlantInfoFields();
+    return copied;
 }
 
 void DcBuilder::tabAction_Click(int tab) {

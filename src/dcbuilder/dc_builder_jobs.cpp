@@ -14,7 +14,6 @@
 #include "mainwindow/log_lines.h"
 
 #include <QFile>
-#include <QUrl>
 
 // The builder's jobs: the edit buttons, Build, the header scan and the report (the
 // signal-list import has a file of its own).
@@ -144,7 +143,7 @@ void DcBuilder::cmdReport_Click() {
                 m_reportFiles << file;
         }
         addMessage(QStringLiteral("Debug: ") + page);
-        openUrl(QUrl::fromLocalFile(page));
+        openFileOrTell(page);
     });
 }
 

@@ -163,8 +163,13 @@ signals:
     void downloadFileWritten();
 
 private:
+    // Runs a step that writes files. A file it cannot write is told in one box that names
+    // the file, why, and where the changes are; false then. Without a working copy left to
+    // go on with, the window closes.
+    bool writesFiles(const std::function<void()>& step);
     // Every job on the working copy runs here: one that fails rolls back, and so does the
-    // changed mark. Nothing on success, else the failure's text.
+    // changed mark. Nothing on success, else the failure's text (which names the working
+    // copy and why when it cannot be written).
     std::optional<QString> runJob(const std::function<void(dc::DcJob&)>& body);
     void computePaths();
     void createTempDc();

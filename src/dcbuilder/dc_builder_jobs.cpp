@@ -1,6 +1,7 @@
 #include "core/desktop.h"
 #include "core/error_boundary.h"
 #include "core/file_names.h"
+#include "core/file_write_failure.h"
 #include "core/msg_box.h"
 #include "core/sprintf.h"
 #include "dc_builder.h"
@@ -57,8 +58,12 @@ DcBuilder::JobScope::~JobScope() {
 std::optional<QString> DcBuilder::runJob(const std::function<void(dc::DcJob&)>& body) {
     const bool changed = m_dcChanged;
     auto failure = dc::DcJob::run(m_tempDcFile, body);
-    if (failure)
+    if (failure) {
         m_dcChanged = changed;
+        // Said as what it is, not as the statement that met it.
+        if (const QString why = whyNotWritable(m_tempDcFile); !why.isEmpty())
+            failure = cannotBeWritten(m_tempDcFile, why);
+    }
     return failure;
 }
 
@@ -97,6 +102,9 @@ void DcBuilder::cmdBuild_Click() {
             takeIntoWorkingCopy(database);
         if (written)
             emit downloadFileWritten();
+        else if (const QString why = whyNotWritable(database); !why.isEmpty())
+            g_errorMsgBox(cannotBeWritten(database, why) + QStringLiteral("\r\n") +
+                          dc::kCannotBeBuilt);
     });
 }
 
@@ -119,7 +127,7 @@ void DcBuilder::cmdScanHeader_Click() {
             g_errorMsgBox(text);
             return;
         }
-        saveAndContinue();
+        writesFiles([&] { saveAndContinue(); });
     });
 }
 
@@ -136,6 +144,8 @@ void DcBuilder::cmdReport_Click() {
         const QString page = reportCopy + QStringLiteral(".html");
         if (const auto failure = writeDcReport(chosen, reportCopy, page)) {
             addMessage(QStringLiteral("   Report failed: ") + *failure);
+            if (const QString why = whyNotWritable(reportCopy); !why.isEmpty())
+                g_errorMsgBox(cannotBeWritten(reportCopy, why));
             return;
         }
         for (const QString& file : {reportCopy, page}) {

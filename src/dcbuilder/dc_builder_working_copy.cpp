@@ -1,5 +1,6 @@
 #include "core/error.h"
 #include "core/file_names.h"
+#include "core/file_write_failure.h"
 #include "core/sprintf.h"
 #include "dc_builder.h"
 #include "platform/clock/clock.h"
@@ -22,18 +23,24 @@ const QLatin1String kVersionMark{"-???"};
 void renameOver(const QString& from, const QString& to) {
     std::error_code error;
     std::filesystem::rename(from.toStdString(), to.toStdString(), error);
-    if (error)
-        raise(75, QStringLiteral("frmDcBuilder"),
-              QStringLiteral("%1 cannot be renamed to %2: %3")
-                  .arg(from, to, QString::fromStdString(error.message())));
+    if (!error)
+        return;
+    if (const QString why = whyNotWritable(to); !why.isEmpty())
+        throw FileWriteFailure(to, why);
+    raise(75, QStringLiteral("frmDcBuilder"),
+          QStringLiteral("%1 cannot be renamed to %2: %3")
+              .arg(from, to, QString::fromStdString(error.message())));
 }
 
 // A copy made beside the target and renamed into place, so no reader ever sees half a file.
 void copyOver(const QString& from, const QString& to) {
     dc::ScratchCopy copy(from, QFileInfo(to).absolutePath());
-    if (!copy.isValid() || !copy.placeAs(to))
-        raise(75, QStringLiteral("frmDcBuilder"),
-              QStringLiteral("%1 cannot be copied to %2: %3").arg(from, to, copy.error()));
+    if (copy.isValid() && copy.placeAs(to))
+        return;
+    if (const QString why = whyNotWritable(to); !why.isEmpty())
+        throw FileWriteFailure(to, why);
+    raise(75, QStringLiteral("frmDcBuilder"),
+          QStringLiteral("%1 cannot be copied to %2: %3").arg(from, to, copy.error()));
 }
 
 // A name beside the file that says it is a leftover, and is no version's name.

@@ -3,6 +3,7 @@
 #include "core/data_control.h"
 #include "core/error.h"
 #include "core/error_boundary.h"
+#include "core/file_write_failure.h"
 #include "core/sprintf.h"
 #include "dc_schema.h"
 #include "edit_dc_range.h"
@@ -315,9 +316,11 @@ EditDcGrid::Conversion EditDcGrid::BeforeColUpdate(int row, int column, QVariant
 void EditDcGrid::writeCell(int row, const GridColumn& column, const QVariant& value) {
     db::Recordset* rs = m_data.recordset();
     // Left in edit, the record set would read the values that were never stored.
-    const auto fail = [rs](int number) {
+    const auto fail = [&](int number) {
         const QString failure = rs->lastError();
         rs->cancelUpdate();
+        if (const QString why = whyNotWritable(m_data.databaseName()); !why.isEmpty())
+            throw FileWriteFailure(m_data.databaseName(), why);
         raise(number, QStringLiteral("DAO.Recordset"), failure);
     };
     if (!rs->setAbsolutePosition(row) || !rs->edit() || !rs->setValue(column.field, value))
@@ -352,7 +355,12 @@ bool EditDcGrid::editCell(int row, int column, const QVariant& entry) {
         return false;
     bool written = false;
     guarded(kObject, qPrintable(grid + QStringLiteral("_AfterColEdit")), [&] {
-        writeCell(row, m_columns[column], value);
+        try {
+            writeCell(row, m_columns[column], value);
+        } catch (const FileWriteFailure& failure) {
+            emit refused(failure.text() + QStringLiteral("\r\nNothing was stored."));
+            return;
+        }
         written = true;
         AfterColEdit(column);
     });

@@ -225,14 +225,17 @@ bool DcBuilder::writesFiles(const std::function<void()>& step) {
 
 bool DcBuilder::onWorkingCopy(const std::function<void(dc::SpecialSymbols&)>& body) {
     bool wrote = false;
-    const auto failure = runJob([&](dc::DcJob& job) {
-        dc::SpecialSymbols symbols(job, *this);
-        body(symbols);
-        wrote = symbols.changed();
-    });
+    bool unwritable = false;
+    const auto failure = runJob(
+        [&](dc::DcJob& job) {
+            dc::SpecialSymbols symbols(job, *this);
+            body(symbols);
+            wrote = symbols.changed();
+        },
+        &unwritable);
     if (failure) {
         addMessage(QStringLiteral("   Nothing written to the working copy: ") + *failure);
-        if (!whyNotWritable(m_tempDcFile).isEmpty())
+        if (unwritable)
             g_errorMsgBox(*failure + QStringLiteral("\r\nNothing was stored."));
         return false;
     }

@@ -168,9 +168,10 @@ private:
     // go on with, the window closes.
     bool writesFiles(const std::function<void()>& step);
     // Every job on the working copy runs here: one that fails rolls back, and so does the
-    // changed mark. Nothing on success, else the failure's text (which names the working
-    // copy and why when it cannot be written).
-    std::optional<QString> runJob(const std::function<void(dc::DcJob&)>& body);
+    // changed mark. Nothing on success, else the failure's text; a working copy that cannot
+    // be written is named with why (and unwritable set).
+    std::optional<QString> runJob(const std::function<void(dc::DcJob&)>& body,
+                                  bool* unwritable = nullptr);
     void computePaths();
     void createTempDc();
     void closeTempDc();

@@ -13,6 +13,7 @@
 #include "dcdatabase/schema_migration.h"
 #include "download_file_build.h"
 #include "mainwindow/log_lines.h"
+#include "platform/db/database.h"
 
 #include <QFile>
 
@@ -55,14 +56,18 @@ DcBuilder::JobScope::~JobScope() {
     emit m_builder.changed();
 }
 
-std::optional<QString> DcBuilder::runJob(const std::function<void(dc::DcJob&)>& body) {
+std::optional<QString> DcBuilder::runJob(const std::function<void(dc::DcJob&)>& body,
+                                         bool* unwritable) {
     const bool changed = m_dcChanged;
     auto failure = dc::DcJob::run(m_tempDcFile, body);
     if (failure) {
         m_dcChanged = changed;
         // Said as what it is, not as the statement that met it.
-        if (const QString why = whyNotWritable(m_tempDcFile); !why.isEmpty())
+        const QString why = db::isWriteFailure(*failure) ? whyNotWritable(m_tempDcFile) : QString();
+        if (!why.isEmpty())
             failure = cannotBeWritten(m_tempDcFile, why);
+        if (unwritable)
+            *unwritable = !why.isEmpty();
     }
     return failure;
 }

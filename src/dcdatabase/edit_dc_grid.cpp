@@ -9,6 +9,7 @@
 #include "edit_dc_range.h"
 #include "mainwindow/form_widgets.h"
 #include "mainwindow/main_window.h"
+#include "platform/db/database.h"
 #include "platform/text/number_text.h"
 
 #include <QBrush>
@@ -319,8 +320,10 @@ void EditDcGrid::writeCell(int row, const GridColumn& column, const QVariant& va
     const auto fail = [&](int number) {
         const QString failure = rs->lastError();
         rs->cancelUpdate();
-        if (const QString why = whyNotWritable(m_data.databaseName()); !why.isEmpty())
-            throw FileWriteFailure(m_data.databaseName(), why);
+        if (db::isWriteFailure(failure)) {
+            if (const QString why = whyNotWritable(m_data.databaseName()); !why.isEmpty())
+                throw FileWriteFailure(m_data.databaseName(), why);
+        }
         raise(number, QStringLiteral("DAO.Recordset"), failure);
     };
     if (!rs->setAbsolutePosition(row) || !rs->edit() || !rs->setValue(column.field, value))

@@ -78,8 +78,10 @@ void DcBuilderFailuresTest::unwritableFolderAtOpeningIsToldInOneBox() {
 void DcBuilderFailuresTest::unwritableFolderIsToldInOneBoxAndLosesNothing_data() {
     QTest::addColumn<Step>("step");     // while the folder cannot be written
     QTest::addColumn<QString>("named"); // the file the box names
+    // As a click on the tab strip, which shows the new tab before the builder hears of it.
     QTest::newRow("the build tab")
-        << Step([](DcBuilder& b) { b.tabAction_Click(tabBuild); }) << DcFixture::versionName(5);
+        << Step([](DcBuilder& b) { b.form()->tabAction->setCurrentIndex(tabBuild - 1); })
+        << DcFixture::versionName(5);
     QTest::newRow("Exit") << Step([](DcBuilder& b) { b.cmdExit_Click(); })
                           << DcFixture::versionName(5);
     QTest::newRow("an information box")
@@ -111,10 +113,10 @@ void DcBuilderFailuresTest::unwritableFolderIsToldInOneBoxAndLosesNothing() {
     QVERIFY(builder.isLoaded()); // on the working copy, which holds the changes
     QCOMPARE(folderState(fixture.folder()), before);
     // The tab strip and the page show the same tab.
-    if (DcBuilderForm* form = builder.form()) {
-        QCOMPARE(form->tabAction->currentIndex(), builder.view().tab - 1);
-        QCOMPARE(form->frames->currentIndex(), builder.view().tab - 1);
-    }
+    DcBuilderForm* form = builder.form();
+    QVERIFY(form);
+    QCOMPARE(form->tabAction->currentIndex(), builder.view().tab - 1);
+    QCOMPARE(form->frames->currentIndex(), builder.view().tab - 1);
     // Once the folder can be written, Exit saves what was committed before.
     builder.cmdExit_Click();
     QVERIFY(!builder.isLoaded());

@@ -16,7 +16,8 @@ public:
     UnwritableFolder(const UnwritableFolder&) = delete;
     UnwritableFolder& operator=(const UnwritableFolder&) = delete;
 
-    // Writable again, before the end of the test's scope.
+    // Writable again (for its owner alone, as a test's temporary folder is), before the
+    // end of the test's scope.
     void restore();
 
 private:

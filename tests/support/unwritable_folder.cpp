@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <sys/fsuid.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace pxu::test {

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "core/form_support.h"
+#include "core/message_list.h"
 #include "dcdatabase/message_sink.h"
 #include "dcdatabase/migration_host.h"
 #include "info_boxes.h"
 #include "mainwindow/form_widgets.h"
-#include "mainwindow/message_list.h"
 #include "mod_excel.h"
 
 #include <QObject>

@@ -1,6 +1,7 @@
 #include "dc_builder_form.h"
 
 #include "core/form_support.h"
+#include "core/message_list_view.h"
 #include "dc_builder.h"
 #include "dc_form_parts.h"
 #include "mainwindow/form_widgets.h"
@@ -10,7 +11,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -172,10 +172,7 @@ DcBuilderForm::DcBuilderForm(DcBuilder& owner, QWidget* parent)
         raise();
         activateWindow();
     });
-    connect(&m_owner.messages(), &MessageList::refreshRequested, this,
-            &DcBuilderForm::showNewMessages);
     render();
-    showNewMessages();
 }
 
 void DcBuilderForm::render() {
@@ -207,10 +204,6 @@ void DcBuilderForm::render() {
     setIfChanged(txtFileDirectory, v.fileDirectory);
     showProgress(*prgProgress, v.progress);
     m_rendering = false;
-}
-
-void DcBuilderForm::showNewMessages() {
-    showCurrentLine(*lstMessage, m_owner.messages());
 }
 
 bool DcBuilderForm::eventFilter(QObject* watched, QEvent* event) {

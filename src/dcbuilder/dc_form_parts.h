@@ -1,7 +1,6 @@
 #pragma once
 
 class QLabel;
-class QListView;
 class QProgressBar;
 class QPushButton;
 class QString;
@@ -9,12 +8,13 @@ class QString;
 namespace pxu {
 
 class MessageList;
+class MessageListView;
 
 // Controls that the builder's and the reconstruction's windows share.
 
 // The log list (lstMessage): the lines in Courier New, wide enough for a job's banner
-// without a scroll bar, read-only.
-QListView* makeLogListView(MessageList& messages);
+// without a scroll bar; a longer line scrolls the list sideways.
+MessageListView* makeLogListView(MessageList& messages);
 // The progress bar (prgProgress) and how it shows a progress of 0 to 1.
 QProgressBar* makeProgressBar();
 void showProgress(QProgressBar& bar, double progress);

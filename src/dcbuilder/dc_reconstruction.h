@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/message_list.h"
 #include "dcdatabase/message_sink.h"
-#include "mainwindow/message_list.h"
 
 #include <QObject>
 #include <QPointer>

@@ -4,15 +4,12 @@
 #include <QColor>
 
 class QAbstractItemModel;
-class QListView;
 class QPalette;
 class QPushButton;
 class QTableView;
 class QWidget;
 
 namespace pxu {
-
-class MessageList;
 
 // A check box that shows its model's value only: a click asks the model, which decides
 // the next value (a grey "All" box becomes ticked, not cycled through grey).
@@ -37,8 +34,6 @@ constexpr int kColourWindow = int(0x80000005);
 QColor controlColour(int colour, const QWidget& widget);
 QColor controlColour(int colour, const QPalette& palette);
 void setBackColour(QWidget& widget, int colour);
-// Selects the log's current line in its view, scrolls to it and draws the list at once.
-void showCurrentLine(QListView& view, MessageList& messages);
 
 // The controls of a window that shows a grid: a read-only table on the model, without
 // row captions, and the Exit button beneath it on the right.

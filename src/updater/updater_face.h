@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/message_list.h"
 #include "mainwindow/main_window.h"
-#include "mainwindow/message_list.h"
 #include "mainwindow/updater_services.h"
 #include "platform/clock/clock_timer.h"
 #include "system_information.h"

@@ -1,4 +1,5 @@
 #include "core/globals.h"
+#include "core/message_list_view.h"
 #include "dc_fixture.h"
 #include "dcbuilder/dc_builder.h"
 #include "dcbuilder/dc_builder_form.h"
@@ -16,7 +17,6 @@
 
 #include <QDir>
 #include <QLineEdit>
-#include <QListView>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QTabBar>

@@ -2,6 +2,7 @@
 // engine on the M-Bus, in virtual time. The spare is loaded directly and passes the new
 // application on to the cylinders.
 #include "core/config_items.h"
+#include "core/message_list_view.h"
 #include "mainwindow/main_window_form.h"
 #include "sim/checksums.h"
 #include "support/recording_desktop.h"
@@ -9,7 +10,6 @@
 #include "updater/updater_face_form.h"
 #include "updater_rig.h"
 
-#include <QListView>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QtTest>
@@ -37,7 +37,7 @@ void checkWhole(UpdaterRig& rig, const QString& picture) {
     UpdaterFaceForm* face = rig.face().form();
     QVERIFY(face);
     QVERIFY(!saveScreenshot(*rig.window().form(), picture).isEmpty());
-    QListView* list = face->lstMessageUpdater;
+    MessageListView* list = face->lstMessageUpdater;
     if (list->model()->rowCount() > 0) {
         const QRect last = list->visualRect(list->model()->index(list->model()->rowCount() - 1, 0));
         QVERIFY(last.top() >= 0 && last.bottom() <= list->viewport()->rect().bottom());

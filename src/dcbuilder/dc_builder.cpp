@@ -116,7 +116,7 @@ void DcBuilder::updateProgress(double value, bool relative) {
     const double v = relative ? m_view.progress + value : value;
     m_view.progress = std::clamp(v, 0.0, 1.0);
     m_messages.showWaitingLines();
-    emit changed();
+    emit progressChanged();
 }
 
 bool DcBuilder::g_copyPlantInfosToDcEnums(dc::DcJob& job, const dc::PendingAliases& aliases) {

@@ -156,6 +156,8 @@ public:
 
 signals:
     void changed();
+    // Of the view only the progress changed.
+    void progressChanged();
     // The window is to come to the front.
     void raiseRequested();
     // "Build" wrote the download file: the main window's load files are to be checked again.

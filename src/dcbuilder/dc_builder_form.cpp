@@ -2,6 +2,7 @@
 
 #include "core/form_support.h"
 #include "core/message_list_view.h"
+#include "core/refresh_throttle.h"
 #include "dc_builder.h"
 #include "dc_form_parts.h"
 #include "mainwindow/form_widgets.h"
@@ -167,6 +168,9 @@ DcBuilderForm::DcBuilderForm(DcBuilder& owner, QWidget* parent)
             [this] { m_owner.cmdScanSignalList_Click(); });
     connect(cmdExit, &QPushButton::clicked, this, [this] { m_owner.cmdExit_Click(); });
     connect(&m_owner, &DcBuilder::changed, this, &DcBuilderForm::render);
+    connect(&m_owner, &DcBuilder::progressChanged,
+            followProgress(*prgProgress, [this] { return m_owner.view().progress; }),
+            &RefreshThrottle::request);
     connect(&m_owner, &DcBuilder::raiseRequested, this, [this] {
         showNormal();
         raise();

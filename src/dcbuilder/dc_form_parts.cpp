@@ -2,6 +2,7 @@
 
 #include "core/form_support.h"
 #include "core/message_list_view.h"
+#include "core/refresh_throttle.h"
 
 #include <QFontDatabase>
 #include <QLabel>
@@ -39,6 +40,10 @@ QProgressBar* makeProgressBar() {
 
 void showProgress(QProgressBar& bar, double progress) {
     bar.setValue(int(progress * kBarSteps + 0.5));
+}
+
+RefreshThrottle* followProgress(QProgressBar& bar, std::function<double()> progress) {
+    return new RefreshThrottle([&bar, progress] { showProgress(bar, progress()); }, &bar);
 }
 
 QLabel* makeDocumentation(const char* name) {

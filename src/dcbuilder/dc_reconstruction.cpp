@@ -86,7 +86,7 @@ void DcReconstruction::updateProgress(double value, bool relative) {
     const double v = relative ? m_view.progress + value : value;
     m_view.progress = std::clamp(v, 0.0, 1.0);
     m_messages.showWaitingLines();
-    emit changed();
+    emit progressChanged();
 }
 
 void DcReconstruction::setResultName(const QString& name) {

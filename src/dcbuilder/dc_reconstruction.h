@@ -56,6 +56,8 @@ public:
 
 signals:
     void changed();
+    // Of the view only the progress changed.
+    void progressChanged();
 
 private:
     void reconstructDC();

@@ -2,6 +2,7 @@
 
 #include "core/form_support.h"
 #include "core/message_list_view.h"
+#include "core/refresh_throttle.h"
 #include "dc_form_parts.h"
 #include "dc_reconstruction.h"
 
@@ -59,6 +60,9 @@ DcReconstructionForm::DcReconstructionForm(DcReconstruction& owner, QWidget* par
             [this] { m_owner.cmdReconstructDC_Click(); });
     connect(cmdExit, &QPushButton::clicked, this, [this] { m_owner.cmdExit_Click(); });
     connect(&m_owner, &DcReconstruction::changed, this, &DcReconstructionForm::render);
+    connect(&m_owner, &DcReconstruction::progressChanged,
+            followProgress(*prgProgress, [this] { return m_owner.view().progress; }),
+            &RefreshThrottle::request);
     render();
 }
 

@@ -46,6 +46,11 @@ constexpr int kStepIdle = kColourButtonFace;
 constexpr int kStepRunning = 0xFFFF;
 constexpr int kListErrorColour = 0x8080FF;
 
+// The widest line of a successful update: the face's list is wide enough for it (a wider
+// line scrolls the list sideways).
+inline const QString kAllDownloadedLine =
+    QStringLiteral("   Application Update for all PXU's successfully downloaded.");
+
 // The message id a user-information text stands for: the whole text (blanks around it
 // allowed) a number above 0. Any other text is shown as it is.
 std::optional<int> userMessageId(const QString& text);

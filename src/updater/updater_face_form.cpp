@@ -85,6 +85,7 @@ UpdaterFaceForm::UpdaterFaceForm(UpdaterFace& owner, QWidget* parent)
     lstMessageUpdater =
         new MessageListView(m_owner.messages(), MessageListView::CurrentLine::Selected, this);
     lstMessageUpdater->setObjectName(QStringLiteral("lstMessageUpdater"));
+    lstMessageUpdater->setMinimumWidthFor(kAllDownloadedLine);
     m_listPalette = lstMessageUpdater->palette();
 
     Label2 = new QLabel(QStringLiteral("Progress:"), this);

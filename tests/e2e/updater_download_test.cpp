@@ -19,6 +19,17 @@ using namespace pxu::test;
 
 namespace {
 
+// The list's widest line.
+QString widestLine(const MessageListView& list) {
+    QString widest;
+    for (int row = 0; row < list.model()->rowCount(); ++row) {
+        const QString line = list.model()->index(row, 0).data().toString();
+        if (list.lineWidth(line) > list.lineWidth(widest))
+            widest = line;
+    }
+    return widest;
+}
+
 // Runs from "Start" to the "Update" question and answers it.
 bool runToTheDownload(UpdaterRig& rig) {
     if (!rig.startToFirstQuestion())
@@ -32,7 +43,8 @@ bool runToTheDownload(UpdaterRig& rig) {
 }
 
 // At the face's size the user information shows every line and the list its last line
-// whole; the picture goes to the test output for a reviewer.
+// whole, and every line of the list can be read whole (the list scrolls sideways to the
+// widest); the picture goes to the test output for a reviewer.
 void checkWhole(UpdaterRig& rig, const QString& picture) {
     UpdaterFaceForm* face = rig.face().form();
     QVERIFY(face);
@@ -42,6 +54,10 @@ void checkWhole(UpdaterRig& rig, const QString& picture) {
         const QRect last = list->visualRect(list->model()->index(list->model()->rowCount() - 1, 0));
         QVERIFY(last.top() >= 0 && last.bottom() <= list->viewport()->rect().bottom());
     }
+    const QString widest = widestLine(*list);
+    QVERIFY2(list->horizontalScrollBar()->maximum() + list->viewport()->width() >=
+                 list->lineWidth(widest),
+             qPrintable(widest));
     QCOMPARE(face->txtUserInfo->verticalScrollBar()->maximum(), 0);
 }
 
@@ -111,6 +127,9 @@ void UpdaterDownloadTest::fullUpdateOfTheSpareAndSixCylinders() {
     QVERIFY(rig.face().view().exit.visible && rig.face().view().exit.enabled);
     QCOMPARE(rig.face().view().openReport.caption, QStringLiteral("Open Report"));
     checkWhole(rig, QStringLiteral("updater_success"));
+    // A successful update's lines fit the face's list as they are.
+    QVERIFY2(rig.face().form()->lstMessageUpdater->horizontalScrollBar()->maximum() == 0,
+             qPrintable(widestLine(*rig.face().form()->lstMessageUpdater)));
 
     QVERIFY(rig.finish());
     const QStringList report = rig.report().split(QStringLiteral("\r\n"));

@@ -143,12 +143,11 @@ int MessageListView::verticalOffset() const {
 }
 
 void MessageListView::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags flags) {
-    const int count = rows();
-    const QRect area = rect.normalized();
-    const int first = std::max(0, rowAt(area.top()));
-    const int last = std::min(count - 1, rowAt(area.bottom()));
     if (!selectionModel())
         return;
+    const QRect area = rect.normalized();
+    const int first = std::max(0, rowAt(area.top()));
+    const int last = std::min(rows() - 1, rowAt(area.bottom()));
     QItemSelection selection;
     if (first <= last)
         selection.select(model()->index(first, 0, rootIndex()),

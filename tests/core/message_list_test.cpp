@@ -44,6 +44,7 @@ private slots:
     void progressShowsTheLinesThatWait();
     void everyLineCanBeReadWhole_data();
     void everyLineCanBeReadWhole();
+    void clicksAndKeysMoveThroughTheLines();
 };
 
 void MessageListTest::newestOfAHundredThousandLinesStaysCurrent() {
@@ -142,6 +143,35 @@ void MessageListTest::everyLineCanBeReadWhole() {
     across->setValue(across->maximum());
     const QRect row = list.view.visualRect(list.view.model()->index(1, 0));
     QVERIFY(row.left() + needed <= list.view.viewport()->width());
+}
+
+void MessageListTest::clicksAndKeysMoveThroughTheLines() {
+    ShownList list;
+    for (int i = 0; i < 40; ++i)
+        list.add(QStringLiteral("line %1").arg(i));
+    list.add(QStringLiteral("   a line longer than the list is wide: ") + QString(120, u'x'));
+    QCoreApplication::processEvents();
+    QVERIFY(list.showsNewestLine());
+    list.view.setFocus();
+    QTest::keyClick(&list.view, Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(list.view.currentIndex().row(), 0);
+    QCOMPARE(list.view.verticalScrollBar()->value(), 0);
+    const QRect third = list.view.visualRect(list.view.model()->index(2, 0));
+    QTest::mouseClick(list.view.viewport(), Qt::LeftButton, {}, third.center());
+    QCOMPARE(list.view.currentIndex().row(), 2);
+    QCOMPARE(list.view.selectionModel()->selectedRows(),
+             QModelIndexList{list.view.model()->index(2, 0)});
+    QTest::keyClick(&list.view, Qt::Key_Down);
+    QCOMPARE(list.view.currentIndex().row(), 3);
+    // Right and Left scroll sideways, the current line stays.
+    QScrollBar* across = list.view.horizontalScrollBar();
+    QTest::keyClick(&list.view, Qt::Key_Right);
+    QVERIFY(across->value() > 0);
+    QTest::keyClick(&list.view, Qt::Key_Left);
+    QCOMPARE(across->value(), 0);
+    QCOMPARE(list.view.currentIndex().row(), 3);
+    QTest::keyClick(&list.view, Qt::Key_End);
+    QVERIFY(list.showsNewestLine());
 }
 
 QTEST_MAIN(MessageListTest)

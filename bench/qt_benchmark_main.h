@@ -6,10 +6,12 @@
 
 namespace pxu::bench {
 
-// The benchmarks' main with the application object Qt needs. beforeQuit runs while that
-// object still lives: what the benchmarks kept of databases and files goes there.
-inline int runWithQt(int argc, char** argv, const std::function<void()>& beforeQuit) {
-    QCoreApplication app(argc, argv);
+// The benchmarks' main with the application object Qt needs (QApplication for windows).
+// beforeQuit runs while that object still lives: what the benchmarks kept of databases and
+// files goes there.
+template <class Application = QCoreApplication>
+int runWithQt(int argc, char** argv, const std::function<void()>& beforeQuit) {
+    Application app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -126,7 +126,8 @@ void DcBuilder::addMessage(const QString& text) {
 void DcBuilder::updateProgress(double value, bool relative) {
     const double v = relative ? m_view.progress + value : value;
     m_view.progress = std::clamp(v, 0.0, 1.0);
-    emit changed();
+    m_messages.showWaitingLines();
+    emit progressChanged();
 }
 
 bool DcBuilder::g_copyPlantInfosToDcEnums(dc::DcJob& job, const dc::PendingAliases& aliases) {

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "core/form_support.h"
+#include "core/message_list.h"
 #include "dcdatabase/message_sink.h"
 #include "dcdatabase/migration_host.h"
 #include "info_boxes.h"
 #include "mainwindow/form_widgets.h"
-#include "mainwindow/message_list.h"
 #include "mod_excel.h"
 
 #include <QObject>
@@ -157,6 +157,8 @@ public:
 
 signals:
     void changed();
+    // Of the view only the progress changed.
+    void progressChanged();
     // The window is to come to the front.
     void raiseRequested();
     // "Build" wrote the download file: the main window's load files are to be checked again.

@@ -1,12 +1,10 @@
 #include "form_widgets.h"
 
 #include "core/form_support.h"
-#include "message_list.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QListView>
 #include <QPalette>
 #include <QPushButton>
 #include <QTableView>
@@ -100,16 +98,6 @@ GridWindowControls buildGridWindow(QWidget& window, QAbstractItemModel& model,
     layout->addWidget(grid);
     layout->addLayout(buttons);
     return {grid, exit};
-}
-
-void showCurrentLine(QListView& view, MessageList& messages) {
-    const int row = messages.currentRow();
-    if (row >= 0) {
-        const QModelIndex index = messages.model().index(row);
-        view.setCurrentIndex(index);
-        view.scrollTo(index);
-    }
-    view.repaint();
 }
 
 } // namespace pxu

@@ -6,6 +6,7 @@
 #include "core/byte_conversions.h"
 #include "core/error_boundary.h"
 #include "core/vb_val.h"
+#include "info_block_date.h"
 #include "section_numbers.h"
 
 namespace pxu::modUpload {
@@ -37,8 +38,7 @@ QStringList rowOf(int section, const QByteArray& block) {
     row[1] = decimal32(block, 0);
     row[2] = g_byteToStr(8, 4, block);
     row[3] = section == 6 || section == 4 || section == 7 ? none : buildVersionStr(section, block);
-    row[4] = hardware ? QStringLiteral("%1 / %2").arg(readBe16(block, 16)).arg(readBe16(block, 18))
-                      : g_byteToStr(12, 16, block);
+    row[4] = hardware ? productionDateText(block) : g_byteToStr(12, 16, block);
     row[5] = hex32(block, 28);
     row[6] = decimal32(block, 32);
     row[7] = hex32(block, 36);

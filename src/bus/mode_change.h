@@ -21,6 +21,10 @@ bool g_startBootloader(const ModuleSelection& selection, bool ask);
 // a module in its bootloader, so the start does not depend on the download status.
 void restartSwitched(const ModuleSelection& switched);
 
+// Once started, the spare's application takes this long before it serves the auto
+// download, by which the M-Bus cylinders are switched.
+inline constexpr qint64 kSpareServesAutoDownloadMs = 2505;
+
 // One module; waits up to rounds x 10 + 1 passes of 20 ms for its application unless
 // noWait (then False).
 bool startApplication(int module, bool noWait, int rounds);

@@ -1,6 +1,9 @@
 #include "desktop.h"
 
+#include "msg_box.h"
+
 #include <QDesktopServices>
+#include <QDir>
 #include <QProcess>
 
 namespace pxu {
@@ -12,6 +15,14 @@ ProgramStarter g_starter;
 
 bool openUrl(const QUrl& url) {
     return g_opener ? g_opener(url) : QDesktopServices::openUrl(url);
+}
+
+bool openFileOrTell(const QString& file) {
+    if (openUrl(QUrl::fromLocalFile(file)))
+        return true;
+    g_informationMsgBox(QStringLiteral("The desktop has no program to open the file:\r\n") +
+                        QDir::toNativeSeparators(file));
+    return false;
 }
 
 bool startProgram(const QString& program, const QStringList& arguments) {

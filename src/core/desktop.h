@@ -13,6 +13,9 @@ using UrlOpener = std::function<bool(const QUrl& url)>;
 using ProgramStarter = std::function<bool(const QString& program, const QStringList& arguments)>;
 
 bool openUrl(const QUrl& url);
+// Opens a file with the desktop's program for it. Without one a box names the file, so that
+// the user knows where it is; false then.
+bool openFileOrTell(const QString& file);
 bool startProgram(const QString& program, const QStringList& arguments = {});
 
 // An empty function restores the desktop's own (QDesktopServices, QProcess).

@@ -9,6 +9,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <algorithm>
 
 namespace pxu {
 
@@ -37,19 +39,24 @@ ErrorReporterForm::ErrorReporterForm()
 
     framFehler = frame(this, "framFehler", QStringLiteral("Failure-Description:"), kFailureHeight);
     static const char* titles[] = {"Failure-No:", "Module:", "Procedure:", "Line-No.:"};
-    static const int tops[] = {240, 720, 960, 1200};
     for (int i = 0; i < 4; ++i) {
-        const int height = i == 0 ? 480 : 240;
         lblErrTitel[i] = new QLabel(QString::fromLatin1(titles[i]), framFehler);
         lblErrTitel[i]->setObjectName(QStringLiteral("lblErrTitel%1").arg(i));
-        lblErrTitel[i]->setGeometry(twipsRect(120, tops[i], 1035, 240));
-        lblError[i] = new QLabel(framFehler);
+        lblError[i] = new QLabel;
         lblError[i]->setObjectName(QStringLiteral("lblError%1").arg(i));
-        lblError[i]->setGeometry(twipsRect(1200, tops[i], kFrameWidth - 1320, height));
         lblError[i]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         lblError[i]->setWordWrap(i == 0);
         lblError[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        if (i > 0)
+            lblError[i]->setParent(framFehler);
     }
+    scrFailureNo = named(new QScrollArea(framFehler), "scrFailureNo");
+    scrFailureNo->setFrameShape(QFrame::NoFrame);
+    scrFailureNo->setWidgetResizable(true);
+    scrFailureNo->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scrFailureNo->viewport()->setAutoFillBackground(false);
+    scrFailureNo->setWidget(lblError[0]);
+    lblError[0]->setAutoFillBackground(false);
 
     framProtocol =
         frame(this, "framProtocol", QStringLiteral("Failure-Protocol ..."), kProtocolHeight);
@@ -79,7 +86,26 @@ ErrorReporterForm::ErrorReporterForm()
     }
 }
 
+void ErrorReporterForm::layOutFailure() {
+    // The cause takes the lines it needs, from its designed two up to the most it grows to.
+    const int width = twips(kFrameWidth - 1320);
+    const int designed = twips(kCauseHeight);
+    const int needed = lblError[0]->heightForWidth(width);
+    m_causeGrowth = std::clamp(needed, designed, twips(kCauseMaxHeight)) - designed;
+    static const int tops[] = {240, 720, 960, 1200};
+    for (int i = 0; i < 4; ++i) {
+        const int below = i == 0 ? 0 : m_causeGrowth;
+        lblErrTitel[i]->setGeometry(twipsRect(120, tops[i], 1035, 240).translated(0, below));
+        if (i > 0)
+            lblError[i]->setGeometry(
+                twipsRect(1200, tops[i], kFrameWidth - 1320, 240).translated(0, below));
+    }
+    scrFailureNo->setGeometry(twips(1200), twips(tops[0]), width, designed + m_causeGrowth);
+    framFehler->resize(twips(kFrameWidth), twips(kFailureHeight) + m_causeGrowth);
+}
+
 void ErrorReporterForm::showFailureWindow(int choicesMask) {
+    layOutFailure();
     int y = 0;
     framComment->setVisible(true);
     framComment->move(0, twips(y));
@@ -91,19 +117,19 @@ void ErrorReporterForm::showFailureWindow(int choicesMask) {
     framFehler->move(0, twips(y));
     y += kFailureHeight;
     framProtocol->setVisible(true);
-    framProtocol->move(0, twips(y));
+    framProtocol->move(0, twips(y) + m_causeGrowth);
     y += kProtocolHeight;
     for (QPushButton* b : cmdProtocol)
         b->setVisible(true);
     framCallStack->setVisible(false);
-    framContinue->move(0, twips(y));
+    framContinue->move(0, twips(y) + m_causeGrowth);
     y += kContinueHeight;
     cmdContinue[0]->setVisible(false);
     cmdContinue[1]->setVisible((choicesMask & 2) == 2);
     cmdContinue[2]->setVisible(false);
     cmdContinue[3]->setVisible((choicesMask & 8) == 8);
 
-    setFixedSize(twips(kFrameWidth), twips(y));
+    setFixedSize(twips(kFrameWidth), twips(y) + m_causeGrowth);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
         const QSize outer = frameGeometry().size().expandedTo(size());

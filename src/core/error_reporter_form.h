@@ -6,6 +6,7 @@ class QGroupBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class QScrollArea;
 
 namespace pxu {
 
@@ -27,6 +28,9 @@ public:
     QGroupBox* framContinue = nullptr;
     QLabel* lblErrTitel[4] = {};
     QLabel* lblError[4] = {};
+    // Holds lblError[0], the failure's number and cause: it grows with a long cause, and
+    // scrolls one too long for the screen.
+    QScrollArea* scrFailureNo = nullptr;
     QPushButton* cmdProtocol[4] = {};
     QPushButton* cmdContinue[4] = {};
     QListWidget* lstCallStack = nullptr;
@@ -38,12 +42,21 @@ public:
     static constexpr int kCallStackHeight = 1695;
     static constexpr int kContinueHeight = 855;
     static constexpr int kFrameWidth = 7215;
+    // The cause's two designed lines, and the most it grows to before it scrolls.
+    static constexpr int kCauseHeight = 480;
+    static constexpr int kCauseMaxHeight = 3600;
 
 public slots:
     void reject() override {}
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Places the failure's labels below a cause of the height its text needs.
+    void layOutFailure();
+
+    int m_causeGrowth = 0; // pixels the cause took beyond its designed two lines
 };
 
 } // namespace pxu

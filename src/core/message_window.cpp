@@ -42,6 +42,7 @@ void MessageWindow::load() {
     if (m_form)
         return;
     m_view = MessageWindowView{};
+    m_messages.clear();
     m_timExit.stop();
     m_timExit.setInterval(5000);
     m_form = new MessageWindowForm(*this); // deleted by unload or the destructor
@@ -139,7 +140,7 @@ void MessageWindow::showWindow(bool modal) {
     MessageWindowRequest request;
     request.kind = int(m_kind);
     request.title = m_view.caption;
-    request.text = m_view.textVisible ? m_view.text : m_view.lines.join(QLatin1Char('\n'));
+    request.text = m_view.textVisible ? m_view.text : m_messages.lines().join(QLatin1Char('\n'));
     request.yesCaption = m_view.buttons[Button::Yes].caption;
     request.noCaption = m_view.buttons[Button::No].caption;
     std::vector<std::pair<int, WindowAnswer>> buttons;
@@ -169,7 +170,7 @@ void MessageWindow::progressInformationMsgBox(const QString& text, const QString
     m_view.listTop = 120;
     m_view.listHeight = 2100;
     startAutoClose(autoCloseMs);
-    m_view.lines.clear();
+    m_messages.clear();
     addMessage(text);
     m_view.progress = 0;
     showWindow(modal);
@@ -216,7 +217,7 @@ void MessageWindow::informationMsgBox(const QString& text, const QString& title,
     if (hideButtonRow)
         hideButtons(true);
     startAutoClose(autoCloseMs);
-    m_view.lines.clear();
+    m_messages.clear();
     addMessage(text);
     if (show) {
         showWindow(modal);
@@ -249,6 +250,7 @@ void MessageWindow::closeMsgBox(int delayMs) {
 
 void MessageWindow::setProgressBarValue(int value) {
     m_view.progress = std::clamp(value, 0, 100);
+    m_messages.showWaitingLines();
     render();
 }
 
@@ -273,13 +275,13 @@ void MessageWindow::appendLines(const QString& text) {
         qsizetype end = start;
         while (end < n && text[end] != QLatin1Char('\r') && text[end] != QLatin1Char('\n'))
             ++end;
-        m_view.lines << text.mid(start, end - start);
+        m_messages.addLine(text.mid(start, end - start));
         if (end < n && text[end] == QLatin1Char('\r') && end + 1 < n &&
             text[end + 1] == QLatin1Char('\n'))
             ++end;
         start = end + 1;
     }
-    m_view.currentLine = int(m_view.lines.size()) - 1;
+    m_messages.refresh();
 }
 
 void MessageWindow::addMessage(const QString& text) {
@@ -289,15 +291,15 @@ void MessageWindow::addMessage(const QString& text) {
         informationMsgBox(text, QString(), false, 10000, false, true);
     } else {
         appendLines(text);
-        render();
-        if (m_form)
-            m_form->repaint();
         if (m_timExit.isActive())
             m_timExit.start(); // counts anew from this message
     }
-    m_view.listVisible = true;
-    m_view.textVisible = false;
-    render();
+    // The list paints its new lines itself; the rest of the window only when it changes.
+    if (!m_view.listVisible || m_view.textVisible) {
+        m_view.listVisible = true;
+        m_view.textVisible = false;
+        render();
+    }
     if (m_form)
         m_form->bringToFront();
 }

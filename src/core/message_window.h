@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialog_service.h"
+#include "message_list.h"
 #include "platform/clock/clock_timer.h"
 
 #include <QObject>
@@ -14,7 +15,8 @@ enum class MessageKind { Progress = 0, Information = 1, Question = 3, Warning = 
 
 class MessageWindowForm;
 
-// What the window's controls show; a freshly loaded window shows the designed state.
+// What the window's controls show besides the list's lines; a freshly loaded window shows
+// the designed state.
 // Positions and sizes in twips.
 struct MessageWindowView {
     enum Button { Ok, Yes, No, Cancel };
@@ -28,8 +30,6 @@ struct MessageWindowView {
 
     QString caption = QStringLiteral("MESSAGE");
     int windowHeight = 3500; // outer height, title bar included
-    QStringList lines;
-    int currentLine = -1;
     bool listVisible = true;
     int listTop = 120;
     int listHeight = 1980;
@@ -94,6 +94,8 @@ public:
     bool isVisible() const;
     MessageKind kind() const { return m_kind; }
     const MessageWindowView& view() const { return m_view; }
+    // The list's lines (lstMessage), the last one current.
+    MessageList& messages() { return m_messages; }
     bool autoCloseActive() const { return m_timExit.isActive(); }
     int autoCloseInterval() const { return m_timExit.interval(); }
     // The window's form while it is loaded.
@@ -120,6 +122,7 @@ private:
     bool m_errorSignal = false;
 
     MessageWindowView m_view;
+    MessageList m_messages;
     ClockTimer m_timExit;
     QPointer<MessageWindowForm> m_form;
 };

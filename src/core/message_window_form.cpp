@@ -1,11 +1,11 @@
 #include "message_window_form.h"
 
 #include "form_support.h"
+#include "message_list_view.h"
 #include "message_window.h"
 
 #include <QGuiApplication>
 #include <QLabel>
-#include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -30,7 +30,7 @@ QFont designFont(const QString& family) {
 MessageWindowForm::MessageWindowForm(MessageWindow& owner)
     : QDialog(nullptr)
     , m_owner(owner)
-    , m_list(new QListWidget(this))
+    , m_list(new MessageListView(owner.messages(), MessageListView::CurrentLine::Unselected, this))
     , m_text(new QPlainTextEdit(this))
     , m_progress(new QProgressBar(this))
     , m_icon(new QLabel(this)) {
@@ -42,7 +42,6 @@ MessageWindowForm::MessageWindowForm(MessageWindow& owner)
     m_list->setFont(designFont(QStringLiteral("Arial")));
     // Focus only by the user's click: the list taking focus stops the auto-close timer.
     m_list->setFocusPolicy(Qt::ClickFocus);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->installEventFilter(this);
     QPalette listPalette = m_list->palette();
     listPalette.setColor(QPalette::Text, palette().color(QPalette::ButtonText));
@@ -95,15 +94,6 @@ void MessageWindowForm::render(const MessageWindowView& view) {
     listPalette.setColor(QPalette::Base,
                          view.listRed ? QColor(255, 128, 128) : palette().color(QPalette::Button));
     m_list->setPalette(listPalette);
-    if (m_list->count() > view.lines.size())
-        m_list->clear();
-    for (qsizetype i = m_list->count(); i < view.lines.size(); ++i)
-        m_list->addItem(view.lines[i]);
-    if (view.currentLine >= 0 && view.currentLine < m_list->count()) {
-        m_list->setCurrentRow(view.currentLine, QItemSelectionModel::NoUpdate);
-        m_list->clearSelection();
-        m_list->scrollToItem(m_list->item(view.currentLine));
-    }
 
     const QString text = displayText(view.text);
     if (m_text->toPlainText() != text)

@@ -3,13 +3,13 @@
 #include <QDialog>
 
 class QLabel;
-class QListWidget;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 
 namespace pxu {
 
+class MessageListView;
 class MessageWindow;
 struct MessageWindowView;
 
@@ -24,7 +24,7 @@ public:
     // To the front of the other windows; nothing where the platform keeps no stack of them.
     void bringToFront();
 
-    QListWidget* lstMessage() const { return m_list; }
+    MessageListView* lstMessage() const { return m_list; }
     QPlainTextEdit* txtMessage() const { return m_text; }
     QProgressBar* prgBar() const { return m_progress; }
     QPushButton* button(int which) const { return m_buttons[which]; }
@@ -39,7 +39,7 @@ protected:
 
 private:
     MessageWindow& m_owner;
-    QListWidget* m_list;
+    MessageListView* m_list;
     QPlainTextEdit* m_text;
     QProgressBar* m_progress;
     QPushButton* m_buttons[4];

@@ -2,11 +2,13 @@
 
 #include "core/error_boundary.h"
 #include "core/file_names.h"
+#include "core/file_write_failure.h"
 #include "core/form_support.h"
 #include "core/globals.h"
 #include "core/msg_box.h"
 #include "core/sprintf.h"
 #include "dc_builder_form.h"
+#include "dcdatabase/dc_database_check.h"
 #include "dcdatabase/dc_job.h"
 #include "dcdatabase/number_text.h"
 #include "dcdatabase/schema_migration.h"
@@ -16,6 +18,7 @@
 
 #include <QDir>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <algorithm>
 #include <cmath>
 
@@ -24,6 +27,7 @@ namespace pxu {
 namespace {
 
 const char* const kObject = "frmDcBuilder";
+const QString kNotAvailable = QStringLiteral("\r\nTherefore DC Builder is not available.");
 
 } // namespace
 
@@ -55,7 +59,8 @@ void DcBuilder::g_show(const QString& sourceFolder) {
             return;
         }
         m_notes.clear();
-        createTempDc();
+        if (!writesFiles([&] { createTempDc(); }))
+            return;
         m_loaded = true;
         const QString folder = g_filePath(m_tempDcFile);
         m_headerFilesFound = true;
@@ -66,7 +71,13 @@ void DcBuilder::g_show(const QString& sourceFolder) {
         m_view.scanHeaderEnabled = m_headerFilesFound;
         m_view.scanSignalListEnabled = true;
 
-        if (!dc::g_updateDatabase(m_tempDcFile, m_dcChanged, this)) {
+        // The working copy is the version byte for byte: what is damaged is the version.
+        if (const auto why = dc::whyNoDcDatabase(m_tempDcFile)) {
+            g_errorMsgBox(dc::noDcDatabase(m_newestDcFile, *why) + kNotAvailable);
+            unload();
+            return;
+        }
+        if (!dc::g_updateDatabase(m_tempDcFile, m_dcChanged, this, m_newestDcFile)) {
             g_informationMsgBox(QStringLiteral("Opening DC-database is blocked.\r\nTherefore DC "
                                                "Builder is not available."));
             unload();
@@ -115,28 +126,38 @@ void DcBuilder::addMessage(const QString& text) {
 void DcBuilder::updateProgress(double value, bool relative) {
     const double v = relative ? m_view.progress + value : value;
     m_view.progress = std::clamp(v, 0.0, 1.0);
-    emit changed();
+    m_messages.showWaitingLines();
+    emit progressChanged();
 }
 
 bool DcBuilder::g_copyPlantInfosToDcEnums(dc::DcJob& job, const dc::PendingAliases& aliases) {
     // The schema update counts its steps as the change; what this writes commits with them.
-    return dc::SpecialSymbols(job, *this, &aliases).copyPlantInfos();
+    dc::SpecialSymbols symbols(job, *this, &aliases);
+    const bool copied = symbols.copyPlantInfos();
+    // Told again once the window shows its list.
+    m_notes << symbols.emptyPlantInfoFields();
+    return copied;
 }
 
 void DcBuilder::tabAction_Click(int tab) {
     guarded(kObject, "tabAction_Click", [&] {
+        // The tab strip has moved already: whatever happens, the page follows it.
+        const auto showPage = qScopeGuard([this] { emit changed(); });
         // A click on the tab strip takes no focus from a box that was typed into.
         writeEditedInfoBoxes();
         m_view.tab = tab;
+        m_view.fileDirectory = m_sourceFolder;
         if (tab == tabInfo)
             fillInfoBoxes();
         if (tab == tabBuild) {
             m_view.startAdr = QString::number(quint32(g_baseAdrDC), 16).toUpper();
-            copyToNextVersion();
+            if (m_tempDcExists && m_dcChanged) {
+                listSourceFiles();
+                emit changed(); // the page is shown before a box can tell of the copy
+                writesFiles([&] { copyToNextVersion(); });
+            }
         }
-        m_view.fileDirectory = m_sourceFolder;
         listSourceFiles();
-        emit changed();
     });
 }
 
@@ -170,7 +191,9 @@ void DcBuilder::unload() {
         if (!m_loaded)
             return;
         writeEditedInfoBoxes();
-        closeTempDc();
+        // A working copy that cannot be saved keeps the window open on it.
+        if (!writesFiles([&] { closeTempDc(); }))
+            return;
         deleteReports();
         m_loaded = false;
         m_view.visible = false;
@@ -183,15 +206,38 @@ void DcBuilder::unload() {
     });
 }
 
+bool DcBuilder::writesFiles(const std::function<void()>& step) {
+    try {
+        step();
+        return true;
+    } catch (const FileWriteFailure& failure) {
+        if (m_tempDcExists) {
+            g_errorMsgBox(failure.text() +
+                          QStringLiteral("\r\nThe changes stay in the working copy ") +
+                          QDir::toNativeSeparators(m_tempDcFile) + QLatin1Char('.'));
+            return false;
+        }
+        g_errorMsgBox(failure.text() + kNotAvailable);
+        if (m_loaded)
+            unload();
+        return false;
+    }
+}
+
 bool DcBuilder::onWorkingCopy(const std::function<void(dc::SpecialSymbols&)>& body) {
     bool wrote = false;
-    const auto failure = runJob([&](dc::DcJob& job) {
-        dc::SpecialSymbols symbols(job, *this);
-        body(symbols);
-        wrote = symbols.changed();
-    });
+    bool unwritable = false;
+    const auto failure = runJob(
+        [&](dc::DcJob& job) {
+            dc::SpecialSymbols symbols(job, *this);
+            body(symbols);
+            wrote = symbols.changed();
+        },
+        &unwritable);
     if (failure) {
         addMessage(QStringLiteral("   Nothing written to the working copy: ") + *failure);
+        if (unwritable)
+            g_errorMsgBox(*failure + QStringLiteral("\r\nNothing was stored."));
         return false;
     }
     if (wrote)

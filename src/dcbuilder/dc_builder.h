@@ -1,11 +1,11 @@
 #pragma once
 
 #include "core/form_support.h"
+#include "core/message_list.h"
 #include "dcdatabase/message_sink.h"
 #include "dcdatabase/migration_host.h"
 #include "info_boxes.h"
 #include "mainwindow/form_widgets.h"
-#include "mainwindow/message_list.h"
 #include "mod_excel.h"
 
 #include <QObject>
@@ -157,15 +157,23 @@ public:
 
 signals:
     void changed();
+    // Of the view only the progress changed.
+    void progressChanged();
     // The window is to come to the front.
     void raiseRequested();
     // "Build" wrote the download file: the main window's load files are to be checked again.
     void downloadFileWritten();
 
 private:
+    // Runs a step that writes files. A file it cannot write is told in one box that names
+    // the file, why, and where the changes are; false then. Without a working copy left to
+    // go on with, the window closes.
+    bool writesFiles(const std::function<void()>& step);
     // Every job on the working copy runs here: one that fails rolls back, and so does the
-    // changed mark. Nothing on success, else the failure's text.
-    std::optional<QString> runJob(const std::function<void(dc::DcJob&)>& body);
+    // changed mark. Nothing on success, else the failure's text; a working copy that cannot
+    // be written is named with why (and unwritable set).
+    std::optional<QString> runJob(const std::function<void(dc::DcJob&)>& body,
+                                  bool* unwritable = nullptr);
     void computePaths();
     void createTempDc();
     void closeTempDc();

@@ -1,6 +1,8 @@
 #include "dc_builder_form.h"
 
 #include "core/form_support.h"
+#include "core/message_list_view.h"
+#include "core/refresh_throttle.h"
 #include "dc_builder.h"
 #include "dc_form_parts.h"
 #include "mainwindow/form_widgets.h"
@@ -10,7 +12,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -167,15 +168,15 @@ DcBuilderForm::DcBuilderForm(DcBuilder& owner, QWidget* parent)
             [this] { m_owner.cmdScanSignalList_Click(); });
     connect(cmdExit, &QPushButton::clicked, this, [this] { m_owner.cmdExit_Click(); });
     connect(&m_owner, &DcBuilder::changed, this, &DcBuilderForm::render);
+    connect(&m_owner, &DcBuilder::progressChanged,
+            followProgress(*prgProgress, [this] { return m_owner.view().progress; }),
+            &RefreshThrottle::request);
     connect(&m_owner, &DcBuilder::raiseRequested, this, [this] {
         showNormal();
         raise();
         activateWindow();
     });
-    connect(&m_owner.messages(), &MessageList::refreshRequested, this,
-            &DcBuilderForm::showNewMessages);
     render();
-    showNewMessages();
 }
 
 void DcBuilderForm::render() {
@@ -207,10 +208,6 @@ void DcBuilderForm::render() {
     setIfChanged(txtFileDirectory, v.fileDirectory);
     showProgress(*prgProgress, v.progress);
     m_rendering = false;
-}
-
-void DcBuilderForm::showNewMessages() {
-    showCurrentLine(*lstMessage, m_owner.messages());
 }
 
 bool DcBuilderForm::eventFilter(QObject* watched, QEvent* event) {

@@ -7,7 +7,6 @@
 
 class QLabel;
 class QLineEdit;
-class QListView;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
@@ -17,6 +16,7 @@ class QTabBar;
 namespace pxu {
 
 class DcBuilder;
+class MessageListView;
 
 // The "Data Container Builder" window: shows what its DcBuilder holds and hands the
 // user's clicks and edits back to it.
@@ -41,7 +41,7 @@ public:
     std::array<QLabel*, 3> txtDocumentation;
     QLabel* lblProgramFileDir;
     QLineEdit* txtFileDirectory;
-    QListView* lstMessage;
+    MessageListView* lstMessage;
     QProgressBar* prgProgress;
     QPushButton* cmdExit;
 
@@ -51,7 +51,6 @@ protected:
 
 private:
     void render();
-    void showNewMessages();
 
     DcBuilder& m_owner;
     bool m_rendering = false;

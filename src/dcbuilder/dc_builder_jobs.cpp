@@ -1,6 +1,7 @@
 #include "core/desktop.h"
 #include "core/error_boundary.h"
 #include "core/file_names.h"
+#include "core/file_write_failure.h"
 #include "core/msg_box.h"
 #include "core/sprintf.h"
 #include "dc_builder.h"
@@ -12,9 +13,9 @@
 #include "dcdatabase/schema_migration.h"
 #include "download_file_build.h"
 #include "mainwindow/log_lines.h"
+#include "platform/db/database.h"
 
 #include <QFile>
-#include <QUrl>
 
 // The builder's jobs: the edit buttons, Build, the header scan and the report (the
 // signal-list import has a file of its own).
@@ -48,11 +49,19 @@ DcBuilder::JobScope::~JobScope() {
     emit m_builder.changed();
 }
 
-std::optional<QString> DcBuilder::runJob(const std::function<void(dc::DcJob&)>& body) {
+std::optional<QString> DcBuilder::runJob(const std::function<void(dc::DcJob&)>& body,
+                                         bool* unwritable) {
     const bool changed = m_dcChanged;
     auto failure = dc::DcJob::run(m_tempDcFile, body);
-    if (failure)
+    if (failure) {
         m_dcChanged = changed;
+        // Said as what it is, not as the statement that met it.
+        const QString why = db::isWriteFailure(*failure) ? whyNotWritable(m_tempDcFile) : QString();
+        if (!why.isEmpty())
+            failure = cannotBeWritten(m_tempDcFile, why);
+        if (unwritable)
+            *unwritable = !why.isEmpty();
+    }
     return failure;
 }
 
@@ -90,6 +99,9 @@ void DcBuilder::cmdBuild_Click() {
             // The modules are loaded from this version: it stays as it is.
             m_builtVersions.insert(database);
             emit downloadFileWritten();
+        } else if (const QString why = whyNotWritable(database); !why.isEmpty()) {
+            g_errorMsgBox(cannotBeWritten(database, why) + QStringLiteral("\r\n") +
+                          dc::kCannotBeBuilt);
         }
     });
 }
@@ -113,7 +125,7 @@ void DcBuilder::cmdScanHeader_Click() {
             g_errorMsgBox(text);
             return;
         }
-        saveAndContinue();
+        writesFiles([&] { saveAndContinue(); });
     });
 }
 
@@ -130,6 +142,8 @@ void DcBuilder::cmdReport_Click() {
         const QString page = reportCopy + QStringLiteral(".html");
         if (const auto failure = writeDcReport(chosen, reportCopy, page)) {
             addMessage(QStringLiteral("   Report failed: ") + *failure);
+            if (const QString why = whyNotWritable(reportCopy); !why.isEmpty())
+                g_errorMsgBox(cannotBeWritten(reportCopy, why));
             return;
         }
         for (const QString& file : {reportCopy, page}) {
@@ -137,7 +151,7 @@ void DcBuilder::cmdReport_Click() {
                 m_reportFiles << file;
         }
         addMessage(QStringLiteral("Debug: ") + page);
-        openUrl(QUrl::fromLocalFile(page));
+        openFileOrTell(page);
     });
 }
 

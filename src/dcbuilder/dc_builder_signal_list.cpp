@@ -1,5 +1,6 @@
 #include "core/dialog_service.h"
 #include "core/error_boundary.h"
+#include "core/file_write_failure.h"
 #include "core/msg_box.h"
 #include "core/sprintf.h"
 #include "dc_builder.h"
@@ -43,10 +44,12 @@ void DcBuilder::cmdScanSignalList_Click() {
         modExcel::terminateExcel();
         if (!imported) {
             addMessage(QStringLiteral("   Nothing imported: no new DC-Version"));
+            if (const QString why = whyNotWritable(m_tempDcFile); !why.isEmpty())
+                g_errorMsgBox(cannotBeWritten(m_tempDcFile, why));
             return;
         }
         dc::buildAlarmListIndexes(m_tempDcFile, *this);
-        saveAndContinue();
+        writesFiles([&] { saveAndContinue(); });
     });
 }
 

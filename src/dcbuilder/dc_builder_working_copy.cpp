@@ -1,5 +1,6 @@
 #include "core/error.h"
 #include "core/file_names.h"
+#include "core/file_write_failure.h"
 #include "core/msg_box.h"
 #include "core/sprintf.h"
 #include "dc_builder.h"
@@ -22,16 +23,22 @@ namespace {
 const QLatin1String kVersionMark{"-???"};
 
 void renameOver(const QString& from, const QString& to) {
-    if (const auto failure = db::renameDatabase(from, to))
+    if (const auto failure = db::renameDatabase(from, to)) {
+        if (const QString why = whyNotWritable(to); !why.isEmpty())
+            throw FileWriteFailure(to, why);
         raise(75, QStringLiteral("frmDcBuilder"), *failure);
+    }
 }
 
 // A copy made beside the target and renamed into place, so no reader ever sees half a file.
 void copyOver(const QString& from, const QString& to) {
     dc::ScratchCopy copy(from, QFileInfo(to).absolutePath());
-    if (!copy.isValid() || !copy.placeAs(to))
-        raise(75, QStringLiteral("frmDcBuilder"),
-              QStringLiteral("%1 cannot be copied to %2: %3").arg(from, to, copy.error()));
+    if (copy.isValid() && copy.placeAs(to))
+        return;
+    if (const QString why = whyNotWritable(to); !why.isEmpty())
+        throw FileWriteFailure(to, why);
+    raise(75, QStringLiteral("frmDcBuilder"),
+          QStringLiteral("%1 cannot be copied to %2: %3").arg(from, to, copy.error()));
 }
 
 bool sameContents(const QString& a, const QString& b) {

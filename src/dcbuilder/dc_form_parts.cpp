@@ -1,15 +1,13 @@
 #include "dc_form_parts.h"
 
 #include "core/form_support.h"
-#include "mainwindow/message_list.h"
+#include "core/message_list_view.h"
+#include "core/refresh_throttle.h"
 
 #include <QFontDatabase>
-#include <QFontMetrics>
 #include <QLabel>
-#include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScrollBar>
 
 namespace pxu {
 
@@ -21,18 +19,15 @@ constexpr int kBarSteps = 1000;
 
 } // namespace
 
-QListView* makeLogListView(MessageList& messages) {
-    auto* list = named(new QListView, "lstMessage");
-    list->setModel(&messages.model());
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+MessageListView* makeLogListView(MessageList& messages) {
+    auto* list =
+        named(new MessageListView(messages, MessageListView::CurrentLine::Selected), "lstMessage");
     QFont courier(QStringLiteral("Courier New"));
     courier.setStyleHint(QFont::Monospace);
     courier.setFamilies({QStringLiteral("Courier New"),
                          QFontDatabase::systemFont(QFontDatabase::FixedFont).family()});
     list->setFont(courier);
-    list->setMinimumWidth(
-        QFontMetrics(list->font()).horizontalAdvance(QString(kBannerChars, u'-')) +
-        list->verticalScrollBar()->sizeHint().width() + 2 * list->frameWidth() + 8);
+    list->setMinimumWidthFor(QString(kBannerChars, u'-'));
     return list;
 }
 
@@ -45,6 +40,10 @@ QProgressBar* makeProgressBar() {
 
 void showProgress(QProgressBar& bar, double progress) {
     bar.setValue(int(progress * kBarSteps + 0.5));
+}
+
+RefreshThrottle* followProgress(QProgressBar& bar, std::function<double()> progress) {
+    return new RefreshThrottle([&bar, progress] { showProgress(bar, progress()); }, &bar);
 }
 
 QLabel* makeDocumentation(const char* name) {

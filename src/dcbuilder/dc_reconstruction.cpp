@@ -85,7 +85,8 @@ void DcReconstruction::addMessage(const QString& text) {
 void DcReconstruction::updateProgress(double value, bool relative) {
     const double v = relative ? m_view.progress + value : value;
     m_view.progress = std::clamp(v, 0.0, 1.0);
-    emit changed();
+    m_messages.showWaitingLines();
+    emit progressChanged();
 }
 
 void DcReconstruction::setResultName(const QString& name) {

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/message_list.h"
 #include "dcdatabase/message_sink.h"
-#include "mainwindow/message_list.h"
 
 #include <QObject>
 #include <QPointer>
@@ -56,6 +56,8 @@ public:
 
 signals:
     void changed();
+    // Of the view only the progress changed.
+    void progressChanged();
 
 private:
     void reconstructDC();

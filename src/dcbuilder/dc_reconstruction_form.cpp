@@ -1,16 +1,16 @@
 #include "dc_reconstruction_form.h"
 
 #include "core/form_support.h"
+#include "core/message_list_view.h"
+#include "core/refresh_throttle.h"
 #include "dc_form_parts.h"
 #include "dc_reconstruction.h"
-#include "mainwindow/form_widgets.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -60,10 +60,10 @@ DcReconstructionForm::DcReconstructionForm(DcReconstruction& owner, QWidget* par
             [this] { m_owner.cmdReconstructDC_Click(); });
     connect(cmdExit, &QPushButton::clicked, this, [this] { m_owner.cmdExit_Click(); });
     connect(&m_owner, &DcReconstruction::changed, this, &DcReconstructionForm::render);
-    connect(&m_owner.messages(), &MessageList::refreshRequested, this,
-            [this] { showCurrentLine(*lstMessage, m_owner.messages()); });
+    connect(&m_owner, &DcReconstruction::progressChanged,
+            followProgress(*prgProgress, [this] { return m_owner.view().progress; }),
+            &RefreshThrottle::request);
     render();
-    showCurrentLine(*lstMessage, m_owner.messages());
 }
 
 void DcReconstructionForm::render() {

@@ -5,13 +5,13 @@
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QListView;
 class QProgressBar;
 class QPushButton;
 
 namespace pxu {
 
 class DcReconstruction;
+class MessageListView;
 
 // The reconstruction's window ("Data Container Builder"): shows what its DcReconstruction
 // holds and hands the user's clicks and the edited result name back to it.
@@ -27,7 +27,7 @@ public:
     QLineEdit* txtReconstructDCResult;
     QPushButton* cmdReconstructDC;
     QPushButton* cmdExit;
-    QListView* lstMessage;
+    MessageListView* lstMessage;
     QProgressBar* prgProgress;
 
 protected:

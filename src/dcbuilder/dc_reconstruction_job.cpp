@@ -7,12 +7,14 @@
 #include "core/srecord_file.h"
 #include "dc_reconstruction.h"
 #include "dc_template.h"
+#include "dcdatabase/dc_database_check.h"
 #include "dcdatabase/special_symbols.h"
 #include "download_file_build.h"
 #include "image_fields.h"
 #include "mainwindow/log_lines.h"
 #include "scratch_copy.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 // The reconstruction's job: the uploaded image read into a copy of its build's template.
@@ -75,6 +77,16 @@ bool DcReconstruction::reconstructInto(const QString& result) {
         if (QFileInfo::exists(templateFile))
             addMessage(QStringLiteral("  ") + scratch.error());
         g_errorMsgBox(missing, {}, true);
+        return false;
+    }
+
+    // Else a damaged template would read as an upload that does not fit it.
+    if (const auto why = dc::whyNoDcDatabase(scratch.path())) {
+        const QString damaged =
+            sprintf(QStringLiteral("Error: the template {*} of build {*} is damaged: {*}."),
+                    QDir::toNativeSeparators(templateFile), *build, *why);
+        addMessage(damaged);
+        g_errorMsgBox(damaged, {}, true);
         return false;
     }
 

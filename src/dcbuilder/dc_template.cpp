@@ -4,6 +4,7 @@
 #include "core/globals.h"
 #include "core/message_window.h"
 #include "core/sprintf.h"
+#include "dcdatabase/dc_database_check.h"
 #include "dcdatabase/dc_job.h"
 #include "dcdatabase/dc_schema.h"
 #include "dcdatabase/special_symbols.h"
@@ -169,6 +170,9 @@ bool g_createDCTemplate(const QString& folder, dc::MessageSink& log) {
     if (!scratch.isValid())
         return end(kFailed + QStringLiteral("could not copy the Data Container file: ") +
                    scratch.error());
+    // The scratch copy is the version byte for byte: what is damaged is the version.
+    if (const auto why = dc::whyNoDcDatabase(scratch.path()))
+        return end(kFailed + dc::noDcDatabase(source, *why));
 
     QString build;
     const auto failure = dc::DcJob::run(scratch.path(), [&](dc::DcJob& job) {

@@ -3,11 +3,13 @@
 #include "core/data_control.h"
 #include "core/error.h"
 #include "core/error_boundary.h"
+#include "core/file_write_failure.h"
 #include "core/sprintf.h"
 #include "dc_schema.h"
 #include "edit_dc_range.h"
 #include "mainwindow/form_widgets.h"
 #include "mainwindow/main_window.h"
+#include "platform/db/database.h"
 #include "platform/text/number_text.h"
 
 #include <QBrush>
@@ -315,9 +317,13 @@ EditDcGrid::Conversion EditDcGrid::BeforeColUpdate(int row, int column, QVariant
 void EditDcGrid::writeCell(int row, const GridColumn& column, const QVariant& value) {
     db::Recordset* rs = m_data.recordset();
     // Left in edit, the record set would read the values that were never stored.
-    const auto fail = [rs](int number) {
+    const auto fail = [&](int number) {
         const QString failure = rs->lastError();
         rs->cancelUpdate();
+        if (db::isWriteFailure(failure)) {
+            if (const QString why = whyNotWritable(m_data.databaseName()); !why.isEmpty())
+                throw FileWriteFailure(m_data.databaseName(), why);
+        }
         raise(number, QStringLiteral("DAO.Recordset"), failure);
     };
     if (!rs->setAbsolutePosition(row) || !rs->edit() || !rs->setValue(column.field, value))
@@ -352,7 +358,12 @@ bool EditDcGrid::editCell(int row, int column, const QVariant& entry) {
         return false;
     bool written = false;
     guarded(kObject, qPrintable(grid + QStringLiteral("_AfterColEdit")), [&] {
-        writeCell(row, m_columns[column], value);
+        try {
+            writeCell(row, m_columns[column], value);
+        } catch (const FileWriteFailure& failure) {
+            emit refused(failure.text() + QStringLiteral("\r\nNothing was stored."));
+            return;
+        }
         written = true;
         AfterColEdit(column);
     });

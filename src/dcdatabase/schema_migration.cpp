@@ -12,6 +12,7 @@
 #include "special_symbols.h"
 
 #include <QDateTime>
+#include <QDir>
 
 namespace pxu::dc {
 
@@ -190,7 +191,8 @@ void Migration::stepToProgram(QString& log) {
 
 } // namespace
 
-bool g_updateDatabase(const QString& database, bool& changed, MigrationHost* host) {
+bool g_updateDatabase(const QString& database, bool& changed, MigrationHost* host,
+                      const QString& shownAs) {
     bool usable = false;
     bool stepped = false;
     PendingAliases aliases;
@@ -203,7 +205,8 @@ bool g_updateDatabase(const QString& database, bool& changed, MigrationHost* hos
     if (failure) {
         g_errorMsgBox(sprintf(QStringLiteral("The DC-database {*} could not be brought to the "
                                              "program-version; it is left as it was.\\n{*}"),
-                              database, *failure));
+                              QDir::toNativeSeparators(shownAs.isEmpty() ? database : shownAs),
+                              *failure));
         return false;
     }
     aliases.writeToConfiguration();

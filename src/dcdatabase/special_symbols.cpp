@@ -197,26 +197,34 @@ bool SpecialSymbols::copyPlantInfos() {
     const auto rs = m_job.trySelect(QStringLiteral("SELECT * FROM plantInfo"));
     if (!rs || rs->eof())
         return false;
-    const auto field = [&](QLatin1String column) {
+    // An empty field leaves its symbol as it is: the user can still set it in the builder.
+    const auto field = [&](QLatin1String column, QLatin1String aliasName) {
         const QVariant v = rs->value(QString(column));
-        if (rs->fieldIndex(column) < 0 || v.isNull())
-            failJob(sprintf(QStringLiteral("plantInfo: the field {*} is empty."), QString(column)));
-        return v.toString();
+        if (rs->fieldIndex(column) >= 0 && !v.isNull() && !v.toString().trimmed().isEmpty())
+            return std::optional<QString>(v.toString());
+        const QString line = sprintf(QStringLiteral("      plantInfo: the field {*} is empty, {*} "
+                                                    "stays as it is"),
+                                     QString(column), symbolOf(aliasName));
+        m_sink.addMessage(line);
+        m_emptyFields << line;
+        return std::optional<QString>();
     };
     QString label;
     const auto text = [&](QLatin1String column, QLatin1String aliasName) {
         label.clear();
-        setString(field(column), aliasName, label);
+        if (const auto value = field(column, aliasName))
+            setString(*value, aliasName, label);
     };
     const auto number = [&](QLatin1String column, QLatin1String aliasName) {
         label.clear();
-        setLong(field(column), aliasName, label, {}, false);
+        if (const auto value = field(column, aliasName))
+            setLong(*value, aliasName, label, {}, false);
     };
     text(col::engineType, alias::engineType);
     text(col::manufacNo, alias::manufacNo);
     text(col::hullNo, alias::hullNo);
-    // Older tables lack this column: the item is then skipped without a word.
-    if (rs->fieldIndex(col::epiDbNo) >= 0 && !rs->value(QString(col::epiDbNo)).isNull())
+    // Older tables lack this column or leave it empty: the item is skipped without a word.
+    if (!rs->text(col::epiDbNo).trimmed().isEmpty())
         text(col::epiDbNo, alias::epiDbNo);
     number(col::swVersion, alias::swVersion);
     number(col::build, alias::build);

@@ -6,6 +6,7 @@
 
 #include <QLatin1String>
 #include <QString>
+#include <QStringList>
 
 namespace pxu::dc {
 
@@ -62,8 +63,11 @@ public:
                  bool showHex);
 
     // g_copyPlantInfosToDcEnums: the old table plantInfo into the symbols. False when the
-    // table is missing or has no row (nothing is logged or written then).
+    // table is missing or has no row (nothing is logged or written then). An empty field
+    // leaves its symbol as it is, with a line that names the field.
     bool copyPlantInfos();
+    // The lines of the empty fields the copy met.
+    const QStringList& emptyPlantInfoFields() const { return m_emptyFields; }
     // Software version and developer number from the scanned constants, and the CRC of
     // the application file in the source folder.
     SwInfoOutcome setSwInfos(const QString& sourceFolder);
@@ -81,6 +85,7 @@ private:
     MessageSink& m_sink;
     const PendingAliases* m_pending;
     bool m_changed = false;
+    QStringList m_emptyFields;
 };
 
 } // namespace pxu::dc

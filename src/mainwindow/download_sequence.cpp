@@ -226,8 +226,7 @@ void DownloadSequence::spareFirst() {
         return;
     }
     log(QStringLiteral("M-Bus download: starting download to cylinders."));
-    // The spare's application takes a moment (2.5 s) before it serves the auto download.
-    waitWithEvents(2505);
+    waitWithEvents(modModeChange::kSpareServesAutoDownloadMs);
     selection.setProgram(0, unticked);
     tickCylinders();
     downloadSelectedModules(false);

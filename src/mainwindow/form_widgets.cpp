@@ -1,16 +1,17 @@
 #include "form_widgets.h"
 
 #include "core/form_support.h"
-#include "message_list.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QListView>
 #include <QPalette>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <algorithm>
+#include <cmath>
 
 namespace pxu {
 
@@ -41,6 +42,45 @@ void setBackColour(QWidget& widget, int colour) {
     widget.setAutoFillBackground(true);
 }
 
+namespace {
+
+// Readability guidelines ask this much of normal text.
+constexpr double kReadableContrast = 4.5;
+
+double luminance(const QColor& colour) {
+    const auto linear = [](double c) {
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+           0.0722 * linear(colour.blueF());
+}
+
+} // namespace
+
+double contrastRatio(const QColor& a, const QColor& b) {
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+void keepDisabledTextReadable(QWidget& widget) {
+    QPalette palette = widget.palette();
+    const QColor base = palette.color(QPalette::Disabled, QPalette::Base);
+    const QColor grey = QApplication::palette(&widget).color(QPalette::Disabled, QPalette::Text);
+    const QColor dark = palette.color(QPalette::Active, QPalette::Text);
+    QColor text = grey;
+    for (int step = 1; step <= 10 && contrastRatio(text, base) < kReadableContrast; ++step) {
+        const auto towardsDark = [&](double from, double to) {
+            return from + (to - from) * step / 10;
+        };
+        text = QColor::fromRgbF(float(towardsDark(grey.redF(), dark.redF())),
+                                float(towardsDark(grey.greenF(), dark.greenF())),
+                                float(towardsDark(grey.blueF(), dark.blueF())));
+    }
+    palette.setColor(QPalette::Disabled, QPalette::Text, text);
+    widget.setPalette(palette);
+}
+
 GridWindowControls buildGridWindow(QWidget& window, QAbstractItemModel& model,
                                    const char* gridName) {
     auto* grid = named(new QTableView, gridName);
@@ -58,16 +98,6 @@ GridWindowControls buildGridWindow(QWidget& window, QAbstractItemModel& model,
     layout->addWidget(grid);
     layout->addLayout(buttons);
     return {grid, exit};
-}
-
-void showCurrentLine(QListView& view, MessageList& messages) {
-    const int row = messages.currentRow();
-    if (row >= 0) {
-        const QModelIndex index = messages.model().index(row);
-        view.setCurrentIndex(index);
-        view.scrollTo(index);
-    }
-    view.repaint();
 }
 
 } // namespace pxu

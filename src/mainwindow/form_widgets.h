@@ -4,15 +4,12 @@
 #include <QColor>
 
 class QAbstractItemModel;
-class QListView;
 class QPalette;
 class QPushButton;
 class QTableView;
 class QWidget;
 
 namespace pxu {
-
-class MessageList;
 
 // A check box that shows its model's value only: a click asks the model, which decides
 // the next value (a grey "All" box becomes ticked, not cycled through grey).
@@ -37,8 +34,12 @@ constexpr int kColourWindow = int(0x80000005);
 QColor controlColour(int colour, const QWidget& widget);
 QColor controlColour(int colour, const QPalette& palette);
 void setBackColour(QWidget& widget, int colour);
-// Selects the log's current line in its view, scrolls to it and draws the list at once.
-void showCurrentLine(QListView& view, MessageList& messages);
+// The contrast of two colours as readability guidelines measure it: 1 (none) to 21 (black
+// on white).
+double contrastRatio(const QColor& a, const QColor& b);
+// The text of a disabled box that keeps a back colour of its own, made as much darker than
+// the usual grey as it takes to stay readable on it.
+void keepDisabledTextReadable(QWidget& widget);
 
 // The controls of a window that shows a grid: a read-only table on the model, without
 // row captions, and the Exit button beneath it on the right.

@@ -1,8 +1,8 @@
 #include "hw_info_block_fields.h"
 
 #include "bus/hardware_info_block.h"
+#include "bus/info_block_date.h"
 #include "core/byte_conversions.h"
-#include "core/vb_val.h"
 
 #include <limits>
 
@@ -10,8 +10,6 @@ namespace pxu {
 
 namespace {
 
-constexpr int kWeekOffset = 16;
-constexpr int kYearOffset = 18;
 constexpr int kSerialOffset = 20;
 constexpr int kVersionOffset = 12;
 
@@ -39,9 +37,10 @@ std::optional<qint64> serialNumber(const QString& text) {
 }
 
 bool validateProductionDate(const QString& week, const QString& year) {
-    const auto w = wholeNumber(week, 1, 52);
-    const auto y = wholeNumber(year, 1980, 2079);
-    return w && y;
+    constexpr qint64 kAny = std::numeric_limits<qint64>::max();
+    const auto w = wholeNumber(week, -kAny, kAny);
+    const auto y = wholeNumber(year, -kAny, kAny);
+    return w && y && validProductionDate(*w, *y);
 }
 
 QString twoDigits(qint64 value) {
@@ -54,17 +53,13 @@ HwInfoBlockFields readHwInfoBlockFields(const QByteArray& block) {
     fields.serial = g_byteToDezValStr(4, kSerialOffset, block, false);
     fields.serialPresent = fields.serial.trimmed() != QLatin1String("-1");
 
-    QString week = g_byteToStr(2, kWeekOffset, block);
-    QString year = g_byteToStr(2, kYearOffset, block);
-    year = (vbVal(year) < 80 ? QStringLiteral("20") : QStringLiteral("19")) + year;
-    if (!validateProductionDate(week, year)) {
-        week = g_byteToDezValStr(2, kWeekOffset, block, false);
-        year = g_byteToDezValStr(2, kYearOffset, block, false);
-    }
-    if (validateProductionDate(week, year)) {
+    std::optional<ProductionDate> date = productionDateFromDigits(block);
+    if (!date)
+        date = productionDateFromNumbers(block);
+    if (date) {
         fields.dateRead = true;
-        fields.week = twoDigits(wholeNumber(week, 1, 52).value_or(0));
-        fields.year = year.trimmed();
+        fields.week = twoDigits(date->week);
+        fields.year = QString::number(date->year);
     }
 
     fields.version = twoDigits(g_byteToDezValStr(4, kVersionOffset, block, false).toLongLong());

@@ -109,6 +109,8 @@ void HwInfoBlockRepairForm::render() {
     setIfChanged(txtProductionDateWeek, v.week);
     setIfChanged(txtProductionDateYear, v.year);
     setBackColour(*txtHWSerial, v.serialColour);
+    // After a repair the box is disabled and still shows the outcome's colour.
+    keepDisabledTextReadable(*txtHWSerial);
     cmdCreateFile->setVisible(v.createFileVisible);
     const auto enable = [&](QWidget* w, RepairControl c) { w->setEnabled(v.enabledOf(c)); };
     enable(cmbModuleNum, RepairControl::cmbModuleNum);

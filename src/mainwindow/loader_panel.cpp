@@ -1,6 +1,7 @@
 #include "loader_panel.h"
 
 #include "core/form_support.h"
+#include "core/message_list_view.h"
 #include "form_widgets.h"
 #include "main_window.h"
 
@@ -10,7 +11,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
@@ -61,12 +61,9 @@ LoaderPanel::LoaderPanel(MainWindow& owner, QWidget* parent)
     top->addWidget(buildGrid(), 0);
     auto* right = new QVBoxLayout;
     right->addWidget(buildSections(), 0);
-    lstMessage = new QListView(this);
+    lstMessage =
+        new MessageListView(m_owner.messages(), MessageListView::CurrentLine::Selected, this);
     lstMessage->setObjectName(QStringLiteral("lstMessage"));
-    lstMessage->setModel(&m_owner.messages().model());
-    lstMessage->setUniformItemSizes(true);
-    lstMessage->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lstMessage->setSelectionMode(QAbstractItemView::SingleSelection);
     QFont mono(QStringLiteral("DejaVu Sans Mono"));
     mono.setStyleHint(QFont::Monospace);
     mono.setPointSizeF(font().pointSizeF() * 0.9);
@@ -286,10 +283,6 @@ void LoaderPanel::render() {
     cmdModuleState->setEnabled(lock.enabled(Control::cmdModuleState));
     setShown(cmdModuleState, view.cmdModuleStateVisible);
     cmdExit->setEnabled(lock.enabled(Control::cmdExit));
-}
-
-void LoaderPanel::showNewMessages() {
-    showCurrentLine(*lstMessage, m_owner.messages());
 }
 
 } // namespace pxu

@@ -9,13 +9,13 @@
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListView;
 class QProgressBar;
 class QPushButton;
 
 namespace pxu {
 
 class MainWindow;
+class MessageListView;
 class ModelCheckBox;
 
 // The full loader's face: the module grid, the section boxes with their load files, the
@@ -27,7 +27,6 @@ public:
     LoaderPanel(MainWindow& owner, QWidget* parent);
 
     void render();
-    void showNewMessages();
 
     // The controls, by the names the window's code uses.
     QGroupBox* fraModuleState;
@@ -50,7 +49,7 @@ public:
     std::array<QLineEdit*, kSectionBoxCount> txtBuild;
     ModelCheckBox* chkProgramAllSections;
 
-    QListView* lstMessage;
+    MessageListView* lstMessage;
     QProgressBar* prgProgress;
     QPushButton* cmdDownload;
     QPushButton* cmdAbort;

@@ -114,6 +114,7 @@ void MainWindow::updateProgress(double value, bool relative) {
         if (relative)
             value += m_view.progress;
         m_view.progress = std::clamp(value, 0.0, 1.0);
+        m_messages.showWaitingLines();
         if (g_applUpdate && m_updater)
             m_updater->setProgressLoad(m_view.progress);
         emit changed();

@@ -31,8 +31,6 @@ MainWindowForm::MainWindowForm(MainWindow& owner)
     connect(&owner.selection(), &Selection::changed, this, &MainWindowForm::render);
     connect(&owner.lock(), &ControlLock::changed, this, &MainWindowForm::render);
     connect(&owner.loadFiles(), &LoadFiles::changed, this, &MainWindowForm::render);
-    connect(&owner.messages(), &MessageList::refreshRequested, m_loader,
-            &LoaderPanel::showNewMessages);
     render();
 }
 

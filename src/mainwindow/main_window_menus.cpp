@@ -16,9 +16,6 @@
 #include "main_window_form.h"
 #include "updater_services.h"
 
-#include <QDir>
-#include <QUrl>
-
 namespace pxu {
 
 void MainWindow::mnuSelectFileDir_Click() {
@@ -112,10 +109,7 @@ void MainWindow::cmdOpenReport_Click() {
         } else {
             file = g_fullName(programFolder(), QStringLiteral("Instruction.txt"));
         }
-        // Without a program for it the desktop opens nothing: the user must know where it is.
-        if (!openUrl(QUrl::fromLocalFile(file)))
-            g_informationMsgBox(QStringLiteral("The desktop has no program to open the file:\r\n") +
-                                QDir::toNativeSeparators(file));
+        openFileOrTell(file);
     });
 }
 

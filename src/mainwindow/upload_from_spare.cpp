@@ -19,6 +19,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace pxu {
 
@@ -43,7 +44,6 @@ void UploadFromSpare::log(const QString& text) {
 void UploadFromSpare::uploadFromSpare() {
     Selection& selection = m_window.selection();
     m_window.lock().setEnabled(Control::mnuUploadFromSpare, false);
-    ModuleSelection modules{};
     log(QStringLiteral("Starting Upload of Data from Spare Module"));
     const auto refuse = [&](const QString& line) {
         log(line);
@@ -61,28 +61,43 @@ void UploadFromSpare::uploadFromSpare() {
         return refuse(QStringLiteral("  Error: Spare Module is not Connected."));
     }
 
+    const bool spareInBootloader =
+        modConnectionStatus::g_getModuleStatus(0) == moduleBootloaderRunning && g_mBusMode;
+    if (spareInBootloader &&
+        !frmMessage2().questionMsgBox(
+            QStringLiteral("Upload of data is only possible, if no other modules are "
+                           "connected via S-Bus.Otherwise the upload will interfere with the "
+                           "autodownload function. Would you like to continue the upload?"),
+            {}, QStringLiteral("Yes"), QStringLiteral("No"), false))
+        return refuse(QStringLiteral("  M-Bus upload cancelled."));
+
+    // Asked before any module is switched, so that no module leaves its application for a
+    // file the user keeps.
+    const std::array<QString, kSectionBoxCount> files = resultFiles();
+    if (std::all_of(files.cbegin(), files.cend(), [](const QString& f) { return f.isEmpty(); }))
+        return refuse(QStringLiteral("  Upload cancelled: every result file is kept."));
+
+    ModuleSelection switched{};
     bool noModuleInApplication = false;
-    if (modConnectionStatus::g_getModuleStatus(0) == moduleBootloaderRunning && g_mBusMode) {
-        if (!frmMessage2().questionMsgBox(
-                QStringLiteral("Upload of data is only possible, if no other modules are "
-                               "connected via S-Bus.Otherwise the upload will interfere with the "
-                               "autodownload function. Would you like to continue the upload?"),
-                {}, QStringLiteral("Yes"), QStringLiteral("No"), false))
-            return refuse(QStringLiteral("  M-Bus upload cancelled."));
-    } else {
+    if (!spareInBootloader) {
         m_window.disableOtherControls(lockStartModules);
         m_window.lock().setHourglass(true);
         noModuleInApplication = true;
         for (int m = 0; m < kModuleCount; ++m) {
             if (modConnectionStatus::g_getModuleStatus(m) == moduleApplicationRunning) {
-                modules[m] = true;
+                switched[m] = true;
                 noModuleInApplication = false;
             }
         }
         log(QStringLiteral("   Starting bootloader on all modules."));
-        if (!modModeChange::g_startBootloader(modules, false)) {
+        if (!modModeChange::g_startBootloader(switched, false)) {
             log(QStringLiteral("  Upload failed: Could not start Bootloader"));
             m_window.setLamp(0, true, kColourRed);
+            // Those that did switch must not keep the engine from running.
+            for (int m = 0; m < kModuleCount; ++m)
+                switched[m] = switched[m] &&
+                              modConnectionStatus::g_getModuleStatus(m) == moduleBootloaderRunning;
+            restartApplications(switched);
             m_window.enableAllControls();
             return;
         }
@@ -100,19 +115,11 @@ void UploadFromSpare::uploadFromSpare() {
     bool anyUploaded = false;
     bool allOk = true;
     for (int k = 0; k < kSectionBoxCount; ++k) {
-        if (selection.section(k).value == ticked) {
+        if (!files[k].isEmpty()) {
             guarded("frmMain", "uploadFromSpare", [&] {
-                const QString file = g_fullName(
-                    g_uploadDir,
-                    QString(m_window.loadFiles().uploadFileName(k)).replace(u'\\', u'/'));
                 QDir().mkdir(g_uploadDir);
-                if (QFileInfo::exists(file) &&
-                    !g_warningMsgBox(QStringLiteral("The result file \r") + file +
-                                         QStringLiteral("\r already exists. Replace it?"),
-                                     {}, false, int(BoxButtons::OkCancel)))
-                    return;
                 anyUploaded = true;
-                allOk = uploadBox(k, file) && allOk;
+                allOk = uploadBox(k, files[k]) && allOk;
             });
         }
         clock().sleep(kPauseAfterBoxMs);
@@ -123,12 +130,53 @@ void UploadFromSpare::uploadFromSpare() {
     }
 
     if (!noModuleInApplication) {
+        // On the M-Bus the spare is started in any case: it was in its application or the
+        // user let it wait in its bootloader for this upload.
         if (g_mBusMode)
-            modules = modModeChange::g_singeTargetSelection(0);
-        modModeChange::g_startApplication(modules, true);
+            switched[0] = true;
+        restartApplications(switched);
     }
     log(logClosingLine());
     m_window.enableAllControls();
+}
+
+std::array<QString, kSectionBoxCount> UploadFromSpare::resultFiles() {
+    std::array<QString, kSectionBoxCount> files;
+    const Selection& selection = m_window.selection();
+    for (int k = 0; k < kSectionBoxCount; ++k) {
+        if (selection.section(k).value != ticked)
+            continue;
+        const QString file = g_fullName(
+            g_uploadDir, QString(m_window.loadFiles().uploadFileName(k)).replace(u'\\', u'/'));
+        if (!QFileInfo::exists(file) ||
+            g_warningMsgBox(QStringLiteral("The result file \r") + file +
+                                QStringLiteral("\r already exists. Replace it?"),
+                            {}, false, int(BoxButtons::OkCancel)))
+            files[k] = file;
+    }
+    return files;
+}
+
+void UploadFromSpare::restartApplications(ModuleSelection modules) {
+    using namespace modModeChange;
+    if (!g_mBusMode) {
+        restartSwitched(modules);
+        return;
+    }
+    // As a download restarts them: the cylinders through the spare's application, once it
+    // serves the auto download.
+    const auto spareRunning = [] {
+        return modConnectionStatus::g_getModuleStatus(0) == moduleApplicationRunning;
+    };
+    const bool spareWasRunning = spareRunning();
+    if (modules[0])
+        restartSwitched(g_singeTargetSelection(0));
+    modules[0] = false;
+    if (std::none_of(modules.cbegin(), modules.cend(), [](bool m) { return m; }) || !spareRunning())
+        return;
+    if (!spareWasRunning)
+        waitWithEvents(kSpareServesAutoDownloadMs);
+    restartSwitched(modules);
 }
 
 bool UploadFromSpare::uploadBox(int box, const QString& file) {

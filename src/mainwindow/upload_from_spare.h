@@ -1,8 +1,12 @@
 #pragma once
 
+#include "bus/main_window_services.h"
+#include "module_type_tables.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
+#include <array>
 
 namespace pxu {
 
@@ -24,7 +28,12 @@ public:
     static constexpr qint64 kAddressRange = 0x1000000;
 
 private:
+    // Per ticked section box, the file its upload goes to; empty where the user keeps an
+    // existing file (or the box is not ticked).
+    std::array<QString, kSectionBoxCount> resultFiles();
     bool uploadBox(int box, const QString& file);
+    // Gives the application back to the modules that do not run it.
+    void restartApplications(ModuleSelection modules);
     void log(const QString& text);
 
     MainWindow& m_window;

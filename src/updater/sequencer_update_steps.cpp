@@ -70,7 +70,7 @@ void UpdateSequencer::step8() {
             failed << m;
     }
     if (failed.isEmpty()) {
-        log(QStringLiteral("   Application Update for all PXU's successfully downloaded."));
+        log(kAllDownloadedLine);
         setBox(8, QString(), kColourGreen);
         step() = 9;
         return;

@@ -125,6 +125,7 @@ void UpdaterFace::updateProgressUpdater(double value, bool relative) {
             value += m_view.progressUpdater;
         m_view.progressUpdater = std::clamp(value, 0.0, 1.0);
         m_view.progressUpdaterVisible = true;
+        m_messages.showWaitingLines();
         emit changed();
     });
 }
@@ -208,6 +209,7 @@ void UpdaterFace::writeReport() {
 
 void UpdaterFace::setProgressLoad(double value) {
     m_view.progressLoad = std::clamp(value, 0.0, 1.0);
+    m_messages.showWaitingLines();
     emit changed();
 }
 

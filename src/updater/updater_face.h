@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/message_list.h"
 #include "mainwindow/main_window.h"
-#include "mainwindow/message_list.h"
 #include "mainwindow/updater_services.h"
 #include "platform/clock/clock_timer.h"
 #include "system_information.h"
@@ -45,6 +45,11 @@ struct UpdaterFaceView {
 constexpr int kStepIdle = kColourButtonFace;
 constexpr int kStepRunning = 0xFFFF;
 constexpr int kListErrorColour = 0x8080FF;
+
+// The widest line of a successful update: the face's list is wide enough for it (a wider
+// line scrolls the list sideways).
+inline const QString kAllDownloadedLine =
+    QStringLiteral("   Application Update for all PXU's successfully downloaded.");
 
 // The message id a user-information text stands for: the whole text (blanks around it
 // allowed) a number above 0. Any other text is shown as it is.

@@ -1,6 +1,7 @@
 #include "updater_face_form.h"
 
 #include "core/form_support.h"
+#include "core/message_list_view.h"
 #include "mainwindow/form_widgets.h"
 
 #include <QGridLayout>
@@ -8,11 +9,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QTextLayout>
 #include <QVBoxLayout>
 
@@ -83,11 +82,10 @@ UpdaterFaceForm::UpdaterFaceForm(UpdaterFace& owner, QWidget* parent)
         txtStep[i]->setMinimumWidth(stepWidth + 24);
     steps->addStretch(1);
 
-    lstMessageUpdater = new QListView(this);
+    lstMessageUpdater =
+        new MessageListView(m_owner.messages(), MessageListView::CurrentLine::Selected, this);
     lstMessageUpdater->setObjectName(QStringLiteral("lstMessageUpdater"));
-    lstMessageUpdater->setModel(&m_owner.messages().model());
-    lstMessageUpdater->setUniformItemSizes(true);
-    lstMessageUpdater->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lstMessageUpdater->setMinimumWidthFor(kAllDownloadedLine);
     m_listPalette = lstMessageUpdater->palette();
 
     Label2 = new QLabel(QStringLiteral("Progress:"), this);
@@ -153,15 +151,7 @@ UpdaterFaceForm::UpdaterFaceForm(UpdaterFace& owner, QWidget* parent)
     layout->addWidget(lblUpdateToolCaption);
     layout->addLayout(columns, 1);
 
-    // A list that shows its last line keeps showing it whole when it gets shorter.
-    connect(lstMessageUpdater->verticalScrollBar(), &QScrollBar::rangeChanged, this,
-            [this](int, int maximum) {
-                if (m_owner.messages().currentRow() == m_owner.messages().count() - 1)
-                    lstMessageUpdater->verticalScrollBar()->setValue(maximum);
-            });
     connect(&m_owner, &UpdaterFace::changed, this, &UpdaterFaceForm::render);
-    connect(&m_owner.messages(), &MessageList::refreshRequested, this,
-            &UpdaterFaceForm::showNewMessages);
     render();
 }
 
@@ -214,10 +204,6 @@ void UpdaterFaceForm::fitUserInfo() {
     // Only the height follows the width, so this settles at once.
     if (txtUserInfo->minimumHeight() != height)
         txtUserInfo->setMinimumHeight(height);
-}
-
-void UpdaterFaceForm::showNewMessages() {
-    showCurrentLine(*lstMessageUpdater, m_owner.messages());
 }
 
 } // namespace pxu

@@ -9,12 +9,13 @@
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListView;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 
 namespace pxu {
+
+class MessageListView;
 
 // The updater's frame (fraZentUpdater) in the main window. It shows what its UpdaterFace
 // holds and hands the button clicks back to it.
@@ -24,11 +25,10 @@ public:
     UpdaterFaceForm(UpdaterFace& owner, QWidget* parent);
 
     void render();
-    void showNewMessages();
 
     QLabel* lblUpdateToolCaption;
     std::array<QLineEdit*, kUpdaterSteps> txtStep;
-    QListView* lstMessageUpdater;
+    MessageListView* lstMessageUpdater;
     QLabel* Label2;
     QProgressBar* prgProgressUpdater;
     QFrame* frmProgressPxu;

@@ -1,6 +1,7 @@
 // Info blocks as the tool builds and decodes them, byte for byte, and the rules around
 // them: section IDs, the bootloader protection, version texts and the number reader.
 #include "bus/hardware_info_block.h"
+#include "bus/info_block_date.h"
 #include "bus/info_block_download.h"
 #include "bus/info_block_upload.h"
 #include "bus/section_info_block.h"
@@ -62,6 +63,8 @@ private slots:
     void byteArrayToLong();
     void displayRowOfSection_data();
     void displayRowOfSection();
+    void productionDateAsTheOverviewShowsIt_data();
+    void productionDateAsTheOverviewShowsIt();
 
 private:
     QString loadFile(const QString& name);
@@ -309,6 +312,33 @@ void InfoBlockCodecTest::displayRowOfSection() {
     QFETCH(int, section);
     QFETCH(int, row);
     QCOMPARE(int(modUpload::getDisplayIndex(section)), row);
+}
+
+void InfoBlockCodecTest::productionDateAsTheOverviewShowsIt_data() {
+    QTest::addColumn<QByteArray>("weekAndYear"); // bytes 16 to 19
+    QTest::addColumn<QString>("text");
+    QTest::newRow("digits, as the repair writes them") << QByteArray("0526") << "05 / 2026";
+    QTest::newRow("digits 79") << QByteArray("5279") << "52 / 2079";
+    QTest::newRow("digits 80") << QByteArray("0180") << "01 / 1980";
+    QTest::newRow("one digit of week") << QByteArray("5\0"
+                                                     "10",
+                                                     4)
+                                       << "05 / 2010";
+    QTest::newRow("numbers") << QByteArray::fromHex("000507DA") << "5 / 2010";
+    QTest::newRow("digits of week 53") << QByteArray("5326") << "13619 / 12854";
+    QTest::newRow("digits of week 0") << QByteArray("0026") << "12336 / 12854";
+    QTest::newRow("one digit of year") << QByteArray("05\0"
+                                                     "6",
+                                                     4)
+                                       << "12341 / 54";
+    QTest::newRow("erased") << QByteArray::fromHex("FFFFFFFF") << "65535 / 65535";
+}
+
+void InfoBlockCodecTest::productionDateAsTheOverviewShowsIt() {
+    QFETCH(QByteArray, weekAndYear);
+    QByteArray block(312, '\0');
+    block.replace(16, 4, weekAndYear);
+    QTEST(productionDateText(block), "text");
 }
 
 QTEST_MAIN(InfoBlockCodecTest)

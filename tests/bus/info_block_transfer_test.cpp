@@ -86,8 +86,8 @@ void InfoBlockTransferTest::writtenBlockIsStoredAndReadBackByteForByte() {
                                     "0xC7785ABA", hexOf(block, 40), "---", "---", "---"}));
     const QByteArray hardware = r.rig.modules.module(2).section(1).infoBlock;
     QCOMPARE(table[5],
-             (QStringList{"", "312", "PXU20HW", "7", "12341 / 12854", "0x00000000", "0",
-                          "0x00000000", hexOf(hardware, 308), "1002", "&H0100", "&H0200"}));
+             (QStringList{"", "312", "PXU20HW", "7", "05 / 2026", "0x00000000", "0", "0x00000000",
+                          hexOf(hardware, 308), "1002", "&H0100", "&H0200"}));
     QCOMPARE(table[4].mid(2, 2), (QStringList{"BL1_V031", "3.10"}));
     QCOMPARE(table[3].mid(2, 2), (QStringList{"BL2_V031", "3.10"}));
     QCOMPARE(table[0].mid(2, 2), (QStringList{"ZENT", "---"}));

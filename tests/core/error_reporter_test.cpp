@@ -16,6 +16,8 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -61,6 +63,8 @@ private slots:
     void failureIsShownWithNumberDescriptionAndPlace_data();
     void failureIsShownWithNumberDescriptionAndPlace();
     void continueLeavesTheFailingProcedure();
+    void causeIsShownWhole_data();
+    void causeIsShownWhole();
     void realWindowIsLeftOnlyByADecision();
     void failureLogIsTheGoldenText();
     void captionIsProgramNameAndVersion();
@@ -79,6 +83,7 @@ private slots:
     void exitProgramLogsOffQuietlyBeforeEnding();
     void exitHookOverrunningItsTimeDoesNotHoldTheProgram();
     void screenshot();
+    void screenshotOfALongCause();
 
 private:
     QTemporaryDir m_dir;
@@ -143,6 +148,52 @@ void ErrorReporterTest::failureIsShownWithNumberDescriptionAndPlace() {
     QCOMPARE(report.values, (QStringList{shown, "modMsgBox", "g_questionMsgBox",
                                          QStringLiteral("error_reporter_test.cpp:%1").arg(line)}));
     QCOMPARE(reporter.window()->lblError[0]->text(), shown);
+}
+
+void ErrorReporterTest::causeIsShownWhole_data() {
+    QTest::addColumn<int>("words");
+    QTest::addColumn<bool>("grows");
+    QTest::addColumn<bool>("scrolls");
+    QTest::newRow("two lines") << 6 << false << false;
+    QTest::newRow("a path and its reason") << 40 << true << false;
+    QTest::newRow("longer than the screen takes") << 600 << true << true;
+}
+
+void ErrorReporterTest::causeIsShownWhole() {
+    QFETCH(int, words);
+    QFETCH(bool, grows);
+    QFETCH(bool, scrolls);
+    QStringList cause;
+    for (int i = 0; i < words; ++i)
+        cause << QStringLiteral("/work/plant-%1").arg(i);
+    test::ScriptedDialogs dialogs;
+    ErrPtnr reporter;
+    QLabel* label = nullptr;
+    QScrollArea* area = nullptr;
+    int frameHeight = 0;
+    int windowHeight = 0;
+    int moduleTop = 0;
+    dialogs.whileShown([&] {
+        ErrorReporterForm& w = *reporter.window();
+        label = w.lblError[0];
+        area = w.scrFailureNo;
+        frameHeight = w.framFehler->height();
+        windowHeight = w.height();
+        moduleTop = w.lblError[1]->geometry().top();
+    });
+    failIn("frmDcBuilder", "tabAction_Click", 75, cause.join(u' '));
+    QCOMPARE(label->text(), QStringLiteral("75 (") + cause.join(u' ') + u')');
+    const int designed = twips(975 + 1575 + 735 + 855);
+    QCOMPARE(windowHeight > designed, grows);
+    QCOMPARE(frameHeight - twips(1575), windowHeight - designed);
+    // The cause pushes the module's line down, never under itself.
+    QVERIFY(moduleTop >= area->geometry().bottom());
+    QCOMPARE(area->verticalScrollBar()->maximum() > 0, scrolls);
+    if (!scrolls)
+        QVERIFY(area->viewport()->height() >= label->heightForWidth(area->viewport()->width()));
+    // Beyond its most the cause scrolls: the window stays on the screen.
+    QVERIFY(windowHeight <= designed + twips(ErrorReporterForm::kCauseMaxHeight) -
+                                twips(ErrorReporterForm::kCauseHeight));
 }
 
 void ErrorReporterTest::continueLeavesTheFailingProcedure() {
@@ -440,6 +491,23 @@ void ErrorReporterTest::screenshot() {
     failIn("frmCANopen", "g_readSDO", 53,
            QStringLiteral("File not found: C:\\BrantolaDORN\\DORN Update Tool\\Application.S19 "
                           "could not be opened for the download"));
+    QVERIFY(!saved.isEmpty());
+}
+
+void ErrorReporterTest::screenshotOfALongCause() {
+    test::ScriptedDialogs dialogs;
+    ErrPtnr reporter;
+    QString saved;
+    dialogs.whileShown([&] {
+        saved =
+            test::saveScreenshot(*reporter.window(), QStringLiteral("error_reporter_long_cause"));
+    });
+    failIn("frmDcBuilder", "Form_Unload", 75,
+           QStringLiteral("/home/service/plants/Hull 4711/DORN Update Tool-PXU-DC-temp.md cannot "
+                          "be renamed to /home/service/plants/Hull 4711/DORN Update "
+                          "Tool-PXU-DC-007.mdb: the file system refused it, because the folder "
+                          "was made read-only by another program while the builder was open, "
+                          "and the working copy stays where it is"));
     QVERIFY(!saved.isEmpty());
 }
 

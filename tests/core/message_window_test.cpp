@@ -1,11 +1,11 @@
 #include "core/globals.h"
+#include "core/message_list_view.h"
 #include "core/message_window.h"
 #include "core/message_window_form.h"
 #include "support/screenshot.h"
 #include "support/scripted_dialogs.h"
 #include "support/virtual_time.h"
 
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -156,7 +156,7 @@ void MessageWindowTest::showOperationLaysOutItsKind() {
     QCOMPARE(view.listHeight, listHeight);
     QCOMPARE(view.listVisible, textInList);
     QCOMPARE(view.textVisible, !textInList);
-    QCOMPARE(textInList ? view.lines.join(QString()) : view.text, QStringLiteral("text"));
+    QCOMPARE(textInList ? w.messages().lines().join(QString()) : view.text, QStringLiteral("text"));
     QVERIFY(!w.form()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
@@ -315,11 +315,12 @@ void MessageWindowTest::addMessageSplitsTextIntoLines() {
     w.addMessage(QStringLiteral("first"));
     w.addMessage(text);
     const QStringList expected = QStringList{QStringLiteral("first")} + lines;
-    QCOMPARE(w.view().lines, expected);
-    QListWidget* list = w.form()->lstMessage();
-    QCOMPARE(list->count(), expected.size());
-    QCOMPARE(list->currentRow(), expected.size() - 1);
-    QVERIFY(list->selectedItems().isEmpty());
+    QCOMPARE(w.messages().lines(), expected);
+    // The list shows them once the window's events ran.
+    MessageListView* list = w.form()->lstMessage();
+    QTRY_COMPARE(list->model()->rowCount(), expected.size());
+    QCOMPARE(list->currentIndex().row(), expected.size() - 1);
+    QVERIFY(list->selectionModel()->selectedIndexes().isEmpty());
 }
 
 void MessageWindowTest::addMessageShowsListEvenWithEmptyText() {
@@ -328,7 +329,7 @@ void MessageWindowTest::addMessageShowsListEvenWithEmptyText() {
     w.errorMsgBox(QStringLiteral("failed"));
     QVERIFY(w.form()->txtMessage()->isVisible());
     w.addMessage(QString());
-    QVERIFY(w.view().lines.isEmpty());
+    QVERIFY(w.messages().lines().isEmpty());
     QVERIFY(w.form()->lstMessage()->isVisible());
     QVERIFY(!w.form()->txtMessage()->isVisible());
 }
@@ -343,7 +344,7 @@ void MessageWindowTest::addMessageOpensModelessInformationThatClosesItself() {
     QCOMPARE(w.kind(), MessageKind::Information);
     QCOMPARE(w.view().caption, QStringLiteral("INFORMATION"));
     QCOMPARE(shownButtons(w.view()), (ButtonList{{Button::Ok, 3480}}));
-    QCOMPARE(w.view().lines, QStringList{QStringLiteral("no CAN initialising ...")});
+    QCOMPARE(w.messages().lines(), QStringList{QStringLiteral("no CAN initialising ...")});
     QVERIFY(dialogs.windows().isEmpty());
     QCOMPARE(w.autoCloseInterval(), 10000);
 
@@ -363,7 +364,7 @@ void MessageWindowTest::addMessageDoesNothingWhileUpdaterFaceIsActive() {
     QVERIFY(!w.isLoaded());
     w.informationMsgBox(QStringLiteral("also ignored"));
     QVERIFY(w.isVisible());
-    QVERIFY(w.view().lines.isEmpty());
+    QVERIFY(w.messages().lines().isEmpty());
 }
 
 void MessageWindowTest::closeMsgBoxClosesAfterItsDelay() {
@@ -404,8 +405,8 @@ void MessageWindowTest::showOperationReplacesVisibleMessage() {
     const QPointer<MessageWindowForm> old = w.form();
     w.progressInformationMsgBox(QStringLiteral("new"));
     QVERIFY(w.form() != old.data());
-    QCOMPARE(w.view().lines, QStringList{QStringLiteral("new")});
-    QCOMPARE(w.form()->lstMessage()->count(), 1);
+    QCOMPARE(w.messages().lines(), QStringList{QStringLiteral("new")});
+    QCOMPARE(w.form()->lstMessage()->model()->rowCount(), 1);
     QVERIFY(!w.view().listRed);
 }
 

@@ -129,7 +129,7 @@ void MsgBoxTest::hideFlagHidesVisibleMessageWindowForTheBox() {
     box();
     QVERIFY(!visibleDuringBox);
     QVERIFY(g_isLoaded(QStringLiteral("frmMessage2")));
-    QCOMPARE(frmMessage2().view().lines, QStringList{QStringLiteral("connecting ...")});
+    QCOMPARE(frmMessage2().messages().lines(), QStringList{QStringLiteral("connecting ...")});
 }
 
 void MsgBoxTest::hiddenMessageWindowStaysHiddenAfterBox() {
@@ -170,7 +170,7 @@ void MsgBoxTest::informationMsgBox2ShowsMessageWindowThatClosesItself() {
     QCOMPARE(w.view().caption, QStringLiteral("INFORMATION"));
     QVERIFY(w.view().buttons[MessageWindowView::Ok].visible);
     QVERIFY(!w.view().buttons[MessageWindowView::Cancel].visible);
-    QCOMPARE(w.view().lines, QStringList{QStringLiteral("Field x has been added")});
+    QCOMPARE(w.messages().lines(), QStringList{QStringLiteral("Field x has been added")});
     QVERIFY(dialogs.windows().isEmpty()); // not modal: nobody waits
     time.runFor(999);
     QVERIFY(w.isVisible());

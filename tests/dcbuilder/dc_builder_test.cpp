@@ -1,4 +1,5 @@
 #include "core/globals.h"
+#include "core/message_list_view.h"
 #include "dc_fixture.h"
 #include "dcbuilder/dc_builder.h"
 #include "dcbuilder/dc_builder_form.h"
@@ -17,7 +18,6 @@
 
 #include <QDir>
 #include <QLineEdit>
-#include <QListView>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -71,6 +71,7 @@ private slots:
     void editButtonsOpenTheEditorOnTheWorkingCopy_data();
     void editButtonsOpenTheEditorOnTheWorkingCopy();
     void screenshotsOfEachTab();
+    void listLineNamingTheLeftoverCanBeReadWhole();
 };
 
 void DcBuilderTest::init() {
@@ -578,6 +579,40 @@ void DcBuilderTest::screenshotsOfEachTab() {
     QVERIFY(form->minimumSizeHint().width() <= form->width());
     QVERIFY(!form->lstMessage->horizontalScrollBar()->isVisible());
     QVERIFY(form->minimumSizeHint().height() <= form->height());
+    builder.unload();
+}
+
+void DcBuilderTest::listLineNamingTheLeftoverCanBeReadWhole() {
+    VirtualTime time;
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    currentSampleVersions(fixture, dialogs, 1);
+    QVERIFY(QFile::copy(fixture.path(DcFixture::versionName(1)),
+                        fixture.path("DORN Update Tool-PXU-DC-temp.md")));
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    DcBuilderForm* form = builder.form();
+    QVERIFY(form);
+    QCoreApplication::processEvents();
+    const QStringList lines = builder.messages().lines();
+    const QFontMetrics metrics(form->lstMessage->font());
+    int widest = 0;
+    for (int i = 1; i < lines.size(); ++i) {
+        if (metrics.horizontalAdvance(lines[i]) > metrics.horizontalAdvance(lines[widest]))
+            widest = i;
+    }
+    // Wider than the list: it scrolls sideways as far as the line goes, and at its end the
+    // line's end shows.
+    QVERIFY(lines[widest].contains(QStringLiteral("-leftover-")));
+    const int needed = metrics.horizontalAdvance(lines[widest]);
+    QScrollBar* across = form->lstMessage->horizontalScrollBar();
+    QVERIFY(across->maximum() > 0);
+    QVERIFY(across->maximum() + form->lstMessage->viewport()->width() >= needed);
+    across->setValue(across->maximum());
+    const QRect row = form->lstMessage->visualRect(form->lstMessage->model()->index(widest, 0));
+    QVERIFY(row.width() >= needed);
+    QVERIFY(row.left() + needed <= form->lstMessage->viewport()->width());
+    QVERIFY(!saveScreenshot(*form, QStringLiteral("dc_builder_long_line")).isEmpty());
     builder.unload();
 }
 

@@ -245,6 +245,12 @@ void DcReconstructionTest::refusalEndsTheJobAndKeepsNoResult_data() {
         QVERIFY(QFile::remove(p.templateFile));
     }) << QStringList{noTemplate, "Expected template file path: ", "<template>"}
                                  << noTemplate;
+    // Else it would read as an upload that does not fit its template.
+    const QString damaged = QStringLiteral("Error: the template <template> of build 41 is "
+                                           "damaged: it is no SQLite database.");
+    QTest::newRow("a damaged template")
+        << Setup([](UploadedPlant& p) { scrambleFile(p.templateFile); }) << QStringList{damaged}
+        << damaged;
     QTest::newRow("image shorter than its layout")
         << rewrite([](QByteArray& image) { image.truncate(200); })
         << QStringList{"      Step ...", discarded} << QString();
@@ -276,6 +282,7 @@ void DcReconstructionTest::refusalEndsTheJobAndKeepsNoResult() {
     DcFixture fixture;
     UploadedPlant p(fixture);
     lines.replaceInStrings(QStringLiteral("<template>"), p.templateFile);
+    box.replace(QStringLiteral("<template>"), p.templateFile);
     DcReconstruction window;
     window.g_show();
     setup(p);

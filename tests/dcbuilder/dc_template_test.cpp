@@ -208,6 +208,12 @@ void DcTemplateTest::failureEndsTheCreationAndLeavesNoFile_data() {
            })
         << QStringList{kCreating, "DC Template creation failed: the template directory cannot "
                                   "be made: "};
+    QTest::newRow("a damaged version")
+        << QString() << Setup([](DcFixture&, WorkFolders& f) {
+               scrambleFile(QDir(f.work).filePath(DcFixture::versionName(1)));
+           })
+        << QStringList{kCreating, "DC Template creation failed: <plant> is no data-container "
+                                  "database: it is no SQLite database."};
     QTest::newRow("the template cannot be written")
         << QString() << Setup([](DcFixture&, WorkFolders& f) {
                QVERIFY(QDir().mkpath(QDir(f.templates).filePath(kTemplate041 + "/in-the-way")));
@@ -228,6 +234,7 @@ void DcTemplateTest::failureEndsTheCreationAndLeavesNoFile() {
     setup(fixture, folders);
     if (!plant.isEmpty())
         lines[0] += plant;
+    lines.replaceInStrings(QStringLiteral("<plant>"), plant);
 
     RecordingSink log;
     QVERIFY(!g_createDCTemplate(folders.work, log));

@@ -9,6 +9,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QtTest>
 
 namespace pxu::test {
@@ -60,6 +61,18 @@ QString DcFixture::database(const QString& name, const QString& sql) {
     if (!d.create(file) || !db::runSqlScript(d, sql, &failure))
         qFatal("%s", qPrintable(failure));
     return file;
+}
+
+void scrambleFile(const QString& file, double from) {
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    const qint64 offset = qint64(double(f.size()) * from);
+    QRandomGenerator random(26);
+    QByteArray bytes(f.size() - offset, '\0');
+    for (char& byte : bytes)
+        byte = char(random.bounded(256));
+    QVERIFY(f.seek(offset));
+    QCOMPARE(f.write(bytes), bytes.size());
 }
 
 void execute(const QString& database, const QString& sql, const QVariantList& values) {

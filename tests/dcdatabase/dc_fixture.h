@@ -41,6 +41,9 @@ QVariantList queryColumn(const QString& database, const QString& sql,
 QString specialText(const QString& database, QLatin1String alias);
 // Every row of every table as text, to compare whole databases.
 QString dumpDatabase(const QString& database);
+// Overwrites a file with random bytes from a fraction of its length on (0: all of it), as a
+// damaged disk or a stray program would.
+void scrambleFile(const QString& file, double from = 0);
 // The files of a folder with a digest of each.
 QMap<QString, QByteArray> folderState(const QString& folder);
 

@@ -2,6 +2,7 @@
 #include "dcdatabase/alarm_list_indexes.h"
 #include "edit_dc_rig.h"
 #include "support/recording_error_handler.h"
+#include "support/unwritable_folder.h"
 #include "support/virtual_time.h"
 
 #include <QSignalSpy>
@@ -85,6 +86,7 @@ private slots:
     void editedOnlyByACompletedEdit_data();
     void editedOnlyByACompletedEdit();
     void databaseRefusingTheRowGoesToTheErrorReporter();
+    void unwritableFolderIsToldInOneBoxAndNothingStored();
     void failedEditLeavesNoUnstoredValueBehind();
 };
 
@@ -512,6 +514,29 @@ void EditDcGridTest::databaseRefusingTheRowGoesToTheErrorReporter() {
     QCOMPARE(errors.reports()[0].object, QStringLiteral("frmEditDC"));
     QCOMPARE(errors.reports()[0].procedure, QStringLiteral("tdbDcEnums_AfterColEdit"));
     QVERIFY(errors.reports()[0].failure.description.contains(QStringLiteral("read-only plant")));
+}
+
+void EditDcGridTest::unwritableFolderIsToldInOneBoxAndNothingStored() {
+    RecordingErrorHandler errors;
+    EditDcRig rig;
+    const QString before = stored(rig.file, kParameter, "CYL_INJ_OFFSET_00", "comment").toString();
+    bool edited = true;
+    rig.open(kParameter, [&](EditDc& e) {
+        dc::EditDcGrid& grid = e.tdbDcEnums();
+        const int row = rowOf(grid, "CYL_INJ_OFFSET_00");
+        const int comment = grid.columnOf(QStringLiteral("Comment"));
+        UnwritableFolder readOnly(rig.fixture.folder());
+        edited = grid.editCell(row, comment, QStringLiteral("changed"));
+        readOnly.restore();
+        QCOMPARE(grid.FormatText(row, comment), before);
+    });
+    QVERIFY(!edited);
+    QVERIFY(errors.reports().isEmpty());
+    QCOMPARE(rig.dialogs.texts().size(), 1);
+    const QString head = rig.file + QStringLiteral(" cannot be written: ");
+    QVERIFY2(rig.dialogs.texts()[0].startsWith(head), qPrintable(rig.dialogs.texts()[0]));
+    QVERIFY(rig.dialogs.texts()[0].endsWith(QStringLiteral(".\r\nNothing was stored.")));
+    QCOMPARE(stored(rig.file, kParameter, "CYL_INJ_OFFSET_00", "comment").toString(), before);
 }
 
 void EditDcGridTest::failedEditLeavesNoUnstoredValueBehind() {

@@ -269,9 +269,11 @@ void SchemaMigrationTest::declinedQuestionChangesNothingButTheNewLedger() {
 void SchemaMigrationTest::failureHalfWayRollsBackTheWholeCall_data() {
     QTest::addColumn<QString>("sql");
     QTest::addColumn<QString>("told");
-    // The first step has changed columns and the layout when the plant information fails.
-    QTest::newRow("first step") << "UPDATE plantInfo SET Build = NULL;"
-                                << "plantInfo: the field Build is empty.";
+    // The first step has noted columns and changed the layout when the plant information
+    // fails.
+    QTest::newRow("first step") << "CREATE TRIGGER refuse BEFORE UPDATE ON dcEnums BEGIN "
+                                   "SELECT RAISE(ABORT, 'symbols refused'); END;"
+                                << "symbols refused";
     QTest::newRow("missing layout table") << "DROP TABLE dcBinFile;"
                                           << "dcBinFile";
     // The second step has added columns to dcEnums when the update of alarmEnums fails.

@@ -61,6 +61,8 @@ private slots:
     void numberThatIsNoNumberFailsTheJob();
     void plantInformationCopied_data();
     void plantInformationCopied();
+    void emptyPlantInfoFieldLeavesItsSymbolAndTheCopyGoesOn_data();
+    void emptyPlantInfoFieldLeavesItsSymbolAndTheCopyGoesOn();
     void softwareInformationFromScanAndApplication();
     void softwareInformationMissing();
     void dcVersion_data();
@@ -259,6 +261,51 @@ void SpecialSymbolsTest::plantInformationCopied() {
         QVERIFY(run.lines.isEmpty());
     else
         QCOMPARE(run.lines.size(), epiDbNo == QLatin1String("E-9") ? 9 : 8);
+}
+
+void SpecialSymbolsTest::emptyPlantInfoFieldLeavesItsSymbolAndTheCopyGoesOn_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("empty"); // SQL text of the field's content
+    QTest::addColumn<QString>("row");   // a dcEnums row of the field's symbol
+    QTest::newRow("text null") << "HullNo"
+                               << "NULL"
+                               << "PAR_SWINFO_HULL_NO_1";
+    QTest::newRow("text blank") << "EngineType"
+                                << "'  '"
+                                << "PAR_SWINFO_ENGINE_TYPE_1";
+    QTest::newRow("number null") << "Build"
+                                 << "NULL"
+                                 << "PAR_SWINFO_BUILD";
+    QTest::newRow("number blank") << "Bootloader"
+                                  << "''"
+                                  << "PAR_SWINFO_BOOTLOADER_VERSION";
+}
+
+void SpecialSymbolsTest::emptyPlantInfoFieldLeavesItsSymbolAndTheCopyGoesOn() {
+    QFETCH(QString, field);
+    QFETCH(QString, empty);
+    QFETCH(QString, row);
+    DcFixture fixture;
+    const QString file = fixture.samplePlant(
+        QStringLiteral("a.mdb"),
+        QStringLiteral("UPDATE plantInfo SET %1 = %2, EpiDbNo = 'E-9';").arg(field, empty));
+    const QVariant before = queryValue(file, "SELECT value FROM dcEnums WHERE name = ?", {row});
+    bool result = false;
+    const Run run = onSymbols(file, [&](SpecialSymbols& s) {
+        result = s.copyPlantInfos();
+        QCOMPARE(s.emptyPlantInfoFields().size(), 1);
+    });
+    QVERIFY2(!run.failure, qPrintable(run.failure.value_or(QString())));
+    QVERIFY(result);
+    QCOMPARE(queryValue(file, "SELECT value FROM dcEnums WHERE name = ?", {row}), before);
+    QCOMPARE(specialText(file, alias::epiDbNo), QStringLiteral("E-9")); // the items after it
+    QString symbol = row;
+    if (symbol.endsWith(u'1'))
+        symbol.chop(1);
+    QVERIFY(run.lines.contains(QStringLiteral("      plantInfo: the field %1 is empty, %2 stays "
+                                              "as it is")
+                                   .arg(field, symbol)));
+    QCOMPARE(run.lines.size(), 9);
 }
 
 void SpecialSymbolsTest::softwareInformationFromScanAndApplication() {

@@ -7,6 +7,7 @@
 // builder after the build, of the reconstruction and of the editor on the reconstructed
 // value go where PXU_TEST_OUTPUT says. Exit code 0 when the road was done to its end; the
 // last line says what was checked. With --xls the road imports the signal list saved as .xls.
+#include "bus/connection_status.h"
 #include "check_output.h"
 #include "core/file_names.h"
 #include "core/globals.h"
@@ -192,12 +193,36 @@ bool Road::downloadAndUpload() {
     from = m_window.messages().count();
     // The download ticks the application too when the spare's lies elsewhere.
     tickDataContainerOnly(selection);
+    QList<int> modules;
+    QStringList numbers;
+    for (int module = 0; module < kModuleCount; ++module) {
+        if (modConnectionStatus::g_getModuleStatus(module) != moduleNotConnected) {
+            modules << module;
+            numbers << QString::number(module);
+        }
+    }
     m_window.mnuUploadFromSpare_Click();
     log = m_window.messages().lines().mid(from);
-    return step(QStringLiteral("uploaded from the spare"),
-                log.contains(QStringLiteral("   Upload finished ")) &&
-                    QFileInfo::exists(g_fullName(g_uploadDir, QStringLiteral("PXU_DATA.S19"))),
-                log);
+    if (!step(QStringLiteral("uploaded from the spare"),
+              log.contains(QStringLiteral("   Upload finished ")) &&
+                  QFileInfo::exists(g_fullName(g_uploadDir, QStringLiteral("PXU_DATA.S19"))),
+              log))
+        return false;
+    // The engine can run again: the grid shows each module in its application.
+    QStringList states;
+    const bool running = waitFor(
+        [&] {
+            states.clear();
+            for (const int module : modules) {
+                if (selection.applicationRunning(module) != ticked)
+                    states << QStringLiteral("module %1 not in its application").arg(module);
+            }
+            return states.isEmpty();
+        },
+        5000);
+    return step(QStringLiteral("every module (") + numbers.join(QStringLiteral(", ")) +
+                    QStringLiteral(") in its application after the upload"),
+                modules.size() > 1 && running, log + states);
 }
 
 bool Road::reconstruct() {

@@ -2,6 +2,7 @@
 // engine on the M-Bus, in virtual time. The spare is loaded directly and passes the new
 // application on to the cylinders.
 #include "core/config_items.h"
+#include "core/message_list_view.h"
 #include "mainwindow/main_window_form.h"
 #include "sim/checksums.h"
 #include "support/recording_desktop.h"
@@ -9,7 +10,6 @@
 #include "updater/updater_face_form.h"
 #include "updater_rig.h"
 
-#include <QListView>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QtTest>
@@ -18,6 +18,17 @@ using namespace pxu;
 using namespace pxu::test;
 
 namespace {
+
+// The list's widest line.
+QString widestLine(const MessageListView& list) {
+    QString widest;
+    for (int row = 0; row < list.model()->rowCount(); ++row) {
+        const QString line = list.model()->index(row, 0).data().toString();
+        if (list.lineWidth(line) > list.lineWidth(widest))
+            widest = line;
+    }
+    return widest;
+}
 
 // Runs from "Start" to the "Update" question and answers it.
 bool runToTheDownload(UpdaterRig& rig) {
@@ -32,16 +43,21 @@ bool runToTheDownload(UpdaterRig& rig) {
 }
 
 // At the face's size the user information shows every line and the list its last line
-// whole; the picture goes to the test output for a reviewer.
+// whole, and every line of the list can be read whole (the list scrolls sideways to the
+// widest); the picture goes to the test output for a reviewer.
 void checkWhole(UpdaterRig& rig, const QString& picture) {
     UpdaterFaceForm* face = rig.face().form();
     QVERIFY(face);
     QVERIFY(!saveScreenshot(*rig.window().form(), picture).isEmpty());
-    QListView* list = face->lstMessageUpdater;
+    MessageListView* list = face->lstMessageUpdater;
     if (list->model()->rowCount() > 0) {
         const QRect last = list->visualRect(list->model()->index(list->model()->rowCount() - 1, 0));
         QVERIFY(last.top() >= 0 && last.bottom() <= list->viewport()->rect().bottom());
     }
+    const QString widest = widestLine(*list);
+    QVERIFY2(list->horizontalScrollBar()->maximum() + list->viewport()->width() >=
+                 list->lineWidth(widest),
+             qPrintable(widest));
     QCOMPARE(face->txtUserInfo->verticalScrollBar()->maximum(), 0);
 }
 
@@ -111,6 +127,9 @@ void UpdaterDownloadTest::fullUpdateOfTheSpareAndSixCylinders() {
     QVERIFY(rig.face().view().exit.visible && rig.face().view().exit.enabled);
     QCOMPARE(rig.face().view().openReport.caption, QStringLiteral("Open Report"));
     checkWhole(rig, QStringLiteral("updater_success"));
+    // A successful update's lines fit the face's list as they are.
+    QVERIFY2(rig.face().form()->lstMessageUpdater->horizontalScrollBar()->maximum() == 0,
+             qPrintable(widestLine(*rig.face().form()->lstMessageUpdater)));
 
     QVERIFY(rig.finish());
     const QStringList report = rig.report().split(QStringLiteral("\r\n"));

@@ -1,5 +1,6 @@
 // The hardware-info-block repair against the simulator: a module's block read, checked,
 // rebuilt from its template, written and read back; the module's mode looked after.
+#include "mainwindow/form_widgets.h"
 #include "mainwindow/hw_info_block_fields.h"
 #include "mainwindow/hw_info_block_repair.h"
 #include "mainwindow/hw_info_block_repair_form.h"
@@ -10,6 +11,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -79,6 +81,20 @@ struct RepairRig : ToolsRig {
 private:
     QTemporaryDir m_root;
 };
+
+// The serial box as it is drawn: its back colour, and the contrast of its text on it.
+struct SerialLook {
+    QColor back;
+    double contrast;
+};
+SerialLook serialLook(const HwInfoBlockRepairForm& form) {
+    const QLineEdit& box = *form.txtHWSerial;
+    const QPalette::ColorGroup group = box.isEnabled() ? QPalette::Active : QPalette::Disabled;
+    const QColor back = box.palette().color(group, QPalette::Base);
+    return {back, contrastRatio(box.palette().color(group, QPalette::Text), back)};
+}
+// What readability guidelines ask of normal text.
+constexpr double kReadable = 4.5;
 
 std::array<bool, int(RepairControl::count)> allEnabled() {
     std::array<bool, int(RepairControl::count)> all{};
@@ -203,6 +219,11 @@ void HwInfoBlockRepairTest::repairIsWrittenAndReadBack() {
     QVERIFY(log[7].startsWith(QString(82, QLatin1Char('-')) + QLatin1Char(' ')));
     QCOMPARE(rig.state(3), int(moduleApplicationRunning));
     QVERIFY(!rig.window.lock().operationMode());
+    // The disabled box keeps the green of the success, its number readable on it.
+    QVERIFY(!rig.repair().form()->txtHWSerial->isEnabled());
+    const SerialLook done = serialLook(*rig.repair().form());
+    QCOMPARE(done.back, QColor(0x80, 0xFF, 0x80));
+    QVERIFY2(done.contrast >= kReadable, qPrintable(QString::number(done.contrast)));
     QVERIFY(!saveScreenshot(*rig.repair().form(), QStringLiteral("hw_info_block_repair_done"))
                  .isEmpty());
 
@@ -254,6 +275,9 @@ void HwInfoBlockRepairTest::stuckStatusEndsTheWaitAfterFifteenSeconds() {
     QVERIFY(rig.window.messages().lines().contains(kFailed));
     QCOMPARE(rig.repair().view().serialColour, kLightRed);
     QCOMPARE(rig.repair().view().enabled, allEnabled());
+    const SerialLook failed = serialLook(*rig.repair().form());
+    QCOMPARE(failed.back, QColor(0xFF, 0x80, 0x80));
+    QVERIFY2(failed.contrast >= kReadable, qPrintable(QString::number(failed.contrast)));
     QVERIFY(!rig.window.lock().operationMode());
     if (tryAgain) {
         // Without choosing the module anew: it ran its application and its block is sound.

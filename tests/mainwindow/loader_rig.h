@@ -21,7 +21,7 @@ struct LoaderRig {
     ~LoaderRig() { resetProgramState(); }
 
     // The lines the message window shows.
-    static QStringList messageLines() { return frmMessage2().view().lines; }
+    static QStringList messageLines() { return frmMessage2().messages().lines(); }
     QString lastUsedBus() {
         return g_getMiscItem(QStringLiteral("lastUsedBus"), QStringLiteral("-"));
     }

@@ -146,7 +146,7 @@ void ModuleOverviewTest::cylinderIsTheReferenceAndDifferencesAreMarked() {
     QCOMPARE(grid.colour(2, 6), kColourRed);
     QCOMPARE(grid.text(4, 3), QStringLiteral("3.10"));
     QCOMPARE(grid.colour(4, 3), kColourAppWorkspace);
-    QCOMPARE(grid.text(5, 4), QStringLiteral("12341 / 12854"));
+    QCOMPARE(grid.text(5, 4), QStringLiteral("05 / 2026"));
     QCOMPARE(grid.colour(5, 4), kColourAppWorkspace);
     QCOMPARE(grid.data(grid.index(2, 6), TextGridModel::ColourCodeRole).toInt(), kColourRed);
     // Values of each module alone.

@@ -1,11 +1,11 @@
 #include "core/form_support.h"
+#include "core/message_list_view.h"
 #include "main_window_fixture.h"
 #include "mainwindow/loader_panel.h"
 #include "mainwindow/main_window_form.h"
 #include "support/screenshot.h"
 #include "support/scripted_dialogs.h"
 
-#include <QListView>
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QtTest>
@@ -104,7 +104,7 @@ void ScreensTest::messageListScrollBarFollowsTheList() {
         program.window.addMessage(QStringLiteral("   line %1").arg(i));
     QCoreApplication::sendPostedEvents();
     useClearScrollBars(); // as the program starts
-    QListView* list = form->loader()->lstMessage;
+    MessageListView* list = form->loader()->lstMessage;
     QScrollBar* bar = list->verticalScrollBar();
     QVERIFY(bar->maximum() > 0);
     QVERIFY(bar->pageStep() > bar->maximum());

@@ -201,7 +201,7 @@ void StartUpTest::noCanStopsAfterShowingTheWindow() {
     QVERIFY(program.start());
     QVERIFY(frmCANopen().g_noCan());
     QVERIFY(program.window.form() && program.window.form()->isVisible());
-    QVERIFY(frmMessage2().view().lines.contains(QStringLiteral("no CAN initialising ...")));
+    QVERIFY(frmMessage2().messages().lines().contains(QStringLiteral("no CAN initialising ...")));
     QVERIFY(frmMessage2().autoCloseActive());
     QCOMPARE(frmMessage2().autoCloseInterval(), 1000);
     // No row count, no base addresses, no connection.

@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QtTest>
+#include <optional>
 
 using namespace pxu;
 using namespace pxu::test;
@@ -31,10 +32,10 @@ QByteArray withStartAndLength(const QByteArray& block, quint32 start, quint32 le
     return changed;
 }
 
-// The full loader with the spare and two cylinders.
+// The full loader with the spare and two cylinders (or up to lastModule).
 struct UploadRig {
-    explicit UploadRig(sim::BusKind kind = sim::BusKind::SBus)
-        : r(kind, QStringLiteral("PXU"), 2) {
+    explicit UploadRig(sim::BusKind kind = sim::BusKind::SBus, int lastModule = 2)
+        : r(kind, QStringLiteral("PXU"), lastModule) {
         r.forceFpga(false);
         r.window.g_checkFileExist(g_moduleType, true);
     }
@@ -52,6 +53,12 @@ struct UploadRig {
         qint32 start = -1;
         g_sRecToBin(file, image, start);
         return {image, start};
+    }
+    QList<sim::Mode> modes(int last) {
+        QList<sim::Mode> out;
+        for (int m = 0; m <= last; ++m)
+            out << r.rig.modules.module(m).mode();
+        return out;
     }
     // The SDO uploads the tool asked the spare's bootloader for: index and sub-index.
     QList<QPair<int, int>> reads(quint8 node) const {
@@ -79,6 +86,7 @@ private slots:
     void crcMismatch_data();
     void crcMismatch();
     void earlierFailedSectionEndsRed();
+    void existingFileAnsweredCancelIsNeitherReadNorWritten_data();
     void existingFileAnsweredCancelIsNeitherReadNorWritten();
     void implausibleInfoBlockIsRefused_data();
     void implausibleInfoBlockIsRefused();
@@ -89,6 +97,8 @@ private slots:
     void noSectionOrNoSpareChangesNothing();
     void spareInBootloaderOnTheMBusAsksFirst_data();
     void spareInBootloaderOnTheMBusAsksFirst();
+    void mBusCylindersGetTheirApplicationBackThroughTheSpare();
+    void failedBootloaderStartGivesTheSwitchedModulesTheirApplicationBack();
 };
 
 void UploadTest::applicationAndDataContainerBecomeS28Files() {
@@ -202,25 +212,59 @@ void UploadTest::earlierFailedSectionEndsRed() {
     QVERIFY(!u.r.window.g_downloadStatusOk(0));
 }
 
+void UploadTest::existingFileAnsweredCancelIsNeitherReadNorWritten_data() {
+    QTest::addColumn<bool>("alsoApplication");
+    QTest::newRow("beside another section") << true;
+    QTest::newRow("the only section") << false;
+}
+
 void UploadTest::existingFileAnsweredCancelIsNeitherReadNorWritten() {
+    QFETCH(bool, alsoApplication);
     UploadRig u;
     const QString old = u.r.workspace.writeFile("Upload/PXU_DATA.S19", "old\n");
     QVERIFY(u.start());
     u.r.tickSection(sectionBoxDC);
+    if (alsoApplication)
+        u.r.tickSection(sectionBoxAppl);
     u.r.rig.dialogs.answer(BoxAnswer::Cancel);
+    // The question comes first, while every module still runs its application. The modes
+    // are taken at the first box, whether or not the bootloader start's question came before.
+    std::optional<QList<sim::Mode>> modesAtQuestion;
+    for (int i = 0; i < 2; ++i) {
+        u.r.rig.dialogs.whileShown([&] {
+            if (!modesAtQuestion && u.r.rig.dialogs.shown().size() == 1)
+                modesAtQuestion = u.modes(2);
+        });
+    }
+    const qsizetype from = u.r.rig.heard.size();
     const qint64 startMs = u.r.rig.time.nowMs();
 
     u.r.window.mnuUploadFromSpare_Click();
 
     QCOMPARE(u.r.rig.dialogs.texts(),
              QStringList{"The result file \r" + old + "\r already exists. Replace it?"});
+    QCOMPARE(modesAtQuestion, std::optional(QList<sim::Mode>(3, sim::Mode::Application)));
     QVERIFY(!u.reads(0x70).contains(qMakePair(0x5FFE, 4)));
     QVERIFY(!u.reads(0x70).contains(qMakePair(0x1F50, 4)));
     QFile file(old);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("old\n"));
-    QVERIFY(!u.r.log().contains(QStringLiteral("    Uploading DataCont.")));
-    QVERIFY(u.r.rig.time.nowMs() - startMs >= 5 * 2000);
+    const QStringList log = u.r.log();
+    QVERIFY(!log.contains(QStringLiteral("    Uploading DataCont.")));
+    QCOMPARE(u.modes(2), QList<sim::Mode>(3, sim::Mode::Application));
+    QVERIFY(u.r.window.lock().enabled(Control::mnuUploadFromSpare));
+    if (alsoApplication) {
+        QCOMPARE(u.read(u.uploaded("PXU_APPL.S19")).first, u.spare().section(6).image);
+        QVERIFY(log.contains(kUploadFinished));
+        QVERIFY(u.r.rig.time.nowMs() - startMs >= 5 * 2000);
+        return;
+    }
+    // Nothing left to upload: no module is taken out of its application.
+    QCOMPARE(log.mid(0, 2), (QStringList{"Starting Upload of Data from Spare Module",
+                                         "  Upload cancelled: every result file is kept."}));
+    QVERIFY(log.last().startsWith(QString(82, u'-')));
+    QVERIFY(u.r.toolFrames(from).isEmpty());
+    QVERIFY(u.r.rig.dialogs.windows().isEmpty());
 }
 
 void UploadTest::implausibleInfoBlockIsRefused_data() {
@@ -393,6 +437,68 @@ void UploadTest::spareInBootloaderOnTheMBusAsksFirst() {
     QCOMPARE(u.read(u.uploaded("PXU_DATA.S19")).first, u.spare().section(4).image);
     QVERIFY(log.contains(kUploadFinished));
     QCOMPARE(u.spare().mode(), sim::Mode::Application);
+}
+
+void UploadTest::mBusCylindersGetTheirApplicationBackThroughTheSpare() {
+    UploadRig u(sim::BusKind::MBus, 6);
+    QVERIFY(u.r.connect(6));
+    u.r.window.messages().clear();
+    u.r.tickSection(sectionBoxDC);
+
+    u.r.window.mnuUploadFromSpare_Click();
+
+    const QStringList log = u.r.log();
+    QVERIFY2(log.contains(kUploadFinished), qPrintable(log.join(u'\n')));
+    QCOMPARE(u.read(u.uploaded("PXU_DATA.S19")).first, u.spare().section(4).image);
+    // The commands the spare was given: the cylinders to their bootloader, its own start
+    // (no cylinder), then the cylinders' start through its application.
+    QList<QPair<int, int>> commands;
+    for (const auto& written : u.r.rig.service.writtenSymbols()) {
+        if (written.module == 0 && written.id == u.r.spare->ids().moduleStateRw)
+            commands << qMakePair(int(written.value & 0xFFFF), int(written.value >> 16));
+    }
+    QCOMPARE(commands, (QList<QPair<int, int>>{{0x7E, 0x0001}, {0, 0x0002}, {0x7E, 0x0002}}));
+    QCOMPARE(u.modes(6), QList<sim::Mode>(7, sim::Mode::Application));
+    // The grid shows it: "BL" unticked, the application ticked.
+    const Selection& grid = u.r.window.selection();
+    QVERIFY(u.r.rig.time.runUntil(
+        [&] {
+            for (int m = 0; m <= 6; ++m) {
+                if (grid.applicationRunning(m) != ticked || grid.bootLoaderRunning(m) != unticked)
+                    return false;
+            }
+            return true;
+        },
+        1000));
+    const qsizetype started = log.lastIndexOf(QStringLiteral("   Start application"));
+    QCOMPARE(log.mid(started + 1, 6),
+             (QStringList{"      PXU 1: ok", "      PXU 2: ok", "      PXU 3: ok",
+                          "      PXU 4: ok", "      PXU 5: ok", "      PXU 6: ok"}));
+    QVERIFY(log.last().startsWith(QString(82, u'-')));
+    QVERIFY(!u.r.window.lock().operationMode());
+}
+
+void UploadTest::failedBootloaderStartGivesTheSwitchedModulesTheirApplicationBack() {
+    UploadRig u;
+    QVERIFY(u.start());
+    u.r.tickSection(sectionBoxDC);
+    // Module 1 falls silent: the bootloader start ends there, after modules 0 and 2 left
+    // their application.
+    u.r.rig.modules.module(1).faults().silent = true;
+
+    u.r.window.mnuUploadFromSpare_Click();
+
+    const QStringList log = u.r.log();
+    const qsizetype failed =
+        log.indexOf(QStringLiteral("  Upload failed: Could not start Bootloader"));
+    QVERIFY2(failed > 0, qPrintable(log.join(u'\n')));
+    QCOMPARE(log.mid(failed + 1),
+             (QStringList{"   Start application", "      PXU 0: ok", "      PXU 2: ok"}));
+    QCOMPARE(u.r.rig.modules.module(0).mode(), sim::Mode::Application);
+    QCOMPARE(u.r.rig.modules.module(2).mode(), sim::Mode::Application);
+    QVERIFY(!QFile::exists(u.uploaded("PXU_DATA.S19")));
+    QVERIFY(!u.r.window.g_downloadStatusOk(0));
+    QVERIFY(!u.r.window.lock().operationMode());
 }
 
 QTEST_MAIN(UploadTest)

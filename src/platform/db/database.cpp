@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <algorithm>
 #include <atomic>
 
 namespace pxu::db {
@@ -99,6 +100,16 @@ bool Database::execute(const QString& sql, const QVariantList& values) {
         return false;
     }
     return true;
+}
+
+bool isWriteFailure(const QString& failure) {
+    // SQLite's own words for SQLITE_READONLY, SQLITE_CANTOPEN, SQLITE_FULL and SQLITE_IOERR.
+    static const QLatin1String words[] = {QLatin1String("attempt to write a readonly database"),
+                                          QLatin1String("unable to open database file"),
+                                          QLatin1String("database or disk is full"),
+                                          QLatin1String("disk I/O error")};
+    return std::any_of(std::begin(words), std::end(words),
+                       [&](QLatin1String w) { return failure.contains(w, Qt::CaseInsensitive); });
 }
 
 QStringList Database::tableNames() const {

@@ -45,4 +45,8 @@ private:
     bool m_readOnly = false;
 };
 
+// Whether a failure text of the database engine says that it could not write a file: the
+// database, or the journal beside it (a read-only file or folder, a full disk).
+bool isWriteFailure(const QString& failure);
+
 } // namespace pxu::db

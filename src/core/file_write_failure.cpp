@@ -1,0 +1,51 @@
+#include "file_write_failure.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStorageInfo>
+#include <QTemporaryFile>
+
+namespace pxu {
+
+namespace {
+
+// Enough to meet a full disk or a file-size limit, small enough to be gone at once.
+constexpr int kProbeBytes = 4096;
+
+} // namespace
+
+FileWriteFailure::FileWriteFailure(QString file, QString reason)
+    : m_file(std::move(file))
+    , m_reason(std::move(reason))
+    , m_what(text().toUtf8()) {}
+
+QString FileWriteFailure::text() const {
+    return cannotBeWritten(m_file, m_reason);
+}
+
+QString cannotBeWritten(const QString& file, const QString& reason) {
+    return QDir::toNativeSeparators(file) + QStringLiteral(" cannot be written: ") + reason +
+           QLatin1Char('.');
+}
+
+QString whyNotWritable(const QString& file) {
+    const QFileInfo info(file);
+    const QString folder = info.absolutePath();
+    if (!QFileInfo(folder).isDir())
+        return QStringLiteral("the folder %1 does not exist").arg(QDir::toNativeSeparators(folder));
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral("~probe-XXXXXX")));
+    if (!probe.open())
+        return probe.errorString();
+    const QByteArray bytes(kProbeBytes, '\0');
+    if (probe.write(bytes) != bytes.size() || !probe.flush())
+        return probe.errorString();
+    probe.close();
+    if (info.exists() && !info.isWritable())
+        return QStringLiteral("the file is read-only");
+    const QStorageInfo storage(folder);
+    if (storage.isValid() && storage.isReadOnly())
+        return QStringLiteral("Read-only file system");
+    return {};
+}
+
+} // namespace pxu

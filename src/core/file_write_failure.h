@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <exception>
+
+namespace pxu {
+
+// A file that cannot be written (a read-only folder or file, a full disk): an expected
+// failure, told in a box that names the file and the reason, never by the error reporter.
+class FileWriteFailure : public std::exception {
+public:
+    FileWriteFailure(QString file, QString reason);
+    const QString& file() const { return m_file; }
+    const QString& reason() const { return m_reason; }
+    // "<file> cannot be written: <reason>."
+    QString text() const;
+    const char* what() const noexcept override { return m_what.constData(); }
+
+private:
+    QString m_file;
+    QString m_reason;
+    QByteArray m_what;
+};
+
+// The text of a file that cannot be written: "<file> cannot be written: <reason>.".
+QString cannotBeWritten(const QString& file, const QString& reason);
+
+// Why the file (or, for a file still to be made, its folder) cannot be written, in the
+// system's words ("Permission denied", "No space left on device"); empty when it can. It
+// tries a small file of its own in the folder, which it removes again.
+QString whyNotWritable(const QString& file);
+
+} // namespace pxu

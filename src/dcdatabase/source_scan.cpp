@@ -42,8 +42,10 @@ bool notUsed(const QString& name) {
     return name.toUpper().contains(QLatin1String("NOT_USED"));
 }
 
-std::vector<OldRow> readOldRows(DcJob& job, const QString& backup) {
+// expected: about how many there are, to take room for them at once.
+std::vector<OldRow> readOldRows(DcJob& job, const QString& backup, size_t expected) {
     std::vector<OldRow> rows;
+    rows.reserve(expected);
     QSqlQuery query =
         forwardQuery(job, QStringLiteral("SELECT rowid, name, id, class, fupId FROM %1 WHERE "
                                          "%2 ORDER BY rowid")
@@ -59,6 +61,8 @@ std::vector<OldRow> readOldRows(DcJob& job, const QString& backup) {
 void compare(ScanRows& scan, std::vector<OldRow>& old, MessageSink& sink) {
     std::unordered_map<QString, size_t> byName;
     std::unordered_map<qint64, size_t> byId;
+    byName.reserve(old.size());
+    byId.reserve(old.size());
     for (size_t i = 0; i < old.size(); ++i) {
         byName.emplace(old[i].name.toLower(), i);
         if (!old[i].id.isNull())
@@ -227,7 +231,7 @@ void g_scanHeaderFiles(DcJob& job, MessageSink& sink, const QString& table) {
 
     sink.addMessage(QStringLiteral("   Compare scan with previous scanned symbols"));
     sink.updateProgress(0);
-    std::vector<OldRow> old = readOldRows(job, backup);
+    std::vector<OldRow> old = readOldRows(job, backup, scan.rows().size());
     compare(scan, old, sink);
     writeRows(job, table, scan);
     markOldRows(job, backup, old);

@@ -8,12 +8,13 @@ namespace pxu::bench {
 
 // The benchmarks' main with the application object Qt needs (QApplication for windows).
 // beforeQuit runs while that object still lives: what the benchmarks kept of databases and
-// files goes there.
+// files goes there. Without a reporter the console's.
 template <class Application = QCoreApplication>
-int runWithQt(int argc, char** argv, const std::function<void()>& beforeQuit) {
+int runWithQt(int argc, char** argv, const std::function<void()>& beforeQuit,
+              benchmark::BenchmarkReporter* reporter = nullptr) {
     Application app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    benchmark::RunSpecifiedBenchmarks(reporter);
     benchmark::Shutdown();
     beforeQuit();
     return 0;

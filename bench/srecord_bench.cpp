@@ -1,5 +1,8 @@
 // Reads and writes a 16 MiB image as S28 and S37, beside srec_cat doing the same
-// conversion on the same files: S-record file to binary file and back.
+// conversion on the same files: S-record file to binary file and back. Beside the time, the
+// memory each conversion takes above the program's own, run once more in a child process
+// (ours: this program with --child).
+#include "child_peak_memory.h"
 #include "core/binary_file.h"
 #include "core/srecord_file.h"
 #include "ratio_reporter.h"
@@ -18,6 +21,7 @@ using namespace pxu;
 namespace {
 
 constexpr qsizetype kImageSize = 16 * 1024 * 1024;
+constexpr char kPeak[] = "peak_per_byte";
 
 struct Format {
     const char* name;
@@ -71,6 +75,39 @@ bool runSrecCat(const QStringList& arguments) {
     return p.waitForFinished(-1) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
+// The conversions of the child process: "read <S-record file> <binary file>" and
+// "write <binary file> <format> <start address> <S-record file>".
+int runChild(const QStringList& a) {
+    if (a.size() == 3 && a[0] == u"read") {
+        QByteArray image;
+        qint32 start = 0;
+        if (!g_sRecToBin(a[1], image, start))
+            return 1;
+        Files::write(a[2], image);
+        return 0;
+    }
+    if (a.size() == 5 && a[0] == u"write") {
+        QByteArray image;
+        g_readBinFile(a[1], image);
+        return g_binToSRec(image, a[3].toInt(), a[2], a[4]) ? 0 : 1;
+    }
+    return 2;
+}
+
+// The peak memory of program converting input, in bytes per image byte.
+void measurePeak(benchmark::State& state, const QString& program, const QStringList& arguments,
+                 const QString& input) {
+    if (const auto bytes = bench::childPeakAboveOwn(program, arguments, input))
+        state.counters[kPeak] = double(*bytes) / double(kImageSize);
+    else
+        state.SkipWithError("the child process failed");
+}
+
+void measureOurPeak(benchmark::State& state, const QStringList& arguments, const QString& input) {
+    measurePeak(state, QCoreApplication::applicationFilePath(),
+                QStringList{QStringLiteral("--child")} + arguments, input);
+}
+
 void readOurs(benchmark::State& state, Format f) {
     const QString out = files().path(QStringLiteral("ours.bin"));
     for (auto _ : state) {
@@ -81,6 +118,7 @@ void readOurs(benchmark::State& state, Format f) {
         Files::write(out, image);
     }
     state.SetBytesProcessed(state.iterations() * kImageSize);
+    measureOurPeak(state, {QStringLiteral("read"), files().srec(f), out}, files().srec(f));
 }
 
 void readSrecCat(benchmark::State& state, Format f) {
@@ -97,17 +135,23 @@ void readSrecCat(benchmark::State& state, Format f) {
             state.SkipWithError("srec_cat failed");
     }
     state.SetBytesProcessed(state.iterations() * kImageSize);
+    measurePeak(state, srecCat(), args, files().srec(f));
 }
 
 void writeOurs(benchmark::State& state, Format f) {
+    const QString in = files().path(QStringLiteral("image.bin"));
     const QString out = files().path(QStringLiteral("ours.out"));
     for (auto _ : state) {
         QByteArray image;
-        g_readBinFile(files().path(QStringLiteral("image.bin")), image);
+        g_readBinFile(in, image);
         if (!g_binToSRec(image, qint32(f.start), QString::fromLatin1(f.name), out))
             state.SkipWithError("write failed");
     }
     state.SetBytesProcessed(state.iterations() * kImageSize);
+    measureOurPeak(
+        state,
+        {QStringLiteral("write"), in, QString::fromLatin1(f.name), QString::number(f.start), out},
+        in);
 }
 
 void writeSrecCat(benchmark::State& state, Format f) {
@@ -129,6 +173,7 @@ void writeSrecCat(benchmark::State& state, Format f) {
             state.SkipWithError("srec_cat failed");
     }
     state.SetBytesProcessed(state.iterations() * kImageSize);
+    measurePeak(state, srecCat(), args, files().path(QStringLiteral("image.bin")));
 }
 
 void registerAll() {
@@ -146,6 +191,12 @@ void registerAll() {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && qstrcmp(argv[1], "--child") == 0) {
+        QStringList arguments;
+        for (int i = 2; i < argc; ++i)
+            arguments << QString::fromLocal8Bit(argv[i]);
+        return runChild(arguments);
+    }
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     registerAll();
@@ -158,6 +209,7 @@ int main(int argc, char** argv) {
         }
     }
     bench::RatioReporter reporter(pairs);
+    reporter.addCounter(kPeak, "peak memory above the program's own, bytes per image byte");
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;

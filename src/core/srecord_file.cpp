@@ -11,7 +11,7 @@ namespace pxu {
 
 namespace {
 
-constexpr qint64 kReadBlock = 1024 * 1024;
+constexpr qint64 kReadBlock = 256 * 1024;
 
 } // namespace
 
@@ -24,6 +24,7 @@ bool g_sRecToBin(const QString& fileName, QByteArray& image, qint32& startAddres
         if (!file.open(QIODevice::ReadOnly))
             return;
         SRecordReader reader;
+        reader.reserveForText(file.size());
         QByteArray block(kReadBlock, Qt::Uninitialized);
         while (reader.state() == SRecordReader::State::Reading) {
             const qint64 got = file.read(block.data(), block.size());

@@ -28,6 +28,34 @@ inline int hexByte(const char* p) {
     return (hi | lo) < 0 ? -1 : (hi << 4) | lo;
 }
 
+// A digit's value as the high or the low half of a byte, kNoByte for a character that is
+// no digit: the or of the two gives the byte, or a value with kNoByte set.
+constexpr quint16 kNoByte = 0x100;
+
+constexpr std::array<quint16, 256> makeHalfTable(int shift) {
+    std::array<quint16, 256> t{};
+    for (int c = 0; c < 256; ++c)
+        t[c] = kHex[c] < 0 ? kNoByte : quint16(kHex[c] << shift);
+    return t;
+}
+
+constexpr auto kHighHalf = makeHalfTable(4);
+constexpr auto kLowHalf = makeHalfTable(0);
+
+// Decodes the 2 * count hexadecimal digits at p into count bytes at out; the sum of the
+// bytes modulo 256, or -1 when one of the characters is no digit.
+int decodeHex(const char* p, int count, char* out) {
+    unsigned sum = 0;
+    unsigned bad = 0;
+    for (int i = 0; i < count; ++i, p += 2) {
+        const unsigned b = kHighHalf[uchar(p[0])] | kLowHalf[uchar(p[1])];
+        bad |= b;
+        sum += b;
+        out[i] = char(b);
+    }
+    return (bad & kNoByte) != 0 ? -1 : int(sum & 0xFFu);
+}
+
 QString hex2(unsigned v) {
     return QStringLiteral("%1").arg(v, 2, 16, QLatin1Char('0')).toUpper();
 }
@@ -103,42 +131,26 @@ bool parseSRecordLine(QByteArrayView line, SRecordLine& record, QString& error) 
     }
 
     // Characters after the checksum are ignored.
-    const char* p = line.data() + 4;
-    unsigned sum = unsigned(count);
-    quint32 address = 0;
-    for (int i = 0; i < addressBytes; ++i, p += 2) {
-        const int b = hexByte(p);
-        if (b < 0) {
-            error = badHexAt(line, p - line.data());
-            return false;
-        }
-        address = (address << 8) | unsigned(b);
-        sum += unsigned(b);
-    }
-    const int dataLength = count - addressBytes - 1;
-    for (int i = 0; i < dataLength; ++i, p += 2) {
-        const int b = hexByte(p);
-        if (b < 0) {
-            error = badHexAt(line, p - line.data());
-            return false;
-        }
-        record.data[i] = char(b);
-        sum += unsigned(b);
-    }
-    const int checksum = hexByte(p);
-    if (checksum < 0) {
-        error = badHexAt(line, p - line.data());
+    const int sum = decodeHex(line.data() + 4, count, record.bytes.data());
+    if (sum < 0) {
+        error = badHexAt(line, 4);
         return false;
     }
-    const unsigned expected = 0xFFu - (sum & 0xFFu);
-    if (unsigned(checksum) != expected) {
+    const auto* bytes = reinterpret_cast<const uchar*>(record.bytes.data());
+    quint32 address = 0;
+    for (int i = 0; i < addressBytes; ++i)
+        address = (address << 8) | bytes[i];
+    const unsigned checksum = bytes[count - 1];
+    const unsigned expected = 0xFFu - ((unsigned(count) + unsigned(sum) - checksum) & 0xFFu);
+    if (checksum != expected) {
         error = QStringLiteral("checksum %1 expected, found %2")
                     .arg(hex2(expected), hex2(unsigned(checksum)));
         return false;
     }
     record.kind = SRecordLine::Kind::Data;
     record.address = address;
-    record.dataLength = dataLength;
+    record.dataOffset = addressBytes;
+    record.dataLength = count - addressBytes - 1;
     return true;
 }
 

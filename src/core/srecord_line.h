@@ -16,7 +16,11 @@ struct SRecordLine {
     Kind kind = Kind::Skipped;
     quint32 address = 0;
     int dataLength = 0;
-    std::array<char, 255> data; // the first dataLength bytes are valid
+    // The bytes after the count, as read: address, data and checksum.
+    std::array<char, 255> bytes;
+    int dataOffset = 0;
+
+    const char* data() const { return bytes.data() + dataOffset; }
 };
 
 // Parses line (without its line end) into record. On failure returns false and sets

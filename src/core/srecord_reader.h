@@ -23,11 +23,16 @@ public:
 
     enum class State { Reading, Done, Failed };
 
+    // Takes room at once for the image that textSize characters can give without a gap,
+    // so that the image is not copied while it grows.
+    void reserveForText(qint64 textSize);
+
     State feed(QByteArrayView text);
     // The end of the text: a last line without line end is read now.
     State finish();
 
     State state() const { return m_state; }
+    // Complete once the reading has ended.
     const ByteImage& image() const { return m_image; }
     ByteImage takeImage() { return std::move(m_image); }
     // What went wrong and on which line, once Failed.
@@ -39,11 +44,18 @@ private:
 
     void readLine(QByteArrayView line);
     void place(const SRecordLine& record);
+    // Room for size bytes of the image.
+    void grow(qsizetype size);
+    void expectLinesLike(qsizetype lineLength, int dataLength);
     void fail(const QString& error);
+    void end(State state);
     void keepPending(QByteArrayView part);
 
     State m_state = State::Reading;
+    // While reading, m_image.bytes is room ahead: only its first m_size bytes are read.
     ByteImage m_image;
+    qsizetype m_size = 0;
+    qint64 m_textSize = 0;
     bool m_haveStart = false;
     quint64 m_expected = 0;
     qint64 m_lineNumber = 0;

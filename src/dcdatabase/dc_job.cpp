@@ -10,6 +10,8 @@ namespace pxu::dc {
 
 namespace {
 
+constexpr int kCacheKiB = 64 * 1024;
+
 // Sets the fields of a row that edit() or addNew() opened and writes it.
 void writeRow(db::Recordset& rs, bool opened, FieldValues fields, const char* failure) {
     for (const auto& [field, value] : fields)
@@ -51,6 +53,13 @@ bool DcJob::begin(const QString& path) {
     m_lastError.clear();
     auto database = std::make_shared<db::Database>();
     if (!database->open(path)) {
+        m_lastError = database->lastError();
+        return false;
+    }
+    // Room for a large plant's pages, taken only as they are read: in SQLite's default 2 MiB
+    // a job over tens of thousands of symbols reads its pages again and again and writes its
+    // changes out before it commits.
+    if (!database->execute(QStringLiteral("PRAGMA cache_size = -%1").arg(kCacheKiB))) {
         m_lastError = database->lastError();
         return false;
     }

@@ -13,9 +13,11 @@ namespace pxu::dc {
 // statement fails.
 QSqlQuery forwardQuery(DcJob& job, const QString& sql, const QVariantList& values = {});
 
-// A prepared statement of the job's connection, run many times with bound values.
+// A prepared statement of the job's connection, run many times with bound values. Its "?"
+// placeholders are given names, which bind faster; values may still be bound by position.
 QSqlQuery preparedStatement(DcJob& job, const QString& sql);
-// Runs it with the values; fails the job when the database refuses.
+// Runs it with the values in the order of the placeholders; fails the job when the
+// database refuses.
 void runPrepared(QSqlQuery& statement, const QVariantList& values);
 
 } // namespace pxu::dc

@@ -346,6 +346,11 @@ void HeaderParser::writeEnumerationMember(const QString& text, int lineCounter) 
 }
 
 std::optional<qint32> HeaderParser::evaluate(const QString& expression) {
+    // Most values are plain decimal numbers, which need no evaluator; nine digits fit 32 bits.
+    if (!expression.isEmpty() && expression.size() <= 9 &&
+        std::all_of(expression.begin(), expression.end(),
+                    [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return expression.toInt();
     const script::EvalResult result = m_evaluator.evaluate(expression);
     if (result.kind == script::EvalResult::Kind::Error)
         fail(QStringLiteral("'%1' cannot be evaluated: %2").arg(expression, result.error));

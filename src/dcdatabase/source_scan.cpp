@@ -42,8 +42,10 @@ bool notUsed(const QString& name) {
     return name.toUpper().contains(QLatin1String("NOT_USED"));
 }
 
-std::vector<OldRow> readOldRows(DcJob& job, const QString& backup) {
+// expected: about how many there are, to take room for them at once.
+std::vector<OldRow> readOldRows(DcJob& job, const QString& backup, size_t expected) {
     std::vector<OldRow> rows;
+    rows.reserve(expected);
     QSqlQuery query =
         forwardQuery(job, QStringLiteral("SELECT rowid, name, id, class, fupId FROM %1 WHERE "
                                          "%2 ORDER BY rowid")
@@ -59,6 +61,8 @@ std::vector<OldRow> readOldRows(DcJob& job, const QString& backup) {
 void compare(ScanRows& scan, std::vector<OldRow>& old, MessageSink& sink) {
     std::unordered_map<QString, size_t> byName;
     std::unordered_map<qint64, size_t> byId;
+    byName.reserve(old.size());
+    byId.reserve(old.size());
     for (size_t i = 0; i < old.size(); ++i) {
         byName.emplace(old[i].name.toLower(), i);
         if (!old[i].id.isNull())
@@ -106,11 +110,19 @@ void writeRows(DcJob& job, const QString& table, const ScanRows& scan) {
 void markOldRows(DcJob& job, const QString& backup, const std::vector<OldRow>& old) {
     job.execute(QStringLiteral("UPDATE %1 SET %2 = ?").arg(tableId(backup), columnId(col::upDate)),
                 {int(upDateDeleted)});
-    QSqlQuery found = preparedStatement(job, QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
-                                                 .arg(tableId(backup), columnId(col::upDate)));
-    for (const OldRow& row : old) {
-        if (row.upDate == upDateUnchanged)
-            runPrepared(found, {int(upDateUnchanged), row.rowid});
+    // The rows found come in runs; old holds every row of the classes in rowid order, so a run
+    // is the rows of the classes between its first and last rowid: one statement a run.
+    QSqlQuery found = preparedStatement(
+        job, QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid BETWEEN ? AND ? AND %3")
+                 .arg(tableId(backup), columnId(col::upDate), kSymbolClasses));
+    for (size_t first = 0; first < old.size(); ++first) {
+        if (old[first].upDate != upDateUnchanged)
+            continue;
+        size_t last = first;
+        while (last + 1 < old.size() && old[last + 1].upDate == upDateUnchanged)
+            ++last;
+        runPrepared(found, {int(upDateUnchanged), old[first].rowid, old[last].rowid});
+        first = last;
     }
 }
 
@@ -134,7 +146,7 @@ void report(MessageSink& sink, const ScanRows& scan, const std::vector<OldRow>& 
     const auto scanned = [&](int code) {
         std::vector<ReportRow> rows;
         for (const ScanRow& r : scan.rows()) {
-            if (isSymbolClass(r.cls) && r.upDate == code)
+            if (r.upDate == code && isSymbolClass(r.cls))
                 rows.push_back({r.cls, r.name, r.id, r.fupId});
         }
         return rows;
@@ -219,7 +231,7 @@ void g_scanHeaderFiles(DcJob& job, MessageSink& sink, const QString& table) {
 
     sink.addMessage(QStringLiteral("   Compare scan with previous scanned symbols"));
     sink.updateProgress(0);
-    std::vector<OldRow> old = readOldRows(job, backup);
+    std::vector<OldRow> old = readOldRows(job, backup, scan.rows().size());
     compare(scan, old, sink);
     writeRows(job, table, scan);
     markOldRows(job, backup, old);

@@ -81,8 +81,15 @@ private:
     int m_copies = 0;
 };
 
+// The jobs ask for a large cache of their own; here that request is passed over.
+int keepCacheSize(void*, int action, const char* pragma, const char*, const char*, const char*) {
+    return action == SQLITE_PRAGMA && sqlite3_stricmp(pragma, "cache_size") == 0 ? SQLITE_IGNORE
+                                                                                 : SQLITE_OK;
+}
+
 int smallPageCache(sqlite3* db, char**, const sqlite3_api_routines*) {
-    return sqlite3_exec(db, "PRAGMA cache_size = 10", nullptr, nullptr, nullptr);
+    const int result = sqlite3_exec(db, "PRAGMA cache_size = 10", nullptr, nullptr, nullptr);
+    return result == SQLITE_OK ? sqlite3_set_authorizer(db, keepCacheSize, nullptr) : result;
 }
 
 void typeManufacturerNumber(pxu::DcBuilder& builder, const QString& number) {

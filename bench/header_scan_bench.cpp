@@ -2,8 +2,8 @@
 // "Scan Header-Files" runs it: the three headers parsed, grouped and compared, dcEnums and
 // alarmEnums rebuilt, the alarm-list indexes and the software information, in one job.
 // Once into an empty database (every symbol new) and once more over the scan before (every
-// symbol kept with its attributes). Reports the time per symbol, which must not grow with
-// the number of symbols, and last how much it grows from 10,000 to 40,000 symbols.
+// symbol kept with its attributes). Reports the time per symbol of the fastest pass, which must not
+// grow with the number of symbols, and last how much it grows from 10,000 to 40,000 symbols.
 #include "dc_fixture.h"
 #include "dcdatabase/header_scan.h"
 #include "dcdatabase/special_symbols.h"
@@ -16,7 +16,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <limits>
 #include <map>
 #include <memory>
 
@@ -70,7 +72,8 @@ void run(benchmark::State& state, bool rescan) {
     // first touch of its memory, which only the largest size, timed once, would carry.
     fresh();
     scan(database);
-    qint64 ns = 0;
+    // The fastest pass: a single slow one (the machine busy elsewhere) says nothing of the scan.
+    qint64 ns = std::numeric_limits<qint64>::max();
     for (auto _ : state) {
         state.PauseTiming();
         fresh();
@@ -81,13 +84,12 @@ void run(benchmark::State& state, bool rescan) {
             state.SkipWithError(qPrintable(*failure));
             return;
         }
-        ns += timer.nsecsElapsed();
+        ns = std::min(ns, timer.nsecsElapsed());
     }
     if (!dialogs.shown().isEmpty())
         state.SkipWithError("a box was shown");
     state.counters["symbols"] = symbols;
-    state.counters["us_per_symbol"] =
-        benchmark::Counter(double(ns) / 1e3 / symbols, benchmark::Counter::kAvgIterations);
+    state.counters["us_per_symbol"] = double(ns) / 1e3 / symbols;
 }
 
 void firstScan(benchmark::State& state) {
@@ -106,6 +108,7 @@ BENCHMARK(firstScan)
     ->Arg(20000)
     ->Arg(40000)
     ->Unit(benchmark::kMillisecond)
+    ->MinTime(1.5)
     ->UseRealTime();
 BENCHMARK(rescan)
     ->Arg(2000)
@@ -113,6 +116,7 @@ BENCHMARK(rescan)
     ->Arg(20000)
     ->Arg(40000)
     ->Unit(benchmark::kMillisecond)
+    ->MinTime(1.5)
     ->UseRealTime();
 
 int main(int argc, char** argv) {

@@ -59,22 +59,21 @@ std::optional<QByteArray> textField(const QString& text, int width) {
     return bytes;
 }
 
-QVariant readField(const QByteArray& field, const std::optional<ColumnRange>& range) {
+FieldReadings fieldReadings(const QByteArray& field) {
     const int width = int(field.size());
-    if (!isNumberWidth(width))
-        return QString::fromLatin1(field);
     quint32 bits = 0;
     for (const char byte : field)
         bits = bits << 8 | quint8(byte);
     const qint64 unsignedValue = bits;
     const qint64 signedBit = qint64(1) << (8 * width - 1);
-    const qint64 signedValue =
-        unsignedValue >= signedBit ? unsignedValue - 2 * signedBit : unsignedValue;
-    const qint64 usual = width == 1 ? unsignedValue : signedValue;
-    const qint64 other = width == 1 ? signedValue : unsignedValue;
-    if (range && !range->contains(usual) && range->contains(other))
-        return qlonglong(other);
-    return qlonglong(usual);
+    if (unsignedValue < signedBit)
+        return {unsignedValue};
+    const qint64 signedValue = unsignedValue - 2 * signedBit;
+    if (width == 4)
+        return {signedValue};
+    if (width == 1)
+        return {unsignedValue, signedValue};
+    return {signedValue, unsignedValue};
 }
 
 QString fieldText(const QByteArray& field) {

@@ -1,10 +1,8 @@
 #pragma once
 
-#include "dcdatabase/dc_schema.h"
-
 #include <QByteArray>
 #include <QString>
-#include <QVariant>
+#include <QVarLengthArray>
 #include <optional>
 
 // The fields of the data-container image: numbers of 1, 2 or 4 bytes, most significant
@@ -35,11 +33,12 @@ std::optional<qint64> numberFromPackedBcd(const QByteArray& field);
 // or one of them has no one-byte code.
 std::optional<QByteArray> textField(const QString& text, int width);
 
-// A number field read back as the number of the column's range that has its bits: FF is -1
-// for a column from -1, 80 00 is 32768 for one of 16 bits without sign. Where the range
-// does not tell (both readings or neither lie in it, or no range), one byte is unsigned,
-// two and four bytes are signed. Other widths give the text of their characters.
-QVariant readField(const QByteArray& field, const std::optional<ColumnRange>& range = {});
+// The numbers a number field's bytes can stand for, the usual reading first: one byte
+// unsigned, two and four bytes signed. With the top bit set, one and two bytes have a second
+// reading (FF: 255 or -1; 80 00: -32768 or 32768); four bytes hold every 32-bit number in one
+// way only.
+using FieldReadings = QVarLengthArray<qint64, 2>;
+FieldReadings fieldReadings(const QByteArray& field);
 // A field as the step log shows it: "&H" and the upper-case hexadecimal digits of its bytes
 // without leading zeros (FF FE gives &HFFFE); a text field as its characters.
 QString fieldText(const QByteArray& field);

@@ -98,15 +98,21 @@ void LayoutInterpreter::load(const QString& prefix) {
             m_constants.insert(name, qint32(constants.value(1).toLongLong()));
     }
 
+    m_columns << ReadBack::boundColumns(m_symbolTable, m_columns, symbolColumns);
     m_rows.load(m_job, m_symbolTable, m_columns);
     if (!building()) {
-        for (const QString& column : std::as_const(m_columns)) {
+        for (const QString& column : std::as_const(m_columns))
             m_writeBack.push_back(preparedStatement(
                 m_job, QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
                            .arg(tableId(m_symbolTable), ownColumnId(symbolColumns, column))));
-            m_ranges.push_back(columnRange(column));
-        }
     }
+    ReadBack::Write write;
+    if (!building())
+        write = [this](int row, int column, qint64 number) {
+            runPrepared(m_writeBack[size_t(column)], {qlonglong(number), m_rows.key(row)});
+        };
+    m_readBack.emplace(m_job, m_symbolTable, m_columns, m_rows, std::move(write),
+                       [this](const QString& text) { warn(text); });
 }
 
 std::optional<qint32> LayoutInterpreter::currentNumber() const {
@@ -164,6 +170,7 @@ void LayoutInterpreter::pass(const QString& prefix, qint32& address) {
         index = nextIndex(step, index);
     }
     m_step = nullptr;
+    m_readBack->finish();
     m_sink.updateProgress(0, false);
 }
 
@@ -296,11 +303,15 @@ void LayoutInterpreter::writeField(const DcLayoutStep& step, int width, qint32 a
     if (width == 1 && *value < -256)
         fail(sprintf(QStringLiteral("{*} does not fit its byte."), *value));
     const QByteArray field = numberField(*value, width);
-    if (!fitsField(*value, width))
+    const bool fits = fitsField(*value, width);
+    if (!fits)
         warn(sprintf(
             QStringLiteral("step {*}: {*} = {*} does not fit {*} byte(s) and is stored as {*}."),
             step.step, m_logName.isEmpty() ? step.content : m_logName, m_current, width,
             QString::fromLatin1(field.toHex(' ').toUpper())));
+    if (step.source == DcLayoutStep::Source::Table)
+        m_readBack->field(m_cursor, step.column, field, step.step,
+                          fits ? std::optional<qint64>(*value) : std::nullopt);
     writeBytes(field, address);
 }
 
@@ -311,9 +322,13 @@ void LayoutInterpreter::readField(const DcLayoutStep& step, int width, qint32 ad
                     m_image.bytes.size(), address, qint64(address) + width - 1));
     const QByteArray field = m_image.bytes.mid(address, width);
     m_current = fieldText(field);
-    if (step.source == DcLayoutStep::Source::Table)
+    if (step.source != DcLayoutStep::Source::Table)
+        return;
+    if (isNumberWidth(width))
+        m_readBack->field(m_cursor, step.column, field, step.step, std::nullopt);
+    else
         runPrepared(m_writeBack[size_t(step.column)],
-                    {dc::readField(field, m_ranges[size_t(step.column)]), m_rows.key(m_cursor)});
+                    {QString::fromLatin1(field), m_rows.key(m_cursor)});
 }
 
 std::optional<qint32> LayoutInterpreter::loopCount(const DcLayoutStep& step) const {

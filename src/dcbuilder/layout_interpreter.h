@@ -4,6 +4,7 @@
 #include "dcdatabase/dc_job.h"
 #include "dcdatabase/dc_schema.h"
 #include "dcdatabase/message_sink.h"
+#include "read_back.h"
 #include "special_symbol_source.h"
 #include "symbol_rows.h"
 
@@ -86,8 +87,8 @@ private:
     QStringList m_columns; // the columns of the "TABLE" steps, as the symbol table spells them
     QHash<QString, qint32> m_constants;
     SymbolRows m_rows;
-    std::vector<QSqlQuery> m_writeBack;               // read mode: one statement a column
-    std::vector<std::optional<ColumnRange>> m_ranges; // read mode: what each column holds
+    std::vector<QSqlQuery> m_writeBack; // read mode: one statement a column
+    std::optional<ReadBack> m_readBack;
 
     // The state of the pass.
     const DcLayoutStep* m_step = nullptr;

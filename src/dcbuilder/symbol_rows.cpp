@@ -74,6 +74,12 @@ QVariant SymbolRows::value(int row, int column) const {
     return QVariant(m_cells[cell]);
 }
 
+void SymbolRows::setValue(int row, int column, qint64 number) {
+    const size_t cell = size_t(row) * size_t(m_columnCount) + size_t(column);
+    m_cellIsOther[cell] = false;
+    m_cells[cell] = number;
+}
+
 const std::vector<int>& SymbolRows::matching(const QString& cls, const QString& varGroup) {
     const bool byGroup = cls.compare(QLatin1String("PARAMETER"), Qt::CaseInsensitive) == 0;
     const QString criterion = cls.toLower() + u'\n' + (byGroup ? varGroup.toLower() : QString());

@@ -27,6 +27,7 @@ public:
     QString name(int row) const;
     // A loaded column of the row by its index in the columns given to load.
     QVariant value(int row, int column) const;
+    void setValue(int row, int column, qint64 number);
     // The row's key in its table, to write a value back.
     qint64 key(int row) const { return m_keys[row]; }
 

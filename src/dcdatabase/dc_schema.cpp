@@ -101,8 +101,12 @@ const QHash<QString, ColumnRange>& columnRanges() {
             for (QLatin1String c : columns)
                 r.insert(QString(c).toLower(), range);
         };
-        set({col::id, col::signalIndex, col::onDelayIndex, col::offDelayIndex}, symbolId);
-        set({col::value, col::onlineValue, col::minValue, col::maxValue, col::hysteresis}, any);
+        set({col::id}, symbolId);
+        // -1: no signal, no delay.
+        set({col::signalIndex, col::onDelayIndex, col::offDelayIndex}, {-1, int32Max});
+        set({col::value, col::onlineValue, col::minValue, col::maxValue}, any);
+        // A band between switching on and off.
+        set({col::hysteresis}, {0, int32Max});
         set({col::modbusAddr, col::producerMask, col::introduced}, word);
         // 255 in onOffDelayId: not resolved.
         set({col::writeAccessLevel, col::readAccessLevel, col::onOffDelayId}, byte);

@@ -110,8 +110,9 @@ constexpr int kFirstVariableId = 2048;
 
 // The numbers a symbol column (dcEnums, alarmEnums) holds by its meaning: Modbus addresses
 // and producer masks are 16 bits without sign (32768 and above: an absolute address; bit 15:
-// the producers combined with OR), sync commands reach down to -1, ids and levels never
-// are negative, values are any 32-bit number.
+// the producers combined with OR), sync commands and the alarms' signal and delay indexes
+// reach down to -1 (none), ids, levels and hystereses never are negative, values are any
+// 32-bit number.
 struct ColumnRange {
     qint64 lowest = 0;
     qint64 highest = 0;

@@ -25,11 +25,14 @@ const QString kUploadFile = QStringLiteral("PXU_DATA.S19");
 const QString kResult = QStringLiteral("DORN Update Tool-PXU-DC-Upload.mdb");
 const QString kDone = QStringLiteral("DataContainer reconstruction finished successfully.");
 
-QByteArray imageOf(const QString& database) {
+QByteArray imageOf(const QString& database, QStringList* lines = nullptr) {
     dc::DcImage image;
     image.path = QFileInfo(database).dir().filePath(QStringLiteral("rebuilt.bin"));
     RecordingSink sink;
-    return dc::buildBinFileParts(database, image, true, sink) ? image.bytes : QByteArray();
+    const bool built = dc::buildBinFileParts(database, image, true, sink);
+    if (lines)
+        *lines = sink.lines;
+    return built ? image.bytes : QByteArray();
 }
 
 bool upload(const WorkFolders& folders, const QByteArray& image) {
@@ -45,7 +48,7 @@ struct UploadedPlant {
         : folders(fixture)
         , plant(
               builderSamplePlant(fixture, QStringLiteral("work/") + DcFixture::versionName(2), sql))
-        , image(imageOf(plant))
+        , image(imageOf(plant, &buildLines))
         , templateFile(
               QDir(folders.templates).filePath(QStringLiteral("DC_Template_Build_041.mdb"))) {
         RecordingSink log;
@@ -59,6 +62,7 @@ struct UploadedPlant {
 
     WorkFolders folders;
     QString plant;
+    QStringList buildLines;
     QByteArray image;
     QString templateFile;
 };
@@ -120,6 +124,8 @@ private slots:
     void uploadedImageComesBackAsTheResult();
     void everyValueTheImageCarriesComesBack_data();
     void everyValueTheImageCarriesComesBack();
+    void valueThatWillNotReadBackIsWarnedAbout_data();
+    void valueThatWillNotReadBackIsWarnedAbout();
     void refusalEndsTheJobAndKeepsNoResult_data();
     void refusalEndsTheJobAndKeepsNoResult();
     void existingResultIsReplacedOnlyOnOk_data();
@@ -189,6 +195,102 @@ void DcReconstructionTest::everyValueTheImageCarriesComesBack_data() {
                "'GLB_ENGINE_SPEED';\n"
                "UPDATE alarmEnums SET producerMask = 32768 | producerMask WHERE id % 3 = 0;\n"
                "UPDATE alarmEnums SET producerMask = 65535 WHERE name = 'ALM_HORN';\n");
+    // Each carried column at its ends, by the rows' ids; the plant and software information
+    // (group GLB) stays, so that the hull number still reads.
+    const QString sampleWidths = QStringLiteral(
+        "UPDATE dcEnums SET "
+        "minValue = CASE id % 5 WHEN 0 THEN -2147483648 WHEN 1 THEN 0 WHEN 2 THEN 32767 "
+        "  WHEN 3 THEN -32768 ELSE -1 END, "
+        "value = CASE id % 5 WHEN 0 THEN -1 WHEN 1 THEN 0 WHEN 2 THEN 32768 WHEN 3 THEN 32767 "
+        "  ELSE 65535 END, "
+        "maxValue = CASE id % 5 WHEN 0 THEN 0 WHEN 1 THEN 65535 WHEN 2 THEN 2147483647 "
+        "  WHEN 3 THEN 32768 ELSE 65535 END, "
+        "crcGroup = CASE id % 2 WHEN 0 THEN 0 ELSE 7 END, "
+        "writeAccessLevel = CASE id % 4 WHEN 0 THEN 0 WHEN 1 THEN 127 WHEN 2 THEN 128 ELSE 255 "
+        "END, "
+        "readAccessLevel = CASE id % 4 WHEN 0 THEN 255 WHEN 1 THEN 128 WHEN 2 THEN 127 ELSE 0 END "
+        "WHERE class = 'PARAMETER' AND varGroup <> 'GLB';\n"
+        "UPDATE dcEnums SET "
+        "producerMask = CASE id % 4 WHEN 0 THEN 0 WHEN 1 THEN 32767 WHEN 2 THEN 32768 ELSE 65535 "
+        "END, "
+        "syncCmd = CASE id % 3 WHEN 0 THEN -1 WHEN 1 THEN 0 ELSE 6 END, "
+        "modbusAddr = CASE id % 4 WHEN 0 THEN 65535 WHEN 1 THEN 32768 WHEN 2 THEN 32767 ELSE 0 END "
+        "WHERE class = 'VARIABLE';\n"
+        "UPDATE alarmEnums SET criterion = abs(id) % 6, "
+        "signalIndex = CASE id % 4 WHEN 0 THEN -1 WHEN 1 THEN 0 WHEN 2 THEN 32767 ELSE 32768 END, "
+        "minValue = CASE id % 5 WHEN 0 THEN -2147483648 WHEN 1 THEN -1 WHEN 2 THEN 0 "
+        "  WHEN 3 THEN 32768 ELSE 65535 END, "
+        "maxValue = CASE id % 5 WHEN 0 THEN 2147483647 WHEN 1 THEN -32768 WHEN 2 THEN 32767 "
+        "  WHEN 3 THEN 65535 ELSE -1 END, "
+        "hysteresis = CASE id % 4 WHEN 0 THEN 32768 WHEN 1 THEN 0 WHEN 2 THEN 65535 ELSE 40000 "
+        "END, "
+        "onOffDelayId = CASE id % 4 WHEN 0 THEN 0 WHEN 1 THEN 127 WHEN 2 THEN 128 ELSE 255 END, "
+        "producerMask = CASE id % 4 WHEN 0 THEN 65535 WHEN 1 THEN 32768 WHEN 2 THEN 0 ELSE 32767 "
+        "END;\n");
+    QTest::newRow("ends of every carried column in the sample's widths") << sampleWidths;
+    // The values, Min and Max of parameters in two bytes, as ways of reading that only the
+    // bounds tell apart; the alarms' signal and delay indexes in two bytes, -1 for none.
+    QTest::newRow("values, bounds and indexes in two bytes")
+        << sampleWidths +
+               QStringLiteral(
+                   "UPDATE dcBinFile SET noOfBytes = 2 WHERE content IN ('value', 'minValue', "
+                   "'maxValue') AND varGroup <> 'GLB';\n"
+                   "UPDATE alarmBinFile SET noOfBytes = 2 WHERE content IN ('minValue', "
+                   "'maxValue');\n"
+                   "UPDATE alarmBinFile SET \"goto\" = NULL WHERE step = 10;\n"
+                   "INSERT INTO alarmBinFile VALUES (11, 'ALARM', NULL, 'onDelayIndex', "
+                   "'TABLE_', 2, NULL, NULL), (12, 'ALARM', NULL, 'offDelayIndex', 'TABLE_', 2, "
+                   "NULL, 2);\n"
+                   "UPDATE dcEnums SET "
+                   "minValue = CASE id % 6 WHEN 0 THEN -32768 WHEN 1 THEN 0 WHEN 2 THEN 0 "
+                   "  WHEN 3 THEN -100 WHEN 4 THEN 1 ELSE -32768 END, "
+                   "value = CASE id % 6 WHEN 0 THEN -1 WHEN 1 THEN 65535 WHEN 2 THEN 32768 "
+                   "  WHEN 3 THEN 0 WHEN 4 THEN 32768 ELSE 32767 END, "
+                   "maxValue = CASE id % 6 WHEN 0 THEN -1 WHEN 1 THEN 65535 WHEN 2 THEN 40000 "
+                   "  WHEN 3 THEN 32767 WHEN 4 THEN 65535 ELSE 32767 END "
+                   "WHERE class = 'PARAMETER' AND varGroup <> 'GLB';\n"
+                   "UPDATE alarmEnums SET "
+                   "minValue = CASE id % 4 WHEN 0 THEN -32768 WHEN 1 THEN -1 WHEN 2 THEN 0 "
+                   "  ELSE 32767 END, "
+                   "maxValue = CASE id % 4 WHEN 0 THEN 32767 WHEN 1 THEN 0 WHEN 2 THEN -1 "
+                   "  ELSE -32768 END, "
+                   "signalIndex = CASE id % 5 WHEN 0 THEN -1 WHEN 1 THEN 0 WHEN 2 THEN 32767 "
+                   "  WHEN 3 THEN 32768 ELSE 2071 END, "
+                   "onDelayIndex = CASE id % 4 WHEN 0 THEN 32768 WHEN 1 THEN -1 WHEN 2 THEN 1207 "
+                   "  ELSE 0 END, "
+                   "offDelayIndex = CASE id % 4 WHEN 0 THEN -1 WHEN 1 THEN 32767 WHEN 2 THEN 0 "
+                   "  ELSE 32768 END;\n");
+    QTest::newRow("values in two bytes, their bounds only in the template")
+        << sampleWidths +
+               QStringLiteral(
+                   "DELETE FROM dcBinFile WHERE content IN ('minValue', 'maxValue');\n"
+                   "UPDATE dcBinFile SET noOfBytes = 2 WHERE content = 'value' AND varGroup <> "
+                   "'GLB';\n"
+                   "UPDATE dcEnums SET "
+                   "minValue = CASE id % 3 WHEN 0 THEN -32768 WHEN 1 THEN 0 ELSE 0 END, "
+                   "value = CASE id % 3 WHEN 0 THEN -1 WHEN 1 THEN 65535 ELSE 32768 END, "
+                   "maxValue = CASE id % 3 WHEN 0 THEN -1 WHEN 1 THEN 65535 ELSE 40000 END "
+                   "WHERE class = 'PARAMETER' AND varGroup <> 'GLB';\n");
+    QTest::newRow("values, bounds and indexes in one byte")
+        << sampleWidths +
+               QStringLiteral(
+                   "UPDATE dcBinFile SET noOfBytes = 1 WHERE content IN ('value', 'minValue', "
+                   "'maxValue') AND varGroup <> 'GLB';\n"
+                   "UPDATE alarmBinFile SET noOfBytes = 1 WHERE content IN ('signalIndex', "
+                   "'hysteresis');\n"
+                   "UPDATE dcEnums SET "
+                   "minValue = CASE id % 5 WHEN 0 THEN -128 WHEN 1 THEN 0 WHEN 2 THEN -1 "
+                   "  WHEN 3 THEN 0 ELSE -128 END, "
+                   "value = CASE id % 5 WHEN 0 THEN -1 WHEN 1 THEN 255 WHEN 2 THEN 0 "
+                   "  WHEN 3 THEN 128 ELSE 127 END, "
+                   "maxValue = CASE id % 5 WHEN 0 THEN 0 WHEN 1 THEN 255 WHEN 2 THEN 127 "
+                   "  WHEN 3 THEN 200 ELSE 127 END "
+                   "WHERE class = 'PARAMETER' AND varGroup <> 'GLB';\n"
+                   "UPDATE alarmEnums SET "
+                   "signalIndex = CASE id % 4 WHEN 0 THEN -1 WHEN 1 THEN 0 WHEN 2 THEN 127 "
+                   "  ELSE 128 END, "
+                   "hysteresis = CASE id % 4 WHEN 0 THEN 0 WHEN 1 THEN 127 WHEN 2 THEN 128 "
+                   "  ELSE 255 END;\n");
 }
 
 void DcReconstructionTest::everyValueTheImageCarriesComesBack() {
@@ -202,12 +304,78 @@ void DcReconstructionTest::everyValueTheImageCarriesComesBack() {
     QVERIFY2(window.messages().lines().contains(kDone),
              qPrintable(window.messages().lines().join(u'\n')));
 
+    // The build warned of nothing that would not read back.
+    QCOMPARE(p.buildLines, (QStringList{"   Build DC-Bin-File", "   Build ALARM-Bin-File"}));
     const QStringList expected = carriedValues(p.plant);
     QVERIFY(expected.size() > 200);
     const QStringList result = carriedValues(p.result());
     QCOMPARE(result.size(), expected.size());
     for (int k = 0; k < expected.size(); ++k)
         QCOMPARE(result[k], expected[k]);
+}
+
+void DcReconstructionTest::valueThatWillNotReadBackIsWarnedAbout_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("warning");
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<qlonglong>("readBack");
+    const QString horn = QStringLiteral(" FROM alarmEnums WHERE name = 'ALM_HORN'");
+    const QString gain = QStringLiteral(" FROM dcEnums WHERE name = 'ENG_SPEED_GAIN_P'");
+    QTest::newRow("a negative hysteresis in two bytes")
+        << "UPDATE alarmEnums SET hysteresis = -5 WHERE name = 'ALM_HORN';"
+        << "step 8: ALM_HORN hysteresis = -5 will read back as 65531."
+        << "SELECT hysteresis" + horn << 65531LL;
+    QTest::newRow("a signal of id 65535 in two bytes")
+        << "UPDATE alarmEnums SET signalIndex = 65535 WHERE name = 'ALM_HORN';"
+        << "step 5: ALM_HORN signalIndex = 65535 will read back as -1."
+        << "SELECT signalIndex" + horn << -1LL;
+    QTest::newRow("an alarm's Max above 32767 in two bytes")
+        << "UPDATE alarmBinFile SET noOfBytes = 2 WHERE content = 'maxValue';\n"
+           "UPDATE alarmEnums SET maxValue = 40000 WHERE name = 'ALM_HORN';"
+        << "step 7: ALM_HORN maxValue = 40000 will read back as -25536."
+        << "SELECT maxValue" + horn << -25536LL;
+    QTest::newRow("a Min above 32767 in two bytes, below its value either way")
+        << "UPDATE dcBinFile SET noOfBytes = 2 WHERE content = 'minValue' AND varGroup = 'ENG';\n"
+           "UPDATE dcEnums SET minValue = 40000, value = 45000, maxValue = 50000 "
+           "WHERE name = 'ENG_SPEED_GAIN_P';"
+        << "step 32: ENG_SPEED_GAIN_P minValue = 40000 will read back as -25536."
+        << "SELECT minValue" + gain << -25536LL;
+    QTest::newRow("a CRC group of -1") << "UPDATE dcEnums SET crcGroup = -1 WHERE name = "
+                                          "'ENG_SPEED_GAIN_P';"
+                                       << "step 34: ENG_SPEED_GAIN_P crcGroup = -1 will read back "
+                                          "as 255."
+                                       << "SELECT crcGroup" + gain << 255LL;
+    QTest::newRow("-256 in one byte")
+        << "UPDATE dcEnums SET writeAccessLevel = -256 WHERE name = 'ENG_SPEED_GAIN_P';"
+        << "step 35: ENG_SPEED_GAIN_P writeAccessLevel = -256 will read back as 0."
+        << "SELECT writeAccessLevel" + gain << 0LL;
+}
+
+void DcReconstructionTest::valueThatWillNotReadBackIsWarnedAbout() {
+    QFETCH(QString, sql);
+    QFETCH(QString, warning);
+    QFETCH(QString, query);
+    QFETCH(qlonglong, readBack);
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    UploadedPlant p(fixture, sql);
+    QCOMPARE(p.buildLines.filter(QStringLiteral("Warning")),
+             QStringList{QStringLiteral("      Warning: ") + warning});
+
+    DcReconstruction window;
+    window.g_show();
+    window.cmdReconstructDC_Click();
+    QVERIFY2(window.messages().lines().contains(kDone),
+             qPrintable(window.messages().lines().join(u'\n')));
+    QCOMPARE(queryValue(p.result(), query).toLongLong(), readBack);
+    // The rest comes back as built.
+    const QStringList expected = carriedValues(p.plant);
+    const QStringList result = carriedValues(p.result());
+    QCOMPARE(result.size(), expected.size());
+    int differing = 0;
+    for (int k = 0; k < expected.size(); ++k)
+        differing += result[k] == expected[k] ? 0 : 1;
+    QCOMPARE(differing, 1);
 }
 
 void DcReconstructionTest::refusalEndsTheJobAndKeepsNoResult_data() {

@@ -40,7 +40,7 @@ private:
         bool worksheet = false;
     };
 
-    Result readGlobals(const QByteArray& stream, QList<SheetEntry>& worksheets);
+    Result readGlobals(const QByteArray& stream, QList<SheetEntry>& entries);
     bool readSheet(const QByteArray& stream, const SheetEntry& entry);
     Result damaged(const QString& why);
 

@@ -4,8 +4,7 @@ namespace pxu::xlsx {
 
 std::optional<QStringList> readSharedStrings(BiffContinuedData data) {
     // The number of the cells that name a text, then the number of the texts.
-    const std::optional<quint32> uses = data.u32();
-    const std::optional<quint32> count = uses ? data.u32() : std::nullopt;
+    const std::optional<quint32> count = data.skip(4) ? data.u32() : std::nullopt;
     if (!count)
         return std::nullopt;
     QStringList texts;

@@ -4,8 +4,10 @@
 They are written by xlwt (Debian's python3-xlwt), a writer of the binary format that is
 not ours. xlwt calculates nothing and leaves every formula without its last value; a
 spreadsheet program stores that value, so the formulas of signals.xls get it put into their
-records the way such a program writes it, a text result in the records that follow. The
-damaged copies are made by the tests from these.
+records the way such a program writes it, a text result in the records that follow. Nor does
+xlwt write the phonetic readings that spreadsheet programs of East Asian languages keep with
+texts; texts.xls gets them put into its list of texts the same way. The damaged copies are
+made by the tests from these.
 """
 import datetime
 import os
@@ -64,6 +66,38 @@ def formula_with_last_value(cell):
 
 Cell.FormulaCell.get_biff_data = formula_with_last_value
 
+# text -> its phonetic reading, for the texts that carry one.
+phonetic_readings = {}
+_add_to_sst = xlwt.BIFFRecords.SharedStringTable._add_to_sst
+
+
+def phonetic_block(reading, length):
+    """A reading as the list of texts keeps it after the text's characters (ExtRst): a
+    version and the size of the rest, the reading's font and kind, the reading as a counted
+    UTF-16 text, and one run of it over the whole text."""
+    rest = (struct.pack('<HH', 0, 1) +
+            struct.pack('<HHH', 1, len(reading), len(reading)) + reading.encode('utf-16-le') +
+            struct.pack('<hhh', 0, 0, length))
+    return struct.pack('<HH', 1, len(rest)) + rest
+
+
+def add_to_sst_with_reading(self, text):
+    reading = phonetic_readings.get(text)
+    if reading is None:
+        return _add_to_sst(self, text)
+    # Length, flags (the phonetic one added), the reading's size, then the characters; as
+    # xlwt does, the first character stays with the header and the rest may run on.
+    packed = xlwt.UnicodeUtils.upack2(text)
+    wide = packed[2] & 1
+    block = phonetic_block(reading, len(text))
+    self._save_atom(packed[:2] + bytes([packed[2] | 0x04]) + struct.pack('<i', len(block)) +
+                    packed[3:4 + wide])
+    self._save_splitted(packed[4 + wide:], wide)
+    self._save_atom(block)
+
+
+xlwt.BIFFRecords.SharedStringTable._add_to_sst = add_to_sst_with_reading
+
 
 def formula(sheet, row, column, text, kind=None, value=None):
     if kind:
@@ -106,6 +140,38 @@ def signals(path):
     formula(s, 8, 5, 'C3*10', 'number', 3.0000000000000004)
     s.write(11, 27, 'AB12')
     s.write(11, 255, 256)
+    book.save(path)
+
+
+def texts(path):
+    """Texts of the list of shared texts in every form: one whose cell was written over
+    (xlwt leaves an empty text in its place), long ones that run on over several records,
+    formatting runs, phonetic readings, and enough of both to fall on the records' ends."""
+    book = Workbook(encoding='utf-8')
+    s = book.add_sheet('texts', cell_overwrite_ok=True)
+    bold = xlwt.Font()
+    bold.bold = True
+    s.write(0, 0, 'first text')
+    s.write(0, 0, 'written over')
+    s.write(1, 0, 'Latin text ' * 1000)
+    s.write(2, 0, 'Zähler ♥ ' * 2000)
+    s.write_rich_text(3, 0, ['rated ', ('speed', bold), ' in rpm'])
+    phonetic_readings['漢字'] = 'カンジ'
+    s.write(4, 0, '漢字')
+    s.write(5, 0, 'after the long texts')
+    for n in range(1, 501):
+        s.write_rich_text(n, 1, ['rich %d ' % n, ('part' + '!' * (n % 5), bold), ' end'])
+        phonetic_readings['名前 %d' % n] = 'ナマエ %d' % n
+        s.write(n, 2, '名前 %d' % n)
+    book.save(path)
+
+
+def far_cell(path, row, column):
+    """Two texts: the header cell and one at the given place."""
+    book = Workbook()
+    s = book.add_sheet('dcEnums')
+    s.write(0, 0, 'name')
+    s.write(row, column, 'last cell')
     book.save(path)
 
 
@@ -176,6 +242,10 @@ def main():
     folder = sys.argv[1]
     os.makedirs(folder, exist_ok=True)
     signals(os.path.join(folder, 'signals.xls'))
+    texts(os.path.join(folder, 'texts.xls'))
+    # A sheet that reaches the last cell of the format (IV65536), and one that does not.
+    far_cell(os.path.join(folder, 'last_cell.xls'), 65535, 255)
+    far_cell(os.path.join(folder, 'next_cell.xls'), 0, 1)
     # A password to open: RC4 encryption (its salt and verifier left zero) and the older XOR
     # obfuscation.
     with_record_after_bof(os.path.join(folder, 'encrypted.xls'),

@@ -1,6 +1,8 @@
 #include "biff_cells.h"
 
 #include "biff_records.h"
+#include "biff_shared_strings.h"
+#include "biff_text.h"
 #include "cell_reference.h"
 #include "platform/text/number_text.h"
 
@@ -18,7 +20,11 @@ enum RecordType : quint16 {
     kContinue = 0x003C,
     kBoundSheet = 0x0085,
     kMulRk = 0x00BD,
+    kRichText = 0x00D6,
+    kSharedStrings = 0x00FC,
+    kSharedText = 0x00FD,
     kNumber = 0x0203,
+    kText = 0x0204,
     kBoolErr = 0x0205,
     kString = 0x0207,
     kRk = 0x027E,
@@ -41,56 +47,39 @@ double rkValue(quint32 rk) {
     return (rk & 1) ? value / 100 : value;
 }
 
-// A text of the binary format: its characters are one byte (Latin-1) or two (UTF-16) as its
-// flags byte says, and where it runs on into further records, each of them begins with a
-// flags byte of its own. Nothing when it is cut short.
-std::optional<QString> unicodeText(const QList<QByteArrayView>& segments, qsizetype flagsAt,
-                                   int length) {
-    QString text;
-    text.reserve(length);
-    qsizetype segment = 0;
-    qsizetype at = flagsAt;
-    bool wide = false;
-    bool atFlags = true;
-    while (text.size() < length) {
-        const QByteArrayView data = segments[segment];
-        if (atFlags) {
-            if (at >= data.size())
-                return std::nullopt;
-            wide = data[at++] & 1;
-            atFlags = false;
-        }
-        if (at + (wide ? 2 : 1) > data.size()) {
-            if (++segment >= segments.size())
-                return std::nullopt;
-            at = 0;
-            atFlags = true;
-            continue;
-        }
-        text += wide ? QChar(qFromLittleEndian<quint16>(data.data() + at)) : QChar(uchar(data[at]));
-        at += wide ? 2 : 1;
+// A record's data and that of the CONTINUE records right after it, which are taken.
+QList<QByteArrayView> continued(BiffRecordReader& records, QByteArrayView first) {
+    QList<QByteArrayView> data{first};
+    while (records.peekType() == kContinue) {
+        const std::optional<BiffRecord> more = records.next();
+        if (!more)
+            break;
+        data.append(more->data);
     }
-    return text;
+    return data;
 }
 
 } // namespace
 
 BiffCellScan::Result BiffCellScan::read(const QByteArray& stream) {
     m_sheets.clear();
+    m_sharedStrings.clear();
     m_problem.clear();
-    QList<SheetEntry> worksheets;
-    const Result globals = readGlobals(stream, worksheets);
+    QList<SheetEntry> entries;
+    const Result globals = readGlobals(stream, entries);
     if (globals != Result::Read)
         return globals;
-    for (const SheetEntry& entry : worksheets) {
-        if (!readSheet(stream, entry))
+    for (const SheetEntry& entry : entries) {
+        if (!entry.worksheet)
+            m_sheets.append({entry.name, {}});
+        else if (!readSheet(stream, entry))
             return Result::Damaged;
     }
     return Result::Read;
 }
 
 BiffCellScan::Result BiffCellScan::readGlobals(const QByteArray& stream,
-                                               QList<SheetEntry>& worksheets) {
+                                               QList<SheetEntry>& entries) {
     BiffRecordReader records(stream, 0);
     const std::optional<BiffRecord> bof = records.next();
     // The first record of the stream tells the format's version; older ones have other
@@ -109,15 +98,23 @@ BiffCellScan::Result BiffCellScan::readGlobals(const QByteArray& stream,
             return Result::Read;
         if (record->type == kFilePass)
             return Result::Encrypted;
+        if (record->type == kSharedStrings) {
+            std::optional<QStringList> texts =
+                readSharedStrings(BiffContinuedData(continued(records, record->data)));
+            if (!texts)
+                return damaged(QStringLiteral("its list of texts is broken"));
+            m_sharedStrings = std::move(*texts);
+            continue;
+        }
         if (record->type != kBoundSheet)
             continue;
         if (record->data.size() < 8)
             return damaged(QStringLiteral("a sheet's entry is cut short"));
-        const std::optional<QString> name = unicodeText({record->data}, 7, quint8(record->data[6]));
+        const std::optional<QString> name =
+            BiffContinuedData({record->data}, 6).text(BiffContinuedData::Length::Byte);
         if (!name)
             return damaged(QStringLiteral("a sheet's name is cut short"));
-        if (quint8(record->data[5]) == kWorksheet)
-            worksheets.append({*name, record->u32(0)});
+        entries.append({*name, record->u32(0), quint8(record->data[5]) == kWorksheet});
     }
     return damaged(QStringLiteral("its workbook stream ends before the list of its sheets does"));
 }
@@ -199,18 +196,35 @@ bool BiffCellScan::readSheet(const QByteArray& stream, const SheetEntry& entry) 
             else
                 add(row, column, QString());
             break;
+        case kSharedText: {
+            if (size < 10)
+                return cutShort(row, column);
+            const quint32 index = r.u32(6);
+            if (index >= quint32(m_sharedStrings.size())) {
+                damaged(QStringLiteral("sheet \"%1\", cell %2 names a text that its list of "
+                                       "texts does not hold")
+                            .arg(entry.name, cellReference(row + 1, column + 1)));
+                return false;
+            }
+            add(row, column, m_sharedStrings[qsizetype(index)]);
+            break;
+        }
+        case kText:
+        case kRichText: {
+            // Row, column and format, then the text; a rich text's formatting runs follow it.
+            const std::optional<QString> text =
+                size >= 6 ? BiffContinuedData({r.data}, 6).text(BiffContinuedData::Length::Word)
+                          : std::nullopt;
+            if (!text)
+                return cutShort(row, column);
+            add(row, column, *text);
+            break;
+        }
         case kString: {
             if (!textFormula)
                 break;
-            QList<QByteArrayView> segments{r.data};
-            while (records.peekType() == kContinue) {
-                const std::optional<BiffRecord> more = records.next();
-                if (!more)
-                    break;
-                segments.append(more->data);
-            }
             const std::optional<QString> text =
-                size >= 3 ? unicodeText(segments, 2, r.u16(0)) : std::nullopt;
+                BiffContinuedData(continued(records, r.data)).text(BiffContinuedData::Length::Word);
             if (!text)
                 return cutShort(textFormula->row, textFormula->column);
             add(textFormula->row, textFormula->column, *text);

@@ -22,6 +22,8 @@ public:
     // too); 0 for a sheet without values.
     int lastRow() const { return m_lastRow; }
     int lastColumn() const { return m_lastColumn; }
+    // The cells whose text is not empty: those the file holds, however far the sheet reaches.
+    int cellCount() const { return int(m_cells.size()); }
 
     // For the reader: a cell that holds a value.
     void setCell(int row, int column, const QString& text);

@@ -9,10 +9,6 @@
 namespace pxu::xlsx {
 
 // Reads the sheets of a legacy binary workbook (.xls of 1997 on) from its compound file.
-// The texts come from the format's reader (libfreexl), which knows the texts' shared list,
-// continuations and code pages; every other value comes from the cell records themselves,
-// since that reader gives Booleans and errors as numbers, dates as texts and formulas not
-// at all.
 class XlsReader {
 public:
     // False when the file is encrypted, of an older version of the format, no workbook or
@@ -21,7 +17,6 @@ public:
     QString error() const { return m_error; }
 
 private:
-    bool readTexts(const QString& path, std::vector<Worksheet>& sheets);
     bool fail(const QString& why);
 
     QString m_name;

@@ -1,7 +1,7 @@
 // Guided updates whose download the bus refuses: the engine runs, or the CAN channel is
 // lost part-way. The run stops and the updater's list and the report name the cause. The
 // real main window (offscreen) against the simulated engine, in virtual time.
-#include "losable_channel.h"
+#include "support/losable_channel.h"
 #include "updater_rig.h"
 
 #include <QtTest>

@@ -36,11 +36,11 @@ void UpdaterBusFailuresTest::theCauseOfARefusedDownloadIsNamed_data() {
         << "   Spare-PXU is not downloaded!";
     QTest::newRow("the channel is lost as the spare's data begins")
         << "spare"
-        << "      Download stopped: the CAN channel takes no frames"
+        << "      Download stopped: CAN channel in-process bus was lost."
         << "   Spare-PXU is not downloaded!";
     QTest::newRow("the channel is lost as the cylinders are served")
         << "cylinders"
-        << "      Download stopped: the CAN channel takes no frames"
+        << "      Download stopped: CAN channel in-process bus was lost."
         << "   Following PXU's failed: PXU #01, PXU #02, PXU #03, PXU #04, PXU #05, PXU #06!";
 }
 

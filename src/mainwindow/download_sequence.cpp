@@ -158,7 +158,7 @@ void DownloadSequence::run() {
             {}, true, int(BoxButtons::OkCancel)))
         return refuse(QStringLiteral("   BL-download canceled!"));
 
-    if (frmCANopen().channelLost())
+    if (channelLost())
         return refuse(channelLostLine(QStringLiteral("Download")));
     frmCANopen().g_setOperational(0, false);
 
@@ -234,8 +234,7 @@ void DownloadSequence::spareFirst() {
         return;
     }
     log(QStringLiteral("M-Bus download: starting download to cylinders."));
-    waitWithEvents(modModeChange::kSpareServesAutoDownloadMs, 5,
-                   [] { return frmCANopen().channelLost(); });
+    waitWithEvents(modModeChange::kSpareServesAutoDownloadMs, 5, channelLost);
     if (stoppedByLoss(false))
         return;
     selection.setProgram(0, unticked);
@@ -488,7 +487,7 @@ void DownloadSequence::endAborted(bool spareStep) {
 }
 
 bool DownloadSequence::stoppedByLoss(bool spareStep) {
-    return m_stopped || (frmCANopen().channelLost() && stoppedByBus(spareStep));
+    return m_stopped || (channelLost() && stoppedByBus(spareStep));
 }
 
 bool DownloadSequence::stoppedByBus(bool spareStep) {

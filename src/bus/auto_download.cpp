@@ -8,6 +8,9 @@
 #include "main_window_services.h"
 #include "platform/clock/clock.h"
 
+#include <QStringList>
+#include <vector>
+
 namespace pxu::modAutoDownload {
 
 namespace {
@@ -197,6 +200,23 @@ void g_logoff() {
         State& s = state();
         if (!s.loggedIn)
             return;
+        std::vector<qint32> standStillIds;
+        for (int n = 1; n < kModuleCount; ++n) {
+            if (s.status[n] != moduleNotConnected)
+                standStillIds.push_back(g_varIds.g_varIdEngStStill + n * kModuleIdStep);
+        }
+        if (frmCANopen().channelLost()) {
+            // Nothing can be switched off: say what stays on, once.
+            QStringList ids;
+            for (const qint32 id : s.varIds)
+                ids << QString::number(id);
+            for (const qint32 id : standStillIds)
+                ids << QString::number(id);
+            g_errorMsgBox(QStringLiteral("Logoff AutoDownload: ZENT-Variables %1 not deactivated: ")
+                              .arg(ids.join(QStringLiteral(", "))) +
+                          frmCANopen().lostChannelText() + QLatin1Char('.'));
+            return;
+        }
         const auto failed = [](qint32 id) {
             g_errorMsgBox(
                 QStringLiteral("Logoff AutoDownload: Deactivation of ZENT-Variable %1 failed.")
@@ -209,10 +229,7 @@ void g_logoff() {
             }
             clock().sleep(200);
         }
-        for (int n = 1; n < kModuleCount; ++n) {
-            if (s.status[n] == moduleNotConnected)
-                continue;
-            const qint32 id = g_varIds.g_varIdEngStStill + n * kModuleIdStep;
+        for (const qint32 id : standStillIds) {
             if (!frmCANopen().g_setServiceBit(id, 0))
                 failed(id);
         }

@@ -14,6 +14,7 @@
 #include "platform/can/can_interface_version.h"
 
 #include <QCoreApplication>
+#include <utility>
 
 namespace pxu {
 
@@ -76,6 +77,7 @@ bool CanOpenMaster::g_initialise(const MessageTarget& target, double& dllVersion
         BusyCursor busy;
         m_messageTarget = target;
         resetBusFailureLatches();
+        m_lossShown = false;
         const qint32 boardType =
             getBoardType(g_getMiscItem(QStringLiteral("canDevice"), QStringLiteral("USBCompact")));
         const BusSettings settings = busSettings(bus, lorinMode);
@@ -336,7 +338,12 @@ bool CanOpenMaster::setSdoTimeout(qint32 ms, bool quiet) {
 
 QString CanOpenMaster::canOpenError(qint32 result, const QString& context, int node, qint64 index,
                                     int subIndex, bool quiet) {
-    const QString text = canOpenErrorText(result, context, node, index, subIndex);
+    QString text = canOpenErrorText(result, context, node, index, subIndex);
+    if (channelLost()) {
+        text += QStringLiteral("\r\n") + lostChannelText();
+        // Every later operation fails alike: one box says it.
+        quiet = quiet || std::exchange(m_lossShown, true);
+    }
     if (!quiet)
         g_errorMsgBox(text, QStringLiteral("CANopen ERROR"), true);
     return text;
@@ -380,6 +387,11 @@ CanOpenMaster& frmCANopen() {
     if (!instance())
         instance() = new CanOpenMaster(QCoreApplication::instance()); // owned by the application
     return *instance();
+}
+
+QString channelLostLine(const QString& what) {
+    return QStringLiteral("   ") + what + QStringLiteral(" stopped: ") +
+           frmCANopen().lostChannelText() + QLatin1Char('.');
 }
 
 void unloadCanOpen() {

@@ -34,6 +34,8 @@ struct CanOpenPanelState {
 //
 // Results: every operation that can fail returns its ok (or found) flag and raises nothing.
 // Interface failures are reported as one text in the "CANopen ERROR" box unless quiet.
+// Once the channel is lost every operation fails at once; only the first failure after the
+// loss shows its box, which names the lost channel.
 // Without a board (g_noCan) the bus operations do nothing and report success; callers get
 // no data then and must not read it.
 //
@@ -90,6 +92,10 @@ public:
 
     // State.
     bool isInitialised() const { return m_initialised; }
+    // The open channel went away: no frame passes until the bus is opened again.
+    bool channelLost() const { return !m_noCan && m_CANInterface.channelLost(); }
+    // "CAN channel <name> was lost..." while it is.
+    QString lostChannelText() const { return m_CANInterface.lostChannelText(); }
     qint32 lastResult() const { return m_lastResult; }
     quint8 toolNode() const { return m_toolNode; }
     qint32 sdoTimeout() const { return m_sdoTimeout; }
@@ -151,6 +157,7 @@ private:
     bool m_blockTransfer = false;
     bool m_noCan = false;
     bool m_draining = false;
+    bool m_lossShown = false; // a box told the lost channel
 };
 
 // The program-wide CANopen master, created on first use; it lives until unloadCanOpen.
@@ -158,5 +165,8 @@ CanOpenMaster& frmCANopen();
 // Unloads the master as the shut-down does (the panel's reset releases the bus) and
 // deletes it; the next frmCANopen() creates a fresh one (tests).
 void unloadCanOpen();
+// The line that ends a sequence the lost channel stopped: "   <what> stopped: CAN channel
+// <name> was lost."
+QString channelLostLine(const QString& what);
 
 } // namespace pxu

@@ -42,6 +42,12 @@ bool writeProgramControl(int node, quint8 sub, quint8 value, qint32 timeoutMs) {
                                    QByteArray(1, char(value)), true, timeoutMs);
 }
 
+// After a fatal log-off or with the channel lost nothing answers any more: a wait would
+// only spend its time, each network start raise a box.
+bool busGone() {
+    return mainWindowServices().programEnding() || frmCANopen().channelLost();
+}
+
 bool searchNode(int module, int base) {
     qint32 lastResult = 0;
     return frmCANopen().g_searchNode(module, quint8(base), true, lastResult);
@@ -108,7 +114,7 @@ bool startApplication(int module, bool noWait, int rounds) {
         for (int r = 0; r <= rounds * 10; ++r) {
             clock().sleep(20);
             clock().doEvents();
-            if (window.g_abortRequested() || window.programEnding())
+            if (window.g_abortRequested() || busGone())
                 break;
             if (searchNode(module, g_cobIdApplication)) {
                 found = true;
@@ -146,7 +152,7 @@ bool g_startApplication(const ModuleSelection& selection, bool all) {
                                "is active"));
         }
 
-        for (int n = 0; n < kModuleCount; ++n) {
+        for (int n = 0; n < kModuleCount && !frmCANopen().channelLost(); ++n) {
             if (!selection[n] || !(window.g_downloadStatusOk(n) || all) ||
                 stateOf(n) == moduleApplicationRunning)
                 continue;
@@ -159,7 +165,7 @@ bool g_startApplication(const ModuleSelection& selection, bool all) {
                 cylinderMask |= quint16(1u << n);
             }
         }
-        if (g_mBusMode)
+        if (g_mBusMode && !frmCANopen().channelLost())
             modAutoDownload::g_sendCommand(modAutoDownload::adlStartApplication, cylinderMask, 0);
 
         int budget = kFirstBudget;
@@ -167,9 +173,14 @@ bool g_startApplication(const ModuleSelection& selection, bool all) {
             if (!selection[n] || alreadyRunning[n] || !(window.g_downloadStatusOk(n) || all))
                 continue;
             bool started = stateOf(n) == moduleApplicationRunning;
-            if (!started && !window.g_abortRequested() && !window.programEnding()) {
+            if (!started && !window.g_abortRequested() && !busGone()) {
                 started = startApplication(n, false, budget);
                 budget = kLaterBudget;
+            }
+            // Whether the rest would start is not known: the caller tells why it stopped.
+            if (!started && frmCANopen().channelLost()) {
+                result = false;
+                break;
             }
             if (started) {
                 log(moduleLine("      {*} {*}: ok", n));
@@ -209,9 +220,7 @@ bool startBootloader(int module, bool bootloaderRunning, bool noWait, bool skipC
             for (int poll = 0; poll < kBootloaderPolls; ++poll) {
                 clock().sleep(25);
                 clock().doEvents();
-                // After a fatal log-off the bus is gone: every network start would fail
-                // with a box of its own.
-                if (window.programEnding())
+                if (busGone())
                     return;
                 // Nobody answers node 0: this only spends the 100 ms time-out, which gives
                 // the module time to boot between the network starts.
@@ -261,9 +270,9 @@ bool engineStandStill() {
                 elapsed += 30;
                 clock().doEvents();
             } while (g_getEngineStandStillStatus() == engineNoSignal &&
-                     elapsed < kStandStillWaitMs && !mainWindowServices().programEnding());
+                     elapsed < kStandStillWaitMs && !busGone());
         }
-        if (mainWindowServices().programEnding())
+        if (busGone())
             return;
         if (elapsed >= kStandStillWaitMs) {
             g_errorMsgBox(QStringLiteral("Engine standstill signal was not received."));
@@ -294,9 +303,11 @@ bool g_startBootloader(const ModuleSelection& selection, bool ask) {
             return;
         }
 
+        if (busGone())
+            return;
         if (!kevOrToq()) {
             bool go = engineStandStill();
-            if (window.programEnding())
+            if (busGone())
                 return;
             if (go && !g_applUpdate)
                 go = frmMessage2().questionMsgBox(
@@ -327,6 +338,8 @@ bool g_startBootloader(const ModuleSelection& selection, bool ask) {
                 return;
             if (cylinderMask != 0 && !modAutoDownload::g_sendCommand(
                                          modAutoDownload::adlStartBootloader, cylinderMask, 0)) {
+                if (busGone())
+                    return;
                 g_errMsgBox(
                     QStringLiteral("Error: could not start bootloader on autodownload modules."));
                 return;
@@ -356,7 +369,7 @@ bool g_startBootloader(const ModuleSelection& selection, bool ask) {
                 continue;
             }
             ++failures;
-            if (window.programEnding())
+            if (busGone())
                 break;
             if (stateOf(n) == moduleNotConnected)
                 window.downloadFailure(

@@ -29,6 +29,10 @@ namespace {
 constexpr int kFlashProgrammingPolls = 150;
 const QString kMissingFile = QStringLiteral("---");
 
+bool channelLost() {
+    return frmCANopen().channelLost();
+}
+
 bool oldCanInterface() {
     return vbVal(g_canInterfaceVersion) <= 1.0;
 }
@@ -107,6 +111,7 @@ void DownloadSequence::run() {
     m_window.disableOtherControls(lockDownload);
     m_abortConfirmed = false;
     m_finished = false;
+    m_stopped = false;
     m_sentSection = {};
     for (int m = 0; m < kModuleCount; ++m)
         m_ranApplication[m] = modConnectionStatus::g_getModuleStatus(m) == moduleApplicationRunning;
@@ -153,6 +158,8 @@ void DownloadSequence::run() {
             {}, true, int(BoxButtons::OkCancel)))
         return refuse(QStringLiteral("   BL-download canceled!"));
 
+    if (channelLost())
+        return refuse(channelLostLine(QStringLiteral("Download")));
     frmCANopen().g_setOperational(0, false);
 
     if (ticked(0) && g_applType != applTypeLorx) {
@@ -196,7 +203,7 @@ void DownloadSequence::spareFirst() {
     }
     if (!modModeChange::g_startBootloader(bootloaders, false)) {
         log(QStringLiteral("M-Bus Download aborted because bootloader could not be started."));
-        stoppedByWriteFailure(false);
+        stoppedByBus(false);
         return;
     }
     Selection& selection = m_window.selection();
@@ -205,10 +212,11 @@ void DownloadSequence::spareFirst() {
 
     log(QStringLiteral("M-Bus download: starting download to spare."));
     if (!downloadSelectedModules(true)) {
-        log(QStringLiteral("M-Bus Download aborted because download to spare has failed."));
+        if (!m_stopped)
+            log(QStringLiteral("M-Bus Download aborted because download to spare has failed."));
         return;
     }
-    if (stoppedByWriteFailure(false))
+    if (stoppedByBus(false))
         return;
     const auto tickCylinders = [&] {
         for (int m = 1; m < kModuleCount; ++m) {
@@ -226,7 +234,9 @@ void DownloadSequence::spareFirst() {
         return;
     }
     log(QStringLiteral("M-Bus download: starting download to cylinders."));
-    waitWithEvents(modModeChange::kSpareServesAutoDownloadMs);
+    waitWithEvents(modModeChange::kSpareServesAutoDownloadMs, 5, channelLost);
+    if (stoppedByLoss(false))
+        return;
     selection.setProgram(0, unticked);
     tickCylinders();
     downloadSelectedModules(false);
@@ -264,12 +274,16 @@ bool DownloadSequence::downloadSelected(bool spareStep) {
         bootloaders[0] = ticked(0);
     if (!modModeChange::g_startBootloader(bootloaders, false)) {
         log(QStringLiteral("   Download aborted!"));
-        if (!stoppedByWriteFailure(spareStep))
+        if (!stoppedByBus(spareStep))
             unlockUnless(spareStep);
         return false;
     }
 
-    if (!checkModules(bootloaders, spareStep))
+    // The checks read what the modules tell of themselves: after a loss nothing is told.
+    if (stoppedByLoss(spareStep))
+        return false;
+    const bool checked = checkModules(bootloaders, spareStep);
+    if (stoppedByLoss(spareStep) || !checked)
         return false;
     const bool bootloader2 = sectionTicked(sectionBoxBL2);
 
@@ -297,7 +311,7 @@ bool DownloadSequence::downloadSelected(bool spareStep) {
         for (int m = 0; m < kModuleCount; ++m) {
             const bool viaSpare = m >= 1 && g_mBusMode;
             clock().doEvents();
-            if (m_window.programEnding())
+            if (m_window.programEnding() || stoppedByLoss(spareStep))
                 return false;
             if (m_window.g_abortRequested() && confirmAbort(viaSpare)) {
                 endAborted(spareStep);
@@ -333,7 +347,7 @@ bool DownloadSequence::downloadSelected(bool spareStep) {
                     m_window.setLamp(m, true, kColourGreen);
                     m_window.m_moduleUpdated.at(m) = true;
                     tellUpdater();
-                } else if (stoppedByWriteFailure(spareStep)) {
+                } else if (stoppedByBus(spareStep)) {
                     return false;
                 }
                 continue;
@@ -347,7 +361,7 @@ bool DownloadSequence::downloadSelected(bool spareStep) {
             accepted[m] = m_sections.downloadSection(m, section);
             if (accepted[m])
                 tellUpdater();
-            else if (stoppedByWriteFailure(spareStep))
+            else if (stoppedByBus(spareStep))
                 return false;
         }
 
@@ -360,6 +374,8 @@ bool DownloadSequence::downloadSelected(bool spareStep) {
             if (accepted[m] && m_window.g_downloadStatusOk(m))
                 m_window.m_moduleUpdated.at(m) = true;
         }
+        if (stoppedByLoss(spareStep))
+            return false;
     }
     return finish(spareStep, bootloader2, bootloaders);
 }
@@ -368,6 +384,8 @@ bool DownloadSequence::checkModules(const ModuleSelection& selected, bool spareS
     if (kevOrToq())
         return true;
     if (g_bigMem && !checkHardwareVersions(selected)) {
+        if (channelLost())
+            return false;
         log(QStringLiteral("   Download aborted!"));
         unlockUnless(spareStep);
         return false;
@@ -385,6 +403,8 @@ bool DownloadSequence::checkHardwareVersions(const ModuleSelection& selected) {
         if (!selected[m])
             continue;
         const QString version = modUpload::g_uploadVersionInfo(m, sectionHardware);
+        if (channelLost())
+            return false;
         if (vbVal(version) >= 7)
             continue;
         if (allFit)
@@ -400,7 +420,10 @@ bool DownloadSequence::checkBootloader2Versions(const ModuleSelection& selected,
     for (int m = 0; m < kModuleCount; ++m) {
         if (!selected[m])
             continue;
-        if (versionOf(modUpload::g_uploadVersionInfo(m, sectionBootloader2)) >= 3.12)
+        const QString version = modUpload::g_uploadVersionInfo(m, sectionBootloader2);
+        if (channelLost())
+            return false;
+        if (versionOf(version) >= 3.12)
             continue;
         if (!sectionTicked(sectionBoxBL2))
             log(QStringLiteral("   Bootloader 2 - version must be 4.00 or higher."));
@@ -420,7 +443,8 @@ void DownloadSequence::checkStartAddresses(const ModuleSelection& selected) {
     Selection& selection = m_window.selection();
     const auto anyElsewhere = [&](int section, qint32 base) {
         for (int m = 0; m < kModuleCount; ++m) {
-            if (selected[m] && modUpload::g_uploadStartAdr(m, section) != base)
+            // An address not read is no wrong address.
+            if (selected[m] && modUpload::g_uploadStartAdr(m, section) != base && !channelLost())
                 return true;
         }
         return false;
@@ -462,11 +486,22 @@ void DownloadSequence::endAborted(bool spareStep) {
     unlockUnless(spareStep);
 }
 
-bool DownloadSequence::stoppedByWriteFailure(bool spareStep) {
+bool DownloadSequence::stoppedByLoss(bool spareStep) {
+    return m_stopped || (channelLost() && stoppedByBus(spareStep));
+}
+
+bool DownloadSequence::stoppedByBus(bool spareStep) {
+    if (m_stopped)
+        return true;
     if (!canWriteFailed())
         return false;
-    log(QStringLiteral("   Download stopped: the CAN channel takes no frames (") +
-        frmCANopen().canInterface().lastErrorText() + QStringLiteral(")."));
+    m_stopped = true;
+    CanOpenMaster& master = frmCANopen();
+    if (master.channelLost())
+        log(channelLostLine(QStringLiteral("Download")));
+    else
+        log(QStringLiteral("   Download stopped: the CAN channel takes no frames (") +
+            master.canInterface().lastErrorText() + QStringLiteral(")."));
     m_window.updateProgress(0);
     log(logClosingLine());
     unlockUnless(spareStep);
@@ -485,6 +520,9 @@ bool DownloadSequence::finish(bool spareStep, bool bootloader2, ModuleSelection 
                 modModeChange::startBootloader(m, true, false, false);
         }
     }
+    // No question and no restart into a lost channel.
+    if (stoppedByLoss(spareStep))
+        return false;
 
     bool downloadOk = false;
     if (oldCanInterface()) {
@@ -516,6 +554,8 @@ bool DownloadSequence::finish(bool spareStep, bool bootloader2, ModuleSelection 
             downloadOk = modModeChange::g_startApplication(bootloaders, false);
         }
     }
+    if (stoppedByLoss(spareStep))
+        return false;
 
     frmCANopen().g_setOperational(0, false);
     log(logClosingLine());

@@ -34,8 +34,11 @@ private:
     // Asks whether to abort; Yes stops the auto download of module when it is one.
     bool confirmAbort(bool autoDownloadModule);
     void endAborted(bool spareStep);
-    // After a write that failed the channel takes no frames: the run stops, saying why.
-    bool stoppedByWriteFailure(bool spareStep);
+    // After a write that failed, or once the channel is lost, it takes no frames: the run
+    // stops, saying why once, and skips everything that needs the bus.
+    bool stoppedByBus(bool spareStep);
+    // The same where only a lost channel stops the run.
+    bool stoppedByLoss(bool spareStep);
     bool finish(bool spareStep, bool bootloader2, ModuleSelection bootloaders);
     void log(const QString& text);
     void unlockUnless(bool spareStep);
@@ -50,6 +53,7 @@ private:
     SectionDownload& m_sections;
     bool m_abortConfirmed = false;
     bool m_finished = false;            // the run reached its end (its restart question included)
+    bool m_stopped = false;             // stoppedByBus ended the run
     ModuleSelection m_ranApplication{}; // at the run's start
     ModuleSelection m_sentSection{};    // a section went to the module in this run
 };

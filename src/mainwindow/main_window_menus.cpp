@@ -80,6 +80,8 @@ void MainWindow::mnuStartApplication_Click() {
         disableOtherControls(lockStartModules);
         m_lock.setEnabled(Control::cmdAbort, true);
         modModeChange::g_startApplication(g_getUserSelection(), false);
+        if (frmCANopen().channelLost())
+            addMessage(channelLostLine(QStringLiteral("Start application")));
         enableAllControls();
         addMessage(logClosingLine());
     });
@@ -93,6 +95,8 @@ void MainWindow::mnuStartBootloader_Click() {
         addMessage(QStringLiteral("Start bootloader on all PXU's"));
         disableOtherControls(lockStartModules);
         modModeChange::g_startBootloader(g_getUserSelection(), !g_applUpdate);
+        if (frmCANopen().channelLost())
+            addMessage(channelLostLine(QStringLiteral("Start bootloader")));
         enableAllControls();
         addMessage(logClosingLine());
     });

@@ -56,10 +56,15 @@ struct AdlReport {
     bool operator==(const AdlReport&) const = default;
 };
 
+bool channelLost() {
+    return frmCANopen().channelLost();
+}
+
 // Passes window events while busy holds, up to kCommandWaitMs; False when it still held.
+// A lost channel ends the wait at once: nothing it waits for can come.
 bool waitWhileBusy(const std::function<bool()>& busy, qint64 pollMs = kCommandPollMs) {
     qint64 elapsed = 0;
-    while (busy() && elapsed < kCommandWaitMs) {
+    while (busy() && elapsed < kCommandWaitMs && !channelLost()) {
         clock().sleep(pollMs);
         elapsed += pollMs;
         clock().doEvents();
@@ -70,6 +75,8 @@ bool waitWhileBusy(const std::function<bool()>& busy, qint64 pollMs = kCommandPo
 } // namespace
 
 bool canWriteFailed() {
+    if (channelLost())
+        return true;
     switch (frmCANopen().lastResult()) {
     case can::result::kTransmissionError:
     case can::result::kHardwareError:
@@ -227,6 +234,12 @@ void SectionDownload::checkLoadingStatus(int module, int count) {
             !m_window.g_downloadStatusOk(module))
             return;
         for (int pass = 0; pass <= count && !m_window.programEnding(); ++pass) {
+            if (channelLost()) {
+                // The module may finish or not: nobody can tell any more.
+                m_window.downloadFailure(
+                    QStringLiteral("      end of flash-programming not confirmed!"), module);
+                return;
+            }
             clock().sleep(100);
             const qint16 status = modDownload::g_getLoadingStatus(module, m_loadingStatusQuiet);
             if (status == modDownload::loadingNoAnswer) {
@@ -245,7 +258,7 @@ void SectionDownload::checkLoadingStatus(int module, int count) {
 
 void SectionDownload::abortAutoDownload() {
     modAutoDownload::g_sendCommand(modAutoDownload::adlAbort, 0, 0);
-    if (!waitWhileBusy([] { return AdlReport::now().busy; }, kAbortPollMs))
+    if (!waitWhileBusy([] { return AdlReport::now().busy; }, kAbortPollMs) && !channelLost())
         g_errorMsgBox(QStringLiteral("      AutoDownload error: abort command not executed!"), {},
                       true);
 }
@@ -255,12 +268,15 @@ bool SectionDownload::autoDownloadSingleModule(int module, int section) {
     bool ok = false;
     guarded("frmMain", "autoDownloadSingleModule", [&] {
         const quint16 mask = quint16(1u << module);
-        if (!waitWhileBusy([] { return AdlReport::now().busy; })) {
+        const bool idleBefore = waitWhileBusy([] { return AdlReport::now().busy; });
+        if (channelLost())
+            return;
+        if (!idleBefore) {
             log(QStringLiteral("      Autodownload error: could not reset command register!"));
             return;
         }
         const bool clearSent = g_sendCommand(adlClear, 0, 0);
-        if (!clearSent)
+        if (!clearSent && !channelLost())
             g_errorMsgBox(QStringLiteral("could not send clear command"), {}, true);
         if (!clearSent && canWriteFailed())
             return;
@@ -271,8 +287,11 @@ bool SectionDownload::autoDownloadSingleModule(int module, int section) {
         const auto idle = [module] {
             return !AdlReport::now().busy && !g_getAutoDownloadFailure(module);
         };
-        if (!waitWhileBusy([&] { return !idle() || (clearSent && !g_commandDone(module)); }) &&
-            !idle()) {
+        const bool cleared =
+            waitWhileBusy([&] { return !idle() || (clearSent && !g_commandDone(module)); });
+        if (channelLost())
+            return;
+        if (!cleared && !idle()) {
             log(QStringLiteral(
                 "      Autodownload error: could not reset auto-download failure status!"));
             return;
@@ -316,7 +335,7 @@ bool SectionDownload::autoDownloadSingleModule(int module, int section) {
                 break;
             }
             // Without the spare's application nobody serves the download any more.
-            if (m_window.programEnding() ||
+            if (m_window.programEnding() || channelLost() ||
                 modConnectionStatus::g_getModuleStatus(0) != moduleApplicationRunning) {
                 ok = false;
                 break;

@@ -50,6 +50,16 @@ void UploadFromSpare::uploadFromSpare() {
         log(logClosingLine());
         m_window.enableAllControls();
     };
+    // A lost channel takes no frame: nothing more is read or restarted.
+    const auto stopOnLoss = [&] {
+        if (!frmCANopen().channelLost())
+            return false;
+        m_window.updateProgress(0);
+        refuse(channelLostLine(QStringLiteral("Upload")));
+        return true;
+    };
+    if (stopOnLoss())
+        return;
 
     bool anySection = false;
     for (int k = 0; k < kSectionBoxCount && !anySection; ++k)
@@ -93,6 +103,8 @@ void UploadFromSpare::uploadFromSpare() {
         if (!modModeChange::g_startBootloader(switched, false)) {
             log(QStringLiteral("  Upload failed: Could not start Bootloader"));
             m_window.setLamp(0, true, kColourRed);
+            if (stopOnLoss())
+                return;
             // Those that did switch must not keep the engine from running.
             for (int m = 0; m < kModuleCount; ++m)
                 switched[m] = switched[m] &&
@@ -122,6 +134,8 @@ void UploadFromSpare::uploadFromSpare() {
                 allOk = uploadBox(k, files[k]) && allOk;
             });
         }
+        if (stopOnLoss())
+            return;
         clock().sleep(kPauseAfterBoxMs);
     }
     if (anyUploaded && allOk) {
@@ -135,6 +149,8 @@ void UploadFromSpare::uploadFromSpare() {
         if (g_mBusMode)
             switched[0] = true;
         restartApplications(switched);
+        if (stopOnLoss())
+            return;
     }
     log(logClosingLine());
     m_window.enableAllControls();
@@ -175,7 +191,7 @@ void UploadFromSpare::restartApplications(ModuleSelection modules) {
     if (std::none_of(modules.cbegin(), modules.cend(), [](bool m) { return m; }) || !spareRunning())
         return;
     if (!spareWasRunning)
-        waitWithEvents(kSpareServesAutoDownloadMs);
+        waitWithEvents(kSpareServesAutoDownloadMs, 5, [] { return frmCANopen().channelLost(); });
     restartSwitched(modules);
 }
 

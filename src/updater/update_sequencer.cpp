@@ -1,5 +1,6 @@
 #include "update_sequencer.h"
 
+#include "bus/can_open_master.h"
 #include "core/byte_conversions.h"
 #include "core/config_items.h"
 #include "core/error.h"
@@ -186,7 +187,8 @@ void UpdateSequencer::tick() {
             if (value >= 0.0 && value <= 1.0)
                 m_face.updateProgressUpdater(value, false);
         }
-        runBody(now);
+        if (!stoppedByLostChannel(now))
+            runBody(now);
         m_stepFirstRun = false;
         if (step() == kLastStep)
             m_face.setExitEnabled(true);
@@ -215,6 +217,19 @@ void UpdateSequencer::enterStep(int now) {
     if (!m_face.m_updateFailed)
         showInfo(now == 0 ? QString() : QString::number(now * 10), false, false);
     m_face.updateProgressUpdater(now / 12.0, false);
+}
+
+bool UpdateSequencer::stoppedByLostChannel(int now) {
+    // Step 1 opens the bus anew; the download of step 8 stops itself and step 8 tells it
+    // with the download's lines; the outcome needs no bus.
+    if (now < 2 || now == 8 || now >= kLastStep || !frmCANopen().channelLost())
+        return false;
+    const QString lost = frmCANopen().lostChannelText();
+    failRun(now, QStringLiteral("CAN Channel Lost"), {channelLostLine(QStringLiteral("Update"))},
+            QStringLiteral("The connection to the ZENT is lost (") + lost +
+                QStringLiteral("): the update cannot go on. Please check the USB-to-CAN "
+                               "converter and its cable, then start the update again."));
+    return true;
 }
 
 void UpdateSequencer::runBody(int now) {

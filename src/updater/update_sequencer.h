@@ -36,6 +36,8 @@ private:
     void tick();
     void enterStep(int step);
     void runBody(int step);
+    // A lost channel ends the run at once, before a step that needs the bus waits in vain.
+    bool stoppedByLostChannel(int step);
     // A failure raised inside a tick ends the run: the step fails and the outcome follows.
     void stopOnFailure(const Failure& failure);
     // The end of every run: Finish and the report button offered, the timer off.

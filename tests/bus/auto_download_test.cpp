@@ -2,6 +2,7 @@
 // the module states and update status it reports, commands with their interlock, engine
 // standstill and the check that module 0 is the spare.
 #include "adl_rig.h"
+#include "support/losable_channel.h"
 
 #include <QtTest>
 
@@ -46,6 +47,7 @@ private slots:
     void standStillIsPerModuleAndRunningWins();
     void standStillFallsBackAfterTwentySeconds();
     void logOffSwitchesStateAndStandStillBitsOff();
+    void logOffOnALostChannelSaysWhatStaysOn();
     void moduleZeroMustBeTheSpare_data();
     void moduleZeroMustBeTheSpare();
     void moduleIdOfDeviceName_data();
@@ -250,6 +252,26 @@ void AutoDownloadTest::logOffSwitchesStateAndStandStillBitsOff() {
                                 hex("2208008500000000"), hex("2308008500000000"),
                                 hex("1018008500000000"), hex("1028008500000000")}));
     QVERIFY(adl.rig.dialogs.texts().isEmpty());
+}
+
+void AutoDownloadTest::logOffOnALostChannelSaysWhatStaysOn() {
+    AdlRig adl(2);
+    test::LosableChannel channel(adl.rig.bus);
+    channel.install();
+    QVERIFY(adl.connect());
+    channel.lose();
+    const qsizetype from = adl.rig.heard.size();
+    const qint64 startMs = adl.rig.time.nowMs();
+
+    g_logoff();
+
+    adl.transmit();
+    QVERIFY(adl.serviceFrames(from).isEmpty());
+    QCOMPARE(adl.rig.time.nowMs(), startMs + 5);
+    // Not "Deactivation of ZENT-Variable 2080 failed." for the first of them only.
+    QCOMPARE(adl.rig.dialogs.texts(),
+             QStringList{"Logoff AutoDownload: ZENT-Variables 2080, 2081, 2082, 2083, 6160, 10256 "
+                         "not deactivated: CAN channel in-process bus was lost."});
 }
 
 void AutoDownloadTest::moduleZeroMustBeTheSpare_data() {

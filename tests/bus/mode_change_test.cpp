@@ -4,6 +4,7 @@
 #include "adl_rig.h"
 #include "bus/mode_change.h"
 #include "platform/clock/clock_timer.h"
+#include "support/losable_channel.h"
 
 #include <QtTest>
 
@@ -270,20 +271,27 @@ void ModeChangeTest::closedInterfaceShowsOneFailureOfThePolls() {
 
 void ModeChangeTest::waitsEndOnAbortOrFatalEnd_data() {
     QTest::addColumn<bool>("application");
-    QTest::addColumn<bool>("fatal");
+    QTest::addColumn<QString>("cause");
     QTest::addColumn<QStringList>("messages");
     const QStringList notStarted{"   Start application", "      PXU 0: not started!"};
-    QTest::newRow("abort during the application start") << true << false << notStarted;
-    QTest::newRow("fatal end during the application start") << true << true << notStarted;
+    QTest::newRow("abort during the application start") << true << "abort" << notStarted;
+    QTest::newRow("fatal end during the application start") << true << "fatal" << notStarted;
     QTest::newRow("fatal end during the bootloader start")
-        << false << true << QStringList{"   Start bootloader", "      PXU 0: ok"};
+        << false << "fatal" << QStringList{"   Start bootloader", "      PXU 0: ok"};
+    // Nobody can tell whether the module would have come: the caller says why it stopped.
+    QTest::newRow("channel lost during the application start")
+        << true << "lost" << QStringList{"   Start application"};
+    QTest::newRow("channel lost during the bootloader start")
+        << false << "lost" << QStringList{"   Start bootloader", "      PXU 0: ok"};
 }
 
 void ModeChangeTest::waitsEndOnAbortOrFatalEnd() {
     QFETCH(bool, application);
-    QFETCH(bool, fatal);
+    QFETCH(QString, cause);
     QFETCH(QStringList, messages);
     SBusRig s;
+    test::LosableChannel channel(s.rig.bus);
+    channel.install();
     if (application) {
         // Module 0 never comes up: its wait would take 30 s.
         s.rig.modules.setModes(0, 3, sim::Mode::Bootloader);
@@ -301,8 +309,10 @@ void ModeChangeTest::waitsEndOnAbortOrFatalEnd() {
     ClockTimer trigger;
     trigger.setSingleShot(true);
     QObject::connect(&trigger, &ClockTimer::timeout, [&] {
-        if (fatal)
+        if (cause == QLatin1String("fatal"))
             s.window.ending = true;
+        else if (cause == QLatin1String("lost"))
+            channel.lose();
         else
             s.window.abortRequested = true;
     });
@@ -316,11 +326,12 @@ void ModeChangeTest::waitsEndOnAbortOrFatalEnd() {
     const qint64 elapsed = s.rig.time.nowMs() - start;
     QVERIFY2(elapsed >= 1500 && elapsed < 2500, qPrintable(QString::number(elapsed)));
     QCOMPARE(s.window.messages.mid(0, messages.size()), messages);
-    if (!application) {
+    if (!application || cause == QLatin1String("lost")) {
         QCOMPARE(s.window.messages, messages);
         QVERIFY(s.window.failures.isEmpty());
     }
-    // Only the start question; after the fatal end no failing network start shows a box.
+    // Only the start question; after the fatal end or the loss no failing network start
+    // shows a box.
     QVERIFY(s.rig.dialogs.shown().isEmpty());
 }
 

@@ -1,6 +1,7 @@
 #include "bus/auto_download.h"
 #include "bus_rig.h"
 #include "platform/can/can_result.h"
+#include "support/losable_channel.h"
 
 #include <QtTest>
 
@@ -42,6 +43,7 @@ private slots:
     void timeoutArgumentHoldsForOneCall();
     void failureTextNamesNodeIndexAndSubIndex_data();
     void failureTextNamesNodeIndexAndSubIndex();
+    void lostChannelFailsAtOnceWithOneBoxThatNamesIt();
     void bootloaderVersionIsReadFromItsText_data();
     void bootloaderVersionIsReadFromItsText();
     void hardwareVersionText_data();
@@ -215,6 +217,42 @@ void SdoTransfersTest::failureTextNamesNodeIndexAndSubIndex() {
     // Only the network start raises the target's error signal.
     QCOMPARE(rig.log.errorSignals,
              operation == QLatin1String("start") ? QList<bool>{true} : QList<bool>{});
+}
+
+void SdoTransfersTest::lostChannelFailsAtOnceWithOneBoxThatNamesIt() {
+    BusRig rig;
+    LosableChannel channel(rig.bus);
+    channel.install();
+    rig.modules.setModes(2, 2, sim::Mode::Application);
+    QVERIFY(rig.open("S-Bus"));
+    const auto operationsFail = [&] {
+        qint32 size = 0;
+        QByteArray data;
+        const qint64 startMs = rig.time.nowMs();
+        return !rig.master().g_readSDO(0x22, 0x1009, 0, size, data) &&
+               !rig.master().g_writeSDO(0x22, 0x1017, 0, 2, QByteArray(2, '\0')) &&
+               !rig.master().g_setOperational(0, false) && rig.time.nowMs() == startMs;
+    };
+    const QString box = QStringLiteral("Read SDO: VCI Hardware / Software Error\r\nNode: 34 Index: "
+                                       "0x1009  Sub-Index: 0x0\r\nCAN channel in-process bus was "
+                                       "lost");
+
+    channel.lose();
+    QVERIFY(rig.master().channelLost());
+    QVERIFY(operationsFail());
+    QVERIFY(operationsFail());
+    QCOMPARE(rig.dialogs.texts(), QStringList{box});
+
+    // Opened again, the channel works; its next loss is told again.
+    channel.reconnect();
+    QVERIFY(rig.open("S-Bus"));
+    QVERIFY(!rig.master().channelLost());
+    qint32 size = 0;
+    QByteArray data;
+    QVERIFY(rig.master().g_readSDO(0x22, 0x1009, 0, size, data));
+    channel.lose();
+    QVERIFY(operationsFail());
+    QCOMPARE(rig.dialogs.texts(), (QStringList{box, box}));
 }
 
 void SdoTransfersTest::bootloaderVersionIsReadFromItsText_data() {

@@ -1,4 +1,5 @@
 #include "platform/can/can_interface.h"
+#include "platform/can/socketcan_state.h"
 
 #include <QProcess>
 #include <QSignalSpy>
@@ -50,6 +51,9 @@ private slots:
     void framesPassBetweenInterfacesAndSurviveReopening();
     void readsAndWritesModulesOfSimulatorProcess();
     void sendsFailOnceTheChannelsHostIsGone();
+    void socketcanInterfaceStateTellsWhyNoFramePasses_data();
+    void socketcanInterfaceStateTellsWhyNoFramePasses();
+    void socketcanInterfaceFlagsAreTheSystems();
 };
 
 void CanVirtualcanTest::channelThatCannotOpenFailsInitBoard_data() {
@@ -190,13 +194,49 @@ void CanVirtualcanTest::sendsFailOnceTheChannelsHostIsGone() {
     QVERIFY(can.channelLost());
     QVERIFY2(can.lastErrorText().contains(QStringLiteral("was lost")),
              qPrintable(can.lastErrorText()));
+    // The text names the channel, for the line that stops a sequence.
+    const QString channel = QString::fromLatin1(qgetenv("PXU_CAN_BOARD0"));
+    QVERIFY2(can.lostChannelText().startsWith(QStringLiteral("CAN channel ") + channel +
+                                              QStringLiteral(" was lost")),
+             qPrintable(can.lostChannelText()));
     QCOMPARE(can.sendMessage(0x382, QByteArray(8, '\0')), result::kHardwareError);
     QCOMPARE(can.startNode(0), result::kHardwareError);
     QCOMPARE(can.writeSdo(kApplication, 0x1017, 0, QByteArray("\xF4\x01", 2), true, false),
              result::kHardwareError);
+    // The lost device is closed without a word on the console.
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("disconnect an unconnected device")));
     QCOMPARE(can.stopCan(), result::kSuccess);
+    QVERIFY(!can.channelLost());
+    QVERIFY(can.lostChannelText().isEmpty());
     qunsetenv("PXU_CAN_BOARD0");
 #endif
+}
+
+void CanVirtualcanTest::socketcanInterfaceStateTellsWhyNoFramePasses_data() {
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<bool>("up");
+    QTest::addColumn<bool>("running");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("up with carrier") << true << true << true << QString();
+    QTest::newRow("adapter unplugged") << false << false << false << "the interface is gone";
+    QTest::newRow("set down") << true << false << false << "the interface is down";
+    QTest::newRow("bus-off") << true << true << false << "the interface has no carrier (bus-off)";
+}
+
+void CanVirtualcanTest::socketcanInterfaceStateTellsWhyNoFramePasses() {
+    QFETCH(bool, exists);
+    QFETCH(bool, up);
+    QFETCH(bool, running);
+    QFETCH(QString, reason);
+    QCOMPARE(socketcanLossReason(InterfaceFlags{exists, up, running}), reason);
+}
+
+void CanVirtualcanTest::socketcanInterfaceFlagsAreTheSystems() {
+    const InterfaceFlags loopback = socketcanInterfaceFlags(QStringLiteral("lo"));
+    QVERIFY(loopback.exists && loopback.up && loopback.running);
+    QCOMPARE(socketcanLossReason(loopback), QString());
+    QCOMPARE(socketcanLossReason(socketcanInterfaceFlags(QStringLiteral("pxunone0"))),
+             QStringLiteral("the interface is gone"));
 }
 
 QTEST_GUILESS_MAIN(CanVirtualcanTest)

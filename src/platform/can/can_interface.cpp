@@ -370,6 +370,11 @@ QString CanInterface::lastErrorText() const {
     return m_lastErrorText;
 }
 
+QString CanInterface::lostChannelText() const {
+    QMutexLocker lock(&m_mutex);
+    return m_channelLost ? m_lostText : QString();
+}
+
 // --- frames -----------------------------------------------------------------------------
 
 qint32 CanInterface::sendFrame(const CanFrame& frame) {

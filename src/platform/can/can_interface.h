@@ -35,8 +35,9 @@ namespace pxu::can {
 // sendMessage, sendHeartbeat and startNode succeed only once the transport wrote the frame;
 // they wait up to kWriteWaitMs for that. kTransmissionError: the transport refused it or
 // did not write it in that time. A lost channel (the device went away unasked, a virtualcan
-// host ended) fails the running SDO transfer and every later bus call at once with
-// kHardwareError, channelLost() set and lastErrorText() "CAN channel <name> was lost",
+// host ended, a socketcan interface down, gone or bus-off) fails the running SDO transfer
+// and every later bus call at once with kHardwareError, channelLost() set and
+// lastErrorText() "CAN channel <name> was lost" (with ": <why>" where the channel says),
 // until the next initBoard or stopCan.
 //
 // Threads: the object belongs to the window thread. Frames arrive on the transport's
@@ -90,6 +91,8 @@ public:
     QString lastErrorText() const;
     // The open channel went away: no frame passes until the board is opened again.
     bool channelLost() const { return m_channelLost; }
+    // "CAN channel <name> was lost..." while it is.
+    QString lostChannelText() const;
     int bitRateKbit() const;
 
     static constexpr qsizetype kReceiveQueueCapacity = 4096;

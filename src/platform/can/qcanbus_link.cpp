@@ -2,6 +2,7 @@
 
 #include "can_result.h"
 #include "platform/clock/clock.h"
+#include "socketcan_state.h"
 
 #include <QCanBus>
 #include <QCanBusFrame>
@@ -14,6 +15,8 @@ namespace {
 
 constexpr qint64 kConnectWaitMs = 3000;
 constexpr qint64 kWriteGiveUpMs = 1000;
+// Real time: the interface goes down in the world, not in the program's time.
+constexpr int kInterfaceWatchMs = 200;
 
 // The device waits in wall time; a virtual clock has none to give, so it gets the full wait.
 int realWaitMs(qint64 programMs) {
@@ -41,6 +44,7 @@ qint32 codeOf(QCanBusDevice::CanBusError error) {
 QCanBusLink::QCanBusLink() {
     m_retry.setSingleShot(true);
     connect(&m_retry, &QTimer::timeout, this, &QCanBusLink::flush);
+    connect(&m_watch, &QTimer::timeout, this, &QCanBusLink::checkLost);
 }
 
 QCanBusLink::~QCanBusLink() {
@@ -99,17 +103,24 @@ qint32 QCanBusLink::open(const CanChannel& channel, int bitRateKbit,
     connect(m_device.get(), &QCanBusDevice::framesReceived, this, &QCanBusLink::readFrames);
     connect(m_device.get(), &QCanBusDevice::errorOccurred, this, &QCanBusLink::deviceError);
     connect(m_device.get(), &QCanBusDevice::stateChanged, this, &QCanBusLink::stateChanged);
+    m_socketcan = channel.plugin == QLatin1String("socketcan");
+    m_interfaceName = channel.interfaceName;
+    if (m_socketcan)
+        m_watch.start(kInterfaceWatchMs);
     return result::kSuccess;
 }
 
 void QCanBusLink::close() {
     m_closing = true;
     m_retry.stop();
+    m_watch.stop();
     dropOutbox();
     m_handlers = {};
     if (m_device) {
         m_device->disconnect(this);
-        m_device->disconnectDevice();
+        // A lost virtualcan device is unconnected already and would say so on the console.
+        if (m_device->state() != QCanBusDevice::UnconnectedState)
+            m_device->disconnectDevice();
         m_device.reset();
     }
 }
@@ -150,6 +161,8 @@ void QCanBusLink::flush() {
                 done(true);
             continue;
         }
+        if (checkLost())
+            return;
         // A full transmit queue drains within milliseconds; a dead channel does not.
         if (!m_blockedSince.isValid())
             m_blockedSince.start();
@@ -173,6 +186,11 @@ void QCanBusLink::readFrames() {
         return;
     while (m_device && m_device->framesAvailable() > 0) {
         const QCanBusFrame frame = m_device->readFrame();
+        if (frame.frameType() == QCanBusFrame::ErrorFrame &&
+            frame.error().testFlag(QCanBusFrame::BusOffError)) {
+            lose(QStringLiteral("the controller is bus-off"));
+            return;
+        }
         const QByteArray payload = frame.payload();
         if (!frame.isValid() || frame.frameType() != QCanBusFrame::DataFrame ||
             frame.hasExtendedFrameFormat() || frame.hasFlexibleDataRateFormat() ||
@@ -189,18 +207,35 @@ void QCanBusLink::readFrames() {
 
 void QCanBusLink::deviceError(QCanBusDevice::CanBusError error) {
     // A refused write is retried by flush, which reports when it gives up.
-    if (m_writing || error == QCanBusDevice::NoError)
+    if (m_writing || error == QCanBusDevice::NoError || checkLost())
         return;
     report(codeOf(error),
            QStringLiteral("CAN channel %1: %2").arg(m_name, m_device->errorString()));
 }
 
 void QCanBusLink::stateChanged(QCanBusDevice::CanBusDeviceState state) {
-    if (state != QCanBusDevice::UnconnectedState || m_closing || m_lost)
+    if (state == QCanBusDevice::UnconnectedState)
+        lose(m_device->errorString());
+}
+
+bool QCanBusLink::checkLost() {
+    if (!m_lost && m_socketcan && m_device) {
+        if (const QString why = socketcanLossReason(socketcanInterfaceFlags(m_interfaceName));
+            !why.isEmpty())
+            lose(why);
+    }
+    return m_lost;
+}
+
+void QCanBusLink::lose(const QString& why) {
+    if (m_closing || m_lost || !m_device)
         return;
     m_lost = true;
     m_retry.stop();
-    const QString text = QStringLiteral("CAN channel %1 was lost").arg(m_name);
+    m_watch.stop();
+    QString text = QStringLiteral("CAN channel %1 was lost").arg(m_name);
+    if (!why.isEmpty())
+        text += QStringLiteral(": ") + why;
     report(result::kHardwareError, text);
     if (m_handlers.lost)
         m_handlers.lost(text);

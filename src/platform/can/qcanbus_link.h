@@ -14,8 +14,10 @@ namespace pxu::can {
 
 // The I/O-thread half of QCanBusTransport: owns the device, converts frames and keeps the
 // frames the device could not take yet (a full socketcan queue) to write them again. Each
-// frame's WriteDone runs once it was written, given up or dropped; after the device left
-// its connected state unasked (the channel is lost) no frame is written any more.
+// frame's WriteDone runs once it was written, given up or dropped. The channel is lost when
+// the device leaves its connected state unasked (a virtualcan host ended), reports bus-off,
+// or, for socketcan, whose device stays connected, when its interface goes down or away;
+// from then on no frame is written any more.
 class QCanBusLink : public QObject {
 public:
     QCanBusLink();
@@ -32,6 +34,9 @@ private:
     void flush();
     void deviceError(QCanBusDevice::CanBusError error);
     void stateChanged(QCanBusDevice::CanBusDeviceState state);
+    // True once the channel is lost; a socketcan interface is looked at first.
+    bool checkLost();
+    void lose(const QString& why);
     void report(qint32 code, const QString& text);
     // Every frame still waiting will not be written.
     void dropOutbox();
@@ -46,6 +51,9 @@ private:
     QString m_name;
     std::deque<Outgoing> m_outbox;
     QTimer m_retry;
+    QTimer m_watch; // socketcan: the interface's state, also while nothing is written
+    QString m_interfaceName;
+    bool m_socketcan = false;
     QElapsedTimer m_blockedSince;
     bool m_writing = false;
     bool m_closing = false;

@@ -21,9 +21,9 @@ void setClock(Clock* clock) {
     g_installed = clock;
 }
 
-void waitWithEvents(qint64 totalMs, qint64 stepMs) {
+void waitWithEvents(qint64 totalMs, qint64 stepMs, const std::function<bool()>& stop) {
     Clock& c = clock();
-    for (qint64 passed = 0; passed < totalMs; passed += stepMs) {
+    for (qint64 passed = 0; passed < totalMs && !(stop && stop()); passed += stepMs) {
         c.sleep(std::min(stepMs, totalMs - passed));
         c.doEvents();
     }

@@ -32,7 +32,8 @@ Clock& clock();
 // Installs a clock; nullptr restores the real one. The caller keeps ownership.
 void setClock(Clock* clock);
 
-// A wait of short sleeps, each followed by a pass of the window's events.
-void waitWithEvents(qint64 totalMs, qint64 stepMs = 5);
+// A wait of short sleeps, each followed by a pass of the window's events; it ends early
+// once stop, when given, holds.
+void waitWithEvents(qint64 totalMs, qint64 stepMs = 5, const std::function<bool()>& stop = {});
 
 } // namespace pxu

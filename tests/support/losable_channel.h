@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/can/can_interface.h"
 #include "platform/can/can_result.h"
 #include "platform/can/in_process_transport.h"
 
@@ -20,6 +21,14 @@ public:
     std::unique_ptr<can::CanTransport> transport() {
         return std::make_unique<Transport>(m_bus, m_state);
     }
+    // Makes it the channel of the tool's board for the openings that follow; no other board
+    // opens.
+    void install(int board = 0) {
+        can::CanInterface::setTransportFactory(
+            [this, board](int number) -> std::unique_ptr<can::CanTransport> {
+                return number == board ? transport() : nullptr;
+            });
+    }
     void lose() {
         m_state->lost = true;
         const QString text = QStringLiteral("CAN channel in-process bus was lost");
@@ -28,6 +37,8 @@ public:
         if (m_state->handlers.lost)
             m_state->handlers.lost(text);
     }
+    // The converter plugged in again: the next opening of the board works.
+    void reconnect() { m_state->lost = false; }
     bool lost() const { return m_state->lost; }
     // Frames the tool tried to send after the loss, but for its own heartbeat, which goes
     // on as long as the tool runs.

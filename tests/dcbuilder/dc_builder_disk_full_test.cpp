@@ -29,6 +29,7 @@ using namespace pxu::test;
 namespace {
 
 const QString kDiskFull = QStringLiteral(" cannot be written: the disk is full.");
+const QString kList = QStringLiteral(PXU_SAMPLE_SIGNAL_LIST);
 
 // One try of a job: its builder, its boxes and what reached the error reporter.
 struct Try {
@@ -126,6 +127,22 @@ QMap<QString, Job> jobs() {
         }};
     all["a header scan"] = {open, [](Try& t) { t.builder.cmdScanHeader_Click(); },
                             [](Try& t) { QVERIFY(QFileInfo::exists(t.version(5))); }, true};
+    all["a signal-list import"] = {
+        open,
+        [](Try& t) {
+            t.dialogs.answerFile(kList);
+            t.builder.cmdScanSignalList_Click();
+        },
+        [](Try& t) {
+            // Both sheets: the symbols the list does not name are marked (2) in each table.
+            for (const auto& [table, notListed] : {std::pair{"dcEnums", 4}, {"alarmEnums", 2}})
+                QCOMPARE(queryValue(t.version(5), QStringLiteral("SELECT count(*) FROM %1 WHERE "
+                                                                 "\"upDate\" = 2")
+                                                      .arg(QLatin1String(table)))
+                             .toInt(),
+                         notListed);
+        },
+        true};
     all["Build"] = {open, [](Try& t) { t.builder.cmdBuild_Click(); },
                     [](Try& t) {
                         QVERIFY(QFileInfo(t.path(dc::kDownloadFile)).size() > 1000);

@@ -395,6 +395,11 @@ void DcReconstructionTest::showTellsWhatIsMissingAndDecidesTheButtonAnew_data() 
     QTest::newRow("an empty template folder")
         << Setup([](UploadedPlant& p) { QVERIFY(QFile::remove(p.templateFile)); })
         << QStringList{noTemplates} << kResult;
+    // A killed job's copy, no template.
+    QTest::newRow("only a scratch copy in the template folder") << Setup([](UploadedPlant& p) {
+        QVERIFY(QFile::rename(p.templateFile,
+                              QDir(p.folders.templates).filePath("~scratch-Ab12Cd.mdb")));
+    }) << QStringList{noTemplates} << kResult;
     QTest::newRow("no template folder, with /debug") << Setup([](UploadedPlant& p) {
         QVERIFY(QDir(p.folders.templates).removeRecursively());
         g_debugMode = true;

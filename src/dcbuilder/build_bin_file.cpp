@@ -61,7 +61,10 @@ bool g_buildBinFile(const QString& database, DcImage& binFile, bool build, const
     }
     caller.updateProgress(0, false);
     if (failure) {
-        caller.addMessage(QStringLiteral("      ") + *failure);
+        // A database that could not be written is the caller's to tell: it knows the file
+        // by the name the user knows.
+        if (!unwritable || !*unwritable)
+            caller.addMessage(QStringLiteral("      ") + *failure);
         return false;
     }
     address = running;

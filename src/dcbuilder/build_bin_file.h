@@ -24,7 +24,7 @@ namespace pxu::dc {
 //
 // False when the pass failed: the caller's list has a line saying which step failed and
 // why, and in read mode the database is as it was before the pass. A database that could
-// not be written is also given in unwritable.
+// not be written is given in unwritable instead, for the caller to tell.
 bool g_buildBinFile(const QString& database, DcImage& binFile, bool build, const QString& prefix,
                     qint32& address, MessageSink& caller, bool append,
                     const QString& specialSymbols = {},

@@ -148,8 +148,16 @@ bool buildSteps(const DownloadFileBuild& build, MessageSink& sink,
     image.path = g_fullName(build.sourceFolder, kImageFile);
     image.logSteps = g_debugMode;
     sink.addMessage(QStringLiteral("Build S19"));
-    return buildBinFileParts(build.database, image, true, sink, build.workingCopy, unwritable) &&
-           writeDownloadFile(build, image, sink, unwritable);
+    std::optional<FileWriteFailure> cannotWrite;
+    if (!buildBinFileParts(build.database, image, true, sink, build.workingCopy, &cannotWrite)) {
+        if (cannotWrite) {
+            sink.addMessage(QStringLiteral("      ") + cannotWrite->text());
+            if (unwritable)
+                *unwritable = cannotWrite;
+        }
+        return false;
+    }
+    return writeDownloadFile(build, image, sink, unwritable);
 }
 
 } // namespace

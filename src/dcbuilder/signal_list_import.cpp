@@ -1,7 +1,6 @@
 #include "signal_list_import.h"
 
 #include "core/error.h"
-#include "core/file_write_failure.h"
 #include "core/sprintf.h"
 #include "dcdatabase/dc_job.h"
 #include "dcdatabase/dc_schema.h"
@@ -273,14 +272,13 @@ void SheetImport::reportSymbols() {
 
 bool readExcelSheet(dc::DcJob& job, const QString& sheet, dc::MessageSink& sink) {
     sink.addMessage(sprintf(QStringLiteral("   Scan Sheet {*}"), sheet));
-    const QString savepoint = QStringLiteral("SAVEPOINT sheet");
-    job.execute(savepoint);
+    job.execute(QStringLiteral("SAVEPOINT sheet"));
     bool imported = false;
     try {
         imported = SheetImport(job, sheet, sink).run();
     } catch (const dc::JobFailure& failure) {
         // A database that cannot be written fails every sheet: the job goes.
-        if (!whyDatabaseNotWritten(job.path(), failure.text()).isEmpty())
+        if (db::isWriteFailure(failure.text()))
             throw;
         sink.addMessage(
             sprintf(QStringLiteral("      Sheet {*} failed: {*}"), sheet, failure.text()));

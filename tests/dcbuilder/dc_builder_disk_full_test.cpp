@@ -46,7 +46,7 @@ struct Try {
 using Step = std::function<void(Try&)>;
 
 // A job: what is done while the disk has room, what is done on the disk that fills, and
-// what a job that ended without a box has left.
+// what a job that ended without an error box has left.
 struct Job {
     Step prepare;
     Step act;

@@ -1,9 +1,15 @@
 #include "file_write_failure.h"
 
+#include "platform/db/database.h"
+#include "scratch_files.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStorageInfo>
 #include <QTemporaryFile>
+#include <cerrno>
+#include <system_error>
+#include <unistd.h>
 
 namespace pxu {
 
@@ -28,17 +34,30 @@ QString cannotBeWritten(const QString& file, const QString& reason) {
            QLatin1Char('.');
 }
 
+QString writeFailureReason(int error) {
+    if (error == ENOSPC || error == EDQUOT)
+        return QStringLiteral("the disk is full");
+    return QString::fromStdString(std::generic_category().message(error));
+}
+
 QString whyNotWritable(const QString& file) {
     const QFileInfo info(file);
     const QString folder = info.absolutePath();
     if (!QFileInfo(folder).isDir())
         return QStringLiteral("the folder %1 does not exist").arg(QDir::toNativeSeparators(folder));
-    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral("~probe-XXXXXX")));
+    QTemporaryFile probe(scratchFileTemplate(folder, QStringLiteral(".probe")));
     if (!probe.open())
         return probe.errorString();
     const QByteArray bytes(kProbeBytes, '\0');
-    if (probe.write(bytes) != bytes.size() || !probe.flush())
-        return probe.errorString();
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n =
+            ::write(probe.handle(), bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return writeFailureReason(n < 0 ? errno : ENOSPC);
+        done += n;
+    }
     probe.close();
     if (info.exists() && !info.isWritable())
         return QStringLiteral("the file is read-only");
@@ -46,6 +65,12 @@ QString whyNotWritable(const QString& file) {
     if (storage.isValid() && storage.isReadOnly())
         return QStringLiteral("Read-only file system");
     return {};
+}
+
+QString whyDatabaseNotWritten(const QString& database, const QString& failure) {
+    if (db::isDiskFull(failure))
+        return writeFailureReason(ENOSPC);
+    return db::isWriteFailure(failure) ? whyNotWritable(database) : QString();
 }
 
 } // namespace pxu

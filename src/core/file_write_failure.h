@@ -25,9 +25,18 @@ private:
 // The text of a file that cannot be written: "<file> cannot be written: <reason>.".
 QString cannotBeWritten(const QString& file, const QString& reason);
 
+// The reason of a failed write for the system's error number, in the system's words
+// ("Permission denied"); a disk without room (or a quota used up) is "the disk is full".
+QString writeFailureReason(int error);
+
 // Why the file (or, for a file still to be made, its folder) cannot be written, in the
-// system's words ("Permission denied", "No space left on device"); empty when it can. It
-// tries a small file of its own in the folder, which it removes again.
+// system's words ("Permission denied", "the disk is full"); empty when it can. It tries a
+// small file of its own in the folder, which it removes again.
 QString whyNotWritable(const QString& file);
+
+// Why the database engine could not write the database (or the journal it keeps beside
+// it), when its failure text says that it could not: "the disk is full", or what
+// whyNotWritable finds. Empty for any other failure.
+QString whyDatabaseNotWritten(const QString& database, const QString& failure);
 
 } // namespace pxu

@@ -1,11 +1,11 @@
 #include "srecord_file.h"
 
 #include "error_boundary.h"
+#include "new_file.h"
 #include "srecord_reader.h"
 #include "srecord_writer.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace pxu {
 
@@ -46,7 +46,7 @@ bool g_sRecToBin(const QString& fileName, QByteArray& image, qint32& startAddres
 }
 
 bool g_binToSRec(const QByteArray& image, qint32 startAddress, const QString& format,
-                 const QString& fileName) {
+                 const QString& fileName, std::optional<FileWriteFailure>* unwritable) {
     bool result = false;
     guarded("modDownload", "g_binToSRec", [&] {
         const auto family = sRecordFamily(format);
@@ -57,14 +57,11 @@ bool g_binToSRec(const QByteArray& image, qint32 startAddress, const QString& fo
         if (!writer.fits(bytes))
             return;
         // The old file stays until the new one is complete.
-        QSaveFile file(fileName);
-        if (!file.open(QIODevice::WriteOnly))
-            return;
-        if (!writer.write(bytes, file)) {
-            file.cancelWriting();
-            return;
-        }
-        result = file.commit();
+        const auto failure =
+            writeFileWhole(fileName, [&](QIODevice& out) { return writer.write(bytes, out); });
+        if (failure && unwritable)
+            *unwritable = failure;
+        result = !failure;
     });
     return result;
 }

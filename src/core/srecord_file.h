@@ -1,7 +1,10 @@
 #pragma once
 
+#include "file_write_failure.h"
+
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace pxu {
 
@@ -12,10 +15,10 @@ namespace pxu {
 bool g_sRecToBin(const QString& fileName, QByteArray& image, qint32& startAddress);
 
 // Writes image from startAddress as "S19", "S28" or "S37" records. The file is replaced
-// only when the whole text was written; False, leaving an existing file as it was, for
-// another format text, an image whose last address is wider than the format's, or a file
-// that cannot be written. Reports nothing.
+// only when the whole text was written and flushed to the disk; False, leaving an existing
+// file as it was, for another format text, an image whose last address is wider than the
+// format's, or a file that cannot be written (then unwritable says why). Reports nothing.
 bool g_binToSRec(const QByteArray& image, qint32 startAddress, const QString& format,
-                 const QString& fileName);
+                 const QString& fileName, std::optional<FileWriteFailure>* unwritable = nullptr);
 
 } // namespace pxu

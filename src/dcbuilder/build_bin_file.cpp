@@ -21,7 +21,7 @@ bool sameFile(const QString& a, const QString& b) {
 
 bool g_buildBinFile(const QString& database, DcImage& binFile, bool build, const QString& prefix,
                     qint32& address, MessageSink& caller, bool append,
-                    const QString& specialSymbols) {
+                    const QString& specialSymbols, std::optional<FileWriteFailure>* unwritable) {
     caller.updateProgress(0, false);
     caller.addMessage(sprintf(build ? QStringLiteral("   Build {*}-Bin-File")
                                     : QStringLiteral("   Read {*}-Bin-File"),
@@ -36,26 +36,35 @@ bool g_buildBinFile(const QString& database, DcImage& binFile, bool build, const
     }
 
     qint32 running = address;
-    const auto failure = DcJob::run(database, [&](DcJob& job) {
-        if (prefix != QLatin1String("dc") && prefix != QLatin1String("alarm"))
-            failJob(sprintf(QStringLiteral("'{*}' is no part of the image."), prefix));
-        std::optional<DcJob> symbolsJob;
-        DcJob* symbolsOn = &job;
-        if (build && !sameFile(database, specialSymbols)) {
-            symbolsJob.emplace();
-            if (!symbolsJob->begin(specialSymbols))
-                failJob(symbolsJob->lastError());
-            symbolsOn = &*symbolsJob;
-        }
-        SpecialSymbolSource source(*symbolsOn, caller);
-        LayoutInterpreter interpreter(job, binFile, caller, build ? &source : nullptr);
-        interpreter.pass(prefix, running);
-    });
-    if (binFile.logSteps)
-        writeStepLog(binFile);
+    const auto failure = DcJob::run(
+        database,
+        [&](DcJob& job) {
+            if (prefix != QLatin1String("dc") && prefix != QLatin1String("alarm"))
+                failJob(sprintf(QStringLiteral("'{*}' is no part of the image."), prefix));
+            std::optional<DcJob> symbolsJob;
+            DcJob* symbolsOn = &job;
+            if (build && !sameFile(database, specialSymbols)) {
+                symbolsJob.emplace();
+                if (!symbolsJob->begin(specialSymbols))
+                    failJob(symbolsJob->lastError());
+                symbolsOn = &*symbolsJob;
+            }
+            SpecialSymbolSource source(*symbolsOn, caller);
+            LayoutInterpreter interpreter(job, binFile, caller, build ? &source : nullptr);
+            interpreter.pass(prefix, running);
+        },
+        unwritable);
+    // The step log is the debug mode's extra: the pass does not fail for it.
+    if (binFile.logSteps) {
+        if (const auto stepLogFailure = writeStepLog(binFile))
+            caller.addMessage(QStringLiteral("      ") + stepLogFailure->text());
+    }
     caller.updateProgress(0, false);
     if (failure) {
-        caller.addMessage(QStringLiteral("      ") + *failure);
+        // A database that could not be written is the caller's to tell: it knows the file
+        // by the name the user knows.
+        if (!unwritable || !*unwritable)
+            caller.addMessage(QStringLiteral("      ") + *failure);
         return false;
     }
     address = running;
@@ -63,12 +72,12 @@ bool g_buildBinFile(const QString& database, DcImage& binFile, bool build, const
 }
 
 bool buildBinFileParts(const QString& database, DcImage& binFile, bool build, MessageSink& caller,
-                       const QString& specialSymbols) {
+                       const QString& specialSymbols, std::optional<FileWriteFailure>* unwritable) {
     qint32 address = 0;
     return g_buildBinFile(database, binFile, build, QStringLiteral("dc"), address, caller, false,
-                          specialSymbols) &&
+                          specialSymbols, unwritable) &&
            g_buildBinFile(database, binFile, build, QStringLiteral("alarm"), address, caller, true,
-                          specialSymbols);
+                          specialSymbols, unwritable);
 }
 
 } // namespace pxu::dc

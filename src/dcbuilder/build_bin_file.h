@@ -23,14 +23,17 @@ namespace pxu::dc {
 // caller writes the image once every pass has succeeded.
 //
 // False when the pass failed: the caller's list has a line saying which step failed and
-// why, and in read mode the database is as it was before the pass.
+// why, and in read mode the database is as it was before the pass. A database that could
+// not be written is given in unwritable instead, for the caller to tell.
 bool g_buildBinFile(const QString& database, DcImage& binFile, bool build, const QString& prefix,
                     qint32& address, MessageSink& caller, bool append,
-                    const QString& specialSymbols = {});
+                    const QString& specialSymbols = {},
+                    std::optional<FileWriteFailure>* unwritable = nullptr);
 
 // The whole image as a build writes it and a reconstruction reads it: the dc pass from
 // address 0, then the alarm pass where it ended. False when a pass failed.
 bool buildBinFileParts(const QString& database, DcImage& binFile, bool build, MessageSink& caller,
-                       const QString& specialSymbols = {});
+                       const QString& specialSymbols = {},
+                       std::optional<FileWriteFailure>* unwritable = nullptr);
 
 } // namespace pxu::dc

@@ -211,6 +211,7 @@ bool DcBuilder::writesFiles(const std::function<void()>& step) {
         step();
         return true;
     } catch (const FileWriteFailure& failure) {
+        addMessage(failure.text());
         if (m_tempDcExists) {
             g_errorMsgBox(failure.text() +
                           QStringLiteral("\r\nThe changes stay in the working copy ") +

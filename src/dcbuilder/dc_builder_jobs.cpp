@@ -13,7 +13,6 @@
 #include "dcdatabase/schema_migration.h"
 #include "download_file_build.h"
 #include "mainwindow/log_lines.h"
-#include "platform/db/database.h"
 
 #include <QFile>
 
@@ -52,15 +51,12 @@ DcBuilder::JobScope::~JobScope() {
 std::optional<QString> DcBuilder::runJob(const std::function<void(dc::DcJob&)>& body,
                                          bool* unwritable) {
     const bool changed = m_dcChanged;
-    auto failure = dc::DcJob::run(m_tempDcFile, body);
+    std::optional<FileWriteFailure> cannotWrite;
+    const auto failure = dc::DcJob::run(m_tempDcFile, body, &cannotWrite);
     if (failure) {
         m_dcChanged = changed;
-        // Said as what it is, not as the statement that met it.
-        const QString why = db::isWriteFailure(*failure) ? whyNotWritable(m_tempDcFile) : QString();
-        if (!why.isEmpty())
-            failure = cannotBeWritten(m_tempDcFile, why);
         if (unwritable)
-            *unwritable = !why.isEmpty();
+            *unwritable = cannotWrite.has_value();
     }
     return failure;
 }
@@ -91,17 +87,18 @@ void DcBuilder::cmdBuild_Click() {
         // Building the build tab's copy of the working copy: the group CRCs and alarm ids
         // the build stores go into the working copy too, so that a later version keeps them.
         const bool copyOfWorkingCopy = isCopyOfWorkingCopy(database);
+        std::optional<FileWriteFailure> unwritable;
         const bool written = dc::buildDownloadFile(
-            {database, specials, m_view.fileDirectory, m_view.startAdr}, *this);
-        if (copyOfWorkingCopy)
-            takeIntoWorkingCopy(database);
+            {database, specials, m_view.fileDirectory, m_view.startAdr}, *this, &unwritable);
+        if (copyOfWorkingCopy && !unwritable)
+            writesFiles([&] { takeIntoWorkingCopy(database); });
         if (written) {
             // The modules are loaded from this version: it stays as it is.
             m_builtVersions.insert(database);
             emit downloadFileWritten();
-        } else if (const QString why = whyNotWritable(database); !why.isEmpty()) {
-            g_errorMsgBox(cannotBeWritten(database, why) + QStringLiteral("\r\n") +
-                          dc::kCannotBeBuilt);
+        } else if (unwritable) {
+            // The file the list names.
+            g_errorMsgBox(unwritable->text() + QStringLiteral("\r\n") + dc::kCannotBeBuilt);
         }
     });
 }
@@ -140,10 +137,11 @@ void DcBuilder::cmdReport_Click() {
         addMessage(QStringLiteral("Produce report out of ") + chosen);
         const QString reportCopy = chosen.chopped(3) + QStringLiteral("rep");
         const QString page = reportCopy + QStringLiteral(".html");
-        if (const auto failure = writeDcReport(chosen, reportCopy, page)) {
+        std::optional<FileWriteFailure> unwritable;
+        if (const auto failure = writeDcReport(chosen, reportCopy, page, &unwritable)) {
             addMessage(QStringLiteral("   Report failed: ") + *failure);
-            if (const QString why = whyNotWritable(reportCopy); !why.isEmpty())
-                g_errorMsgBox(cannotBeWritten(reportCopy, why));
+            if (unwritable)
+                g_errorMsgBox(unwritable->text());
             return;
         }
         for (const QString& file : {reportCopy, page}) {

@@ -1,6 +1,5 @@
 #include "core/dialog_service.h"
 #include "core/error_boundary.h"
-#include "core/file_write_failure.h"
 #include "core/msg_box.h"
 #include "core/sprintf.h"
 #include "dc_builder.h"
@@ -30,11 +29,18 @@ void DcBuilder::cmdScanSignalList_Click() {
         modExcel::initiateExcel(*this);
         addMessage(sprintf(QStringLiteral("   Open Excel {*}"), *file));
         bool imported = false;
+        int unresolved = 0;
+        std::optional<QString> failure;
         if (modExcel::openExcelForm(*file)) {
-            for (const QLatin1String sheet : {dc::table::dcEnums, dc::table::alarmEnums}) {
-                if (readExcelSheet(m_tempDcFile, sheet, *this))
-                    imported = true;
-            }
+            // One job: a working copy that cannot take a sheet takes none of the list.
+            failure = runJob([&](dc::DcJob& job) {
+                for (const QLatin1String sheet : {dc::table::dcEnums, dc::table::alarmEnums}) {
+                    if (readExcelSheet(job, sheet, *this))
+                        imported = true;
+                }
+                if (imported)
+                    unresolved = dc::resolveAlarmListIndexes(job, *this);
+            });
         } else {
             const QString why = modExcel::excelError();
             addMessage(QStringLiteral("   ") + why);
@@ -42,13 +48,20 @@ void DcBuilder::cmdScanSignalList_Click() {
         }
         modExcel::closeExcelForm();
         modExcel::terminateExcel();
-        if (!imported) {
-            addMessage(QStringLiteral("   Nothing imported: no new DC-Version"));
-            if (const QString why = whyNotWritable(m_tempDcFile); !why.isEmpty())
-                g_errorMsgBox(cannotBeWritten(m_tempDcFile, why));
+        if (failure) {
+            const QString text = QStringLiteral("Import failed, nothing written to the working "
+                                                "copy: ") +
+                                 *failure;
+            addMessage(QStringLiteral("   ") + text);
+            updateProgress(0);
+            g_errorMsgBox(text);
             return;
         }
-        dc::buildAlarmListIndexes(m_tempDcFile, *this);
+        if (!imported) {
+            addMessage(QStringLiteral("   Nothing imported: no new DC-Version"));
+            return;
+        }
+        dc::finishAlarmListIndexes(unresolved, *this);
         writesFiles([&] { saveAndContinue(); });
     });
 }

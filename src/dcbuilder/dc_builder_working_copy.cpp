@@ -32,9 +32,11 @@ void renameOver(const QString& from, const QString& to) {
 
 // A copy made beside the target and renamed into place, so no reader ever sees half a file.
 void copyOver(const QString& from, const QString& to) {
-    dc::ScratchCopy copy(from, QFileInfo(to).absolutePath());
+    dc::ScratchCopy copy(from, QFileInfo(to).absolutePath(), to);
     if (copy.isValid() && copy.placeAs(to))
         return;
+    if (const auto& failure = copy.writeFailure())
+        throw *failure;
     if (const QString why = whyNotWritable(to); !why.isEmpty())
         throw FileWriteFailure(to, why);
     raise(75, QStringLiteral("frmDcBuilder"),

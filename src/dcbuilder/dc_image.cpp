@@ -1,15 +1,14 @@
 #include "dc_image.h"
 
-#include <QSaveFile>
+#include "core/new_file.h"
 
 namespace pxu::dc {
 
-bool writeImageFile(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+std::optional<FileWriteFailure> writeImageFile(const QString& path, const QByteArray& bytes) {
+    return writeFileWhole(path, bytes);
 }
 
-bool writeStepLog(const DcImage& image) {
+std::optional<FileWriteFailure> writeStepLog(const DcImage& image) {
     QByteArray text;
     for (const QString& line : image.stepLog)
         text += line.toLatin1() + "\r\n";

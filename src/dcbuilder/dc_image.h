@@ -1,8 +1,11 @@
 #pragma once
 
+#include "core/file_write_failure.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace pxu::dc {
 
@@ -23,7 +26,8 @@ struct DcImage {
 constexpr qint32 kMaxImageBytes = 0x1000000;
 
 // Writes the bytes (or the step log) to the file through a temporary file and a rename.
-bool writeImageFile(const QString& path, const QByteArray& bytes);
-bool writeStepLog(const DcImage& image);
+// Nothing on success, else which file could not be written and why.
+std::optional<FileWriteFailure> writeImageFile(const QString& path, const QByteArray& bytes);
+std::optional<FileWriteFailure> writeStepLog(const DcImage& image);
 
 } // namespace pxu::dc

@@ -4,10 +4,12 @@
 #include "core/file_names.h"
 #include "core/form_support.h"
 #include "core/globals.h"
+#include "core/scratch_files.h"
 #include "dc_reconstruction_form.h"
 #include "download_file_build.h"
 
 #include <QDir>
+#include <algorithm>
 
 namespace pxu {
 
@@ -26,6 +28,13 @@ QString uploadResultName() {
     const QString& first = files.first();
     return first.left(first.indexOf(kDcMark, 0, Qt::CaseInsensitive) + kDcMark.size()) +
            QStringLiteral("-Upload.mdb");
+}
+
+// Any file of the template folder but the scratch copies of jobs, which are no templates.
+bool holdsATemplate(const QString& folder) {
+    const QStringList files = QDir(folder).entryList(QDir::Files);
+    return std::any_of(files.cbegin(), files.cend(),
+                       [](const QString& name) { return !isScratchFile(name); });
 }
 
 } // namespace
@@ -58,7 +67,7 @@ void DcReconstruction::g_show() {
             addMessage(QStringLiteral(
                 "Cannot Reconstruct DataContainter: S19 file has to be uploaded first!"));
             m_view.reconstructEnabled = false;
-        } else if (QDir(templates).entryList(QDir::Files).isEmpty()) {
+        } else if (!holdsATemplate(templates)) {
             addMessage(QStringLiteral(
                 "DC Reconstruction disabled because template directory does not exist."));
             if (g_debugMode)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/file_write_failure.h"
 #include "core/message_list.h"
 #include "dcdatabase/message_sink.h"
 
@@ -63,6 +64,8 @@ private:
     void reconstructDC();
     // The steps from the upload to the result file; false (with its lines) on a failure.
     bool reconstructInto(const QString& result);
+    // A file the job cannot write ends it with a line and one box that say which and why.
+    bool cannotWrite(const FileWriteFailure& failure);
 
     DcReconstructionView m_view;
     MessageList m_messages;

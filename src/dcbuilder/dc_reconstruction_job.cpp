@@ -1,6 +1,7 @@
 #include "build_bin_file.h"
 #include "core/dialog_service.h"
 #include "core/file_names.h"
+#include "core/file_write_failure.h"
 #include "core/globals.h"
 #include "core/msg_box.h"
 #include "core/sprintf.h"
@@ -66,17 +67,26 @@ bool DcReconstruction::reconstructInto(const QString& result) {
     }
 
     const QString templateFile = g_fullName(templateFolder(), dcTemplateName(*build));
-    dc::ScratchCopy scratch(templateFile, g_uploadDir);
-    if (!scratch.isValid()) {
+    if (!QFileInfo::exists(templateFile)) {
         const QString missing =
             sprintf(QStringLiteral("Error: No database template file available for build Number "
                                    "{*}"),
                     *build);
         addMessage(missing);
         addMessage(QStringLiteral("Expected template file path: \r") + templateFile);
-        if (QFileInfo::exists(templateFile))
-            addMessage(QStringLiteral("  ") + scratch.error());
         g_errorMsgBox(missing, {}, true);
+        return false;
+    }
+    // The copy becomes the result: a copy that cannot be written is the result that cannot.
+    dc::ScratchCopy scratch(templateFile, g_uploadDir, result);
+    if (const auto& failure = scratch.writeFailure())
+        return cannotWrite(*failure);
+    if (!scratch.isValid()) {
+        const QString unreadable =
+            sprintf(QStringLiteral("Error: the template {*} of build {*} cannot be read: {*}"),
+                    QDir::toNativeSeparators(templateFile), *build, scratch.error());
+        addMessage(unreadable);
+        g_errorMsgBox(unreadable, {}, true);
         return false;
     }
 
@@ -95,7 +105,10 @@ bool DcReconstruction::reconstructInto(const QString& result) {
     binFile.path = g_fullName(g_uploadDir, dc::kImageFile);
     binFile.bytes = image;
     binFile.logSteps = g_debugMode;
-    if (!dc::buildBinFileParts(scratch.path(), binFile, false, *this)) {
+    std::optional<FileWriteFailure> unwritable;
+    if (!dc::buildBinFileParts(scratch.path(), binFile, false, *this, {}, &unwritable)) {
+        if (unwritable)
+            return cannotWrite(FileWriteFailure(result, unwritable->reason()));
         addMessage(sprintf(QStringLiteral("  Error: the uploaded data does not fit the template of "
                                           "build {*}. Reconstructed DC has been discarded."),
                            *build));
@@ -114,10 +127,21 @@ bool DcReconstruction::reconstructInto(const QString& result) {
         return false;
     }
     if (!scratch.placeAs(result)) {
+        if (const QString why = whyNotWritable(result); !why.isEmpty())
+            return cannotWrite(FileWriteFailure(result, why));
         addMessage(QStringLiteral("  Error: could not copy database file: ") + result);
+        addMessage(QStringLiteral("  ") + scratch.error());
         return false;
     }
     return true;
+}
+
+bool DcReconstruction::cannotWrite(const FileWriteFailure& failure) {
+    const QString text = QStringLiteral("Error: ") + failure.text() +
+                         QStringLiteral(" Reconstructed DC has been discarded.");
+    addMessage(text);
+    g_errorMsgBox(text, {}, true);
+    return false;
 }
 
 QString DcReconstruction::getHullNo(const QString& database) {

@@ -1,13 +1,14 @@
 #include "dc_report.h"
 
 #include "core/file_names.h"
+#include "core/new_file.h"
 #include "dcdatabase/dc_job.h"
 #include "dcdatabase/dc_schema.h"
 #include "platform/db/database_file.h"
 #include "platform/db/recordset.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 #include <QTextStream>
 
 namespace pxu {
@@ -16,26 +17,32 @@ namespace {
 
 const QLatin1String kTables[] = {dc::table::dcEnums, dc::table::alarmEnums, dc::table::dcBinFile};
 
-void writeCopy(const QString& database, const QString& temporary) {
+// A file that cannot be written, said as that; a failure of another kind as it is.
+[[noreturn]] void failWriting(const QString& file, const QString& failure) {
+    if (const QString why = whyDatabaseNotWritten(file, failure); !why.isEmpty())
+        throw FileWriteFailure(file, why);
+    dc::failJob(failure);
+}
+
+void writeCopy(const QString& database, const QString& temporary, const QString& reportCopy) {
     db::Database copy;
     if (!copy.create(temporary))
-        dc::failJob(copy.lastError());
+        failWriting(reportCopy, copy.lastError());
     if (!copy.execute(QStringLiteral("ATTACH DATABASE ? AS source"), {database}))
         dc::failJob(copy.lastError());
     copy.execute(QStringLiteral("BEGIN"));
-    for (const QLatin1String& table : kTables)
-        dc::copyTable(copy, QStringLiteral("source"), table, QStringLiteral("main"), table);
+    try {
+        for (const QLatin1String& table : kTables)
+            dc::copyTable(copy, QStringLiteral("source"), table, QStringLiteral("main"), table);
+    } catch (const dc::JobFailure& failure) {
+        failWriting(reportCopy, failure.text());
+    }
     if (!copy.execute(QStringLiteral("COMMIT")))
-        dc::failJob(copy.lastError());
+        failWriting(reportCopy, copy.lastError());
 }
 
-void writePage(const QString& database, const QString& page) {
-    auto source = std::make_shared<db::Database>();
-    if (!source->open(database, true))
-        dc::failJob(source->lastError());
-    QSaveFile file(page);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        dc::failJob(QStringLiteral("%1 cannot be written.").arg(page));
+bool writeTables(const std::shared_ptr<db::Database>& source, const QString& database,
+                 QIODevice& file) {
     QTextStream out(&file);
     const QString title = g_fileName(database).toHtmlEscaped();
     out << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" << title
@@ -62,24 +69,40 @@ void writePage(const QString& database, const QString& page) {
     }
     out << "</body></html>\n";
     out.flush();
-    if (!file.commit())
-        dc::failJob(QStringLiteral("%1 cannot be written.").arg(page));
+    return out.status() == QTextStream::Ok;
+}
+
+void writePage(const QString& database, const QString& page) {
+    auto source = std::make_shared<db::Database>();
+    if (!source->open(database, true))
+        dc::failJob(source->lastError());
+    if (const auto failure = writeFileWhole(
+            page, [&](QIODevice& file) { return writeTables(source, database, file); }))
+        throw *failure;
 }
 
 } // namespace
 
 std::optional<QString> writeDcReport(const QString& database, const QString& reportCopy,
-                                     const QString& page) {
-    const QString temporary = reportCopy + QStringLiteral(".part");
-    QFile::remove(temporary);
+                                     const QString& page,
+                                     std::optional<FileWriteFailure>* unwritable) {
+    // The copy is made in a scratch file of its own beside the report, renamed once whole.
+    NewFile temporary(QFileInfo(reportCopy).absolutePath(), QStringLiteral(".rep"), reportCopy);
     try {
-        writeCopy(database, temporary);
+        if (!temporary.open(QIODevice::WriteOnly) || !temporary.finish())
+            throw *temporary.failure();
+        writeCopy(database, temporary.path(), reportCopy);
         writePage(database, page);
-        if (const auto failure = db::renameDatabase(temporary, reportCopy))
-            dc::failJob(*failure);
+        if (const auto failure = db::renameDatabase(temporary.path(), reportCopy))
+            failWriting(reportCopy, *failure);
+        temporary.keep();
         return std::nullopt;
+    } catch (const FileWriteFailure& failure) {
+        QFile::remove(page);
+        if (unwritable)
+            *unwritable = failure;
+        return failure.text();
     } catch (const dc::JobFailure& failure) {
-        QFile::remove(temporary);
         QFile::remove(page);
         return failure.text();
     }

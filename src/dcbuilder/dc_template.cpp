@@ -1,8 +1,10 @@
 #include "dc_template.h"
 
 #include "core/file_names.h"
+#include "core/file_write_failure.h"
 #include "core/globals.h"
 #include "core/message_window.h"
+#include "core/msg_box.h"
 #include "core/sprintf.h"
 #include "dcdatabase/dc_database_check.h"
 #include "dcdatabase/dc_job.h"
@@ -163,10 +165,22 @@ bool g_createDCTemplate(const QString& folder, dc::MessageSink& log) {
     }
     log.addMessage(QStringLiteral("Creating DataContainer Template from File: \r") + source);
 
+    // A file the creation cannot write ends it with one box that says which and why.
+    const auto unwritable = [&](const FileWriteFailure& failure) {
+        end(kFailed + failure.text());
+        g_errorMsgBox(failure.text());
+        return false;
+    };
     const QString templates = templateFolder();
-    if (!QDir().mkpath(templates))
+    if (!QDir().mkpath(templates)) {
+        if (const QString why = whyNotWritable(templates); !why.isEmpty())
+            return unwritable(FileWriteFailure(templates, why));
         return end(kFailed + QStringLiteral("the template directory cannot be made: ") + templates);
-    dc::ScratchCopy scratch(source, templates);
+    }
+    // Until the build number is read, the file to be made is known by its folder alone.
+    dc::ScratchCopy scratch(source, templates, templates);
+    if (const auto& failure = scratch.writeFailure())
+        return unwritable(*failure);
     if (!scratch.isValid())
         return end(kFailed + QStringLiteral("could not copy the Data Container file: ") +
                    scratch.error());
@@ -175,26 +189,32 @@ bool g_createDCTemplate(const QString& folder, dc::MessageSink& log) {
         return end(kFailed + dc::noDcDatabase(source, *why));
 
     QString build;
-    const auto failure = dc::DcJob::run(scratch.path(), [&](dc::DcJob& job) {
-        const bool opens =
-            hasRows(job, QStringLiteral("SELECT 1 FROM dcBinFile WHERE class = 'PARAMETER'")) &&
-            hasRows(job, QStringLiteral("SELECT 1 FROM dcBinFile WHERE class = 'VARIABLE'")) &&
-            hasRows(job, QStringLiteral("SELECT 1 FROM alarmBinFile")) &&
-            hasRows(job, QStringLiteral("SELECT 1 FROM dcEnums WHERE id>=0")) &&
-            hasRows(job, QStringLiteral("SELECT 1 FROM alarmEnums WHERE id>=0"));
-        if (!opens)
-            dc::failJob(QStringLiteral("could not open source Database"));
-        build = dc::SpecialSymbols(job, log).getLong(dc::alias::build, QStringLiteral("000"));
-        if (build.isEmpty())
-            dc::failJob(QStringLiteral("the Data Container file holds no build number."));
-        if (!isDigits(build))
-            dc::failJob(sprintf(QStringLiteral("{*} is no build number."), build));
-        markTemplate(job);
-    });
+    std::optional<FileWriteFailure> cannotWrite;
+    const auto failure = dc::DcJob::run(
+        scratch.path(),
+        [&](dc::DcJob& job) {
+            const bool opens =
+                hasRows(job, QStringLiteral("SELECT 1 FROM dcBinFile WHERE class = 'PARAMETER'")) &&
+                hasRows(job, QStringLiteral("SELECT 1 FROM dcBinFile WHERE class = 'VARIABLE'")) &&
+                hasRows(job, QStringLiteral("SELECT 1 FROM alarmBinFile")) &&
+                hasRows(job, QStringLiteral("SELECT 1 FROM dcEnums WHERE id>=0")) &&
+                hasRows(job, QStringLiteral("SELECT 1 FROM alarmEnums WHERE id>=0"));
+            if (!opens)
+                dc::failJob(QStringLiteral("could not open source Database"));
+            build = dc::SpecialSymbols(job, log).getLong(dc::alias::build, QStringLiteral("000"));
+            if (build.isEmpty())
+                dc::failJob(QStringLiteral("the Data Container file holds no build number."));
+            if (!isDigits(build))
+                dc::failJob(sprintf(QStringLiteral("{*} is no build number."), build));
+            markTemplate(job);
+        },
+        &cannotWrite);
+    const QString target =
+        isDigits(build) ? QDir(templates).filePath(dcTemplateName(build.toLongLong())) : templates;
+    if (cannotWrite)
+        return unwritable(FileWriteFailure(target, cannotWrite->reason()));
     if (failure)
         return end(kFailed + *failure);
-
-    const QString target = QDir(templates).filePath(dcTemplateName(build.toLongLong()));
     if (QFileInfo::exists(target) &&
         !frmMessage2().questionMsgBox(QStringLiteral("The DataContainer template for build ") +
                                           build +
@@ -202,8 +222,11 @@ bool g_createDCTemplate(const QString& folder, dc::MessageSink& log) {
                                                          "replace it? "),
                                       {}, QStringLiteral("Yes"), QStringLiteral("No")))
         return end(QStringLiteral("DataContainer Template creation cancelled."));
-    if (!scratch.placeAs(target))
+    if (!scratch.placeAs(target)) {
+        if (const QString why = whyNotWritable(target); !why.isEmpty())
+            return unwritable(FileWriteFailure(target, why));
         return end(kFailed + QStringLiteral("could not write the template: ") + scratch.error());
+    }
     log.addMessage(QStringLiteral("DataContainer Template created for Build No: ") + build);
     log.addMessage(logClosingLine());
     return true;

@@ -50,20 +50,24 @@ LoadFileCheck checkLoadFile(const QString& folder, const QString& name) {
             {}};
 }
 
-bool groupCrcs(const QString& database, MessageSink& sink, qint32& imoCrc, qint32& imoLength) {
+bool groupCrcs(const QString& database, MessageSink& sink, qint32& imoCrc, qint32& imoLength,
+               std::optional<FileWriteFailure>* unwritable) {
     sink.addMessage(QStringLiteral("   PARA-CRC values        CRC      LEN"));
-    const auto failure = DcJob::run(database, [&](DcJob& job) {
-        for (const CrcGroup& group : kCrcGroupsInBuildOrder) {
-            QString label = crcGroupLabel(group.name);
-            qint32 crc = 0;
-            qint32 length = 0;
-            buildCrc(job, group.number, label, crc, length, sink);
-            if (group.number == kImoCrcGroup) {
-                imoCrc = crc;
-                imoLength = length;
+    const auto failure = DcJob::run(
+        database,
+        [&](DcJob& job) {
+            for (const CrcGroup& group : kCrcGroupsInBuildOrder) {
+                QString label = crcGroupLabel(group.name);
+                qint32 crc = 0;
+                qint32 length = 0;
+                buildCrc(job, group.number, label, crc, length, sink);
+                if (group.number == kImoCrcGroup) {
+                    imoCrc = crc;
+                    imoLength = length;
+                }
             }
-        }
-    });
+        },
+        unwritable);
     if (failure)
         sink.addMessage(QStringLiteral("      ") + *failure);
     return !failure;
@@ -88,11 +92,12 @@ void softwareCheck(const QString& folder, qint32 imoCrc, qint32 imoLength, Messa
     sink.addMessage(QString(82, u'-'));
 }
 
-bool writeDownloadFile(const DownloadFileBuild& build, const DcImage& image, MessageSink& sink) {
+bool writeDownloadFile(const DownloadFileBuild& build, const DcImage& image, MessageSink& sink,
+                       std::optional<FileWriteFailure>* unwritable) {
     sink.addMessage(QStringLiteral("   Build S-Rec-file"));
     if (g_debugMode) {
-        if (!writeImageFile(image.path, image.bytes))
-            sink.addMessage(sprintf(QStringLiteral("      {*} cannot be written."), image.path));
+        if (const auto failure = writeImageFile(image.path, image.bytes))
+            sink.addMessage(QStringLiteral("      ") + failure->text());
     } else {
         QFile::remove(image.path);
     }
@@ -114,22 +119,28 @@ bool writeDownloadFile(const DownloadFileBuild& build, const DcImage& image, Mes
         return false;
     }
     const QString target = image.path.chopped(3) + QStringLiteral("S19");
-    if (!g_binToSRec(image.bytes, qint32(*start), QStringLiteral("S28"), target)) {
-        sink.addMessage(sprintf(QStringLiteral("      {*} cannot be written."), target));
+    std::optional<FileWriteFailure> failure;
+    if (!g_binToSRec(image.bytes, qint32(*start), QStringLiteral("S28"), target, &failure)) {
+        if (!failure)
+            failure.emplace(target, QStringLiteral("its records could not be made"));
+        sink.addMessage(QStringLiteral("      ") + failure->text());
+        if (unwritable)
+            *unwritable = failure;
         return false;
     }
     return true;
 }
 
-bool buildSteps(const DownloadFileBuild& build, MessageSink& sink) {
+bool buildSteps(const DownloadFileBuild& build, MessageSink& sink,
+                std::optional<FileWriteFailure>* unwritable) {
     sink.addMessage(QStringLiteral("Build DC-S19-File out of ") + build.database);
     sink.addMessage(QStringLiteral(" "));
-    if (!buildAlarmListIndexes(build.database, sink))
+    if (!buildAlarmListIndexes(build.database, sink, unwritable))
         return false;
 
     qint32 imoCrc = 0;
     qint32 imoLength = 0;
-    if (!groupCrcs(build.database, sink, imoCrc, imoLength))
+    if (!groupCrcs(build.database, sink, imoCrc, imoLength, unwritable))
         return false;
     softwareCheck(build.sourceFolder, imoCrc, imoLength, sink);
 
@@ -137,14 +148,23 @@ bool buildSteps(const DownloadFileBuild& build, MessageSink& sink) {
     image.path = g_fullName(build.sourceFolder, kImageFile);
     image.logSteps = g_debugMode;
     sink.addMessage(QStringLiteral("Build S19"));
-    return buildBinFileParts(build.database, image, true, sink, build.workingCopy) &&
-           writeDownloadFile(build, image, sink);
+    std::optional<FileWriteFailure> cannotWrite;
+    if (!buildBinFileParts(build.database, image, true, sink, build.workingCopy, &cannotWrite)) {
+        if (cannotWrite) {
+            sink.addMessage(QStringLiteral("      ") + cannotWrite->text());
+            if (unwritable)
+                *unwritable = cannotWrite;
+        }
+        return false;
+    }
+    return writeDownloadFile(build, image, sink, unwritable);
 }
 
 } // namespace
 
-bool buildDownloadFile(const DownloadFileBuild& what, MessageSink& sink) {
-    if (buildSteps(what, sink))
+bool buildDownloadFile(const DownloadFileBuild& what, MessageSink& sink,
+                       std::optional<FileWriteFailure>* unwritable) {
+    if (buildSteps(what, sink, unwritable))
         return true;
     sink.addMessage(kCannotBeBuilt);
     return false;

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "core/file_write_failure.h"
 #include "dcdatabase/message_sink.h"
 
 #include <QString>
+#include <optional>
 
 namespace pxu::dc {
 
@@ -28,7 +30,9 @@ inline const QString kCannotBeBuilt = QStringLiteral("DC-S19-File cannot been bu
 // is made in memory and the file written once at the end; a step that fails ends the build
 // with a line saying why and "DC-S19-File cannot been built!", and leaves an existing
 // "PXU_DATA.S19" as it was. With "/debug" the image stays beside it as "PXU_DATA.bin", with
-// its step log. True when the file was written.
-bool buildDownloadFile(const DownloadFileBuild& build, MessageSink& sink);
+// its step log. True when the file was written. A file that could not be written (the
+// version or the download file) ends the build with its line, and is given in unwritable.
+bool buildDownloadFile(const DownloadFileBuild& build, MessageSink& sink,
+                       std::optional<FileWriteFailure>* unwritable = nullptr);
 
 } // namespace pxu::dc

@@ -9,12 +9,12 @@ namespace pxu::dc {
 
 namespace {
 
-constexpr qint64 kChunk = 1 << 20;
+constexpr qint64 kChunk = 64 * 1024;
 
 } // namespace
 
-ScratchCopy::ScratchCopy(const QString& source, const QString& folder)
-    : m_file(QDir(folder).filePath(QStringLiteral("~scratch-XXXXXX.mdb"))) {
+ScratchCopy::ScratchCopy(const QString& source, const QString& folder, const QString& shownAs)
+    : m_file(folder, QStringLiteral(".mdb"), shownAs) {
     // A journal of a killed job beside the source is rolled back first: copied without it,
     // the copy would hold half that job.
     if (const auto failure = db::recoverInPlace(source)) {
@@ -26,37 +26,32 @@ ScratchCopy::ScratchCopy(const QString& source, const QString& folder)
         m_error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(source), in.errorString());
         return;
     }
-    if (!m_file.open()) {
-        m_error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_file.fileTemplate()),
-                                               m_file.errorString());
-        return;
-    }
-    while (!in.atEnd()) {
-        const QByteArray chunk = in.read(kChunk);
-        if (chunk.isEmpty() || m_file.write(chunk) != chunk.size())
+    bool written = m_file.open(QIODevice::WriteOnly);
+    QByteArray chunk;
+    while (written && !in.atEnd()) {
+        chunk = in.read(kChunk);
+        if (chunk.isEmpty())
             break;
+        written = m_file.write(chunk) == chunk.size();
     }
-    const bool copied = in.atEnd() && in.error() == QFileDevice::NoError && m_file.flush();
-    if (!copied) {
-        m_error =
-            in.error() != QFileDevice::NoError
-                ? QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(source), in.errorString())
-                : QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(m_file.fileName()),
-                                               m_file.errorString());
+    if (written && (!in.atEnd() || in.error() != QFileDevice::NoError)) {
+        m_error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(source), in.errorString());
         return;
     }
-    m_file.close(); // the file stays until the object goes
-    m_file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                          QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    // Only a copy that is whole on the disk may go anywhere.
+    if (!written || !m_file.finish()) {
+        m_error = m_file.failure()->text();
+        return;
+    }
     m_valid = true;
 }
 
 bool ScratchCopy::placeAs(const QString& target) {
-    if (const auto failure = db::renameDatabase(m_file.fileName(), target)) {
+    if (const auto failure = db::renameDatabase(m_file.path(), target)) {
         m_error = *failure;
         return false;
     }
-    m_file.setAutoRemove(false);
+    m_file.keep();
     return true;
 }
 

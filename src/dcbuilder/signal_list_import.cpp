@@ -1,5 +1,6 @@
 #include "signal_list_import.h"
 
+#include "core/error.h"
 #include "core/sprintf.h"
 #include "dcdatabase/dc_job.h"
 #include "dcdatabase/dc_schema.h"
@@ -7,6 +8,7 @@
 #include "dcdatabase/forward_query.h"
 #include "dcdatabase/message_sink.h"
 #include "mod_excel.h"
+#include "platform/db/database.h"
 
 #include <QHash>
 #include <QSqlError>
@@ -209,9 +211,12 @@ void SheetImport::storeRow(qint64 key, const QString& name, int row) {
     set(dc::col::upDate, int(dc::upDateUnchanged));
 
     QString error;
-    if (!runUpdate(values, key, error))
+    if (!runUpdate(values, key, error)) {
+        // A database that cannot be written is no fault of the row: the import fails.
+        if (db::isWriteFailure(error))
+            dc::failJob(error);
         log(QStringLiteral("         {*}: Update-Error {*}"), {name, error});
-    else if (!failed.isEmpty())
+    } else if (!failed.isEmpty())
         log(QStringLiteral("         {*}: Update-Error in {*}"),
             {name, failed.join(QStringLiteral(", "))});
 }
@@ -265,21 +270,39 @@ void SheetImport::reportSymbols() {
 
 } // namespace
 
-bool readExcelSheet(const QString& database, const QString& sheet, dc::MessageSink& sink) {
+bool readExcelSheet(dc::DcJob& job, const QString& sheet, dc::MessageSink& sink) {
     sink.addMessage(sprintf(QStringLiteral("   Scan Sheet {*}"), sheet));
-    bool refused = false;
-    const auto failure = dc::DcJob::run(database, [&](dc::DcJob& job) {
-        if (!SheetImport(job, sheet, sink).run()) {
-            refused = true;
-            dc::failJob(QString()); // its line is told: roll the sheet back
-        }
-    });
-    if (!failure)
-        return true;
-    if (!refused)
+    job.execute(QStringLiteral("SAVEPOINT sheet"));
+    bool imported = false;
+    try {
+        imported = SheetImport(job, sheet, sink).run();
+    } catch (const dc::JobFailure& failure) {
+        // A database that cannot be written fails every sheet: the job goes.
+        if (db::isWriteFailure(failure.text()))
+            throw;
+        sink.addMessage(
+            sprintf(QStringLiteral("      Sheet {*} failed: {*}"), sheet, failure.text()));
+    } catch (const PxuError& error) {
+        sink.addMessage(sprintf(QStringLiteral("      Sheet {*} failed: {*}"), sheet,
+                                error.failure().description));
+    }
+    if (!imported) {
+        job.execute(QStringLiteral("ROLLBACK TO sheet"));
+        sink.addMessage(sprintf(QStringLiteral("      Table {*} left as it was"), sheet));
+    }
+    job.execute(QStringLiteral("RELEASE sheet"));
+    return imported;
+}
+
+bool readExcelSheet(const QString& database, const QString& sheet, dc::MessageSink& sink) {
+    bool imported = false;
+    const auto failure = dc::DcJob::run(
+        database, [&](dc::DcJob& job) { imported = readExcelSheet(job, sheet, sink); });
+    if (failure) {
         sink.addMessage(sprintf(QStringLiteral("      Sheet {*} failed: {*}"), sheet, *failure));
-    sink.addMessage(sprintf(QStringLiteral("      Table {*} left as it was"), sheet));
-    return false;
+        sink.addMessage(sprintf(QStringLiteral("      Table {*} left as it was"), sheet));
+    }
+    return imported && !failure;
 }
 
 } // namespace pxu

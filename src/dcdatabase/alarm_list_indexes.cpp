@@ -138,10 +138,12 @@ void finishAlarmListIndexes(int unresolved, MessageSink& sink) {
     sink.addMessage(QStringLiteral(" "));
 }
 
-std::optional<int> buildAlarmListIndexes(const QString& database, MessageSink& sink) {
+std::optional<int> buildAlarmListIndexes(const QString& database, MessageSink& sink,
+                                         std::optional<FileWriteFailure>* unwritable) {
     int unresolved = 0;
     if (const auto failure = DcJob::run(
-            database, [&](DcJob& job) { unresolved = resolveAlarmListIndexes(job, sink); })) {
+            database, [&](DcJob& job) { unresolved = resolveAlarmListIndexes(job, sink); },
+            unwritable)) {
         sink.addMessage(QStringLiteral("      ") + *failure);
         return std::nullopt;
     }

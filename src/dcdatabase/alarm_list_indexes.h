@@ -31,7 +31,9 @@ int resolveAlarmListIndexes(DcJob& job, MessageSink& sink);
 void finishAlarmListIndexes(int unresolved, MessageSink& sink);
 
 // The builder's index step (buildAlarmListIndexes) on a database as a job of its own. The
-// number of unresolved references; nothing when the job failed (a line says why).
-std::optional<int> buildAlarmListIndexes(const QString& database, MessageSink& sink);
+// number of unresolved references; nothing when the job failed (a line says why, and a
+// database that could not be written is also given in unwritable).
+std::optional<int> buildAlarmListIndexes(const QString& database, MessageSink& sink,
+                                         std::optional<FileWriteFailure>* unwritable = nullptr);
 
 } // namespace pxu::dc

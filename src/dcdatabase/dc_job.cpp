@@ -28,20 +28,31 @@ DcJob::~DcJob() {
     rollback();
 }
 
-std::optional<QString> DcJob::run(const QString& path, const std::function<void(DcJob&)>& body) {
+std::optional<QString> DcJob::run(const QString& path, const std::function<void(DcJob&)>& body,
+                                  std::optional<FileWriteFailure>* unwritable) {
+    const auto failed = [&](const QString& text) -> std::optional<QString> {
+        // Said as what it is, not as the statement that met it.
+        if (const QString why = whyDatabaseNotWritten(path, text); !why.isEmpty()) {
+            const FileWriteFailure failure(path, why);
+            if (unwritable)
+                *unwritable = failure;
+            return failure.text();
+        }
+        return text;
+    };
     DcJob job;
     if (!job.begin(path))
-        return job.lastError();
+        return failed(job.lastError());
     try {
         body(job);
         job.commit();
         return std::nullopt;
     } catch (const JobFailure& failure) {
         job.rollback();
-        return failure.text();
+        return failed(failure.text());
     } catch (const PxuError& error) {
         job.rollback();
-        return error.failure().description;
+        return failed(error.failure().description);
     } catch (...) {
         job.rollback();
         throw;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/file_write_failure.h"
 #include "job_failure.h"
 #include "platform/db/recordset.h"
 
@@ -28,8 +29,11 @@ public:
     DcJob& operator=(const DcJob&) = delete;
 
     // Runs body as one job on the database file: commits when body returns, rolls back
-    // when it throws. Nothing on success, else the text of the failure.
-    static std::optional<QString> run(const QString& path, const std::function<void(DcJob&)>& body);
+    // when it throws. Nothing on success, else the text of the failure. A failure to write
+    // the file (a full disk, a read-only folder) is told as that, naming the file and why,
+    // and given in unwritable too.
+    static std::optional<QString> run(const QString& path, const std::function<void(DcJob&)>& body,
+                                      std::optional<FileWriteFailure>* unwritable = nullptr);
 
     // Opens the file on a connection of its own and begins the transaction. False with
     // lastError() when the file cannot be opened.

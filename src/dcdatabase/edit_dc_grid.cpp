@@ -9,7 +9,6 @@
 #include "edit_dc_range.h"
 #include "mainwindow/form_widgets.h"
 #include "mainwindow/main_window.h"
-#include "platform/db/database.h"
 #include "platform/text/number_text.h"
 
 #include <QBrush>
@@ -320,10 +319,9 @@ void EditDcGrid::writeCell(int row, const GridColumn& column, const QVariant& va
     const auto fail = [&](int number) {
         const QString failure = rs->lastError();
         rs->cancelUpdate();
-        if (db::isWriteFailure(failure)) {
-            if (const QString why = whyNotWritable(m_data.databaseName()); !why.isEmpty())
-                throw FileWriteFailure(m_data.databaseName(), why);
-        }
+        if (const QString why = whyDatabaseNotWritten(m_data.databaseName(), failure);
+            !why.isEmpty())
+            throw FileWriteFailure(m_data.databaseName(), why);
         raise(number, QStringLiteral("DAO.Recordset"), failure);
     };
     if (!rs->setAbsolutePosition(row) || !rs->edit() || !rs->setValue(column.field, value))

@@ -3,8 +3,10 @@
 #include "core/config_items.h"
 #include "core/error.h"
 #include "core/file_check.h"
+#include "core/file_names.h"
 #include "core/message_window.h"
 #include "core/msg_box.h"
+#include "core/scratch_files.h"
 #include "core/vb_val.h"
 #include "main_window.h"
 #include "main_window_form.h"
@@ -170,7 +172,10 @@ bool MainWindow::findConfigDatabase() {
         }
         g_workDir = where.workDir;
         g_uploadDir = where.uploadDir;
-        const QStringList kept = deleteMatchingFiles(g_workDir, QStringLiteral("*.rep"));
+        QStringList kept = deleteMatchingFiles(g_workDir, QStringLiteral("*.rep"));
+        // Copies that jobs killed with this program left; they are no one's work.
+        for (const QString& folder : {g_workDir, g_uploadDir, templateFolder()})
+            kept << removeLeftoverScratchFiles(folder);
         if (!kept.isEmpty())
             g_warningMsgBox(QStringLiteral("These files could not be deleted:\r") +
                                 kept.join(QLatin1Char('\r')),

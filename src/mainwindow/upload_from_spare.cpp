@@ -205,9 +205,15 @@ bool UploadFromSpare::uploadBox(int box, const QString& file) {
     bool ok = uploadSection(state.tag, data, length, codeStart);
     m_window.updateProgress(0);
     if (ok) {
-        ok = g_binToSRec(data.left(length), codeStart, QStringLiteral("S28"), file);
-        if (!ok)
+        std::optional<FileWriteFailure> unwritable;
+        ok = g_binToSRec(data.left(length), codeStart, QStringLiteral("S28"), file, &unwritable);
+        if (!ok) {
             log(QStringLiteral("  Error: Could not Save uploaded S19 File."));
+            if (unwritable) {
+                log(QStringLiteral("  ") + unwritable->text());
+                g_errorMsgBox(unwritable->text());
+            }
+        }
     } else {
         m_window.setLamp(0, true, kColourRed);
         log(QStringLiteral("   Upload of ") + state.caption + QStringLiteral(" has failed "));

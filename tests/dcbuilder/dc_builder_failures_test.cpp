@@ -47,6 +47,7 @@ private slots:
     void unwritableFolderAtOpeningIsToldInOneBox();
     void unwritableFolderIsToldInOneBoxAndLosesNothing_data();
     void unwritableFolderIsToldInOneBoxAndLosesNothing();
+    void unwritableFolderAtBuildIsNamedAlikeInBoxAndList();
     void damagedVersionIsNamed_data();
     void damagedVersionIsNamed();
     void failedSchemaUpdateNamesTheVersion();
@@ -122,6 +123,34 @@ void DcBuilderFailuresTest::unwritableFolderIsToldInOneBoxAndLosesNothing() {
     QVERIFY(!builder.isLoaded());
     QCOMPARE(specialText(fixture.path(DcFixture::versionName(5)), dc::alias::hullNo),
              QStringLiteral("H-1"));
+}
+
+void DcBuilderFailuresTest::unwritableFolderAtBuildIsNamedAlikeInBoxAndList() {
+    ScriptedDialogs dialogs;
+    RecordingErrorHandler errors;
+    DcFixture fixture;
+    currentSampleVersions(fixture, dialogs, 4);
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    // Built once, the version holds its CRCs: the next build writes nothing into it.
+    builder.cmdBuild_Click();
+    const QString download = fixture.path(QStringLiteral("PXU_DATA.S19"));
+    QVERIFY(QFileInfo::exists(download));
+    dialogs.clear();
+    builder.messages().clear();
+    const auto before = folderState(fixture.folder());
+    {
+        UnwritableFolder readOnly(fixture.folder());
+        builder.cmdBuild_Click();
+    }
+    QVERIFY(errors.reports().isEmpty());
+    QCOMPARE(dialogs.texts().size(), 1);
+    const QString told = dialogs.texts()[0].section(QStringLiteral("\r\n"), 0, 0);
+    QVERIFY2(namesFileAndReason(told, download), qPrintable(told));
+    QVERIFY2(builder.messages().lines().contains(QStringLiteral("      ") + told),
+             qPrintable(builder.messages().lines().join(u'\n')));
+    QCOMPARE(folderState(fixture.folder()), before);
+    builder.unload();
 }
 
 void DcBuilderFailuresTest::damagedVersionIsNamed_data() {

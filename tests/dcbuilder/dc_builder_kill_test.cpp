@@ -147,12 +147,13 @@ void DcBuilderKillTest::killedJobLeavesEveryVersionWhole_data() {
         << "scan" << saved << 1 << "M-KILL-1";
     QTest::newRow("import: at its start") << "import"
                                           << "Scan Signal-List" << 1 << "M-KILL-1";
+    // The import is one job: until it is saved, nothing of the signal list is committed.
     QTest::newRow("import: in the first sheet") << "import" << scanned << 1 << "M-KILL-1";
-    // The signal list has a manufacturer number of its own.
     QTest::newRow("import: between the sheets") << "import"
-                                                << "   Scan Sheet alarmEnums" << 1 << "M-40417";
-    QTest::newRow("import: in the second sheet") << "import" << scanned << 2 << "M-40417";
-    QTest::newRow("import: resolving the alarms' ids") << "import" << indexes << 1 << "M-40417";
+                                                << "   Scan Sheet alarmEnums" << 1 << "M-KILL-1";
+    QTest::newRow("import: in the second sheet") << "import" << scanned << 2 << "M-KILL-1";
+    QTest::newRow("import: resolving the alarms' ids") << "import" << indexes << 1 << "M-KILL-1";
+    // The signal list has a manufacturer number of its own.
     QTest::newRow("import: saved") << "import" << saved << 1 << "M-40417";
     const QString none = QStringLiteral("M-BEFORE");
     QTest::newRow("build: at its start") << "build"

@@ -1,4 +1,5 @@
 #include "core/globals.h"
+#include "core/new_file.h"
 #include "core/srecord_file.h"
 #include "dcbuilder/build_bin_file.h"
 #include "dcbuilder/dc_reconstruction.h"
@@ -8,6 +9,8 @@
 #include "support/killed_session.h"
 #include "support/screenshot.h"
 #include "support/scripted_dialogs.h"
+#include "support/small_disk.h"
+#include "support/unwritable_folder.h"
 #include "work_folders.h"
 
 #include <QDir>
@@ -15,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+#include <cerrno>
 
 using namespace pxu;
 using namespace pxu::test;
@@ -132,6 +136,9 @@ private slots:
     void existingResultIsReplacedOnlyOnOk();
     void journalsOfKilledJobsAreNotTakenIntoTheResult();
     void resultGoesUnderTheEditedName();
+    void unwritableUploadFolderIsNamedInOneBox();
+    void fullDiskIsToldInOneBoxAndKeepsNoResult_data();
+    void fullDiskIsToldInOneBoxAndKeepsNoResult();
     void showTellsWhatIsMissingAndDecidesTheButtonAnew_data();
     void showTellsWhatIsMissingAndDecidesTheButtonAnew();
 };
@@ -549,6 +556,87 @@ void DcReconstructionTest::resultGoesUnderTheEditedName() {
              p.image);
 }
 
+void DcReconstructionTest::unwritableUploadFolderIsNamedInOneBox() {
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    UploadedPlant p(fixture);
+    // Only the upload folder is closed to the user (whose group the test's own is).
+    for (const QString& open : {fixture.folder(), p.folders.work, p.folders.templates,
+                                p.templateFile, QDir(p.folders.upload).filePath(kUploadFile)})
+        QFile::setPermissions(open, QFile::permissions(open) | QFile::ReadGroup | QFile::ExeGroup);
+    DcReconstruction window;
+    window.g_show();
+    {
+        UnwritableFolder readOnly(p.folders.upload);
+        window.cmdReconstructDC_Click();
+    }
+    // The file that cannot be written, with the system's reason: the template is there.
+    const QString told = "Error: " + p.result() +
+                         " cannot be written: Permission denied. Reconstructed DC has been "
+                         "discarded.";
+    QCOMPARE(dialogs.texts(), QStringList{told});
+    const QStringList lines = window.messages().lines();
+    QCOMPARE(lines[lines.size() - 2], told);
+    QCOMPARE(p.uploadFiles(), QStringList{kUploadFile});
+}
+
+void DcReconstructionTest::fullDiskIsToldInOneBoxAndKeepsNoResult_data() {
+    QTest::addColumn<bool>("smallDisk"); // else our own writes fail, one step after the other
+    QTest::newRow("small disk") << true;
+    QTest::newRow("failed write") << false;
+}
+
+void DcReconstructionTest::fullDiskIsToldInOneBoxAndKeepsNoResult() {
+    QFETCH(bool, smallDisk);
+    DcFixture fixture;
+    UploadedPlant p(fixture);
+    std::optional<SmallDisk> disk;
+    if (smallDisk) {
+        // The upload, on a disk of its own.
+        const QString uploaded = QDir(p.folders.upload).filePath(kUploadFile);
+        QFile file(uploaded);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        file.close();
+        disk.emplace(p.folders.upload, 2 * 1024 * 1024);
+        if (!disk->isMounted())
+            QSKIP(qPrintable(disk->whyNot()));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+    }
+    int failures = 0;
+    for (int k = 0;; ++k) {
+        QVERIFY2(k < 200, "the reconstruction never ends whole");
+        ScriptedDialogs dialogs;
+        DcReconstruction window;
+        window.g_show();
+        if (disk)
+            disk->leaveFree(k * 8 * 1024);
+        else
+            injectWriteFailure(k, ENOSPC);
+        window.cmdReconstructDC_Click();
+        const bool filled = disk || injectedWriteFailureCame();
+        clearInjectedWriteFailure();
+        if (disk)
+            disk->freeAll();
+        const QStringList lines = window.messages().lines();
+        QVERIFY2(!lines.join(u'\n').contains(QLatin1String("~scratch")),
+                 qPrintable(lines.join(u'\n')));
+        if (lines.contains(kDone)) {
+            QVERIFY2(disk || !filled, "a failed write went untold");
+            QCOMPARE(imageOf(p.result()), p.image);
+            break;
+        }
+        ++failures;
+        const QString told = "Error: " + p.result() +
+                             " cannot be written: the disk is full. Reconstructed DC has been "
+                             "discarded.";
+        QCOMPARE(dialogs.texts(), QStringList{told});
+        QCOMPARE(lines[lines.size() - 2], told);
+        QCOMPARE(p.uploadFiles(), QStringList{kUploadFile});
+    }
+    QVERIFY(failures > 0);
+}
+
 void DcReconstructionTest::showTellsWhatIsMissingAndDecidesTheButtonAnew_data() {
     QTest::addColumn<Setup>("setup");
     QTest::addColumn<QStringList>("lines");
@@ -563,6 +651,11 @@ void DcReconstructionTest::showTellsWhatIsMissingAndDecidesTheButtonAnew_data() 
     QTest::newRow("an empty template folder")
         << Setup([](UploadedPlant& p) { QVERIFY(QFile::remove(p.templateFile)); })
         << QStringList{noTemplates} << kResult;
+    // A killed job's copy, no template.
+    QTest::newRow("only a scratch copy in the template folder") << Setup([](UploadedPlant& p) {
+        QVERIFY(QFile::rename(p.templateFile,
+                              QDir(p.folders.templates).filePath("~scratch-Ab12Cd.mdb")));
+    }) << QStringList{noTemplates} << kResult;
     QTest::newRow("no template folder, with /debug") << Setup([](UploadedPlant& p) {
         QVERIFY(QDir(p.folders.templates).removeRecursively());
         g_debugMode = true;

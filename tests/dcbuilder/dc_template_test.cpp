@@ -1,14 +1,18 @@
 #include "core/globals.h"
 #include "core/message_window.h"
+#include "core/new_file.h"
 #include "dcbuilder/dc_template.h"
 #include "platform/db/recordset.h"
 #include "support/killed_session.h"
 #include "support/scripted_dialogs.h"
+#include "support/small_disk.h"
+#include "support/unwritable_folder.h"
 #include "work_folders.h"
 
 #include <QDir>
 #include <QFile>
 #include <QtTest>
+#include <cerrno>
 
 using namespace pxu;
 using namespace pxu::test;
@@ -63,6 +67,9 @@ private slots:
     void existingTemplateIsReplacedOnlyOnYes_data();
     void existingTemplateIsReplacedOnlyOnYes();
     void journalsOfKilledJobsAreNotTakenIntoTheTemplate();
+    void unwritableTemplateFolderIsNamedInOneBox();
+    void fullDiskIsToldInOneBoxAndLeavesNoFile_data();
+    void fullDiskIsToldInOneBoxAndLeavesNoFile();
 };
 
 void DcTemplateTest::templateMarksWhatTheImageCarries() {
@@ -310,6 +317,105 @@ void DcTemplateTest::journalsOfKilledJobsAreNotTakenIntoTheTemplate() {
     QCOMPARE(rows(existing, "PRAGMA integrity_check"), QStringList{"ok"});
     QCOMPARE(rows(existing, "SELECT DISTINCT onlineValue FROM dcEnums WHERE id >= 0"),
              QStringList{"0"});
+}
+
+void DcTemplateTest::unwritableTemplateFolderIsNamedInOneBox() {
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    WorkFolders folders(fixture);
+    const QString plant = fixture.samplePlant(QStringLiteral("work/") + DcFixture::versionName(1));
+    QVERIFY(QDir().mkpath(folders.templates));
+    // Only the template folder is closed to the user (whose group the test's own is).
+    for (const QString& open : {fixture.folder(), plant})
+        QFile::setPermissions(open, QFile::permissions(open) | QFile::ReadGroup | QFile::ExeGroup);
+    RecordingSink log;
+    {
+        UnwritableFolder readOnly(folders.templates);
+        QVERIFY(!g_createDCTemplate(folders.work, log));
+    }
+    // The folder, not a pattern of a scratch file, with the system's reason.
+    const QString told =
+        folders.templates + QStringLiteral(" cannot be written: Permission denied.");
+    QCOMPARE(dialogs.texts(), QStringList{told});
+    QCOMPARE(dialogs.shown()[0].icon, BoxIcon::Critical);
+    checkBanners(log.lines);
+    QCOMPARE(log.lines[log.lines.size() - 2],
+             QStringLiteral("DC Template creation failed: ") + told);
+    QCOMPARE(filesIn(folders.templates), QStringList());
+}
+
+void DcTemplateTest::fullDiskIsToldInOneBoxAndLeavesNoFile_data() {
+    QTest::addColumn<bool>("smallDisk"); // else our own writes fail, one step after the other
+    QTest::addColumn<bool>("existing");  // a template of the build is there and replaced
+    QTest::newRow("small disk") << true << false;
+    QTest::newRow("small disk, over a template") << true << true;
+    QTest::newRow("failed write") << false << false;
+    QTest::newRow("failed write, over a template") << false << true;
+}
+
+void DcTemplateTest::fullDiskIsToldInOneBoxAndLeavesNoFile() {
+    QFETCH(bool, smallDisk);
+    QFETCH(bool, existing);
+    DcFixture fixture;
+    WorkFolders folders(fixture);
+    fixture.samplePlant(QStringLiteral("work/") + DcFixture::versionName(1));
+    std::optional<SmallDisk> disk;
+    if (smallDisk) {
+        disk.emplace(folders.templates, 2 * 1024 * 1024);
+        if (!disk->isMounted())
+            QSKIP(qPrintable(disk->whyNot()));
+    }
+    QVERIFY(QDir().mkpath(folders.templates));
+    const QString made = QDir(folders.templates).filePath(kTemplate041);
+    const QByteArray older = "an older template";
+    int failures = 0;
+    for (int k = 0;; ++k) {
+        QVERIFY2(k < 200, "the creation never ends whole");
+        for (const QString& name : filesIn(folders.templates))
+            QVERIFY(QFile::remove(QDir(folders.templates).filePath(name)));
+        if (existing) {
+            QFile old(made);
+            QVERIFY(old.open(QIODevice::WriteOnly) && old.write(older) == older.size());
+        }
+        ScriptedDialogs dialogs;
+        dialogs.answerWindow(WindowAnswer::Yes);
+        RecordingSink log;
+        if (disk)
+            disk->leaveFree(k * 8 * 1024);
+        else
+            injectWriteFailure(k, ENOSPC);
+        const bool created = g_createDCTemplate(folders.work, log);
+        const bool filled = disk || injectedWriteFailureCame();
+        clearInjectedWriteFailure();
+        if (disk)
+            disk->freeAll();
+        const QString all = log.lines.join(u'\n');
+        QVERIFY2(!all.contains(QLatin1String("disk is full (in:")) &&
+                     !all.contains(QLatin1String("~scratch")),
+                 qPrintable(all));
+        if (created) {
+            QVERIFY2(disk || !filled, "a failed write went untold");
+            QCOMPARE(filesIn(folders.templates), QStringList{kTemplate041});
+            QCOMPARE(rows(made, "PRAGMA integrity_check"), QStringList{"ok"});
+            break;
+        }
+        ++failures;
+        // One box: the template, or its folder while the build is not yet read.
+        const QStringList boxes = dialogs.texts();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2((boxes[0] == made + " cannot be written: the disk is full." ||
+                  boxes[0] == folders.templates + " cannot be written: the disk is full."),
+                 qPrintable(boxes[0]));
+        QCOMPARE(log.lines[log.lines.size() - 2], "DC Template creation failed: " + boxes[0]);
+        // No scratch copy stays, and a template that was there is as it was.
+        QCOMPARE(filesIn(folders.templates), existing ? QStringList{kTemplate041} : QStringList());
+        if (existing) {
+            QFile kept(made);
+            QVERIFY(kept.open(QIODevice::ReadOnly));
+            QCOMPARE(kept.readAll(), older);
+        }
+    }
+    QVERIFY(failures > 0);
 }
 
 QTEST_MAIN(DcTemplateTest)

@@ -2,9 +2,11 @@
 #include "dcdatabase/alarm_list_indexes.h"
 #include "edit_dc_rig.h"
 #include "support/recording_error_handler.h"
+#include "support/small_disk.h"
 #include "support/unwritable_folder.h"
 #include "support/virtual_time.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -87,6 +89,7 @@ private slots:
     void editedOnlyByACompletedEdit();
     void databaseRefusingTheRowGoesToTheErrorReporter();
     void unwritableFolderIsToldInOneBoxAndNothingStored();
+    void fullDiskIsToldAsFullAndNothingStored();
     void failedEditLeavesNoUnstoredValueBehind();
 };
 
@@ -537,6 +540,45 @@ void EditDcGridTest::unwritableFolderIsToldInOneBoxAndNothingStored() {
     QVERIFY2(rig.dialogs.texts()[0].startsWith(head), qPrintable(rig.dialogs.texts()[0]));
     QVERIFY(rig.dialogs.texts()[0].endsWith(QStringLiteral(".\r\nNothing was stored.")));
     QCOMPARE(stored(rig.file, kParameter, "CYL_INJ_OFFSET_00", "comment").toString(), before);
+}
+
+void EditDcGridTest::fullDiskIsToldAsFullAndNothingStored() {
+    bool failed = false;
+    for (int k = 0;; ++k) {
+        QVERIFY2(k < 40, "the edit never gets its room");
+        RecordingErrorHandler errors;
+        EditDcRig rig;
+        SmallDisk disk(rig.fixture.path(QStringLiteral("disk")), 1024 * 1024);
+        if (!disk.isMounted())
+            QSKIP(qPrintable(disk.whyNot()));
+        const QString file = QDir(disk.path()).filePath(QStringLiteral("plant.mdb"));
+        QVERIFY(QFile::copy(rig.file, file));
+        rig.file = file;
+        const QString before = stored(file, kParameter, "CYL_INJ_OFFSET_00", "comment").toString();
+        bool edited = false;
+        rig.open(kParameter, [&](EditDc& e) {
+            dc::EditDcGrid& grid = e.tdbDcEnums();
+            disk.leaveFree(k * 2048);
+            edited =
+                grid.editCell(rowOf(grid, "CYL_INJ_OFFSET_00"),
+                              grid.columnOf(QStringLiteral("Comment")), QStringLiteral("changed"));
+            disk.freeAll();
+        });
+        // Never an unexpected failure: the disk is full, and the edit is not stored.
+        QVERIFY(errors.reports().isEmpty());
+        if (edited) {
+            QVERIFY(rig.dialogs.texts().isEmpty());
+            QCOMPARE(stored(file, kParameter, "CYL_INJ_OFFSET_00", "comment").toString(),
+                     QStringLiteral("changed"));
+            break;
+        }
+        failed = true;
+        QCOMPARE(
+            rig.dialogs.texts(),
+            QStringList{file + " cannot be written: the disk is full.\r\nNothing was stored."});
+        QCOMPARE(stored(file, kParameter, "CYL_INJ_OFFSET_00", "comment").toString(), before);
+    }
+    QVERIFY(failed);
 }
 
 void EditDcGridTest::failedEditLeavesNoUnstoredValueBehind() {

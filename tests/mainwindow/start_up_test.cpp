@@ -2,6 +2,7 @@
 #include "core/config_items.h"
 #include "core/error.h"
 #include "core/message_window.h"
+#include "core/scratch_files.h"
 #include "main_window_fixture.h"
 #include "mainwindow/command_line.h"
 #include "mainwindow/config_location.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QLockFile>
 #include <QProcess>
+#include <QTemporaryFile>
 #include <QtTest>
 #include <unistd.h>
 
@@ -52,6 +54,7 @@ private slots:
     void unusableConfigurationEndsTheRun();
     void oldReportFilesAreDeletedOnceEach();
     void undeletableReportFileIsToldAndStartGoesOn();
+    void scratchCopiesOfKilledJobsAreRemovedAtStart();
     void blockTransferItemIsReadAsBoolean_data();
     void blockTransferItemIsReadAsBoolean();
     void startUpLeftWithoutItsWindowEndsTheRun();
@@ -476,6 +479,34 @@ void StartUpTest::oldReportFilesAreDeletedOnceEach() {
     QVERIFY(!QFile::exists(workspace.path(QStringLiteral("one.rep"))));
     QVERIFY(!QFile::exists(workspace.path(QStringLiteral("TWO.REP"))));
     QVERIFY(QFile::exists(kept));
+    QVERIFY(dialogs.shown().isEmpty());
+}
+
+void StartUpTest::scratchCopiesOfKilledJobsAreRemovedAtStart() {
+    ScriptedDialogs dialogs;
+    Workspace workspace;
+    const QString work = workspace.configFolder(QStringLiteral("work"));
+    QVERIFY(!work.isEmpty());
+    // Copies that a killed template creation, reconstruction and version save left, one with
+    // its journal (an older program named no owner), beside files that stay.
+    const QStringList left{"work/~scratch-Ab12Cd.mdb", "work/~scratch-Ab12Cd.mdb-journal",
+                           "work/Upload/~scratch-Ef34Gh.mdb", "PXU_Templates/~scratch-Ij56Kl.mdb"};
+    const QStringList kept{"work/DORN Update Tool-PXU-DC-001.mdb", "work/Upload/PXU_DATA.S19",
+                           "PXU_Templates/DC_Template_Build_041.mdb"};
+    for (const QString& name : left + kept)
+        QVERIFY(!workspace.writeFile(name).isEmpty());
+    // A scratch copy of a job that is still running (this process's) is no leftover.
+    QTemporaryFile running(scratchFileTemplate(workspace.path(QStringLiteral("PXU_Templates")),
+                                               QStringLiteral(".mdb")));
+    QVERIFY(running.open());
+
+    Program program(workspace, {"/noCan", "/db=" + work});
+    QVERIFY(program.start());
+    for (const QString& name : left)
+        QVERIFY2(!QFile::exists(workspace.path(name)), qPrintable(name));
+    for (const QString& name : kept)
+        QVERIFY2(QFile::exists(workspace.path(name)), qPrintable(name));
+    QVERIFY(QFile::exists(running.fileName()));
     QVERIFY(dialogs.shown().isEmpty());
 }
 

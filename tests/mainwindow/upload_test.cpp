@@ -1,12 +1,15 @@
 // "Upload From Spare" of the PXU type's full loader against the simulated spare module: the
 // sections into S-record files, CRC checks, the result file's question, the refusals and
 // the answers that end an upload.
+#include "core/new_file.h"
 #include "core/srecord_file.h"
 #include "download_rig.h"
 #include "sim/checksums.h"
 
+#include <QDir>
 #include <QFile>
 #include <QtTest>
+#include <cerrno>
 #include <optional>
 
 using namespace pxu;
@@ -88,6 +91,7 @@ private slots:
     void earlierFailedSectionEndsRed();
     void existingFileAnsweredCancelIsNeitherReadNorWritten_data();
     void existingFileAnsweredCancelIsNeitherReadNorWritten();
+    void fullDiskKeepsTheEarlierFileAndIsToldInOneBox();
     void implausibleInfoBlockIsRefused_data();
     void implausibleInfoBlockIsRefused();
     void wrongAmountOfDataFails_data();
@@ -265,6 +269,38 @@ void UploadTest::existingFileAnsweredCancelIsNeitherReadNorWritten() {
     QVERIFY(log.last().startsWith(QString(82, u'-')));
     QVERIFY(u.r.toolFrames(from).isEmpty());
     QVERIFY(u.r.rig.dialogs.windows().isEmpty());
+}
+
+void UploadTest::fullDiskKeepsTheEarlierFileAndIsToldInOneBox() {
+    int failures = 0;
+    for (int step = 0;; ++step) {
+        QVERIFY2(step < 20, "the upload never writes its file whole");
+        UploadRig u;
+        const QString old = u.r.workspace.writeFile("Upload/PXU_DATA.S19", "old\n");
+        QVERIFY(u.start());
+        u.r.tickSection(sectionBoxDC);
+        u.r.rig.dialogs.answer(BoxAnswer::Ok); // the earlier file is replaced
+        injectWriteFailure(step, ENOSPC);
+        u.r.window.mnuUploadFromSpare_Click();
+        const bool failed = injectedWriteFailureCame();
+        clearInjectedWriteFailure();
+        const QStringList boxes = u.r.rig.dialogs.texts().mid(1);
+        if (!failed) {
+            QCOMPARE(boxes, QStringList());
+            QCOMPARE(u.read(old).first, u.spare().section(4).image);
+            break;
+        }
+        ++failures;
+        const QString told = old + QStringLiteral(" cannot be written: the disk is full.");
+        QCOMPARE(boxes, QStringList{told});
+        QVERIFY(u.r.log().contains(QStringLiteral("  ") + told));
+        QFile file(old);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("old\n"));
+        QCOMPARE(QDir(u.r.workspace.path("Upload")).entryList(QDir::Files),
+                 QStringList{"PXU_DATA.S19"});
+    }
+    QVERIFY(failures > 0);
 }
 
 void UploadTest::implausibleInfoBlockIsRefused_data() {

@@ -112,6 +112,11 @@ bool isWriteFailure(const QString& failure) {
                        [&](QLatin1String w) { return failure.contains(w, Qt::CaseInsensitive); });
 }
 
+bool isDiskFull(const QString& failure) {
+    // SQLITE_FULL; SQLite gives it for a full disk under the database and its journal alike.
+    return failure.contains(QLatin1String("database or disk is full"), Qt::CaseInsensitive);
+}
+
 QStringList Database::tableNames() const {
     return isOpen() ? m_db.tables() : QStringList{};
 }

@@ -48,5 +48,7 @@ private:
 // Whether a failure text of the database engine says that it could not write a file: the
 // database, or the journal beside it (a read-only file or folder, a full disk).
 bool isWriteFailure(const QString& failure);
+// Whether it says that the disk had no room for what it wrote.
+bool isDiskFull(const QString& failure);
 
 } // namespace pxu::db

@@ -1,5 +1,7 @@
 #include "file_write_failure.h"
 
+#include "platform/db/database.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStorageInfo>
@@ -26,6 +28,13 @@ QString FileWriteFailure::text() const {
 QString cannotBeWritten(const QString& file, const QString& reason) {
     return QDir::toNativeSeparators(file) + QStringLiteral(" cannot be written: ") + reason +
            QLatin1Char('.');
+}
+
+void throwIfWrittenByAnotherProgram(const QString& failure, std::initializer_list<QString> files) {
+    for (const QString& file : files) {
+        if (failure == db::writtenByAnotherProgram(file))
+            throw FileWriteFailure(file, QStringLiteral("another program is writing it"));
+    }
 }
 
 QString whyNotWritable(const QString& file) {

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <exception>
+#include <initializer_list>
 
 namespace pxu {
 
@@ -24,6 +25,11 @@ private:
 
 // The text of a file that cannot be written: "<file> cannot be written: <reason>.".
 QString cannotBeWritten(const QString& file, const QString& reason);
+
+// A failure of the database engine that met one of the files held by another program
+// while it writes: thrown as that file's write failure, "<file> cannot be written: another
+// program is writing it.".
+void throwIfWrittenByAnotherProgram(const QString& failure, std::initializer_list<QString> files);
 
 // Why the file (or, for a file still to be made, its folder) cannot be written, in the
 // system's words ("Permission denied", "No space left on device"); empty when it can. It

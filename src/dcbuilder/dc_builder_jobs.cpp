@@ -56,11 +56,14 @@ std::optional<QString> DcBuilder::runJob(const std::function<void(dc::DcJob&)>& 
     if (failure) {
         m_dcChanged = changed;
         // Said as what it is, not as the statement that met it.
+        const bool held = db::isWrittenByAnotherProgram(*failure);
         const QString why = db::isWriteFailure(*failure) ? whyNotWritable(m_tempDcFile) : QString();
-        if (!why.isEmpty())
+        if (held)
+            failure = db::writtenByAnotherProgram(m_tempDcFile);
+        else if (!why.isEmpty())
             failure = cannotBeWritten(m_tempDcFile, why);
         if (unwritable)
-            *unwritable = !why.isEmpty();
+            *unwritable = held || !why.isEmpty();
     }
     return failure;
 }
@@ -79,8 +82,15 @@ void DcBuilder::cmdBuild_Click() {
         JobScope job(*this, QStringLiteral("BUILD DC "), false);
         const QString database = chosenDcFile();
         bool upToDate = false;
+        QString unread;
         if (!database.isEmpty())
-            dc::g_getDatabaseVersion(database, upToDate);
+            dc::g_getDatabaseVersion(database, upToDate, &unread);
+        if (db::isWrittenByAnotherProgram(unread)) {
+            addMessage(QStringLiteral("   ") + unread);
+            addMessage(dc::kCannotBeBuilt);
+            g_errorMsgBox(unread + QStringLiteral("\r\n") + dc::kCannotBeBuilt);
+            return;
+        }
         if (!upToDate) {
             addMessage(sprintf(QStringLiteral("Database {*} is not uptodate."), database));
             addMessage(dc::kCannotBeBuilt);

@@ -24,6 +24,7 @@ const QLatin1String kVersionMark{"-???"};
 
 void renameOver(const QString& from, const QString& to) {
     if (const auto failure = db::renameDatabase(from, to)) {
+        throwIfWrittenByAnotherProgram(*failure, {from, to});
         if (const QString why = whyNotWritable(to); !why.isEmpty())
             throw FileWriteFailure(to, why);
         raise(75, QStringLiteral("frmDcBuilder"), *failure);
@@ -35,6 +36,7 @@ void copyOver(const QString& from, const QString& to) {
     dc::ScratchCopy copy(from, QFileInfo(to).absolutePath());
     if (copy.isValid() && copy.placeAs(to))
         return;
+    throwIfWrittenByAnotherProgram(copy.error(), {from, to});
     if (const QString why = whyNotWritable(to); !why.isEmpty())
         throw FileWriteFailure(to, why);
     raise(75, QStringLiteral("frmDcBuilder"),

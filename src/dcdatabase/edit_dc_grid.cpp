@@ -320,6 +320,7 @@ void EditDcGrid::writeCell(int row, const GridColumn& column, const QVariant& va
     const auto fail = [&](int number) {
         const QString failure = rs->lastError();
         rs->cancelUpdate();
+        throwIfWrittenByAnotherProgram(failure, {m_data.databaseName()});
         if (db::isWriteFailure(failure)) {
             if (const QString why = whyNotWritable(m_data.databaseName()); !why.isEmpty())
                 throw FileWriteFailure(m_data.databaseName(), why);

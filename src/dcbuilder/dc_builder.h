@@ -187,6 +187,10 @@ private:
     void writeVersion(const QString& from, const QString& to, bool move);
     // The working copy holds nothing but what the version last copied from it holds.
     bool holdsOnlyWhatWasSaved() const;
+    // A working copy found at opening holds nothing but what the newest version holds.
+    bool holdsOnlyTheNewestVersion();
+    // Deletes a working copy that holds no unsaved changes; one that cannot be deleted is told.
+    void removeUnchangedWorkingCopy();
     // The version is the build tab's copy of the working copy, and nothing was changed since.
     bool isCopyOfWorkingCopy(const QString& version) const;
     // Replaces the working copy by a copy of a version this window wrote from it.

@@ -56,6 +56,7 @@ private slots:
     void reportWithoutBrowserNamesThePage();
     void fileAnotherProgramWritesIsToldInOneBox_data();
     void fileAnotherProgramWritesIsToldInOneBox();
+    void workingCopyThatCannotBeDeletedIsToldAndMadeAnewLater();
 };
 
 void DcBuilderFailuresTest::unwritableFolderAtOpeningIsToldInOneBox() {
@@ -289,6 +290,56 @@ void DcBuilderFailuresTest::fileAnotherProgramWritesIsToldInOneBox() {
         QCOMPARE(specialText(fixture.path(DcFixture::versionName(5)), dc::alias::hullNo),
                  QStringLiteral("H-1"));
     }
+}
+
+void DcBuilderFailuresTest::workingCopyThatCannotBeDeletedIsToldAndMadeAnewLater() {
+    ScriptedDialogs dialogs;
+    RecordingErrorHandler errors;
+    DcFixture fixture;
+    currentSampleVersions(fixture, dialogs, 1);
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    QVERIFY(builder.isLoaded());
+    const QString workingCopy = builder.tempDcFile();
+    {
+        UnwritableFolder readOnly(fixture.folder());
+        builder.cmdExit_Click(); // nothing changed
+        QVERIFY(!builder.isLoaded());
+        QVERIFY(QFile::exists(workingCopy));
+        const QString told = QStringLiteral("The working copy %1 cannot be deleted: ")
+                                 .arg(QDir::toNativeSeparators(workingCopy));
+        QCOMPARE(dialogs.texts().size(), 1);
+        QVERIFY2(dialogs.texts()[0].startsWith(told) &&
+                     dialogs.texts()[0].endsWith(
+                         QStringLiteral(".\r\nIt holds no unsaved changes; the next opening of "
+                                        "the DC Builder makes it anew.")),
+                 qPrintable(dialogs.texts()[0]));
+        QVERIFY(builder.messages().lines().constLast().startsWith(told));
+
+        // Opened again in the read-only folder: the working copy it cannot make is named.
+        dialogs.clear();
+        DcBuilder again;
+        again.g_show(fixture.folder());
+        QVERIFY(!again.isLoaded());
+        QCOMPARE(dialogs.texts().size(), 1);
+        QVERIFY2(namesFileAndReason(dialogs.texts()[0], workingCopy),
+                 qPrintable(dialogs.texts()[0]));
+        QVERIFY(dialogs.texts()[0].endsWith(kNotAvailable));
+    }
+    // Writable again: a fresh working copy, and no word of a session that did not close.
+    dialogs.clear();
+    DcBuilder later;
+    later.g_show(fixture.folder());
+    QVERIFY(later.isLoaded());
+    QCOMPARE(dialogs.texts(), QStringList());
+    QCOMPARE(later.messages().lines(),
+             QStringList{"Working copy DORN Update Tool-PXU-DC-temp.md of an earlier session "
+                         "holds only what " +
+                         DcFixture::versionName(1) + " holds: made anew"});
+    QCOMPARE(QDir(fixture.folder()).entryList({"*-leftover-*"}, QDir::Files), QStringList());
+    later.unload();
+    QVERIFY(!QFile::exists(workingCopy));
+    QVERIFY(errors.reports().isEmpty());
 }
 
 QTEST_MAIN(DcBuilderFailuresTest)

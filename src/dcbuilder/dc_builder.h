@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/folder_lock.h"
 #include "core/form_support.h"
 #include "core/message_list.h"
 #include "dcdatabase/message_sink.h"
@@ -217,6 +218,7 @@ private:
     QString m_lastWrittenVersion;    // the build tab's last copy of the working copy
     QStringList m_reportFiles;       // report copies and pages this window made
     QStringList m_notes;             // told again after the list is cleared at opening
+    FolderLock m_folderLock;         // the source folder's, while the window is open
     QPointer<DcBuilderForm> m_form;
 };
 

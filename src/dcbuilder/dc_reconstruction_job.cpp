@@ -1,6 +1,7 @@
 #include "build_bin_file.h"
 #include "core/dialog_service.h"
 #include "core/file_names.h"
+#include "core/folder_lock.h"
 #include "core/globals.h"
 #include "core/msg_box.h"
 #include "core/sprintf.h"
@@ -30,6 +31,14 @@ constexpr int kBuildBytes = 4;
 
 void DcReconstruction::reconstructDC() {
     addMessage(logOpeningLine(QStringLiteral("DC RECONSTRUCTION ")));
+    // The result goes into the plant folder's upload folder, where another session may work.
+    FolderLock lock;
+    if (const auto refusal = lock.acquire(g_workDir)) {
+        addMessage(QStringLiteral("  Error: ") + *refusal);
+        addMessage(logClosingLine());
+        g_errorMsgBox(*refusal, {}, true);
+        return;
+    }
     const QString result = g_fullName(g_uploadDir, m_view.resultName);
     if (QFileInfo::exists(result) &&
         !g_warningMsgBox(QStringLiteral("Result file \r") + result +

@@ -1,8 +1,10 @@
 #include "dc_template.h"
 
 #include "core/file_names.h"
+#include "core/folder_lock.h"
 #include "core/globals.h"
 #include "core/message_window.h"
+#include "core/msg_box.h"
 #include "core/sprintf.h"
 #include "dcdatabase/dc_database_check.h"
 #include "dcdatabase/dc_job.h"
@@ -152,6 +154,13 @@ bool g_createDCTemplate(const QString& folder, dc::MessageSink& log) {
         return false;
     };
 
+    // Another session in the folder may be saving the version the template is made from.
+    FolderLock lock;
+    if (const auto refusal = lock.acquire(folder)) {
+        end(kFailed + *refusal);
+        g_errorMsgBox(kFailed + *refusal);
+        return false;
+    }
     const QString source = newestDcDatabase(folder);
     if (source.isEmpty()) {
         end(kFailed + QStringLiteral("no Data Container file in current project."));

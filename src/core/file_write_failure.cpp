@@ -40,6 +40,13 @@ QString writeFailureReason(int error) {
     return QString::fromStdString(std::generic_category().message(error));
 }
 
+void throwIfWrittenByAnotherProgram(const QString& failure, std::initializer_list<QString> files) {
+    for (const QString& file : files) {
+        if (failure == db::writtenByAnotherProgram(file))
+            throw FileWriteFailure(file, QStringLiteral("another program is writing it"));
+    }
+}
+
 QString whyNotWritable(const QString& file) {
     const QFileInfo info(file);
     const QString folder = info.absolutePath();

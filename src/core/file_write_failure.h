@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <exception>
+#include <initializer_list>
 
 namespace pxu {
 
@@ -28,6 +29,11 @@ QString cannotBeWritten(const QString& file, const QString& reason);
 // The reason of a failed write for the system's error number, in the system's words
 // ("Permission denied"); a disk without room (or a quota used up) is "the disk is full".
 QString writeFailureReason(int error);
+
+// A failure of the database engine that met one of the files held by another program
+// while it writes: thrown as that file's write failure, "<file> cannot be written: another
+// program is writing it.".
+void throwIfWrittenByAnotherProgram(const QString& failure, std::initializer_list<QString> files);
 
 // Why the file (or, for a file still to be made, its folder) cannot be written, in the
 // system's words ("Permission denied", "the disk is full"); empty when it can. It tries a

@@ -58,6 +58,15 @@ void DcBuilder::g_show(const QString& sourceFolder) {
             g_errorMsgBox(sprintf(QStringLiteral("DataContainer {*} not available!"), m_dcPattern));
             return;
         }
+        // Another session in the folder would take this one's working copy for a leftover.
+        if (const auto refusal = m_folderLock.acquire(sourceFolder)) {
+            g_errorMsgBox(*refusal + kNotAvailable);
+            return;
+        }
+        const auto unlockUnlessOpen = qScopeGuard([this] {
+            if (!m_loaded)
+                m_folderLock.release();
+        });
         m_notes.clear();
         if (!writesFiles([&] { createTempDc(); }))
             return;
@@ -195,6 +204,7 @@ void DcBuilder::unload() {
         if (!writesFiles([&] { closeTempDc(); }))
             return;
         deleteReports();
+        m_folderLock.release();
         m_loaded = false;
         m_view.visible = false;
         if (DcBuilderForm* form = m_form) {

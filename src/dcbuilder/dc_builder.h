@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/folder_lock.h"
 #include "core/form_support.h"
 #include "core/message_list.h"
 #include "dcdatabase/message_sink.h"
@@ -187,6 +188,10 @@ private:
     void writeVersion(const QString& from, const QString& to, bool move);
     // The working copy holds nothing but what the version last copied from it holds.
     bool holdsOnlyWhatWasSaved() const;
+    // A working copy found at opening holds nothing but what the newest version holds.
+    bool holdsOnlyTheNewestVersion();
+    // Deletes a working copy that holds no unsaved changes; one that cannot be deleted is told.
+    void removeUnchangedWorkingCopy();
     // The version is the build tab's copy of the working copy, and nothing was changed since.
     bool isCopyOfWorkingCopy(const QString& version) const;
     // Replaces the working copy by a copy of a version this window wrote from it.
@@ -213,6 +218,7 @@ private:
     QString m_lastWrittenVersion;    // the build tab's last copy of the working copy
     QStringList m_reportFiles;       // report copies and pages this window made
     QStringList m_notes;             // told again after the list is cleared at opening
+    FolderLock m_folderLock;         // the source folder's, while the window is open
     QPointer<DcBuilderForm> m_form;
 };
 

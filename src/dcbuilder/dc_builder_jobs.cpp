@@ -52,11 +52,15 @@ std::optional<QString> DcBuilder::runJob(const std::function<void(dc::DcJob&)>& 
                                          bool* unwritable) {
     const bool changed = m_dcChanged;
     std::optional<FileWriteFailure> cannotWrite;
-    const auto failure = dc::DcJob::run(m_tempDcFile, body, &cannotWrite);
+    auto failure = dc::DcJob::run(m_tempDcFile, body, &cannotWrite);
     if (failure) {
         m_dcChanged = changed;
+        // Said as what it is, not as the statement that met it.
+        const bool held = db::isWrittenByAnotherProgram(*failure);
+        if (held)
+            failure = db::writtenByAnotherProgram(m_tempDcFile);
         if (unwritable)
-            *unwritable = cannotWrite.has_value();
+            *unwritable = held || cannotWrite.has_value();
     }
     return failure;
 }
@@ -75,8 +79,15 @@ void DcBuilder::cmdBuild_Click() {
         JobScope job(*this, QStringLiteral("BUILD DC "), false);
         const QString database = chosenDcFile();
         bool upToDate = false;
+        QString unread;
         if (!database.isEmpty())
-            dc::g_getDatabaseVersion(database, upToDate);
+            dc::g_getDatabaseVersion(database, upToDate, &unread);
+        if (db::isWrittenByAnotherProgram(unread)) {
+            addMessage(QStringLiteral("   ") + unread);
+            addMessage(dc::kCannotBeBuilt);
+            g_errorMsgBox(unread + QStringLiteral("\r\n") + dc::kCannotBeBuilt);
+            return;
+        }
         if (!upToDate) {
             addMessage(sprintf(QStringLiteral("Database {*} is not uptodate."), database));
             addMessage(dc::kCannotBeBuilt);

@@ -24,6 +24,7 @@ const QLatin1String kVersionMark{"-???"};
 
 void renameOver(const QString& from, const QString& to) {
     if (const auto failure = db::renameDatabase(from, to)) {
+        throwIfWrittenByAnotherProgram(*failure, {from, to});
         if (const QString why = whyNotWritable(to); !why.isEmpty())
             throw FileWriteFailure(to, why);
         raise(75, QStringLiteral("frmDcBuilder"), *failure);
@@ -37,6 +38,7 @@ void copyOver(const QString& from, const QString& to) {
         return;
     if (const auto& failure = copy.writeFailure())
         throw *failure;
+    throwIfWrittenByAnotherProgram(copy.error(), {from, to});
     if (const QString why = whyNotWritable(to); !why.isEmpty())
         throw FileWriteFailure(to, why);
     raise(75, QStringLiteral("frmDcBuilder"),
@@ -73,8 +75,17 @@ void DcBuilder::computePaths() {
 void DcBuilder::createTempDc() {
     if (!m_tempDcExists) {
         // A working copy left by a session that ended without closing holds the user's
-        // unsaved work: it is kept aside, not overwritten.
-        if (QFileInfo::exists(m_tempDcFile)) {
+        // unsaved work: it is kept aside, not overwritten. One that holds only what the
+        // newest version holds (a closed session could not delete it, or a killed one had
+        // changed nothing) is simply made anew.
+        if (QFileInfo::exists(m_tempDcFile) && holdsOnlyTheNewestVersion()) {
+            const QString note =
+                sprintf(QStringLiteral("Working copy {*} of an earlier session holds only what "
+                                       "{*} holds: made anew"),
+                        g_fileName(m_tempDcFile), g_fileName(m_newestDcFile));
+            m_notes << note;
+            addMessage(note);
+        } else if (QFileInfo::exists(m_tempDcFile)) {
             const QString aside = leftoverName(m_tempDcFile);
             renameOver(m_tempDcFile, aside);
             const QString note =
@@ -99,7 +110,7 @@ void DcBuilder::closeTempDc() {
         if (m_dcChanged && !holdsOnlyWhatWasSaved())
             writeVersion(m_tempDcFile, versionTarget(), true);
         else
-            QFile::remove(m_tempDcFile);
+            removeUnchangedWorkingCopy();
         m_tempDcExists = false;
         m_dcChanged = false;
         m_lastWrittenVersion.clear();
@@ -141,6 +152,22 @@ QString DcBuilder::versionTarget() {
     m_nextDcFile = free;
     m_view.documentation[1] = QStringLiteral("\r\n\r\n   ") + g_fileName(m_nextDcFile);
     return m_nextDcFile;
+}
+
+void DcBuilder::removeUnchangedWorkingCopy() {
+    QFile workingCopy(m_tempDcFile);
+    if (workingCopy.remove() || !workingCopy.exists())
+        return;
+    const QString text = sprintf(QStringLiteral("The working copy {*} cannot be deleted: {*}."),
+                                 QDir::toNativeSeparators(m_tempDcFile), workingCopy.errorString());
+    addMessage(text);
+    g_errorMsgBox(text + QStringLiteral("\r\nIt holds no unsaved changes; the next opening of the "
+                                        "DC Builder makes it anew."));
+}
+
+bool DcBuilder::holdsOnlyTheNewestVersion() {
+    // The committed state decides: a journal of a killed job is rolled back first.
+    return !db::recoverInPlace(m_tempDcFile) && sameContents(m_tempDcFile, m_newestDcFile);
 }
 
 bool DcBuilder::holdsOnlyWhatWasSaved() const {

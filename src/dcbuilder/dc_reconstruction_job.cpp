@@ -2,6 +2,7 @@
 #include "core/dialog_service.h"
 #include "core/file_names.h"
 #include "core/file_write_failure.h"
+#include "core/folder_lock.h"
 #include "core/globals.h"
 #include "core/msg_box.h"
 #include "core/sprintf.h"
@@ -31,6 +32,14 @@ constexpr int kBuildBytes = 4;
 
 void DcReconstruction::reconstructDC() {
     addMessage(logOpeningLine(QStringLiteral("DC RECONSTRUCTION ")));
+    // The result goes into the plant folder's upload folder, where another session may work.
+    FolderLock lock;
+    if (const auto refusal = lock.acquire(g_workDir)) {
+        addMessage(QStringLiteral("  Error: ") + *refusal);
+        addMessage(logClosingLine());
+        g_errorMsgBox(*refusal, {}, true);
+        return;
+    }
     const QString result = g_fullName(g_uploadDir, m_view.resultName);
     if (QFileInfo::exists(result) &&
         !g_warningMsgBox(QStringLiteral("Result file \r") + result +

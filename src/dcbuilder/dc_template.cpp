@@ -2,6 +2,7 @@
 
 #include "core/file_names.h"
 #include "core/file_write_failure.h"
+#include "core/folder_lock.h"
 #include "core/globals.h"
 #include "core/message_window.h"
 #include "core/msg_box.h"
@@ -154,6 +155,13 @@ bool g_createDCTemplate(const QString& folder, dc::MessageSink& log) {
         return false;
     };
 
+    // Another session in the folder may be saving the version the template is made from.
+    FolderLock lock;
+    if (const auto refusal = lock.acquire(folder)) {
+        end(kFailed + *refusal);
+        g_errorMsgBox(kFailed + *refusal);
+        return false;
+    }
     const QString source = newestDcDatabase(folder);
     if (source.isEmpty()) {
         end(kFailed + QStringLiteral("no Data Container file in current project."));

@@ -319,6 +319,7 @@ void EditDcGrid::writeCell(int row, const GridColumn& column, const QVariant& va
     const auto fail = [&](int number) {
         const QString failure = rs->lastError();
         rs->cancelUpdate();
+        throwIfWrittenByAnotherProgram(failure, {m_data.databaseName()});
         if (const QString why = whyDatabaseNotWritten(m_data.databaseName(), failure);
             !why.isEmpty())
             throw FileWriteFailure(m_data.databaseName(), why);

@@ -215,12 +215,15 @@ bool g_updateDatabase(const QString& database, bool& changed, MigrationHost* hos
     return usable;
 }
 
-QString g_getDatabaseVersion(const QString& database, bool& upToDate) {
+QString g_getDatabaseVersion(const QString& database, bool& upToDate, QString* unread) {
     auto connection = std::make_shared<db::Database>();
     db::Recordset ledger;
     if (!connection->open(database, true) || !ledger.open(connection, kLedgerNewestFirst) ||
-        ledger.eof())
+        ledger.eof()) {
+        if (unread)
+            *unread = connection->isOpen() ? ledger.lastError() : connection->lastError();
         return kSchemaCreated;
+    }
     const QString version = ledger.text(col::applVersion);
     upToDate = version != kSchemaIntermediate &&
                !(DcSchemaVersion::parse(version) < programSchemaVersion());

@@ -18,7 +18,8 @@ bool g_updateDatabase(const QString& database, bool& changed, MigrationHost* hos
 
 // The schema version of the ledger's newest row, "0.0.0" without a row or a readable
 // ledger. upToDate is set to whether that version is not older than the program's (left as
-// it was without a row); the intermediate step "4.4.4" is not up to date.
-QString g_getDatabaseVersion(const QString& database, bool& upToDate);
+// it was without a row); the intermediate step "4.4.4" is not up to date. unread, when given,
+// gets why the ledger could not be read.
+QString g_getDatabaseVersion(const QString& database, bool& upToDate, QString* unread = nullptr);
 
 } // namespace pxu::dc

@@ -5,11 +5,13 @@
 #include "dcdatabase/dc_schema.h"
 #include "dcdatabase/special_symbols.h"
 #include "sample_versions.h"
+#include "support/other_writer.h"
 #include "support/recording_desktop.h"
 #include "support/recording_error_handler.h"
 #include "support/screenshot.h"
 #include "support/scripted_dialogs.h"
 #include "support/unwritable_folder.h"
+#include "support/virtual_time.h"
 
 #include <QDir>
 #include <QStackedWidget>
@@ -53,6 +55,9 @@ private slots:
     void failedSchemaUpdateNamesTheVersion();
     void emptyPlantInfoFieldLetsTheOlderDatabaseOpen();
     void reportWithoutBrowserNamesThePage();
+    void fileAnotherProgramWritesIsToldInOneBox_data();
+    void fileAnotherProgramWritesIsToldInOneBox();
+    void workingCopyThatCannotBeDeletedIsToldAndMadeAnewLater();
 };
 
 void DcBuilderFailuresTest::unwritableFolderAtOpeningIsToldInOneBox() {
@@ -245,6 +250,125 @@ void DcBuilderFailuresTest::reportWithoutBrowserNamesThePage() {
                                           QDir::toNativeSeparators(page)});
     QCOMPARE(dialogs.shown()[0].icon, BoxIcon::Information);
     builder.unload();
+}
+
+void DcBuilderFailuresTest::fileAnotherProgramWritesIsToldInOneBox_data() {
+    QTest::addColumn<QString>("held"); // the file another program is writing
+    QTest::addColumn<OtherWriter::Stage>("stage");
+    QTest::addColumn<Step>("step");   // on the open builder; none: the opening
+    QTest::addColumn<QString>("box"); // %1: the file
+    using Stage = OtherWriter::Stage;
+    const QString newest = DcFixture::versionName(4);
+    const QString workingCopy = QStringLiteral("DORN Update Tool-PXU-DC-temp.md");
+    const QString cannotBeWritten = QStringLiteral("%1 cannot be written: another program is "
+                                                   "writing it.");
+    const QString beingWritten = QStringLiteral("%1 is being written by another program.");
+    QTest::newRow("opening: the newest version")
+        << newest << Stage::writingTheFile << Step() << cannotBeWritten + kNotAvailable;
+    QTest::newRow("an information box: the working copy")
+        << workingCopy << Stage::changing << Step([](DcBuilder& b) {
+               b.setInfoText(InfoBox::txtHullNo, QStringLiteral("H-2"));
+               b.txtInfo_LostFocus(InfoBox::txtHullNo);
+           })
+        << beingWritten + QStringLiteral("\r\nNothing was stored.");
+    QTest::newRow("Build: the chosen version")
+        << newest << Stage::writingTheFile << Step([](DcBuilder& b) { b.cmdBuild_Click(); })
+        << beingWritten + QStringLiteral("\r\nDC-S19-File cannot been built!");
+    QTest::newRow("Exit: the working copy")
+        << workingCopy << Stage::changing << Step([](DcBuilder& b) { b.cmdExit_Click(); })
+        << cannotBeWritten + QStringLiteral("\r\nThe changes stay in the working copy %1.");
+}
+
+void DcBuilderFailuresTest::fileAnotherProgramWritesIsToldInOneBox() {
+    QFETCH(QString, held);
+    QFETCH(OtherWriter::Stage, stage);
+    QFETCH(Step, step);
+    QFETCH(QString, box);
+    const bool atOpening = !step;
+    VirtualTime time;
+    ScriptedDialogs dialogs;
+    RecordingErrorHandler errors;
+    DcFixture fixture;
+    currentSampleVersions(fixture, dialogs, 4);
+    DcBuilder builder;
+    if (!atOpening) {
+        builder.g_show(fixture.folder());
+        typeHullNumber(builder, QStringLiteral("H-1"));
+        QVERIFY(builder.dcChanged());
+    }
+    const qint64 start = time.nowMs();
+    {
+        OtherWriter other(fixture.path(held), QStringLiteral("UPDATE dcEnums SET value = 5"),
+                          stage);
+        if (atOpening)
+            builder.g_show(fixture.folder());
+        else
+            step(builder);
+    }
+    // No more than a short wait for the other program, in program time.
+    QVERIFY(time.nowMs() - start <= 1000);
+    QVERIFY(errors.reports().isEmpty());
+    QCOMPARE(dialogs.texts(), QStringList{box.arg(fixture.path(held))});
+    QCOMPARE(dialogs.shown()[0].icon, BoxIcon::Critical);
+    QVERIFY(!builder.messages().lines().join(u'\n').contains(QStringLiteral("not uptodate")));
+    QCOMPARE(builder.isLoaded(), !atOpening);
+    // Once the other program is done, nothing is lost.
+    if (!atOpening) {
+        builder.cmdExit_Click();
+        QVERIFY(!builder.isLoaded());
+        QCOMPARE(specialText(fixture.path(DcFixture::versionName(5)), dc::alias::hullNo),
+                 QStringLiteral("H-1"));
+    }
+}
+
+void DcBuilderFailuresTest::workingCopyThatCannotBeDeletedIsToldAndMadeAnewLater() {
+    ScriptedDialogs dialogs;
+    RecordingErrorHandler errors;
+    DcFixture fixture;
+    currentSampleVersions(fixture, dialogs, 1);
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    QVERIFY(builder.isLoaded());
+    const QString workingCopy = builder.tempDcFile();
+    {
+        UnwritableFolder readOnly(fixture.folder());
+        builder.cmdExit_Click(); // nothing changed
+        QVERIFY(!builder.isLoaded());
+        QVERIFY(QFile::exists(workingCopy));
+        const QString told = QStringLiteral("The working copy %1 cannot be deleted: ")
+                                 .arg(QDir::toNativeSeparators(workingCopy));
+        QCOMPARE(dialogs.texts().size(), 1);
+        QVERIFY2(dialogs.texts()[0].startsWith(told) &&
+                     dialogs.texts()[0].endsWith(
+                         QStringLiteral(".\r\nIt holds no unsaved changes; the next opening of "
+                                        "the DC Builder makes it anew.")),
+                 qPrintable(dialogs.texts()[0]));
+        QVERIFY(builder.messages().lines().constLast().startsWith(told));
+
+        // Opened again in the read-only folder: the working copy it cannot make is named.
+        dialogs.clear();
+        DcBuilder again;
+        again.g_show(fixture.folder());
+        QVERIFY(!again.isLoaded());
+        QCOMPARE(dialogs.texts().size(), 1);
+        QVERIFY2(namesFileAndReason(dialogs.texts()[0], workingCopy),
+                 qPrintable(dialogs.texts()[0]));
+        QVERIFY(dialogs.texts()[0].endsWith(kNotAvailable));
+    }
+    // Writable again: a fresh working copy, and no word of a session that did not close.
+    dialogs.clear();
+    DcBuilder later;
+    later.g_show(fixture.folder());
+    QVERIFY(later.isLoaded());
+    QCOMPARE(dialogs.texts(), QStringList());
+    QCOMPARE(later.messages().lines(),
+             QStringList{"Working copy DORN Update Tool-PXU-DC-temp.md of an earlier session "
+                         "holds only what " +
+                         DcFixture::versionName(1) + " holds: made anew"});
+    QCOMPARE(QDir(fixture.folder()).entryList({"*-leftover-*"}, QDir::Files), QStringList());
+    later.unload();
+    QVERIFY(!QFile::exists(workingCopy));
+    QVERIFY(errors.reports().isEmpty());
 }
 
 QTEST_MAIN(DcBuilderFailuresTest)

@@ -1,18 +1,18 @@
 // The builder's jobs killed half-way: a child process runs the header scan, the signal-list
-// import, the build or Exit and is killed (SIGKILL) at a list line of the job; the next
-// start must open the builder, find every version whole, and keep the working copy with
-// what the session committed.
+// import, the build or Exit and is killed (SIGKILL) in the middle of a transaction, right
+// after it wrote a database file; the next start must open the builder, find every version
+// whole, and keep the working copy as the session committed it.
+#include "builder_process.h"
 #include "core/globals.h"
 #include "dc_fixture.h"
 #include "dcbuilder/dc_builder.h"
-#include "dcdatabase/dc_job.h"
 #include "dcdatabase/special_symbols.h"
-#include "image_fixture.h"
-#include "sample_versions.h"
+#include "platform/db/database.h"
+#include "platform/db/database_file.h"
 #include "support/scripted_dialogs.h"
 
 #include <QDir>
-#include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace pxu;
@@ -21,52 +21,52 @@ using namespace pxu::test;
 namespace {
 
 const QString kVersions = QStringLiteral("*-PXU-DC-???.mdb");
+const QString kWorkingCopy = QStringLiteral("DORN Update Tool-PXU-DC-temp.md");
 
-// Version 001 of the plant with its headers, signal list and load files: what each job
-// needs.
-void preparePlant(DcFixture& fixture, const QByteArray& plant) {
-    QFile version(fixture.path(DcFixture::versionName(1)));
-    QVERIFY(version.open(QIODevice::WriteOnly) && version.write(plant) == plant.size());
-    version.close();
-    for (const char* name : {"global.h", "library.h", "dataContainer.h"})
-        QVERIFY(QFile::copy(QStringLiteral(PXU_SAMPLE_HEADERS "/") + QLatin1String(name),
-                            fixture.path(QLatin1String(name))));
-    QVERIFY(QFile::copy(QStringLiteral(PXU_SAMPLE_SIGNAL_LIST),
-                        fixture.path(QStringLiteral("signal-list.xlsx"))));
-    copySampleLoadFiles(fixture.folder());
+// A database as a dump, after SQLite's check of the whole file; the check's complaint in
+// place of the dump when it fails.
+QString stateOf(const QString& file) {
+    const QString check = queryValue(file, QStringLiteral("PRAGMA integrity_check")).toString();
+    return check == QLatin1String("ok") ? dumpDatabase(file) : check;
 }
 
-// Runs the helper; with a stop line, until it stopped there. Its output.
-QString runHelper(const QString& folder, const QStringList& arguments, bool& stopped) {
-    QProcess child;
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QStringLiteral(PXU_KILL_HELPER), QStringList{folder} + arguments);
-    QString output;
-    stopped = false;
-    while (!stopped && child.state() != QProcess::NotRunning && child.waitForReadyRead(60'000)) {
-        output += QString::fromLocal8Bit(child.readAll());
-        stopped = output.endsWith(QLatin1String("\nstopped\n"));
-    }
-    if (stopped)
-        child.kill(); // SIGKILL
-    child.waitForFinished(60'000);
-    output += QString::fromLocal8Bit(child.readAll());
-    if (!stopped && (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0))
-        output += QStringLiteral("\n<ended with %1>").arg(child.exitCode());
-    return output;
-}
-
-// Each version of the folder as a dump, after SQLite's check of the whole file; the check's
-// complaint in place of the dump when it fails.
+// Each version of the folder as stateOf gives it.
 QMap<QString, QString> versionDumps(const QString& folder, const QString& pattern = kVersions) {
     QMap<QString, QString> dumps;
     const QDir dir(folder);
-    for (const QString& name : dir.entryList({pattern}, QDir::Files)) {
-        const QString file = dir.filePath(name);
-        const QString check = queryValue(file, QStringLiteral("PRAGMA integrity_check")).toString();
-        dumps[name] = check == QLatin1String("ok") ? dumpDatabase(file) : check;
-    }
+    for (const QString& name : dir.entryList({pattern}, QDir::Files))
+        dumps[name] = stateOf(dir.filePath(name));
     return dumps;
+}
+
+// The databases of a folder (versions and the working copy) as a kill left them.
+struct KilledFiles {
+    // Each with its journal rolled back, by SQLite itself on a copy: what was committed.
+    QMap<QString, QString> committed;
+    // Each file alone, as a recovery that deleted the journal would leave it.
+    QMap<QString, QString> withoutJournal;
+};
+
+KilledFiles killedFiles(const QString& folder) {
+    KilledFiles files;
+    const QDir dir(folder);
+    QTemporaryDir rolledBack;
+    QTemporaryDir alone;
+    for (const QString& name : dir.entryList({kVersions, kWorkingCopy}, QDir::Files)) {
+        const QString journal = dir.filePath(name) + QStringLiteral("-journal");
+        const QString copy = QDir(rolledBack.path()).filePath(name);
+        if (!QFile::copy(dir.filePath(name), copy) ||
+            (QFile::exists(journal) && !QFile::copy(journal, copy + QStringLiteral("-journal"))) ||
+            !QFile::copy(dir.filePath(name), QDir(alone.path()).filePath(name)))
+            qFatal("cannot copy %s", qPrintable(name));
+        {
+            db::Database rollBack; // its first read rolls a journal back
+            rollBack.open(copy);
+        }
+        files.committed[name] = stateOf(copy);
+        files.withoutJournal[name] = stateOf(QDir(alone.path()).filePath(name));
+    }
+    return files;
 }
 
 } // namespace
@@ -74,7 +74,7 @@ QMap<QString, QString> versionDumps(const QString& folder, const QString& patter
 class DcBuilderKillTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
+    void initTestCase() { m_plant = sampleKillPlant(); }
     void init() { g_baseAdrDC = 0xC0000; }
     void killedJobLeavesEveryVersionWhole_data();
     void killedJobLeavesEveryVersionWhole();
@@ -82,36 +82,20 @@ private slots:
 private:
     // The whole states each version passes through in the job's complete run.
     QMultiMap<QString, QString> wholeStates(const QString& job);
+    // Runs the helper on the folder's plant until it stops, and kills it there.
+    static KilledFiles killIn(const QString& folder, const QStringList& arguments,
+                              QString& written);
     QByteArray m_plant;
     QMap<QString, QMultiMap<QString, QString>> m_wholeStates;
 };
 
-void DcBuilderKillTest::initTestCase() {
-    // The sample plant on the program's schema, once, so that every run starts from the same
-    // bytes; a manufacturer number that neither the edits nor the signal list have.
-    ScriptedDialogs dialogs;
-    DcFixture fixture;
-    const QString plant = currentSampleVersions(fixture, dialogs, 1);
-    RecordingSink sink;
-    QString label;
-    QVERIFY(!dc::DcJob::run(plant, [&](dc::DcJob& job) {
-        dc::SpecialSymbols(job, sink).setString(QStringLiteral("M-BEFORE"), dc::alias::manufacNo,
-                                                label);
-    }));
-    QFile file(plant);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    m_plant = file.readAll();
-}
-
 QMultiMap<QString, QString> DcBuilderKillTest::wholeStates(const QString& job) {
     if (!m_wholeStates.contains(job)) {
         DcFixture fixture;
-        preparePlant(fixture, m_plant);
-        bool stopped = false;
-        const QString output =
-            runHelper(fixture.folder(), {job, QStringLiteral("--whole-states")}, stopped);
-        if (output.contains(QLatin1String("<ended with")))
-            qFatal("the complete run of %s failed: %s", qPrintable(job), qPrintable(output));
+        preparePlant(fixture.folder(), m_plant);
+        BuilderProcess run(fixture.folder(), {job, QStringLiteral("--whole-states")});
+        if (run.waitUntilStopped() || !run.waitUntilEnded())
+            qFatal("the complete run of %s failed: %s", qPrintable(job), qPrintable(run.output()));
         QMultiMap<QString, QString> states;
         const QMap<QString, QString> dumps =
             versionDumps(fixture.path(QStringLiteral("states")), kVersions + QStringLiteral(".*"));
@@ -122,73 +106,127 @@ QMultiMap<QString, QString> DcBuilderKillTest::wholeStates(const QString& job) {
     return m_wholeStates[job];
 }
 
+KilledFiles DcBuilderKillTest::killIn(const QString& folder, const QStringList& arguments,
+                                      QString& written) {
+    BuilderProcess run(folder, arguments);
+    if (!run.waitUntilStopped()) {
+        qWarning("%s", qPrintable(run.output()));
+        return {};
+    }
+    run.kill();
+    written = QFileInfo(run.written()).fileName();
+    return killedFiles(folder);
+}
+
 void DcBuilderKillTest::killedJobLeavesEveryVersionWhole_data() {
     QTest::addColumn<QString>("job");
     QTest::addColumn<QString>("line");
     QTest::addColumn<int>("occurrence");
+    // The database the job is killed in right after writing it, in the middle of a
+    // transaction. Empty: killed at the line itself, where no database is half written,
+    // because the row tests a kill between two files.
+    QTest::addColumn<QString>("halfWritten");
     // The manufacturer number the kept working copy holds; when none is kept, the newest
     // version. Before the build nothing is edited.
     QTest::addColumn<QString>("committed");
     const QString saved = QStringLiteral("Result saved in new DC-Version ");
     const QString scanned = QStringLiteral("      Number of scanned signals");
     const QString indexes = QStringLiteral("   Update id's in alarmEnums-table");
+    const QString first = DcFixture::versionName(1);
     QTest::newRow("scan: at its start") << "scan"
-                                        << "SCAN HEADER FILES " << 1 << "M-KILL-1";
-    QTest::newRow("scan: reading the headers") << "scan"
-                                               << "   Scan file " << 2 << "M-KILL-1";
+                                        << "SCAN HEADER FILES " << 1 << kWorkingCopy << "M-KILL-1";
+    QTest::newRow("scan: reading the headers")
+        << "scan"
+        << "   Scan file " << 2 << kWorkingCopy << "M-KILL-1";
     QTest::newRow("scan: comparing") << "scan"
-                                     << "   Compare scan" << 1 << "M-KILL-1";
+                                     << "   Compare scan" << 1 << kWorkingCopy << "M-KILL-1";
     QTest::newRow("scan: rebuilding alarmEnums")
         << "scan"
-        << "   Update attributes of scanned symbols in alarmEnums" << 1 << "M-KILL-1";
-    QTest::newRow("scan: at its last step") << "scan"
-                                            << "   Write DC-version" << 1 << "M-KILL-1";
+        << "   Update attributes of scanned symbols in alarmEnums" << 1 << kWorkingCopy
+        << "M-KILL-1";
+    QTest::newRow("scan: at its last step")
+        << "scan"
+        << "   Write DC-version" << 1 << kWorkingCopy << "M-KILL-1";
+    // The scan's result renamed into place as the next version, no fresh working copy yet.
     QTest::newRow("scan: saved, before the fresh working copy")
-        << "scan" << saved << 1 << "M-KILL-1";
+        << "scan" << saved << 1 << QString() << "M-KILL-1";
     QTest::newRow("import: at its start") << "import"
-                                          << "Scan Signal-List" << 1 << "M-KILL-1";
+                                          << "Scan Signal-List" << 1 << kWorkingCopy << "M-KILL-1";
     // The import is one job: until it is saved, nothing of the signal list is committed.
-    QTest::newRow("import: in the first sheet") << "import" << scanned << 1 << "M-KILL-1";
-    QTest::newRow("import: between the sheets") << "import"
-                                                << "   Scan Sheet alarmEnums" << 1 << "M-KILL-1";
-    QTest::newRow("import: in the second sheet") << "import" << scanned << 2 << "M-KILL-1";
-    QTest::newRow("import: resolving the alarms' ids") << "import" << indexes << 1 << "M-KILL-1";
-    // The signal list has a manufacturer number of its own.
-    QTest::newRow("import: saved") << "import" << saved << 1 << "M-40417";
+    QTest::newRow("import: in the first sheet")
+        << "import" << scanned << 1 << kWorkingCopy << "M-KILL-1";
+    QTest::newRow("import: between the sheets")
+        << "import"
+        << "   Scan Sheet alarmEnums" << 1 << kWorkingCopy << "M-KILL-1";
+    QTest::newRow("import: in the second sheet")
+        << "import" << scanned << 2 << kWorkingCopy << "M-KILL-1";
+    QTest::newRow("import: resolving the alarms' ids")
+        << "import" << indexes << 1 << kWorkingCopy << "M-KILL-1";
+    // The import's result renamed into place, no fresh working copy yet. The signal list
+    // has a manufacturer number of its own.
+    QTest::newRow("import: saved") << "import" << saved << 1 << QString() << "M-40417";
     const QString none = QStringLiteral("M-BEFORE");
     QTest::newRow("build: at its start") << "build"
-                                         << "Build DC-S19-File out of" << 1 << none;
-    QTest::newRow("build: resolving the alarms' ids") << "build" << indexes << 1 << none;
+                                         << "Build DC-S19-File out of" << 1 << first << none;
+    QTest::newRow("build: resolving the alarms' ids") << "build" << indexes << 1 << first << none;
     QTest::newRow("build: storing the group CRCs") << "build"
-                                                   << "      USER Paras" << 1 << none;
+                                                   << "      USER Paras" << 1 << first << none;
+    // From the software check on, the build writes no database, only the image and the
+    // S-record file: killed there, it must leave every version as it was.
     QTest::newRow("build: the software check") << "build"
-                                               << "   ZENT-6183" << 1 << none;
+                                               << "   ZENT-6183" << 1 << QString() << none;
     QTest::newRow("build: writing the image") << "build"
-                                              << "   Build DC-Bin-File" << 1 << none;
-    QTest::newRow("build: writing the S-record file") << "build"
-                                                      << "   Build S-Rec-file" << 1 << none;
-    QTest::newRow("exit: the build tab's copy") << "exit" << saved << 1 << "M-KILL-1";
+                                              << "   Build DC-Bin-File" << 1 << QString() << none;
+    QTest::newRow("build: writing the S-record file")
+        << "build"
+        << "   Build S-Rec-file" << 1 << QString() << none;
+    QTest::newRow("exit: the build tab's copy")
+        << "exit" << saved << 1 << kWorkingCopy << "M-KILL-1";
     // Told within the job that writes it: killed there, the edit is not committed.
     QTest::newRow("exit: writing the second edit")
         << "exit"
-        << "      PAR_SWINFO_MANUFAC_NO_" << 2 << "M-KILL-1";
-    QTest::newRow("exit: saved") << "exit" << saved << 2 << "M-KILL-2";
+        << "      PAR_SWINFO_MANUFAC_NO_" << 2 << kWorkingCopy << "M-KILL-1";
+    // The working copy renamed to the next version at Exit.
+    QTest::newRow("exit: saved") << "exit" << saved << 2 << QString() << "M-KILL-2";
 }
 
 void DcBuilderKillTest::killedJobLeavesEveryVersionWhole() {
     QFETCH(QString, job);
     QFETCH(QString, line);
     QFETCH(int, occurrence);
+    QFETCH(QString, halfWritten);
     QFETCH(QString, committed);
     const QMultiMap<QString, QString> whole = wholeStates(job);
+    QStringList arguments{job, line, QString::number(occurrence)};
+    if (halfWritten.isEmpty())
+        arguments << QStringLiteral("--at-line");
+
     ScriptedDialogs dialogs;
     DcFixture fixture;
-    preparePlant(fixture, m_plant);
+    preparePlant(fixture.folder(), m_plant);
     const QMap<QString, QString> before = versionDumps(fixture.folder());
-    bool stopped = false;
-    const QString output =
-        runHelper(fixture.folder(), {job, line, QString::number(occurrence)}, stopped);
-    QVERIFY2(stopped, qPrintable(output));
+    QString written;
+    const KilledFiles killed = killIn(fixture.folder(), arguments, written);
+    QVERIFY(!killed.committed.isEmpty());
+    // The kill left a journal that matters: without it, the file holds half the job.
+    QCOMPARE(written, halfWritten);
+    if (!halfWritten.isEmpty()) {
+        QVERIFY(!db::pendingJournals(fixture.path(halfWritten)).isEmpty());
+        QVERIFY(killed.withoutJournal.value(halfWritten) != killed.committed.value(halfWritten));
+    }
+    // The small page cache kills the same states: with the jobs' own cache a job writes its
+    // file only as it commits, and killed at that write, it leaves every file with the same
+    // committed state. The small cache only makes the job write the file earlier, half-way.
+    {
+        QTemporaryDir jobsCache;
+        preparePlant(jobsCache.path(), m_plant);
+        QString writtenThere;
+        const KilledFiles there =
+            killIn(jobsCache.path(), arguments + QStringList{QStringLiteral("--jobs-cache")},
+                   writtenThere);
+        QCOMPARE(writtenThere, halfWritten);
+        QCOMPARE(there.committed, killed.committed);
+    }
 
     // The next start.
     DcBuilder builder;
@@ -201,15 +239,26 @@ void DcBuilderKillTest::killedJobLeavesEveryVersionWhole() {
     const QMap<QString, QString> after = versionDumps(fixture.folder());
     for (auto it = before.cbegin(); it != before.cend(); ++it)
         QVERIFY2(after.contains(it.key()), qPrintable(it.key()));
-    for (auto it = after.cbegin(); it != after.cend(); ++it)
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        QVERIFY2(it.value() == killed.committed.value(it.key()),
+                 qPrintable(it.key() + QStringLiteral(" is not as it was committed")));
         QVERIFY2(it.value() == before.value(it.key()) ||
                      whole.values(it.key()).contains(it.value()),
                  qPrintable(it.key() + QStringLiteral(" is in none of its whole states")));
+    }
 
+    // The working copy, whole as it was committed: kept aside, or, holding nothing but the
+    // newest version, made anew.
     const QStringList kept = folder.entryList({"*-temp-leftover-*.md"}, QDir::Files);
     QVERIFY(kept.size() <= 1);
-    const QString holder = kept.isEmpty() ? builder.newestDcFile() : folder.filePath(kept[0]);
-    QCOMPARE(queryValue(holder, "PRAGMA integrity_check").toString(), QStringLiteral("ok"));
+    const QString newest = QFileInfo(builder.newestDcFile()).fileName();
+    if (killed.committed.contains(kWorkingCopy)) {
+        const QString keeper = kept.isEmpty() ? newest : kept[0];
+        QCOMPARE(stateOf(folder.filePath(keeper)), killed.committed[kWorkingCopy]);
+    } else {
+        QVERIFY(kept.isEmpty());
+    }
+    const QString holder = folder.filePath(kept.isEmpty() ? newest : kept[0]);
     QCOMPARE(specialText(holder, dc::alias::manufacNo), committed);
 }
 

@@ -587,8 +587,9 @@ void DcBuilderTest::listLineNamingTheLeftoverCanBeReadWhole() {
     ScriptedDialogs dialogs;
     DcFixture fixture;
     currentSampleVersions(fixture, dialogs, 1);
-    QVERIFY(QFile::copy(fixture.path(DcFixture::versionName(1)),
-                        fixture.path("DORN Update Tool-PXU-DC-temp.md")));
+    const QString leftover = fixture.path("DORN Update Tool-PXU-DC-temp.md");
+    QVERIFY(QFile::copy(fixture.path(DcFixture::versionName(1)), leftover));
+    execute(leftover, "UPDATE dcEnums SET value = 12 WHERE name = 'PAR_TOT_NO_OF_CYL'");
     DcBuilder builder;
     builder.g_show(fixture.folder());
     DcBuilderForm* form = builder.form();

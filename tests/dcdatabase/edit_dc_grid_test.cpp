@@ -1,6 +1,7 @@
 #include "core/globals.h"
 #include "dcdatabase/alarm_list_indexes.h"
 #include "edit_dc_rig.h"
+#include "support/other_writer.h"
 #include "support/recording_error_handler.h"
 #include "support/small_disk.h"
 #include "support/unwritable_folder.h"
@@ -88,7 +89,8 @@ private slots:
     void editedOnlyByACompletedEdit_data();
     void editedOnlyByACompletedEdit();
     void databaseRefusingTheRowGoesToTheErrorReporter();
-    void unwritableFolderIsToldInOneBoxAndNothingStored();
+    void fileThatCannotBeWrittenIsToldInOneBoxAndNothingStored_data();
+    void fileThatCannotBeWrittenIsToldInOneBoxAndNothingStored();
     void fullDiskIsToldAsFullAndNothingStored();
     void failedEditLeavesNoUnstoredValueBehind();
 };
@@ -519,7 +521,25 @@ void EditDcGridTest::databaseRefusingTheRowGoesToTheErrorReporter() {
     QVERIFY(errors.reports()[0].failure.description.contains(QStringLiteral("read-only plant")));
 }
 
-void EditDcGridTest::unwritableFolderIsToldInOneBoxAndNothingStored() {
+// What keeps the file from being written, for as long as it lives.
+using Obstacle = std::function<std::shared_ptr<void>(const QString& file)>;
+
+void EditDcGridTest::fileThatCannotBeWrittenIsToldInOneBoxAndNothingStored_data() {
+    QTest::addColumn<Obstacle>("obstacle");
+    QTest::addColumn<QString>("reason"); // empty: the system's, whatever it says
+    QTest::newRow("a read-only folder") << Obstacle([](const QString& file) {
+        return std::shared_ptr<void>(std::make_shared<UnwritableFolder>(QFileInfo(file).path()));
+    }) << QString();
+    QTest::newRow("another program writing it") << Obstacle([](const QString& file) {
+        return std::shared_ptr<void>(std::make_shared<OtherWriter>(
+            file, QStringLiteral("UPDATE dcEnums SET value = 5"), OtherWriter::Stage::changing));
+    }) << QStringLiteral("another program is writing it");
+}
+
+void EditDcGridTest::fileThatCannotBeWrittenIsToldInOneBoxAndNothingStored() {
+    QFETCH(Obstacle, obstacle);
+    QFETCH(QString, reason);
+    VirtualTime time;
     RecordingErrorHandler errors;
     EditDcRig rig;
     const QString before = stored(rig.file, kParameter, "CYL_INJ_OFFSET_00", "comment").toString();
@@ -528,17 +548,19 @@ void EditDcGridTest::unwritableFolderIsToldInOneBoxAndNothingStored() {
         dc::EditDcGrid& grid = e.tdbDcEnums();
         const int row = rowOf(grid, "CYL_INJ_OFFSET_00");
         const int comment = grid.columnOf(QStringLiteral("Comment"));
-        UnwritableFolder readOnly(rig.fixture.folder());
+        auto held = obstacle(rig.file);
         edited = grid.editCell(row, comment, QStringLiteral("changed"));
-        readOnly.restore();
+        held.reset();
         QCOMPARE(grid.FormatText(row, comment), before);
     });
     QVERIFY(!edited);
     QVERIFY(errors.reports().isEmpty());
     QCOMPARE(rig.dialogs.texts().size(), 1);
-    const QString head = rig.file + QStringLiteral(" cannot be written: ");
+    const QString head = rig.file + QStringLiteral(" cannot be written: ") + reason;
     QVERIFY2(rig.dialogs.texts()[0].startsWith(head), qPrintable(rig.dialogs.texts()[0]));
     QVERIFY(rig.dialogs.texts()[0].endsWith(QStringLiteral(".\r\nNothing was stored.")));
+    if (!reason.isEmpty())
+        QCOMPARE(rig.dialogs.texts()[0], head + QStringLiteral(".\r\nNothing was stored."));
     QCOMPARE(stored(rig.file, kParameter, "CYL_INJ_OFFSET_00", "comment").toString(), before);
 }
 

@@ -1,6 +1,8 @@
 #include "platform/db/database.h"
 #include "platform/db/database_file.h"
 #include "support/killed_session.h"
+#include "support/other_writer.h"
+#include "support/virtual_time.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +14,7 @@
 using namespace pxu;
 using namespace pxu::db;
 using pxu::test::leaveKilledInTransaction;
+using pxu::test::OtherWriter;
 
 namespace {
 
@@ -63,6 +66,8 @@ private slots:
     void renameLeavesNoJournalUnderEitherName_data();
     void renameLeavesNoJournalUnderEitherName();
     void committedWriteAheadLogMovesWithTheFile();
+    void fileAnotherProgramWritesIsToldSoAfterAShortWait_data();
+    void fileAnotherProgramWritesIsToldSoAfterAShortWait();
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -153,6 +158,46 @@ void DatabaseFileTest::committedWriteAheadLogMovesWithTheFile() {
     QCOMPARE(companions(from), QStringList());
     QCOMPARE(companions(to), QStringList());
     QCOMPARE(holds(to), QStringLiteral("3"));
+}
+
+using Attempt = std::function<QString(const QString& path)>;
+
+void DatabaseFileTest::fileAnotherProgramWritesIsToldSoAfterAShortWait_data() {
+    QTest::addColumn<OtherWriter::Stage>("stage");
+    QTest::addColumn<Attempt>("attempt"); // the failure it meets
+    const Attempt opening = [](const QString& path) {
+        Database db;
+        return db.open(path) ? QStringLiteral("<opened>") : db.lastError();
+    };
+    const Attempt writing = [](const QString& path) {
+        Database db;
+        if (!db.open(path))
+            return db.lastError();
+        return db.execute(QStringLiteral("BEGIN IMMEDIATE")) ? QStringLiteral("<writes>")
+                                                             : db.lastError();
+    };
+    const Attempt recovering = [](const QString& path) {
+        return recoverInPlace(path).value_or(QStringLiteral("<recovered>"));
+    };
+    using Stage = OtherWriter::Stage;
+    QTest::newRow("opened while it writes the file") << Stage::writingTheFile << opening;
+    QTest::newRow("written while it changes it") << Stage::changing << writing;
+    QTest::newRow("recovered while it changes it") << Stage::changing << recovering;
+    QTest::newRow("recovered while it writes the file") << Stage::writingTheFile << recovering;
+}
+
+void DatabaseFileTest::fileAnotherProgramWritesIsToldSoAfterAShortWait() {
+    QFETCH(OtherWriter::Stage, stage);
+    QFETCH(Attempt, attempt);
+    const QString file = path(QStringLiteral("plant.mdb"));
+    makeDatabase(file, 1);
+    test::VirtualTime time;
+    OtherWriter other(file, QStringLiteral("UPDATE t SET v = 2"), stage);
+    const qint64 start = time.nowMs();
+    QCOMPARE(attempt(file), writtenByAnotherProgram(file));
+    // A short wait for the other program's commit, in program time: the window is not held.
+    const qint64 waited = time.nowMs() - start;
+    QVERIFY2(waited > 0 && waited <= 300, qPrintable(QString::number(waited)));
 }
 
 QTEST_GUILESS_MAIN(DatabaseFileTest)

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QVariantList>
 
+class QSqlError;
+
 namespace pxu::db {
 
 // One connection to an SQLite database file. The same file may be open in several
@@ -50,5 +52,13 @@ private:
 bool isWriteFailure(const QString& failure);
 // Whether it says that the disk had no room for what it wrote.
 bool isDiskFull(const QString& failure);
+
+// The failure of a statement or an opening that met the file locked by another connection,
+// which holds it while it writes: "<file> is being written by another program.".
+QString writtenByAnotherProgram(const QString& path);
+bool isWrittenByAnotherProgram(const QString& failure);
+// The text of a failure of the database engine on the file: another program's write said so,
+// else the engine's own words.
+QString failureText(const QSqlError& error, const QString& path);
 
 } // namespace pxu::db

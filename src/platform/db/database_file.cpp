@@ -36,7 +36,7 @@ bool isPending(const QString& journal) {
 std::optional<QString> integrityComplaint(Database& database) {
     QSqlQuery check(database.connection());
     if (!check.exec(QStringLiteral("PRAGMA integrity_check")) || !check.next())
-        return check.lastError().text();
+        return failureText(check.lastError(), database.path());
     const QString verdict = check.value(0).toString();
     if (verdict != QLatin1String("ok"))
         return verdict;
@@ -58,20 +58,24 @@ std::optional<QString> recoverInPlace(const QString& database) {
     const QString rollbackJournal = database + kJournals[0];
     if (!QFileInfo::exists(rollbackJournal) && pendingJournals(database).isEmpty())
         return std::nullopt;
+    const auto cannotRecover = [&](const QString& failure) {
+        return isWrittenByAnotherProgram(failure)
+                   ? failure
+                   : QStringLiteral("%1 cannot be brought back from its journal: %2")
+                         .arg(shown(database), failure);
+    };
     {
         // Opening reads the file, and the first read rolls a pending journal back.
         Database recovered;
         if (!recovered.open(database))
-            return QStringLiteral("%1 cannot be brought back from its journal: %2")
-                .arg(shown(database), recovered.lastError());
+            return cannotRecover(recovered.lastError());
         if (const auto complaint = integrityComplaint(recovered))
             return QStringLiteral("%1 is damaged: %2").arg(shown(database), *complaint);
         // A journal whose transaction never wrote the file is ignored by SQLite and stays.
         // With the file locked for writing, no other program can be using it.
         if (QFileInfo::exists(rollbackJournal)) {
             if (!recovered.execute(QStringLiteral("BEGIN IMMEDIATE")))
-                return QStringLiteral("%1 is being written by another program: %2")
-                    .arg(shown(database), recovered.lastError());
+                return cannotRecover(recovered.lastError());
             QFile stale(rollbackJournal);
             const bool removed = stale.remove();
             recovered.execute(QStringLiteral("ROLLBACK"));
@@ -80,10 +84,9 @@ std::optional<QString> recoverInPlace(const QString& database) {
                     .arg(shown(rollbackJournal), stale.errorString());
         }
     }
-    const QStringList left = pendingJournals(database);
-    if (!left.isEmpty())
-        return QStringLiteral("%1 stays beside %2: another program is still writing it.")
-            .arg(shown(left.constFirst()), shown(database));
+    // A journal that stays is one that another program's write keeps.
+    if (!pendingJournals(database).isEmpty())
+        return writtenByAnotherProgram(database);
     return std::nullopt;
 }
 

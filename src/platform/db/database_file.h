@@ -18,7 +18,7 @@ QStringList pendingJournals(const QString& database);
 // Brings a database with a journal beside it to its last committed state where it lies:
 // SQLite rolls a pending journal back when the file is opened, and a journal it ignores is
 // removed. Nothing to do without a journal. The text of the failure when the file cannot be
-// opened, is damaged, or a journal stays (another program is still writing the file).
+// opened, is damaged, or another program is writing it.
 std::optional<QString> recoverInPlace(const QString& database);
 
 // Makes the name ready to take a new database file: a database there is recovered, so that

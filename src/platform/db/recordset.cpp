@@ -79,11 +79,11 @@ bool Recordset::open(std::shared_ptr<Database> db, const QString& sql, const QVa
         ok = query.prepare(statement);
     }
     if (!ok)
-        return fail(query.lastError().text());
+        return fail(failureText(query.lastError(), db->path()));
     for (const QVariant& v : values)
         query.addBindValue(v);
     if (!query.exec())
-        return fail(query.lastError().text());
+        return fail(failureText(query.lastError(), db->path()));
 
     const QSqlRecord record = query.record();
     const bool keyed = record.count() > 0 && record.fieldName(0) == kKeyColumn;
@@ -277,7 +277,7 @@ bool Recordset::update() {
                 query.addBindValue(v);
             query.addBindValue(m_keys[m_current]);
             if (!query.exec())
-                return fail(query.lastError().text());
+                return fail(failureText(query.lastError(), m_db->path()));
         }
         m_rows[m_current] = m_buffer;
     } else {
@@ -291,7 +291,7 @@ bool Recordset::update() {
         for (const QVariant& v : values)
             query.addBindValue(v);
         if (!query.exec())
-            return fail(query.lastError().text());
+            return fail(failureText(query.lastError(), m_db->path()));
         const qint64 key = query.lastInsertId().toLongLong();
         // Read the row back so defaults the table fills in are seen.
         QSqlQuery back(m_db->connection());
@@ -321,7 +321,7 @@ bool Recordset::remove() {
     query.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_table)));
     query.addBindValue(m_keys[m_current]);
     if (!query.exec())
-        return fail(query.lastError().text());
+        return fail(failureText(query.lastError(), m_db->path()));
     m_rows.removeAt(m_current);
     m_keys.removeAt(m_current);
     return true;

@@ -121,6 +121,7 @@ int newestVersionIndex(const QStringList& files, const QString& pattern) {
 void DcBuilder::addMessage(const QString& text) {
     QString lines = text;
     m_messages.addMessage(lines);
+    m_turns.takeIfDue();
 }
 
 void DcBuilder::updateProgress(double value, bool relative) {
@@ -128,6 +129,7 @@ void DcBuilder::updateProgress(double value, bool relative) {
     m_view.progress = std::clamp(v, 0.0, 1.0);
     m_messages.showWaitingLines();
     emit progressChanged();
+    m_turns.takeIfDue();
 }
 
 bool DcBuilder::g_copyPlantInfosToDcEnums(dc::DcJob& job, const dc::PendingAliases& aliases) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/event_turns.h"
 #include "core/form_support.h"
 #include "core/message_list.h"
 #include "dcdatabase/message_sink.h"
@@ -78,6 +79,7 @@ public:
     // Message sink.
     void addMessage(const QString& text) override;
     void updateProgress(double value, bool relative = false) override;
+    void stillWorking() override { m_turns.takeIfDue(); }
     // The schema update's copy of the old plant information.
     bool g_copyPlantInfosToDcEnums(dc::DcJob& job, const dc::PendingAliases& aliases) override;
 
@@ -133,7 +135,8 @@ public:
 
     // A long job of the window (a scan, an import): the hourglass, the scan buttons, Exit
     // and the tab strip disabled, the opening banner; at its end the closing banner and
-    // everything enabled again.
+    // everything enabled again. With its controls locked the window paints while the job
+    // runs: its lines, progress and long steps hand the event loop a turn now and then.
     class JobScope {
     public:
         JobScope(DcBuilder& builder, const QString& title, bool lockControls = true);
@@ -199,6 +202,7 @@ private:
 
     DcBuilderView m_view;
     MessageList m_messages;
+    EventTurns m_turns;
     QString m_dcPattern;
     QString m_newestDcFile;
     QString m_tempDcFile;

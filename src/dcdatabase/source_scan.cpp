@@ -43,16 +43,19 @@ bool notUsed(const QString& name) {
 }
 
 // expected: about how many there are, to take room for them at once.
-std::vector<OldRow> readOldRows(DcJob& job, const QString& backup, size_t expected) {
+std::vector<OldRow> readOldRows(DcJob& job, const QString& backup, size_t expected,
+                                MessageSink& sink) {
     std::vector<OldRow> rows;
     rows.reserve(expected);
     QSqlQuery query =
         forwardQuery(job, QStringLiteral("SELECT rowid, name, id, class, fupId FROM %1 WHERE "
                                          "%2 ORDER BY rowid")
                               .arg(tableId(backup), kSymbolClasses));
-    while (query.next())
+    while (query.next()) {
         rows.push_back({query.value(0).toLongLong(), query.value(1).toString(), query.value(2),
                         query.value(3).toString(), query.value(4)});
+        sink.stillWorking();
+    }
     return rows;
 }
 
@@ -90,7 +93,7 @@ void compare(ScanRows& scan, std::vector<OldRow>& old, MessageSink& sink) {
     }
 }
 
-void writeRows(DcJob& job, const QString& table, const ScanRows& scan) {
+void writeRows(DcJob& job, const QString& table, const ScanRows& scan, MessageSink& sink) {
     // Older tables carry the module column: every row belongs to the PXU.
     const bool module = job.hasColumn(table, col::module);
     QString sql =
@@ -102,12 +105,15 @@ void writeRows(DcJob& job, const QString& table, const ScanRows& scan) {
                         .arg(columnId(col::module))
                   : QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
     QSqlQuery insert = preparedStatement(job, sql);
-    for (const ScanRow& row : scan.rows())
+    for (const ScanRow& row : scan.rows()) {
         runPrepared(insert, {row.name, row.id, row.cls, row.fupId, row.comment, row.varGroup,
                              row.sourceLine, row.upDate});
+        sink.stillWorking();
+    }
 }
 
-void markOldRows(DcJob& job, const QString& backup, const std::vector<OldRow>& old) {
+void markOldRows(DcJob& job, const QString& backup, const std::vector<OldRow>& old,
+                 MessageSink& sink) {
     job.execute(QStringLiteral("UPDATE %1 SET %2 = ?").arg(tableId(backup), columnId(col::upDate)),
                 {int(upDateDeleted)});
     // The rows found come in runs; old holds every row of the classes in rowid order, so a run
@@ -123,6 +129,7 @@ void markOldRows(DcJob& job, const QString& backup, const std::vector<OldRow>& o
             ++last;
         runPrepared(found, {int(upDateUnchanged), old[first].rowid, old[last].rowid});
         first = last;
+        sink.stillWorking();
     }
 }
 
@@ -226,15 +233,17 @@ void g_scanHeaderFiles(DcJob& job, MessageSink& sink, const QString& table) {
         }
     }
     renumberParameters(scan);
+    sink.stillWorking();
     buildGroup(scan);
+    sink.stillWorking();
     failOnSharedIds(scan);
 
     sink.addMessage(QStringLiteral("   Compare scan with previous scanned symbols"));
     sink.updateProgress(0);
-    std::vector<OldRow> old = readOldRows(job, backup, scan.rows().size());
+    std::vector<OldRow> old = readOldRows(job, backup, scan.rows().size(), sink);
     compare(scan, old, sink);
-    writeRows(job, table, scan);
-    markOldRows(job, backup, old);
+    writeRows(job, table, scan, sink);
+    markOldRows(job, backup, old, sink);
     report(sink, scan, old);
     if (!g_debugMode)
         job.dropTable(backup);

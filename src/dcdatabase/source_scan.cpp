@@ -11,6 +11,7 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <tuple>
 #include <unordered_map>
 
 namespace pxu::dc {
@@ -133,14 +134,47 @@ void markOldRows(DcJob& job, const QString& backup, const std::vector<OldRow>& o
     }
 }
 
+// The rows by class (letter case ignored) and then by id, rows alike in both as they came.
+// The classes are few: each row's rank among them is found once, and whole numbers are sorted.
+std::vector<ReportRow> byClassAndId(std::vector<ReportRow> rows, MessageSink& sink) {
+    QStringList classes;
+    for (const ReportRow& row : rows) {
+        if (!classes.contains(row.cls, Qt::CaseInsensitive))
+            classes << row.cls;
+    }
+    std::sort(classes.begin(), classes.end(), [](const QString& a, const QString& b) {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
+    struct Key {
+        qsizetype cls;
+        qint64 id;
+        size_t row;
+        bool operator<(const Key& o) const {
+            return std::tie(cls, id, row) < std::tie(o.cls, o.id, o.row);
+        }
+    };
+    std::vector<Key> keys;
+    keys.reserve(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        qsizetype rank = 0;
+        while (rows[i].cls.compare(classes[rank], Qt::CaseInsensitive) != 0)
+            ++rank;
+        keys.push_back({rank, rows[i].id.toLongLong(), i});
+        sink.stillWorking();
+    }
+    std::sort(keys.begin(), keys.end());
+    std::vector<ReportRow> sorted;
+    sorted.reserve(rows.size());
+    for (const Key& key : keys)
+        sorted.push_back(std::move(rows[key.row]));
+    return sorted;
+}
+
 void reportSection(MessageSink& sink, std::vector<ReportRow> rows, const QString& countLine,
                    bool items) {
     if (rows.empty())
         return;
-    std::stable_sort(rows.begin(), rows.end(), [](const ReportRow& a, const ReportRow& b) {
-        const int byClass = a.cls.compare(b.cls, Qt::CaseInsensitive);
-        return byClass != 0 ? byClass < 0 : a.id.toLongLong() < b.id.toLongLong();
-    });
+    rows = byClassAndId(std::move(rows), sink);
     sink.addMessage(sprintf(countLine, qlonglong(rows.size())));
     if (!items)
         return;
@@ -155,6 +189,7 @@ void report(MessageSink& sink, const ScanRows& scan, const std::vector<OldRow>& 
         for (const ScanRow& r : scan.rows()) {
             if (r.upDate == code && isSymbolClass(r.cls))
                 rows.push_back({r.cls, r.name, r.id, r.fupId});
+            sink.stillWorking();
         }
         return rows;
     };

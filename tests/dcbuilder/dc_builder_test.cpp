@@ -11,6 +11,7 @@
 #include "mainwindow/main_window.h"
 #include "sample_versions.h"
 #include "support/killed_session.h"
+#include "support/newest_line.h"
 #include "support/recording_desktop.h"
 #include "support/screenshot.h"
 #include "support/scripted_dialogs.h"
@@ -440,10 +441,16 @@ void DcBuilderTest::addMessage() {
     QFETCH(QString, text);
     QFETCH(QStringList, lines);
     DcBuilder builder;
+    MessageListView list(builder.messages());
+    list.resize(300, 120);
+    list.show();
+    // More lines than the list has room for: the newest is only in sight if it scrolls.
+    for (int i = 0; i < 30; ++i)
+        builder.addMessage(QStringLiteral("before %1").arg(i));
     builder.addMessage(QStringLiteral("first"));
     builder.addMessage(text);
-    QCOMPARE(builder.messages().lines(), QStringList{"first"} + lines);
-    QCOMPARE(builder.messages().currentRow(), builder.messages().count() - 1);
+    QCOMPARE(builder.messages().lines().mid(30), QStringList{"first"} + lines);
+    QTRY_VERIFY(showsNewestLine(list));
 }
 
 void DcBuilderTest::reportCopiesThreeTablesAndAPage() {

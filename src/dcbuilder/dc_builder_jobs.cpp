@@ -2,6 +2,7 @@
 #include "core/error_boundary.h"
 #include "core/file_names.h"
 #include "core/file_write_failure.h"
+#include "core/globals.h"
 #include "core/msg_box.h"
 #include "core/sprintf.h"
 #include "dc_builder.h"
@@ -154,7 +155,8 @@ void DcBuilder::cmdReport_Click() {
             if (!m_reportFiles.contains(file))
                 m_reportFiles << file;
         }
-        addMessage(QStringLiteral("Debug: ") + page);
+        if (g_debugMode)
+            addMessage(QStringLiteral("Debug: ") + page);
         openFileOrTell(page);
     });
 }

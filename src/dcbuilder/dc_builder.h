@@ -29,6 +29,7 @@ enum DcBuilderTab : int { tabEdit = 1, tabInfo = 2, tabBuild = 3, tabScan = 4 };
 
 struct InfoBoxView {
     QString text;
+    int maxLength = 0; // the characters it takes: no more than its symbol stores
     bool locked = false;
     int backColour = kColourWindow; // the button face when locked
     bool edited = false;            // typed since it was filled or written

@@ -186,6 +186,7 @@ void DcBuilderForm::render() {
     tabAction->setEnabled(v.tabEnabled);
     frames->setCurrentIndex(v.tab - 1);
     for (int i = 0; i < kInfoBoxCount; ++i) {
+        txtInfo[i]->setMaxLength(v.infos[i].maxLength);
         setIfChanged(txtInfo[i], v.infos[i].text);
         txtInfo[i]->setReadOnly(v.infos[i].locked);
         setBackColour(*txtInfo[i], v.infos[i].backColour);

@@ -78,7 +78,9 @@ QString SpecialSymbols::symbolOf(const QString& aliasName) {
     return g_getSymbolName(aliasName);
 }
 
-QString SpecialSymbols::getString(const QString& aliasName) {
+QString SpecialSymbols::getString(const QString& aliasName, int* capacity) {
+    if (capacity)
+        *capacity = 0;
     if (!symbolTableUsable()) {
         m_sink.addMessage(
             QStringLiteral("      No entry in dc-table -> Plant-Infos not set in DC!"));
@@ -91,6 +93,8 @@ QString SpecialSymbols::getString(const QString& aliasName) {
         if (rs->eof())
             break;
         text += g_lngToAscii(storedLong(*rs));
+        if (capacity)
+            *capacity += kCharsPerRow;
     }
     return text;
 }

@@ -61,13 +61,15 @@ private slots:
     void informationBoxesShowTheSymbols();
     void informationBoxesAreWritten_data();
     void informationBoxesAreWritten();
-    void informationTextTooLongIsTold();
+    void informationBoxesTakeWhatTheirSymbolsStore_data();
+    void informationBoxesTakeWhatTheirSymbolsStore();
     void lockedBoxesAreNotWritten();
     void softwareInformationNotFoundUnlocksItsBox();
     void updateProgress_data();
     void updateProgress();
     void addMessage_data();
     void addMessage();
+    void reportCopiesThreeTablesAndAPage_data();
     void reportCopiesThreeTablesAndAPage();
     void editButtonsOpenTheEditorOnTheWorkingCopy_data();
     void editButtonsOpenTheEditorOnTheWorkingCopy();
@@ -348,20 +350,53 @@ void DcBuilderTest::informationBoxesAreWritten() {
              stored);
 }
 
-void DcBuilderTest::informationTextTooLongIsTold() {
-    OpenBuilder open(1);
-    auto& [dialogs, fixture, builder] = open;
+void DcBuilderTest::informationBoxesTakeWhatTheirSymbolsStore_data() {
+    QTest::addColumn<InfoBox>("box");
+    QTest::addColumn<QString>("rows"); // of the sample plant's version, before opening
+    QTest::addColumn<int>("maxLength");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("engine type: the box 32, its four rows 16")
+        << InfoBox::txtEngineType << QString() << 16
+        << "      PAR_SWINFO_ENGINE_TYPE_ = ZX-62 DF MK2/6C ";
+    QTest::newRow("hull number: eight rows, the box's 16")
+        << InfoBox::txtHullNo
+        << "INSERT INTO dcEnums (name, id, class, value) VALUES ('PAR_SWINFO_HULL_NO_5', 1900, "
+           "'PARAMETER', 0), ('PAR_SWINFO_HULL_NO_6', 1901, 'PARAMETER', 0), "
+           "('PAR_SWINFO_HULL_NO_7', 1902, 'PARAMETER', 0), ('PAR_SWINFO_HULL_NO_8', 1903, "
+           "'PARAMETER', 0)"
+        << 16 << "      PAR_SWINFO_HULL_NO_ = ZX-62 DF MK2/6C ";
+    QTest::newRow("manufacturer number: two rows, 8")
+        << InfoBox::txtManufacNo
+        << "DELETE FROM dcEnums WHERE name IN ('PAR_SWINFO_MANUFAC_NO_3', "
+           "'PAR_SWINFO_MANUFAC_NO_4')"
+        << 8 << "      PAR_SWINFO_MANUFAC_NO_ = ZX-62 DF";
+}
+
+void DcBuilderTest::informationBoxesTakeWhatTheirSymbolsStore() {
+    QFETCH(InfoBox, box);
+    QFETCH(QString, rows);
+    QFETCH(int, maxLength);
+    QFETCH(QString, line);
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    currentSampleVersions(fixture, dialogs, 1);
+    if (!rows.isEmpty())
+        execute(fixture.path(DcFixture::versionName(1)), rows);
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
     builder.tabAction_Click(tabInfo);
-    // The box takes 32 characters, the sample plant's rows hold 16.
-    builder.setInfoText(InfoBox::txtEngineType, QStringLiteral("ZX-62 DF MK2/6C LONG STROKE"));
-    builder.txtInfo_LostFocus(InfoBox::txtEngineType);
-    QCOMPARE(builder.messages().lines().mid(builder.messages().count() - 2),
-             (QStringList{"      PAR_SWINFO_ENGINE_TYPE_ = ZX-62 DF MK2/6C LONG STROKE",
-                          "      PAR_SWINFO_ENGINE_TYPE_ = cut to 16 characters: ZX-62 DF "
-                          "MK2/6C "}));
+    QCOMPARE(builder.view().infos[int(box)].maxLength, maxLength);
+    QLineEdit* field = builder.form()->txtInfo[int(box)];
+    QCOMPARE(field->maxLength(), maxLength);
+    // Typed into the field, as a user types: it takes no more than is stored.
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, QStringLiteral("ZX-62 DF MK2/6C LONG STROKE"));
+    QCOMPARE(builder.view().infos[int(box)].text.size(), maxLength);
+    builder.txtInfo_LostFocus(box);
+    QCOMPARE(builder.messages().lines().last(), line);
     builder.tabAction_Click(tabInfo);
-    QCOMPARE(builder.view().infos[int(InfoBox::txtEngineType)].text,
-             QStringLiteral("ZX-62 DF MK2/6C "));
+    QCOMPARE(builder.view().infos[int(box)].text, line.mid(line.indexOf(" = ") + 3));
     builder.unload();
 }
 

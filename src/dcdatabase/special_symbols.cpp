@@ -264,7 +264,8 @@ SwInfoOutcome SpecialSymbols::setSwInfos(const QString& sourceFolder) {
         m_sink.addMessage(QStringLiteral(
             "      PXU_application.s19 not found -> Appl-CRC cannot be calculated!"));
     } else {
-        const qint16 crc = CrcCalculation(image.constData(), qint32(image.size()), 0);
+        // 0 to 65535, as the group CRCs beside it are stored and read back.
+        const quint16 crc = quint16(CrcCalculation(image.constData(), qint32(image.size()), 0));
         label.clear();
         setLong(QString::number(crc), alias::crcFirstApplication, label, {}, true);
     }

@@ -18,6 +18,7 @@
 #include "support/virtual_time.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QStackedWidget>
@@ -623,6 +624,15 @@ void DcBuilderTest::screenshotsOfEachTab() {
         QCOMPARE(builder.view().tab, tab);
         QCOMPARE(form->frames->currentIndex(), tab - 1);
         QVERIFY(!saveScreenshot(*form, QLatin1String(names[tab - 1])).isEmpty());
+        if (tab == tabBuild) {
+            // The start address's caption stands on the tab's own ground, with no box or
+            // bar behind it.
+            const QImage page = form->fraAction[tabBuild - 1]->grab().toImage();
+            const QRect caption = form->txtLblStartAdr->geometry();
+            const QRgb ground = page.pixel(caption.left() - 2, caption.top() + 1);
+            for (int x = caption.left(); x <= caption.right(); ++x)
+                QCOMPARE(page.pixel(x, caption.top() + 1), ground);
+        }
     }
     QCOMPARE(form->txtInfo[int(InfoBox::txtHullNo)]->text(), QStringLiteral("DORN Update Tool"));
     QCOMPARE(form->tabAction->tabToolTip(3),

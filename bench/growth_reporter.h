@@ -1,5 +1,7 @@
 #pragma once
 
+#include "console_report.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -13,7 +15,7 @@ namespace pxu::bench {
 // The console report, followed by a last line with the growth of a counter of cost per
 // symbol, for each benchmark, from one plant size (the benchmark's argument) to another:
 // how many times the cost per symbol at the first size the second one takes.
-class GrowthReporter : public benchmark::ConsoleReporter {
+class GrowthReporter : public ConsoleReport {
 public:
     GrowthReporter(std::string counter, long from, long to)
         : m_counter(std::move(counter))
@@ -28,11 +30,11 @@ public:
             const long size = std::strtol(run.run_name.args.c_str(), nullptr, 10);
             m_values[run.run_name.function_name][size] = c->second.value;
         }
-        ConsoleReporter::ReportRuns(runs);
+        ConsoleReport::ReportRuns(runs);
     }
 
     void Finalize() override {
-        ConsoleReporter::Finalize();
+        ConsoleReport::Finalize();
         std::string line = m_counter + " growth from " + std::to_string(m_from) + " to " +
                            std::to_string(m_to) + " symbols:";
         for (const auto& [benchmark, bySize] : m_values) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "console_report.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -13,7 +15,7 @@ namespace pxu::bench {
 // The console report, followed by the real times of benchmark pairs and their ratio
 // (second / first: how many times the first's time the second took), then the same for
 // each counter added.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public ConsoleReport {
 public:
     using Pair = std::pair<std::string, std::string>;
     explicit RatioReporter(std::vector<Pair> pairs)
@@ -36,11 +38,11 @@ public:
                     m_values[{counter, name}] = c->second.value;
             }
         }
-        ConsoleReporter::ReportRuns(runs);
+        ConsoleReport::ReportRuns(runs);
     }
 
     void Finalize() override {
-        ConsoleReporter::Finalize();
+        ConsoleReport::Finalize();
         std::printf("\n%-44s %12s %12s %8s\n", "first / second", "first ms", "second ms", "ratio");
         printRatios(kTime, 1e3, 1);
         for (const auto& [counter, meaning] : m_counters) {

@@ -32,7 +32,10 @@ const QString kNotAvailable = QStringLiteral("\r\nTherefore DC Builder is not av
 } // namespace
 
 DcBuilder::DcBuilder(QObject* parent)
-    : QObject(parent) {}
+    : QObject(parent) {
+    for (int i = 0; i < kInfoBoxCount; ++i)
+        m_view.infos[i].maxLength = infoBoxSettings()[i].maxLength;
+}
 
 DcBuilder::~DcBuilder() {
     delete m_form.data();
@@ -130,6 +133,7 @@ int newestVersionIndex(const QStringList& files, const QString& pattern) {
 void DcBuilder::addMessage(const QString& text) {
     QString lines = text;
     m_messages.addMessage(lines);
+    m_turns.takeIfDue();
 }
 
 void DcBuilder::updateProgress(double value, bool relative) {
@@ -137,6 +141,7 @@ void DcBuilder::updateProgress(double value, bool relative) {
     m_view.progress = std::clamp(v, 0.0, 1.0);
     m_messages.showWaitingLines();
     emit progressChanged();
+    m_turns.takeIfDue();
 }
 
 bool DcBuilder::g_copyPlantInfosToDcEnums(dc::DcJob& job, const dc::PendingAliases& aliases) {
@@ -299,9 +304,15 @@ void DcBuilder::fillInfoBoxes() {
             const InfoBoxSetting& setting = infoBoxSettings()[i];
             InfoBoxView& box = m_view.infos[i];
             switch (setting.kind) {
-            case InfoKind::Text:
-                box.text = s.getString(setting.alias);
+            case InfoKind::Text: {
+                // A symbol of fewer rows stores less than the box would take. One without
+                // rows keeps the box's own length: writing it says the symbol is missing.
+                int stored = 0;
+                box.text = s.getString(setting.alias, &stored);
+                box.maxLength =
+                    stored > 0 ? std::min(setting.maxLength, stored) : setting.maxLength;
                 break;
+            }
             case InfoKind::Number:
                 box.text = s.getLong(setting.alias, setting.format);
                 break;
@@ -321,7 +332,7 @@ void DcBuilder::setInfoText(InfoBox box, const QString& text) {
     InfoBoxView& view = m_view.infos[int(box)];
     if (view.locked)
         return;
-    view.text = text.left(infoBoxSetting(box).maxLength);
+    view.text = text.left(view.maxLength);
     view.edited = true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/event_turns.h"
 #include "core/folder_lock.h"
 #include "core/form_support.h"
 #include "core/message_list.h"
@@ -29,6 +30,7 @@ enum DcBuilderTab : int { tabEdit = 1, tabInfo = 2, tabBuild = 3, tabScan = 4 };
 
 struct InfoBoxView {
     QString text;
+    int maxLength = 0; // the characters it takes: no more than its symbol stores
     bool locked = false;
     int backColour = kColourWindow; // the button face when locked
     bool edited = false;            // typed since it was filled or written
@@ -79,6 +81,7 @@ public:
     // Message sink.
     void addMessage(const QString& text) override;
     void updateProgress(double value, bool relative = false) override;
+    void stillWorking() override { m_turns.takeIfDue(); }
     // The schema update's copy of the old plant information.
     bool g_copyPlantInfosToDcEnums(dc::DcJob& job, const dc::PendingAliases& aliases) override;
 
@@ -134,7 +137,8 @@ public:
 
     // A long job of the window (a scan, an import): the hourglass, the scan buttons, Exit
     // and the tab strip disabled, the opening banner; at its end the closing banner and
-    // everything enabled again.
+    // everything enabled again. With its controls locked the window paints while the job
+    // runs: its lines, progress and long steps hand the event loop a turn now and then.
     class JobScope {
     public:
         JobScope(DcBuilder& builder, const QString& title, bool lockControls = true);
@@ -204,6 +208,7 @@ private:
 
     DcBuilderView m_view;
     MessageList m_messages;
+    EventTurns m_turns;
     QString m_dcPattern;
     QString m_newestDcFile;
     QString m_tempDcFile;

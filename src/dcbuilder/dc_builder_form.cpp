@@ -89,10 +89,9 @@ DcBuilderForm::DcBuilderForm(DcBuilder& owner, QWidget* parent)
     infos->setRowStretch(kInfoBoxCount, 1);
 
     // Tab 3: the download file and the report.
-    txtLblStartAdr = named(new QLineEdit(QStringLiteral("Start-Adr (HEX):")), "txtLblStartAdr");
-    txtLblStartAdr->setReadOnly(true);
-    txtLblStartAdr->setFrame(false);
+    txtLblStartAdr = named(new QLabel(QStringLiteral("Start-Adr (HEX):")), "txtLblStartAdr");
     txtStartAdr = named(new QLineEdit, "txtStartAdr");
+    txtLblStartAdr->setBuddy(txtStartAdr);
     txtStartAdr->setMaximumWidth(100);
     filSourceDC = named(new QListWidget, "filSourceDC");
     cmdBuild = makeJobButton(QStringLiteral("Build"), "cmdBuild");
@@ -186,6 +185,7 @@ void DcBuilderForm::render() {
     tabAction->setEnabled(v.tabEnabled);
     frames->setCurrentIndex(v.tab - 1);
     for (int i = 0; i < kInfoBoxCount; ++i) {
+        txtInfo[i]->setMaxLength(v.infos[i].maxLength);
         setIfChanged(txtInfo[i], v.infos[i].text);
         txtInfo[i]->setReadOnly(v.infos[i].locked);
         setBackColour(*txtInfo[i], v.infos[i].backColour);

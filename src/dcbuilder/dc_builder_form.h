@@ -31,7 +31,7 @@ public:
     std::array<QPushButton*, 3> cmdEdit;
     std::array<QLabel*, kInfoBoxCount> lblSwInfo;
     std::array<QLineEdit*, kInfoBoxCount> txtInfo; // txtEngineType, ... in InfoBox order
-    QLineEdit* txtLblStartAdr;
+    QLabel* txtLblStartAdr;                        // a caption: no box behind it
     QLineEdit* txtStartAdr;
     QListWidget* filSourceDC;
     QPushButton* cmdBuild;

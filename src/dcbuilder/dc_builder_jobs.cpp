@@ -2,6 +2,7 @@
 #include "core/error_boundary.h"
 #include "core/file_names.h"
 #include "core/file_write_failure.h"
+#include "core/globals.h"
 #include "core/msg_box.h"
 #include "core/sprintf.h"
 #include "dc_builder.h"
@@ -35,10 +36,14 @@ DcBuilder::JobScope::JobScope(DcBuilder& builder, const QString& title, bool loc
         v.scanSignalListEnabled = v.scanHeaderEnabled = v.exitEnabled = v.tabEnabled = false;
     m_builder.addMessage(logOpeningLine(title));
     emit m_builder.changed();
+    // Nothing the window's events could start meets the job while the controls are locked.
+    if (m_locked)
+        m_builder.m_turns.start();
 }
 
 DcBuilder::JobScope::~JobScope() {
     DcBuilderView& v = m_builder.m_view;
+    m_builder.m_turns.stop();
     m_builder.addMessage(logClosingLine());
     if (m_locked) {
         v.scanSignalListEnabled = v.exitEnabled = v.tabEnabled = true;
@@ -159,7 +164,8 @@ void DcBuilder::cmdReport_Click() {
             if (!m_reportFiles.contains(file))
                 m_reportFiles << file;
         }
-        addMessage(QStringLiteral("Debug: ") + page);
+        if (g_debugMode)
+            addMessage(QStringLiteral("Debug: ") + page);
         openFileOrTell(page);
     });
 }

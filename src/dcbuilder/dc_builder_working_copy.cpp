@@ -126,6 +126,7 @@ void DcBuilder::copyToNextVersion() {
 void DcBuilder::saveAndContinue() {
     m_dcChanged = true;
     closeTempDc();
+    stillWorking();
     createTempDc();
 }
 

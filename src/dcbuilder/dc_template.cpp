@@ -236,6 +236,7 @@ bool g_createDCTemplate(const QString& folder, dc::MessageSink& log) {
         return end(kFailed + QStringLiteral("could not write the template: ") + scratch.error());
     }
     log.addMessage(QStringLiteral("DataContainer Template created for Build No: ") + build);
+    log.addMessage(QStringLiteral("DataContainer Template written to ") + target);
     log.addMessage(logClosingLine());
     return true;
 }

@@ -20,7 +20,7 @@ struct References {
     QHash<qint64, QString> nameById;
 };
 
-References loadReferences(DcJob& job, bool delayInstances) {
+References loadReferences(DcJob& job, bool delayInstances, MessageSink& sink) {
     References refs;
     QSqlQuery rows = forwardQuery(
         job, delayInstances
@@ -28,6 +28,7 @@ References loadReferences(DcJob& job, bool delayInstances) {
                                   "ORDER BY rowid")
                  : QStringLiteral("SELECT name, id FROM dcEnums WHERE id >= 0 ORDER BY rowid"));
     while (rows.next()) {
+        sink.stillWorking();
         if (rows.value(1).isNull())
             continue;
         const qint64 id = rows.value(1).toLongLong();
@@ -61,6 +62,7 @@ int resolveColumn(DcJob& job, const QString& column, const References& refs, Mes
     std::vector<Edit> names;
     int unresolved = 0;
     while (alarms.next()) {
+        sink.stillWorking();
         const QString name = alarms.value(3).toString();
         const QVariant id = alarms.value(2);
         std::optional<QString> notFound;
@@ -89,8 +91,10 @@ int resolveColumn(DcJob& job, const QString& column, const References& refs, Mes
         QSqlQuery update = preparedStatement(
             job,
             QStringLiteral("UPDATE alarmEnums SET %1 = ? WHERE rowid = ?").arg(columnId(target)));
-        for (const Edit& edit : *edits)
+        for (const Edit& edit : *edits) {
             runPrepared(update, {edit.value, edit.key});
+            sink.stillWorking();
+        }
     }
     return unresolved;
 }
@@ -113,7 +117,7 @@ int g_buildAlarmListIndexes(DcJob& job, const QString& column, MessageSink& sink
     checkColumn(column);
     if (!hasAlarms(job))
         return 0;
-    return resolveColumn(job, column, loadReferences(job, isDelayColumn(column)), sink);
+    return resolveColumn(job, column, loadReferences(job, isDelayColumn(column), sink), sink);
 }
 
 int resolveAlarmListIndexes(DcJob& job, MessageSink& sink) {
@@ -121,8 +125,8 @@ int resolveAlarmListIndexes(DcJob& job, MessageSink& sink) {
     if (!hasAlarms(job))
         return 0;
     // The three symbol columns share one look-up of the symbols.
-    const References delays = loadReferences(job, true);
-    const References symbols = loadReferences(job, false);
+    const References delays = loadReferences(job, true, sink);
+    const References symbols = loadReferences(job, false, sink);
     int unresolved = 0;
     for (QLatin1String column : kAlarmReferenceColumns)
         unresolved += resolveColumn(job, column, isDelayColumn(column) ? delays : symbols, sink);

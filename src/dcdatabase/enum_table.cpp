@@ -30,12 +30,14 @@ struct ScannedRow {
     int upDate = 0;
 };
 
-std::vector<ScannedRow> readScannedRows(DcJob& job, const QString& sql) {
+std::vector<ScannedRow> readScannedRows(DcJob& job, const QString& sql, MessageSink& sink) {
     std::vector<ScannedRow> rows;
     QSqlQuery query = forwardQuery(job, sql);
-    while (query.next())
+    while (query.next()) {
         rows.push_back({query.value(0).toLongLong(), query.value(1).toString(), query.value(2),
                         query.value(3).toString(), query.value(4).toInt()});
+        sink.stillWorking();
+    }
     return rows;
 }
 
@@ -155,7 +157,8 @@ public:
                 .arg(columnId(col::name), columnId(col::id), columnId(col::cls),
                      columnId(col::upDate), tableId(sourceTable),
                      m_alarmMode ? QStringLiteral("class='ALARM'")
-                                 : QStringLiteral("(class='VARIABLE') OR (class='PARAMETER')")));
+                                 : QStringLiteral("(class='VARIABLE') OR (class='PARAMETER')")),
+            m_sink);
         // The default rows in a fixed order, so that two rebuilds choose alike. They are read
         // from the backup, which holds them alike, as an insert that reads the table it
         // writes would have the database copy what it reads first.
@@ -215,6 +218,7 @@ private:
             m_previousByName.emplace(rows.value(1).toString().toLower(), rowid);
             if (!rows.value(2).isNull())
                 m_previousById.emplace(rows.value(2).toLongLong(), rowid);
+            m_sink.stillWorking();
         }
     }
 

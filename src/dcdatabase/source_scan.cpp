@@ -11,6 +11,7 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <tuple>
 #include <unordered_map>
 
 namespace pxu::dc {
@@ -43,16 +44,19 @@ bool notUsed(const QString& name) {
 }
 
 // expected: about how many there are, to take room for them at once.
-std::vector<OldRow> readOldRows(DcJob& job, const QString& backup, size_t expected) {
+std::vector<OldRow> readOldRows(DcJob& job, const QString& backup, size_t expected,
+                                MessageSink& sink) {
     std::vector<OldRow> rows;
     rows.reserve(expected);
     QSqlQuery query =
         forwardQuery(job, QStringLiteral("SELECT rowid, name, id, class, fupId FROM %1 WHERE "
                                          "%2 ORDER BY rowid")
                               .arg(tableId(backup), kSymbolClasses));
-    while (query.next())
+    while (query.next()) {
         rows.push_back({query.value(0).toLongLong(), query.value(1).toString(), query.value(2),
                         query.value(3).toString(), query.value(4)});
+        sink.stillWorking();
+    }
     return rows;
 }
 
@@ -90,7 +94,7 @@ void compare(ScanRows& scan, std::vector<OldRow>& old, MessageSink& sink) {
     }
 }
 
-void writeRows(DcJob& job, const QString& table, const ScanRows& scan) {
+void writeRows(DcJob& job, const QString& table, const ScanRows& scan, MessageSink& sink) {
     // Older tables carry the module column: every row belongs to the PXU.
     const bool module = job.hasColumn(table, col::module);
     QString sql =
@@ -102,12 +106,15 @@ void writeRows(DcJob& job, const QString& table, const ScanRows& scan) {
                         .arg(columnId(col::module))
                   : QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
     QSqlQuery insert = preparedStatement(job, sql);
-    for (const ScanRow& row : scan.rows())
+    for (const ScanRow& row : scan.rows()) {
         runPrepared(insert, {row.name, row.id, row.cls, row.fupId, row.comment, row.varGroup,
                              row.sourceLine, row.upDate});
+        sink.stillWorking();
+    }
 }
 
-void markOldRows(DcJob& job, const QString& backup, const std::vector<OldRow>& old) {
+void markOldRows(DcJob& job, const QString& backup, const std::vector<OldRow>& old,
+                 MessageSink& sink) {
     job.execute(QStringLiteral("UPDATE %1 SET %2 = ?").arg(tableId(backup), columnId(col::upDate)),
                 {int(upDateDeleted)});
     // The rows found come in runs; old holds every row of the classes in rowid order, so a run
@@ -123,17 +130,51 @@ void markOldRows(DcJob& job, const QString& backup, const std::vector<OldRow>& o
             ++last;
         runPrepared(found, {int(upDateUnchanged), old[first].rowid, old[last].rowid});
         first = last;
+        sink.stillWorking();
     }
+}
+
+// The rows by class (letter case ignored) and then by id, rows alike in both as they came.
+// The classes are few: each row's rank among them is found once, and whole numbers are sorted.
+std::vector<ReportRow> byClassAndId(std::vector<ReportRow> rows, MessageSink& sink) {
+    QStringList classes;
+    for (const ReportRow& row : rows) {
+        if (!classes.contains(row.cls, Qt::CaseInsensitive))
+            classes << row.cls;
+    }
+    std::sort(classes.begin(), classes.end(), [](const QString& a, const QString& b) {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
+    struct Key {
+        qsizetype cls;
+        qint64 id;
+        size_t row;
+        bool operator<(const Key& o) const {
+            return std::tie(cls, id, row) < std::tie(o.cls, o.id, o.row);
+        }
+    };
+    std::vector<Key> keys;
+    keys.reserve(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        qsizetype rank = 0;
+        while (rows[i].cls.compare(classes[rank], Qt::CaseInsensitive) != 0)
+            ++rank;
+        keys.push_back({rank, rows[i].id.toLongLong(), i});
+        sink.stillWorking();
+    }
+    std::sort(keys.begin(), keys.end());
+    std::vector<ReportRow> sorted;
+    sorted.reserve(rows.size());
+    for (const Key& key : keys)
+        sorted.push_back(std::move(rows[key.row]));
+    return sorted;
 }
 
 void reportSection(MessageSink& sink, std::vector<ReportRow> rows, const QString& countLine,
                    bool items) {
     if (rows.empty())
         return;
-    std::stable_sort(rows.begin(), rows.end(), [](const ReportRow& a, const ReportRow& b) {
-        const int byClass = a.cls.compare(b.cls, Qt::CaseInsensitive);
-        return byClass != 0 ? byClass < 0 : a.id.toLongLong() < b.id.toLongLong();
-    });
+    rows = byClassAndId(std::move(rows), sink);
     sink.addMessage(sprintf(countLine, qlonglong(rows.size())));
     if (!items)
         return;
@@ -148,6 +189,7 @@ void report(MessageSink& sink, const ScanRows& scan, const std::vector<OldRow>& 
         for (const ScanRow& r : scan.rows()) {
             if (r.upDate == code && isSymbolClass(r.cls))
                 rows.push_back({r.cls, r.name, r.id, r.fupId});
+            sink.stillWorking();
         }
         return rows;
     };
@@ -226,15 +268,17 @@ void g_scanHeaderFiles(DcJob& job, MessageSink& sink, const QString& table) {
         }
     }
     renumberParameters(scan);
+    sink.stillWorking();
     buildGroup(scan);
+    sink.stillWorking();
     failOnSharedIds(scan);
 
     sink.addMessage(QStringLiteral("   Compare scan with previous scanned symbols"));
     sink.updateProgress(0);
-    std::vector<OldRow> old = readOldRows(job, backup, scan.rows().size());
+    std::vector<OldRow> old = readOldRows(job, backup, scan.rows().size(), sink);
     compare(scan, old, sink);
-    writeRows(job, table, scan);
-    markOldRows(job, backup, old);
+    writeRows(job, table, scan, sink);
+    markOldRows(job, backup, old, sink);
     report(sink, scan, old);
     if (!g_debugMode)
         job.dropTable(backup);

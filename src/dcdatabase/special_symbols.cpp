@@ -78,7 +78,9 @@ QString SpecialSymbols::symbolOf(const QString& aliasName) {
     return g_getSymbolName(aliasName);
 }
 
-QString SpecialSymbols::getString(const QString& aliasName) {
+QString SpecialSymbols::getString(const QString& aliasName, int* capacity) {
+    if (capacity)
+        *capacity = 0;
     if (!symbolTableUsable()) {
         m_sink.addMessage(
             QStringLiteral("      No entry in dc-table -> Plant-Infos not set in DC!"));
@@ -91,6 +93,8 @@ QString SpecialSymbols::getString(const QString& aliasName) {
         if (rs->eof())
             break;
         text += g_lngToAscii(storedLong(*rs));
+        if (capacity)
+            *capacity += kCharsPerRow;
     }
     return text;
 }
@@ -260,7 +264,8 @@ SwInfoOutcome SpecialSymbols::setSwInfos(const QString& sourceFolder) {
         m_sink.addMessage(QStringLiteral(
             "      PXU_application.s19 not found -> Appl-CRC cannot be calculated!"));
     } else {
-        const qint16 crc = CrcCalculation(image.constData(), qint32(image.size()), 0);
+        // 0 to 65535, as the group CRCs beside it are stored and read back.
+        const quint16 crc = quint16(CrcCalculation(image.constData(), qint32(image.size()), 0));
         label.clear();
         setLong(QString::number(crc), alias::crcFirstApplication, label, {}, true);
     }

@@ -50,7 +50,8 @@ public:
         , m_pending(pending) {}
 
     // getSpecialDcStringValue: the text of a text symbol, empty when it has no rows.
-    QString getString(const QString& alias);
+    // capacity: the characters the symbol stores, four a row (0 without rows).
+    QString getString(const QString& alias, int* capacity = nullptr);
     // getSpecialDcLongValue: the number of a number symbol through the format; empty
     // when the symbol is missing.
     QString getLong(const QString& alias, const QString& format);

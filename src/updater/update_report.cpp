@@ -16,7 +16,14 @@ QString updateReportFile() {
 }
 
 bool appendUpdateReport(const QString& file, const UpdateReport& report, QString* error) {
-    QStringList lines(report.headerLines.begin(), report.headerLines.end());
+    // The header lines the run collected and one empty line: a run that stopped early
+    // leaves no gap of lines it never reached.
+    QStringList lines;
+    for (const QString& line : report.headerLines) {
+        if (!line.isEmpty())
+            lines << line;
+    }
+    lines << QString();
     if (report.failed) {
         lines << g_productText +
                      QStringLiteral(

@@ -8,7 +8,8 @@ namespace pxu {
 
 // One run's report of the guided update.
 struct UpdateReport {
-    std::array<QString, 13> headerLines; // the sequencer's lines; line 0 the start line
+    std::array<QString, 13> headerLines; // the sequencer's lines, line 0 the start line; the
+                                         // empty ones (steps not reached) are left out
     bool failed = false;
     bool notNecessary = false;
     bool canceled = false;

@@ -1,5 +1,6 @@
 #include "core/message_list.h"
 #include "core/message_list_view.h"
+#include "support/newest_line.h"
 #include "support/virtual_time.h"
 
 #include <QScrollBar>
@@ -21,14 +22,7 @@ struct ShownList {
         QString text = line;
         messages.addMessage(text);
     }
-    // The view shows the list's last line as its current line, in full sight.
-    bool showsNewestLine() const {
-        const int newest = messages.count() - 1;
-        if (view.model()->rowCount() != newest + 1 || view.currentIndex().row() != newest)
-            return false;
-        const QRect last = view.visualRect(view.currentIndex());
-        return view.viewport()->rect().contains(QRect(0, last.top(), 1, last.height()));
-    }
+    bool showsNewestLine() const { return test::showsNewestLine(view); }
     MessageList messages;
     MessageListView view{messages};
 };

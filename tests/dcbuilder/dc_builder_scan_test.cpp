@@ -4,8 +4,10 @@
 #include "dcbuilder/info_boxes.h"
 #include "sample_versions.h"
 #include "support/scripted_dialogs.h"
+#include "support/virtual_time.h"
 
 #include <QDir>
+#include <QTimer>
 #include <QtTest>
 
 using namespace pxu;
@@ -43,6 +45,16 @@ QStringList report(const QStringList& lines) {
                                  : lines.mid(from + 1, to - from - 1);
 }
 
+// Virtual time in which every reading of the clock finds it a millisecond later: a job that
+// reads it as it goes takes its time.
+class CreepingTime : public VirtualTime {
+public:
+    qint64 nowUs() const override { return VirtualTime::nowUs() + (m_readings++) * 1000; }
+
+private:
+    mutable qint64 m_readings = 0;
+};
+
 } // namespace
 
 class DcBuilderScanTest : public QObject {
@@ -50,6 +62,7 @@ class DcBuilderScanTest : public QObject {
 private slots:
     void init() { g_debugMode = false; }
     void scanOfTheSampleSavesANewVersionWithoutChanges();
+    void windowEventsRunWhileTheScanWorks();
     void changedHeadersAreReportedAndSaved();
     void failedScanIsToldOnceAndSavesNothing();
     void failedScanLeavesTheChangedMarkAsFound_data();
@@ -90,6 +103,34 @@ void DcBuilderScanTest::scanOfTheSampleSavesANewVersionWithoutChanges() {
                         "('PARAMETER', 'VARIABLE', 'ALARM')")
                  .toInt(),
              0);
+    builder.unload();
+}
+
+void DcBuilderScanTest::windowEventsRunWhileTheScanWorks() {
+    CreepingTime time;
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    samplePlant(fixture, dialogs);
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
+    // A timer that runs at every pass of the window's events: where the job was each time.
+    QStringList whileBusy;
+    QTimer pass;
+    QObject::connect(&pass, &QTimer::timeout, [&] {
+        if (builder.view().busy)
+            whileBusy << builder.messages().lines().last();
+    });
+    pass.start(0);
+    builder.cmdScanHeader_Click();
+    pass.stop();
+    // The steps that log nothing for long let the events run too: the comparison and the
+    // writing of the scan, the two rebuilds, the alarms' references.
+    for (const QString& step :
+         {QStringLiteral("   Compare scan with previous scanned symbols"),
+          QStringLiteral("      Update attribute 'fupId', 'comment', 'class' and 'varGroup' "
+                         "from datacontainer.h"),
+          QStringLiteral("   Update id's in alarmEnums-table")})
+        QVERIFY2(whileBusy.contains(step), qPrintable(step + u'\n' + whileBusy.join(u'\n')));
     builder.unload();
 }
 

@@ -11,12 +11,14 @@
 #include "mainwindow/main_window.h"
 #include "sample_versions.h"
 #include "support/killed_session.h"
+#include "support/newest_line.h"
 #include "support/recording_desktop.h"
 #include "support/screenshot.h"
 #include "support/scripted_dialogs.h"
 #include "support/virtual_time.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QStackedWidget>
@@ -60,13 +62,15 @@ private slots:
     void informationBoxesShowTheSymbols();
     void informationBoxesAreWritten_data();
     void informationBoxesAreWritten();
-    void informationTextTooLongIsTold();
+    void informationBoxesTakeWhatTheirSymbolsStore_data();
+    void informationBoxesTakeWhatTheirSymbolsStore();
     void lockedBoxesAreNotWritten();
     void softwareInformationNotFoundUnlocksItsBox();
     void updateProgress_data();
     void updateProgress();
     void addMessage_data();
     void addMessage();
+    void reportCopiesThreeTablesAndAPage_data();
     void reportCopiesThreeTablesAndAPage();
     void editButtonsOpenTheEditorOnTheWorkingCopy_data();
     void editButtonsOpenTheEditorOnTheWorkingCopy();
@@ -347,20 +351,53 @@ void DcBuilderTest::informationBoxesAreWritten() {
              stored);
 }
 
-void DcBuilderTest::informationTextTooLongIsTold() {
-    OpenBuilder open(1);
-    auto& [dialogs, fixture, builder] = open;
+void DcBuilderTest::informationBoxesTakeWhatTheirSymbolsStore_data() {
+    QTest::addColumn<InfoBox>("box");
+    QTest::addColumn<QString>("rows"); // of the sample plant's version, before opening
+    QTest::addColumn<int>("maxLength");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("engine type: the box 32, its four rows 16")
+        << InfoBox::txtEngineType << QString() << 16
+        << "      PAR_SWINFO_ENGINE_TYPE_ = ZX-62 DF MK2/6C ";
+    QTest::newRow("hull number: eight rows, the box's 16")
+        << InfoBox::txtHullNo
+        << "INSERT INTO dcEnums (name, id, class, value) VALUES ('PAR_SWINFO_HULL_NO_5', 1900, "
+           "'PARAMETER', 0), ('PAR_SWINFO_HULL_NO_6', 1901, 'PARAMETER', 0), "
+           "('PAR_SWINFO_HULL_NO_7', 1902, 'PARAMETER', 0), ('PAR_SWINFO_HULL_NO_8', 1903, "
+           "'PARAMETER', 0)"
+        << 16 << "      PAR_SWINFO_HULL_NO_ = ZX-62 DF MK2/6C ";
+    QTest::newRow("manufacturer number: two rows, 8")
+        << InfoBox::txtManufacNo
+        << "DELETE FROM dcEnums WHERE name IN ('PAR_SWINFO_MANUFAC_NO_3', "
+           "'PAR_SWINFO_MANUFAC_NO_4')"
+        << 8 << "      PAR_SWINFO_MANUFAC_NO_ = ZX-62 DF";
+}
+
+void DcBuilderTest::informationBoxesTakeWhatTheirSymbolsStore() {
+    QFETCH(InfoBox, box);
+    QFETCH(QString, rows);
+    QFETCH(int, maxLength);
+    QFETCH(QString, line);
+    ScriptedDialogs dialogs;
+    DcFixture fixture;
+    currentSampleVersions(fixture, dialogs, 1);
+    if (!rows.isEmpty())
+        execute(fixture.path(DcFixture::versionName(1)), rows);
+    DcBuilder builder;
+    builder.g_show(fixture.folder());
     builder.tabAction_Click(tabInfo);
-    // The box takes 32 characters, the sample plant's rows hold 16.
-    builder.setInfoText(InfoBox::txtEngineType, QStringLiteral("ZX-62 DF MK2/6C LONG STROKE"));
-    builder.txtInfo_LostFocus(InfoBox::txtEngineType);
-    QCOMPARE(builder.messages().lines().mid(builder.messages().count() - 2),
-             (QStringList{"      PAR_SWINFO_ENGINE_TYPE_ = ZX-62 DF MK2/6C LONG STROKE",
-                          "      PAR_SWINFO_ENGINE_TYPE_ = cut to 16 characters: ZX-62 DF "
-                          "MK2/6C "}));
+    QCOMPARE(builder.view().infos[int(box)].maxLength, maxLength);
+    QLineEdit* field = builder.form()->txtInfo[int(box)];
+    QCOMPARE(field->maxLength(), maxLength);
+    // Typed into the field, as a user types: it takes no more than is stored.
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, QStringLiteral("ZX-62 DF MK2/6C LONG STROKE"));
+    QCOMPARE(builder.view().infos[int(box)].text.size(), maxLength);
+    builder.txtInfo_LostFocus(box);
+    QCOMPARE(builder.messages().lines().last(), line);
     builder.tabAction_Click(tabInfo);
-    QCOMPARE(builder.view().infos[int(InfoBox::txtEngineType)].text,
-             QStringLiteral("ZX-62 DF MK2/6C "));
+    QCOMPARE(builder.view().infos[int(box)].text, line.mid(line.indexOf(" = ") + 3));
     builder.unload();
 }
 
@@ -440,13 +477,27 @@ void DcBuilderTest::addMessage() {
     QFETCH(QString, text);
     QFETCH(QStringList, lines);
     DcBuilder builder;
+    MessageListView list(builder.messages());
+    list.resize(300, 120);
+    list.show();
+    // More lines than the list has room for: the newest is only in sight if it scrolls.
+    for (int i = 0; i < 30; ++i)
+        builder.addMessage(QStringLiteral("before %1").arg(i));
     builder.addMessage(QStringLiteral("first"));
     builder.addMessage(text);
-    QCOMPARE(builder.messages().lines(), QStringList{"first"} + lines);
-    QCOMPARE(builder.messages().currentRow(), builder.messages().count() - 1);
+    QCOMPARE(builder.messages().lines().mid(30), QStringList{"first"} + lines);
+    QTRY_VERIFY(showsNewestLine(list));
+}
+
+void DcBuilderTest::reportCopiesThreeTablesAndAPage_data() {
+    QTest::addColumn<bool>("debug");
+    QTest::newRow("the user's list") << false;
+    QTest::newRow("/debug adds the page's line") << true;
 }
 
 void DcBuilderTest::reportCopiesThreeTablesAndAPage() {
+    QFETCH(bool, debug);
+    g_debugMode = debug;
     VirtualTime time;
     ScriptedDialogs dialogs;
     RecordingDesktop desktop;
@@ -467,11 +518,12 @@ void DcBuilderTest::reportCopiesThreeTablesAndAPage() {
     const QString chosen = fixture.path(DcFixture::versionName(1));
     const QString page = copy + ".html";
     const QStringList lines = builder.messages().lines();
-    QCOMPARE(lines.size(), 4);
+    QCOMPARE(lines.size(), debug ? 4 : 3);
     QVERIFY(lines[0].startsWith("REPORT " + QString(75, u'-') + ' '));
     QCOMPARE(lines[1], "Produce report out of " + chosen);
-    QCOMPARE(lines[2], "Debug: " + page);
-    QVERIFY(lines[3].startsWith(QString(82, u'-') + ' '));
+    if (debug)
+        QCOMPARE(lines[2], "Debug: " + page);
+    QVERIFY(lines.last().startsWith(QString(82, u'-') + ' '));
     QCOMPARE(desktop.urls(), QList<QUrl>{QUrl::fromLocalFile(page)});
     for (const char* table : {"dcEnums", "alarmEnums", "dcBinFile"})
         QCOMPARE(
@@ -572,6 +624,15 @@ void DcBuilderTest::screenshotsOfEachTab() {
         QCOMPARE(builder.view().tab, tab);
         QCOMPARE(form->frames->currentIndex(), tab - 1);
         QVERIFY(!saveScreenshot(*form, QLatin1String(names[tab - 1])).isEmpty());
+        if (tab == tabBuild) {
+            // The start address's caption stands on the tab's own ground, with no box or
+            // bar behind it.
+            const QImage page = form->fraAction[tabBuild - 1]->grab().toImage();
+            const QRect caption = form->txtLblStartAdr->geometry();
+            const QRgb ground = page.pixel(caption.left() - 2, caption.top() + 1);
+            for (int x = caption.left(); x <= caption.right(); ++x)
+                QCOMPARE(page.pixel(x, caption.top() + 1), ground);
+        }
     }
     QCOMPARE(form->txtInfo[int(InfoBox::txtHullNo)]->text(), QStringLiteral("DORN Update Tool"));
     QCOMPARE(form->tabAction->tabToolTip(3),

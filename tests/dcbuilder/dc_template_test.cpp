@@ -87,12 +87,13 @@ void DcTemplateTest::templateMarksWhatTheImageCarries() {
     QVERIFY(g_createDCTemplate(folders.work, log));
 
     checkBanners(log.lines);
-    QCOMPARE(log.lines.mid(1, 2),
+    const QString made = QDir(folders.templates).filePath(kTemplate041);
+    QCOMPARE(log.lines.mid(1, 3),
              (QStringList{kCreating + plant,
-                          QStringLiteral("DataContainer Template created for Build No: 041")}));
+                          QStringLiteral("DataContainer Template created for Build No: 041"),
+                          QStringLiteral("DataContainer Template written to ") + made}));
     QCOMPARE(filesIn(folders.templates), QStringList{kTemplate041});
     QVERIFY(dialogs.windows().isEmpty());
-    const QString made = QDir(folders.templates).filePath(kTemplate041);
 
     // Parameters: what their layout carries; the minimum 32767.
     QCOMPARE(rows(made, "SELECT DISTINCT value, minValue, maxValue, crcGroup, writeAccessLevel, "
@@ -262,8 +263,7 @@ void DcTemplateTest::existingTemplateIsReplacedOnlyOnYes_data() {
     QTest::addColumn<WindowAnswer>("answer");
     QTest::addColumn<bool>("replaced");
     QTest::addColumn<QString>("line");
-    QTest::newRow("Yes") << WindowAnswer::Yes << true
-                         << "DataContainer Template created for Build No: 041";
+    QTest::newRow("Yes") << WindowAnswer::Yes << true << "DataContainer Template written to ";
     QTest::newRow("No") << WindowAnswer::No << false
                         << "DataContainer Template creation cancelled.";
 }
@@ -291,7 +291,7 @@ void DcTemplateTest::existingTemplateIsReplacedOnlyOnYes() {
              QStringLiteral("The DataContainer template for build 041 already exists. Do you "
                             "want to replace it? "));
     checkBanners(log.lines);
-    QCOMPARE(log.lines[log.lines.size() - 2], line);
+    QVERIFY(log.lines[log.lines.size() - 2].startsWith(line));
     QCOMPARE(filesIn(folders.templates), QStringList{kTemplate041});
     QFile kept(existing);
     QVERIFY(kept.open(QIODevice::ReadOnly));

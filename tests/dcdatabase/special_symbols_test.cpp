@@ -332,14 +332,15 @@ void SpecialSymbolsTest::softwareInformationFromScanAndApplication() {
     QVERIFY(outcome.swVersionFound && outcome.developerNoFound);
     QVERIFY(run.changed);
     const QString hex = QString::number(crc, 16).toUpper().rightJustified(4, u'0');
-    QCOMPARE(run.lines, (QStringList{"   Write SW-Infos", "      PAR_SWINFO_SW_VERSION = 4",
-                                     "      PAR_SWINFO_DEVELOPER_NO = 1305",
-                                     QStringLiteral("      PAR_CRC_FIRST_APPLICATION = %1  /  0x%2")
-                                         .arg(int(crc) - 65536)
-                                         .arg(hex)}));
+    QCOMPARE(
+        run.lines,
+        (QStringList{
+            "   Write SW-Infos", "      PAR_SWINFO_SW_VERSION = 4",
+            "      PAR_SWINFO_DEVELOPER_NO = 1305",
+            QStringLiteral("      PAR_CRC_FIRST_APPLICATION = %1  /  0x%2").arg(crc).arg(hex)}));
     QCOMPARE(queryValue(file, "SELECT value FROM dcEnums WHERE name = 'PAR_CRC_FIRST_APPLICATION'")
                  .toInt(),
-             int(crc) - 65536);
+             int(crc));
 }
 
 void SpecialSymbolsTest::softwareInformationMissing() {

@@ -16,14 +16,7 @@ QString updateReportFile() {
 }
 
 bool appendUpdateReport(const QString& file, const UpdateReport& report, QString* error) {
-    // The header lines the run collected and one empty line: a run that stopped early
-    // leaves no gap of lines it never reached.
-    QStringList lines;
-    for (const QString& line : report.headerLines) {
-        if (!line.isEmpty())
-            lines << line;
-    }
-    lines << QString();
+    QStringList lines(report.headerLines.begin(), report.headerLines.end());
     if (report.failed) {
         lines << g_productText +
                      QStringLiteral(

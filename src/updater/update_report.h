@@ -8,8 +8,7 @@ namespace pxu {
 
 // One run's report of the guided update.
 struct UpdateReport {
-    std::array<QString, 13> headerLines; // the sequencer's lines, line 0 the start line; the
-                                         // empty ones (steps not reached) are left out
+    std::array<QString, 13> headerLines; // the sequencer's lines; line 0 the start line
     bool failed = false;
     bool notNecessary = false;
     bool canceled = false;

@@ -305,8 +305,9 @@ void DcBuilderFailuresTest::fileAnotherProgramWritesIsToldInOneBox() {
         else
             step(builder);
     }
-    // No more than a short wait for the other program, in program time.
-    QVERIFY(time.nowMs() - start <= 1000);
+    // A short wait for the other program, in program time: the window is not held.
+    const qint64 waited = time.nowMs() - start;
+    QVERIFY2(waited > 0 && waited <= 1000, qPrintable(QString::number(waited)));
     QVERIFY(errors.reports().isEmpty());
     QCOMPARE(dialogs.texts(), QStringList{box.arg(fixture.path(held))});
     QCOMPARE(dialogs.shown()[0].icon, BoxIcon::Critical);

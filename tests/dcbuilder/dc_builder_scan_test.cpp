@@ -1,3 +1,4 @@
+#include "core/event_turns.h"
 #include "core/globals.h"
 #include "dc_fixture.h"
 #include "dcbuilder/dc_builder.h"
@@ -131,6 +132,15 @@ void DcBuilderScanTest::windowEventsRunWhileTheScanWorks() {
                          "from datacontainer.h"),
           QStringLiteral("   Update id's in alarmEnums-table")})
         QVERIFY2(whileBusy.contains(step), qPrintable(step + u'\n' + whileBusy.join(u'\n')));
+    // Not only the comparison: reading the last scan and writing this one take their turns
+    // too, each row of theirs a millisecond of this time.
+    const int scanned =
+        queryValue(fixture.path(DcFixture::versionName(2)), "SELECT count(*) FROM sourceScan")
+            .toInt();
+    const auto compare = whileBusy.count(QStringLiteral("   Compare scan with previous scanned "
+                                                        "symbols"));
+    QVERIFY2(compare >= 3 * scanned / EventTurns::kIntervalMs,
+             qPrintable(QStringLiteral("%1 turns, %2 symbols").arg(compare).arg(scanned)));
     builder.unload();
 }
 

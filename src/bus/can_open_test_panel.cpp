@@ -73,6 +73,10 @@ int CanOpenTestPanel::getNodeNo() const {
            (m_view.targetBootloader ? g_cobIdBootloader : g_cobIdApplication);
 }
 
+void CanOpenTestPanel::showNextLoss() {
+    m_master.m_lossShown = false;
+}
+
 void CanOpenTestPanel::cboSDO_Click(int pickerIndex) {
     if (pickerIndex < 0 || pickerIndex >= int(std::size(kSdoPicker)))
         return;
@@ -91,6 +95,7 @@ void CanOpenTestPanel::cboSDO_GotFocus() {
 
 void CanOpenTestPanel::cmdReadSDO_Click() {
     guarded("frmCANopen", "cmdReadSDO_Click", [&] {
+        showNextLoss();
         const quint8 node = byteOf(getNodeNo());
         const quint8 subIndex = byteOf(vbVal(QStringLiteral("&H") + m_view.subIndex));
         const qint32 index = qint32(vbVal(QStringLiteral("&H") + m_view.index));
@@ -157,6 +162,7 @@ void CanOpenTestPanel::showAnswer(qint32 index, quint8 subIndex, const QByteArra
 
 void CanOpenTestPanel::cmdSetHeartBeat_Click() {
     guarded("frmCANopen", "cmdSetHeartBeat_Click", [&] {
+        showNextLoss();
         QByteArray bytes(2, '\0');
         g_dezValStrToByte(m_view.heartBeatTime, 2, 0, bytes, true);
         m_master.g_writeSDO(byteOf(getNodeNo()), 0x1017, 0, 2, bytes, false, 0);

@@ -76,6 +76,8 @@ signals:
 
 private:
     void showAnswer(qint32 index, quint8 subIndex, const QByteArray& data, qint32 size);
+    // A click is the user's own: its failure shows its box, also after a lost channel was told.
+    void showNextLoss();
 
     CanOpenMaster& m_master;
     CanOpenTestPanelView m_view;

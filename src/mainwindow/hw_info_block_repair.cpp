@@ -222,9 +222,18 @@ HwInfoBlockRepair::Outcome HwInfoBlockRepair::repair() {
     const int module = m_moduleNumber;
     if (m_applicationWasRunning)
         modModeChange::g_startBootloader(modModeChange::g_singeTargetSelection(module), false);
+    // What a lost channel did not read is no answer of the module's.
+    const auto lost = [] {
+        if (!frmCANopen().channelLost())
+            return false;
+        log(channelLostLine(QStringLiteral("Repair")));
+        return true;
+    };
     const quint8 node = bootloaderReadNode(module);
     double version = 0;
     frmCANopen().g_getBootLoaderVersion(node, version);
+    if (lost())
+        return Outcome::Refused;
     if (qRound(version * 100) < 310) {
         g_errorMsgBox(QStringLiteral("Wrong Bootloader version detected. Bootloader version for "
                                      "HW Infoblock repair has to be 3.10 or above!"));
@@ -261,6 +270,8 @@ HwInfoBlockRepair::Outcome HwInfoBlockRepair::repair() {
 
     if (!frmCANopen().g_writeSDO(node, kInfoBlockObject, sectionHardware, kBlockSize, block, false,
                                  0)) {
+        if (lost())
+            return Outcome::WriteFailed;
         g_errorMsgBox(QStringLiteral("Info block download failed: Could not write SDO."));
         return Outcome::WriteFailed;
     }
@@ -271,6 +282,8 @@ HwInfoBlockRepair::Outcome HwInfoBlockRepair::repair() {
         clock().sleep(kStatusPollMs);
         clock().doEvents();
     }
+    if (lost())
+        return Outcome::WriteFailed;
     if (modDownload::g_getLoadingStatus(module, true) != modDownload::loadingInfoBlockAccepted) {
         g_errorMsgBox(QStringLiteral("Info block download failed: Loading Status Failure."));
         return Outcome::WriteFailed;

@@ -1,5 +1,6 @@
 // The full loader's module overview: every connected module's info blocks, read in its
 // bootloader.
+#include "bus/can_open_master.h"
 #include "bus/connection_status.h"
 #include "bus/info_block_upload.h"
 #include "bus/mode_change.h"
@@ -56,12 +57,20 @@ void MainWindow::cmdModuleState_Click() {
             return;
         }
 
+        // What a lost channel did not read is no overview, and nothing restarts into it.
+        const auto lost = [this] {
+            if (!frmCANopen().channelLost())
+                return false;
+            addMessage(channelLostLine(QStringLiteral("Overview")));
+            return true;
+        };
         // Locked from the first switch on: its waits pass window events.
         disableOtherControls(lockModuleOverview);
         if (std::any_of(running.begin(), running.end(), [](bool r) { return r; }) &&
             !modModeChange::g_startBootloader(running, false)) {
             addMessage(QStringLiteral("Error: Could not start Bootloader."));
-            modModeChange::restartSwitched(running);
+            if (!lost())
+                modModeChange::restartSwitched(running);
             enableAllControls();
             return;
         }
@@ -81,6 +90,9 @@ void MainWindow::cmdModuleState_Click() {
                 if (modUpload::g_uploadInfoBlocks(m, table)) {
                     values[m] = moduleInfoRows(table);
                     readOne = true;
+                } else if (lost()) {
+                    cancelled = true;
+                    break;
                 } else {
                     addMessage(QStringLiteral("Error: Could not read info block. Module: ") +
                                QString::number(m));
@@ -101,7 +113,8 @@ void MainWindow::cmdModuleState_Click() {
             addMessage(QStringLiteral("Reading InfoBlocks finished."));
             frmModuleOverview().g_show(mask, values);
         }
-        modModeChange::restartSwitched(running);
+        if (!frmCANopen().channelLost())
+            modModeChange::restartSwitched(running);
         enableAllControls();
     });
 }

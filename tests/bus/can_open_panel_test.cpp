@@ -1,6 +1,7 @@
 #include "bus/can_open_panel_form.h"
 #include "bus/can_open_test_panel.h"
 #include "bus_rig.h"
+#include "support/losable_channel.h"
 #include "support/screenshot.h"
 
 #include <QComboBox>
@@ -22,6 +23,7 @@ private slots:
     void answersAreShownByObject_data();
     void answersAreShownByObject();
     void heartbeatTimeIsWrittenLeastSignificantByteFirst();
+    void eachClickOnALostChannelSaysSo();
     void initButtonShowsBoardOrStartsTheNetwork();
     void closingThePanelKeepsTheMaster();
 };
@@ -151,6 +153,29 @@ void CanOpenPanelTest::heartbeatTimeIsWrittenLeastSignificantByteFirst() {
     panel.cmdReadSDO_Click();
     QCOMPARE(rig.dialogs.texts(),
              QStringList{"Read SDO: VCI General Error\r\nNode: 33 Index: 0x1017  Sub-Index: 0x0"});
+}
+
+// The panel's clicks are the user's own: each failure is shown, also after the loss was told.
+void CanOpenPanelTest::eachClickOnALostChannelSaysSo() {
+    BusRig rig;
+    LosableChannel channel(rig.bus);
+    channel.install();
+    QVERIFY(rig.open("S-Bus"));
+    rig.modules.setModes(1, 1, sim::Mode::Application);
+    rig.time.runFor(20);
+    CanOpenTestPanel& panel = rig.master().testPanel();
+    channel.lose();
+
+    panel.cmdReadSDO_Click();
+    panel.cmdReadSDO_Click();
+    panel.setHeartBeatTime(QStringLiteral("1000"));
+    panel.cmdSetHeartBeat_Click();
+
+    const QStringList boxes = rig.dialogs.texts();
+    QCOMPARE(boxes.size(), 3);
+    for (const QString& box : boxes)
+        QVERIFY2(box.endsWith(QStringLiteral("CAN channel in-process bus was lost")),
+                 qPrintable(box));
 }
 
 void CanOpenPanelTest::initButtonShowsBoardOrStartsTheNetwork() {

@@ -170,6 +170,7 @@ void DownloadLostChannelTest::downloadStopsAtTheLoss_data() {
     QTest::newRow("spare first: data") << true << data;
     QTest::newRow("spare first: flash programming") << true << flashProgramming;
     QTest::newRow("spare first: the spare's restart") << true << restart;
+    QTest::newRow("spare first: the clear before the cylinders") << true << onCommand(0x3000);
     QTest::newRow("spare first: the cylinders through the spare") << true << onCommand(0x0040);
     QTest::newRow("spare first: the cylinders' restart") << true << onCommand(0x0002);
 }

@@ -5,6 +5,7 @@
 #include "mainwindow/hw_info_block_repair.h"
 #include "mainwindow/hw_info_block_repair_form.h"
 #include "platform/clock/clock_timer.h"
+#include "support/losable_channel.h"
 #include "support/screenshot.h"
 #include "tools_rig.h"
 
@@ -121,6 +122,8 @@ private slots:
     void repairIsWrittenAndReadBack();
     void stuckStatusEndsTheWaitAfterFifteenSeconds_data();
     void stuckStatusEndsTheWaitAfterFifteenSeconds();
+    void lostChannelStopsTheRepair_data();
+    void lostChannelStopsTheRepair();
     void oldBootloaderRefusesTheRepair_data();
     void oldBootloaderRefusesTheRepair();
     void inputChecks_data();
@@ -293,6 +296,57 @@ void HwInfoBlockRepairTest::stuckStatusEndsTheWaitAfterFifteenSeconds() {
     rig.repair().cmdExit_Click();
     rig.bus.time.runFor(1000);
     QCOMPARE(rig.state(3), int(moduleBootloaderRunning));
+}
+
+void HwInfoBlockRepairTest::lostChannelStopsTheRepair_data() {
+    QTest::addColumn<bool>("afterTheWrite");
+    QTest::newRow("before the repair") << false;
+    QTest::newRow("as the block is programmed") << true;
+}
+
+// Nothing a lost channel did not read is taken for the module's answer: no wrong version,
+// no loading status, no wait.
+void HwInfoBlockRepairTest::lostChannelStopsTheRepair() {
+    QFETCH(bool, afterTheWrite);
+    const QString lost = QStringLiteral("CAN channel in-process bus was lost");
+    RepairRig rig;
+    rig.addTemplate(QStringLiteral("07"));
+    rig.module(3).config().hardwareBlockProgrammingUs = 300'000;
+    LosableChannel channel(rig.bus.bus);
+    channel.install();
+    QVERIFY(rig.connect({3}));
+    rig.choose(3);
+    rig.setInputs(QStringLiteral("4711"), QStringLiteral("5"), QStringLiteral("2010"));
+    rig.bus.dialogs.answer(BoxAnswer::Ok);
+    if (afterTheWrite) {
+        // The first loading status asked (an upload, expedited or block) after the block
+        // went out.
+        rig.bus.bus.attach([&](const can::CanFrame& f) {
+            const int ccs = f.data[0] >> 5;
+            if ((f.id & 0xF80) == 0x600 && (ccs == 2 || ccs == 5) && f.data[1] == 0xFF &&
+                f.data[2] == 0x5F && !channel.lost())
+                channel.lose();
+        });
+    } else {
+        channel.lose();
+    }
+    const qsizetype logFrom = rig.window.messages().count();
+    const qint64 start = rig.bus.time.nowMs();
+
+    rig.repair().cmdDownload_Click();
+
+    QVERIFY(channel.lost());
+    QVERIFY2(rig.bus.time.nowMs() - start < 1000,
+             qPrintable(QString::number(rig.bus.time.nowMs() - start)));
+    QStringList boxes = rig.boxes();
+    boxes.removeAll(QStringLiteral("Do you want do download the info block?"));
+    QVERIFY2(boxes.size() <= 1 && (boxes.isEmpty() || boxes.first().endsWith(lost)),
+             qPrintable(boxes.join(u'|')));
+    const QStringList log = rig.window.messages().lines().mid(logFrom);
+    QVERIFY2(log.contains(QStringLiteral("   Repair stopped: ") + lost + u'.'),
+             qPrintable(log.join(u'\n')));
+    QVERIFY(log.contains(kFailed));
+    QCOMPARE(rig.repair().view().serialColour, kLightRed);
 }
 
 void HwInfoBlockRepairTest::oldBootloaderRefusesTheRepair_data() {

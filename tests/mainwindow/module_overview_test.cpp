@@ -7,6 +7,7 @@
 #include "mainwindow/module_overview.h"
 #include "mainwindow/module_overview_form.h"
 #include "sim/auto_download_master.h"
+#include "support/losable_channel.h"
 #include "support/screenshot.h"
 #include "tools_rig.h"
 
@@ -83,6 +84,8 @@ private slots:
     void mBusRestartsTheSpareBeforeTheCylinders();
     void mBusWithTheSpareInItsBootloaderWarns();
     void unreadableModuleIsLoggedAndLeftEmpty();
+    void lostChannelStopsTheOverview_data();
+    void lostChannelStopsTheOverview();
     void shutDownUnloadsTheWindows();
 };
 
@@ -395,6 +398,47 @@ void ModuleOverviewTest::unreadableModuleIsLoggedAndLeftEmpty() {
     QVERIFY(!overview.cellEqual(1, 2)); // module 7 has nothing there
     for (int m : {2, 3, 7})
         QCOMPARE(rig.state(m), int(moduleApplicationRunning));
+}
+
+void ModuleOverviewTest::lostChannelStopsTheOverview_data() {
+    QTest::addColumn<bool>("whileAsked");
+    QTest::newRow("while the bootloader start asks") << true;
+    QTest::newRow("as the second module's blocks are read") << false;
+}
+
+// No overview of what a lost channel let through, no restart into it.
+void ModuleOverviewTest::lostChannelStopsTheOverview() {
+    QFETCH(bool, whileAsked);
+    const QString lost = QStringLiteral("CAN channel in-process bus was lost");
+    ToolsRig rig;
+    LosableChannel channel(rig.bus.bus);
+    channel.install();
+    QVERIFY(rig.connect({2, 3, 7}));
+    if (whileAsked) {
+        rig.bus.dialogs.whileShown([&] { channel.lose(); });
+    } else {
+        rig.bus.bus.attach([&](const can::CanFrame& f) {
+            if (f.id == 0x600 + 0x73 && f.data[1] == 0xFE && f.data[2] == 0x5F && !channel.lost())
+                channel.lose();
+        });
+    }
+    const qsizetype logFrom = rig.window.messages().count();
+    const qint64 start = rig.bus.time.nowMs();
+
+    rig.window.cmdModuleState_Click();
+
+    QVERIFY(channel.lost());
+    QVERIFY2(rig.bus.time.nowMs() - start < 2000,
+             qPrintable(QString::number(rig.bus.time.nowMs() - start)));
+    const QStringList log = rig.window.messages().lines().mid(logFrom);
+    QVERIFY2(log.contains(QStringLiteral("   Overview stopped: ") + lost + u'.'),
+             qPrintable(log.join(u'\n')));
+    QVERIFY(!log.contains(QStringLiteral("Reading InfoBlocks finished.")));
+    QVERIFY(!frmModuleOverview().loaded());
+    const QStringList boxes = rig.bus.dialogs.texts().mid(1); // after the bootloader question
+    QVERIFY2(boxes.size() <= 1 && (boxes.isEmpty() || boxes.first().endsWith(lost)),
+             qPrintable(boxes.join(u'|')));
+    QVERIFY(!rig.window.lock().operationMode());
 }
 
 void ModuleOverviewTest::shutDownUnloadsTheWindows() {

@@ -66,7 +66,12 @@ public:
         m_lost = handlers.lost;
         return m_inner.open(bitRateKbit, std::move(handlers), errorText);
     }
-    void close() override { m_inner.close(); }
+    void close() override {
+        // Its I/O thread told the loss just as the board was opened anew.
+        if (lostAsClosed)
+            m_lost(QStringLiteral("CAN channel %1 was lost").arg(channelName()));
+        m_inner.close();
+    }
     bool send(const CanFrame& frame, WriteDone done) override {
         if (m_gone)
             return false;
@@ -97,6 +102,7 @@ public:
 
     Write write = Write::Written;
     qint64 answerUs = 0;
+    bool lostAsClosed = false;
 
 private:
     InProcessTransport m_inner;
@@ -131,6 +137,7 @@ private slots:
     void frameSendSucceedsOnlyOnceWritten_data();
     void frameSendSucceedsOnlyOnceWritten();
     void lostChannelFailsTheRunningTransferAndLaterCalls();
+    void lossToldAsTheBoardReopensIsNotTheNewChannels();
     void badArgumentsAnswerParameterError_data();
     void badArgumentsAnswerParameterError();
     void boardInfoAndVersionDescribeTheChannel();
@@ -313,6 +320,23 @@ void CanInterfaceTest::lostChannelFailsTheRunningTransferAndLaterCalls() {
     QVERIFY(rig.open());
     QVERIFY(!rig.can.channelLost());
     rig.modules.module(2).faults().slowAnswerUs = 0;
+    QCOMPARE(rig.can.readSdo(0x22, 0x1018, 1, data, size, true, false), result::kSuccess);
+}
+
+void CanInterfaceTest::lossToldAsTheBoardReopensIsNotTheNewChannels() {
+    CanRig rig;
+    DeviceTransport* device = nullptr;
+    openThroughDevices(rig, device);
+    rig.modules.module(2).setMode(sim::Mode::Application);
+    QVERIFY(rig.open());
+    device->lostAsClosed = true;
+
+    QVERIFY(rig.open());
+
+    QVERIFY(!rig.can.channelLost());
+    QVERIFY(rig.can.lostChannelText().isEmpty());
+    QByteArray data;
+    qint32 size = 0;
     QCOMPARE(rig.can.readSdo(0x22, 0x1018, 1, data, size, true, false), result::kSuccess);
 }
 

@@ -52,6 +52,38 @@ QByteArray renamed(QByteArray bytes, const QString& name) {
     return bytes;
 }
 
+// Records of a workbook stream, made here where xlwt writes none of their kind.
+QByteArray record(quint16 type, const QByteArray& data) {
+    QByteArray bytes(4, '\0');
+    qToLittleEndian(type, bytes.data());
+    qToLittleEndian(quint16(data.size()), bytes.data() + 2);
+    return bytes + data;
+}
+QByteArray words(std::initializer_list<quint32> values, int width) {
+    QByteArray bytes;
+    for (const quint32 value : values) {
+        QByteArray word(width, '\0');
+        width == 2 ? qToLittleEndian(quint16(value), word.data())
+                   : qToLittleEndian(value, word.data());
+        bytes += word;
+    }
+    return bytes;
+}
+// The globals of a workbook whose worksheets of these (two-letter) names all begin right after
+// them, and the first record of such a sheet.
+std::pair<QByteArray, QByteArray> workbookRecords(std::initializer_list<const char*> names) {
+    QByteArray globals = record(0x0809, words({0x0600, 0x0005}, 2) + QByteArray(12, '\0'));
+    QList<qsizetype> entries;
+    for (const char* name : names) {
+        entries << globals.size();
+        globals += record(0x0085, QByteArray(4, '\0') + QByteArray("\0\0\2\0", 4) + name);
+    }
+    globals += record(0x000A, {});
+    for (const qsizetype entry : entries)
+        putU32(globals, entry + 4, quint32(globals.size()));
+    return {globals, record(0x0809, words({0x0600, 0x0010}, 2) + QByteArray(12, '\0'))};
+}
+
 } // namespace
 
 class XlsWorkbookTest : public QObject {
@@ -68,6 +100,7 @@ private slots:
     void readsAWorkbookStreamKeptInTheMiniStream();
     void formatIsToldByTheContentNotTheName();
     void numbersPackedForARunOfCellsAreRead();
+    void sheetsThatShareTheirPlaceAreRefused();
     void refusesWorkbooksItCannotRead_data();
     void refusesWorkbooksItCannotRead();
 
@@ -260,28 +293,7 @@ void XlsWorkbookTest::formatIsToldByTheContentNotTheName() {
 // Spreadsheet programs write a row's run of numbers as one record, which xlwt never does:
 // its records are made here.
 void XlsWorkbookTest::numbersPackedForARunOfCellsAreRead() {
-    auto record = [](quint16 type, const QByteArray& data) {
-        QByteArray bytes(4, '\0');
-        qToLittleEndian(type, bytes.data());
-        qToLittleEndian(quint16(data.size()), bytes.data() + 2);
-        return bytes + data;
-    };
-    auto words = [](std::initializer_list<quint32> values, int width) {
-        QByteArray bytes;
-        for (const quint32 value : values) {
-            QByteArray word(width, '\0');
-            width == 2 ? qToLittleEndian(quint16(value), word.data())
-                       : qToLittleEndian(value, word.data());
-            bytes += word;
-        }
-        return bytes;
-    };
-    const QByteArray sheetBof = record(0x0809, words({0x0600, 0x0010}, 2) + QByteArray(12, '\0'));
-    QByteArray globals = record(0x0809, words({0x0600, 0x0005}, 2) + QByteArray(12, '\0'));
-    const qsizetype sheetList = globals.size();
-    globals += record(0x0085, QByteArray(4, '\0') + QByteArray("\0\0\2\0S1", 6));
-    globals += record(0x000A, {});
-    putU32(globals, sheetList + 4, quint32(globals.size()));
+    const auto [globals, sheetBof] = workbookRecords({"S1"});
     // Row 4 from column B: 7 whole, 1.5 as a double's upper half, 12.34 in hundredths, and
     // a double's upper half in hundredths (1234.5 / 100).
     const QByteArray run = words({3, 1}, 2) + words({0}, 2) + words({7 << 2 | 2}, 4) +
@@ -301,6 +313,17 @@ void XlsWorkbookTest::numbersPackedForARunOfCellsAreRead() {
 
     QCOMPARE(scan.read(stream.left(stream.size() - 5)), BiffCellScan::Result::Damaged);
     QCOMPARE(scan.problem(), QStringLiteral("sheet \"S1\" is cut short"));
+}
+
+// Read once for each, one sheet's cells would fill memory many times over what the file holds.
+void XlsWorkbookTest::sheetsThatShareTheirPlaceAreRefused() {
+    const auto [globals, sheetBof] = workbookRecords({"S1", "S2"});
+    const QByteArray cell = record(0x027E, words({0, 0, 0}, 2) + words({7 << 2 | 2}, 4));
+    const QByteArray stream = globals + sheetBof + cell + record(0x000A, {});
+
+    BiffCellScan scan;
+    QCOMPARE(scan.read(stream), BiffCellScan::Result::Damaged);
+    QCOMPARE(scan.problem(), QStringLiteral("sheets \"S1\" and \"S2\" begin at one place"));
 }
 
 void XlsWorkbookTest::refusesWorkbooksItCannotRead_data() {

@@ -108,11 +108,12 @@ void CanInterface::closeTransport() {
         m_sdo.cancel();
         m_queue.clear();
         m_overrunReported = false;
-        m_channelLost = false;
     }
     // Unlocked: the transport's thread may be waiting for m_mutex in frameArrived.
     if (old)
         old->close();
+    // Only now: the old channel may tell its loss until it is closed.
+    m_channelLost = false;
 }
 
 // --- board ------------------------------------------------------------------------------

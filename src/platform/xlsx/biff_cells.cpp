@@ -6,6 +6,7 @@
 #include "cell_reference.h"
 #include "platform/text/number_text.h"
 
+#include <QHash>
 #include <cstring>
 #include <optional>
 
@@ -69,10 +70,18 @@ BiffCellScan::Result BiffCellScan::read(const QByteArray& stream) {
     const Result globals = readGlobals(stream, entries);
     if (globals != Result::Read)
         return globals;
+    // A place read for two sheets would let a small file hold its cells many times over.
+    QHash<quint32, QString> sheetAt;
     for (const SheetEntry& entry : entries) {
-        if (!entry.worksheet)
+        if (!entry.worksheet) {
             m_sheets.append({entry.name, {}});
-        else if (!readSheet(stream, entry))
+            continue;
+        }
+        if (const auto other = sheetAt.constFind(entry.position); other != sheetAt.cend())
+            return damaged(QStringLiteral("sheets \"%1\" and \"%2\" begin at one place")
+                               .arg(*other, entry.name));
+        sheetAt.insert(entry.position, entry.name);
+        if (!readSheet(stream, entry))
             return Result::Damaged;
     }
     return Result::Read;

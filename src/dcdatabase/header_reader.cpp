@@ -254,13 +254,8 @@ void FileReader::define(const std::vector<CToken>& tokens, const CToken& hash, b
             return t.kind == CToken::Kind::String || t.is('(') || t.is(')');
         }))
         return;
-    script::CTokenList list(macro.tokens);
-    script::CExpander expander(list, m_symbols);
     try {
-        const script::CInt result = script::evaluateConstantExpression(expander, m_symbols);
-        if (expander.peek().kind != CToken::Kind::End)
-            throw script::CError{
-                QStringLiteral("\"%1\" after the value").arg(latin1(expander.peek().text))};
+        const script::CInt result = script::evaluateMacro(macro, m_symbols);
         m_sink.define(name, storedId(result, name, lastLine), lastLine);
     } catch (const script::CError& error) {
         fail(lastLine, QStringLiteral("'%1' cannot be evaluated: %2")

@@ -28,15 +28,20 @@ std::optional<HeaderSymbols::Where> HeaderSymbols::constantWhere(std::string_vie
 }
 
 script::CMacro& HeaderSymbols::define(std::string_view name, std::string_view value, int line) {
+    if (m_constants.find(name) != m_constants.end())
+        changed(); // the member's name now stands for the macro's value
     Macro& entry = m_macros[std::string(name)];
     entry.macro = std::make_unique<script::CMacro>(value);
     entry.where = {m_file, line};
+    made(*entry.macro);
     return *entry.macro;
 }
 
 void HeaderSymbols::undefine(std::string_view name) {
-    if (const auto it = m_macros.find(name); it != m_macros.end())
+    if (const auto it = m_macros.find(name); it != m_macros.end()) {
         m_macros.erase(it);
+        changed();
+    }
 }
 
 void HeaderSymbols::addConstant(std::string_view name, const script::CInt& value, int line) {

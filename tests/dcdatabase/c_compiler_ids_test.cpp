@@ -3,7 +3,8 @@
 // rows the scan stored prints every symbol's value as the build's C compiler gives it.
 //
 // Besides the fixed sets, header sets in random layouts are generated: a few seeds run as
-// the test; PXU_HEADER_SEED=n and PXU_HEADER_SEED_COUNT=k run k seeds from n by hand.
+// the test; PXU_HEADER_SEED=n and PXU_HEADER_SEED_COUNT=k run k seeds from n by hand (a long run
+// wants QTEST_FUNCTION_TIMEOUT in milliseconds too).
 #include "dc_fixture.h"
 #include "dcdatabase/source_scan.h"
 #include "random_headers.h"

@@ -159,6 +159,14 @@ void HeaderParserTest::definesGiveConstants_data() {
     QTest::newRow("FIRST_ is an instruction, LAST_ a constant")
         << constants("#define FIRST_X 1\n#define LAST_X 2")
         << QStringList{"FIRST_X=1 INSTRUCTION/~ {~|~} @2", "LAST_X=2 CONSTANT/~ {~|~} @3"};
+    QTest::newRow("a macro's value follows the macros it names")
+        << section("global types",
+                   "enum { X = 5 };\n#define SELF (X + 1)\n#define X (X + 1)\n"
+                   "enum { A = X, B = SELF };\n#define ONE 1\n#define TWO (ONE + 1)\n"
+                   "enum { D = TWO };\n#undef ONE\n#define ONE 10") +
+               constants("#define C TWO")
+        << QStringList{"X=5 ?/~ {|} @2", "A=6 ?/~ {|} @5", "B=7 ?/~ {|} @5", "D=2 ?/~ {|} @8",
+                       "C=11 CONSTANT/~ {~|~} @13"};
     QTest::newRow("the same definition again gives no second row")
         << constants("#define A (1 + 2)\n#define A  (1 +  2)")
         << QStringList{"A=3 CONSTANT/~ {~|~} @2"};

@@ -96,7 +96,14 @@ struct Expr {
 struct Symbol {
     std::string name;
     Value value;
-    bool primary = true; // used bare; any other value is used in brackets
+    int binding = 100; // of a macro's value
+};
+
+// What stands beside an operand: how tightly an operand must bind for the operators on its
+// left and on its right to leave it whole. A macro's text is used bare only where it does.
+struct Around {
+    int left = 0;
+    int right = 0;
 };
 
 struct BinaryOperator {
@@ -162,30 +169,30 @@ public:
 private:
     // --- values -------------------------------------------------------------------------
 
-    Expr expression(int depth) {
+    Expr expression(int depth, Around around = {}) {
         if (depth <= 0 || m_random.chance(25))
-            return leaf();
+            return leaf(around);
         for (int attempt = 0; attempt < 8; ++attempt) {
             std::optional<Expr> e;
             switch (m_random.below(10)) {
             case 0:
             case 1:
-                e = unary(depth);
+                e = unary(depth, around);
                 break;
             case 2:
-                e = cast(depth);
+                e = cast(depth, around);
                 break;
             case 3:
-                e = conditional(depth);
+                e = conditional(depth, around);
                 break;
             default:
-                e = binary(depth);
+                e = binary(depth, around);
                 break;
             }
             if (e)
                 return m_random.chance(10) ? bracketed(*e) : *e;
         }
-        return leaf();
+        return leaf(around);
     }
 
     static Expr bracketed(const Expr& e) {
@@ -198,8 +205,8 @@ private:
     }
 
     // An operand that binds at least so tightly, in brackets where it does not.
-    Expr operand(int binding, int depth) {
-        const Expr e = expression(depth);
+    Expr operand(int binding, int depth, Around around) {
+        const Expr e = expression(depth, around);
         return e.binding < binding ? bracketed(e) : e;
     }
 
@@ -217,10 +224,10 @@ private:
         return e;
     }
 
-    std::optional<Expr> unary(int depth) {
+    std::optional<Expr> unary(int depth, Around around) {
         static const char* const ops[] = {"-", "+", "~", "!"};
         const std::string op = m_random.pick(ops);
-        Expr a = operand(kUnary, depth - 1);
+        Expr a = operand(kUnary, depth - 1, {kUnary, around.right});
         const Value x = a.value;
         Value r = x;
         if (op == "-") {
@@ -238,9 +245,9 @@ private:
         return a;
     }
 
-    std::optional<Expr> cast(int depth) {
+    std::optional<Expr> cast(int depth, Around around) {
         const CastType& type = m_random.pick(kCasts);
-        Expr a = operand(kUnary, depth - 1);
+        Expr a = operand(kUnary, depth - 1, {kUnary, around.right});
         const Int128 m = Int128(1) << type.width;
         Int128 v = a.value.v % m;
         if (v < 0)
@@ -264,14 +271,14 @@ private:
         return a;
     }
 
-    std::optional<Expr> binary(int depth) {
+    std::optional<Expr> binary(int depth, Around around) {
         const BinaryOperator& op = m_random.pick(kOperators);
         const std::string o = op.text;
-        const Expr a = operand(op.precedence, depth - 1);
+        const Expr a = operand(op.precedence, depth - 1, {around.left, op.precedence});
         const bool shift = o == "<<" || o == ">>";
         const Expr b =
             shift ? literal(m_random.below(m_random.chance(70) ? 8 : widthOf(a.value.kind)))
-                  : operand(op.precedence + 1, depth - 1);
+                  : operand(op.precedence + 1, depth - 1, {op.precedence + 1, around.right});
         const std::optional<Value> r = computed(o, a.value, b.value);
         if (!r)
             return std::nullopt;
@@ -338,23 +345,25 @@ private:
         return Value{r, k};
     }
 
-    std::optional<Expr> conditional(int depth) {
-        const Expr c = operand(1, depth - 1);
+    std::optional<Expr> conditional(int depth, Around around) {
+        const Expr c = operand(1, depth - 1, {around.left, 1});
         const Expr t = expression(depth - 1);
-        const Expr f = operand(kConditional, depth - 1);
+        const Expr f = operand(kConditional, depth - 1, {kConditional, around.right});
         const Kind k = common(t.value.kind, f.value.kind);
         const Value v{wrapped(c.value.v != 0 ? t.value.v : f.value.v, k), k};
         return joined({&c, &t, &f}, {"?", ":"}, v, kConditional);
     }
 
-    Expr leaf() {
+    Expr leaf(Around around) {
         const int r = m_random.below(10);
         if (r >= 7 && !m_symbols.empty()) {
             const Symbol& s = m_symbols[size_t(m_random.below(int(m_symbols.size())))];
+            const bool whole = s.binding >= around.left && s.binding >= around.right;
             Expr e;
-            e.tokens = s.primary ? std::vector<std::string>{s.name}
-                                 : std::vector<std::string>{"(", s.name, ")"};
+            e.tokens = whole ? std::vector<std::string>{s.name}
+                             : std::vector<std::string>{"(", s.name, ")"};
             e.value = s.value;
+            e.binding = whole ? s.binding : kPrimary;
             return e;
         }
         if (r == 6)
@@ -511,7 +520,7 @@ private:
                         m_random.pick(apart) + written(value.tokens, true);
         if (m_random.chance(20))
             s += " // " + words();
-        m_symbols.push_back({name, value.value, value.binding == kPrimary});
+        m_symbols.push_back({name, value.value, value.binding});
         return s + newline();
     }
 
@@ -545,7 +554,7 @@ private:
                 member.push_back(",");
             s += gap(last, member.front(), false) + written(member, false);
             last = member.back();
-            m_symbols.push_back({member.front(), value, true});
+            m_symbols.push_back({member.front(), value, kPrimary});
             previous = value.v;
             if (last == "," && m_random.chance(5)) {
                 s += newline() + define(false);

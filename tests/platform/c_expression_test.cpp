@@ -17,6 +17,7 @@ public:
         auto& macro = m_macros[name];
         macro = std::make_unique<CMacro>(std::string_view(m_texts.emplace_back(value)));
         macro->hasParameters = parameters;
+        made(*macro);
     }
     void add(const std::string& name, CInt value) { m_constants[name] = value; }
 
@@ -48,6 +49,9 @@ struct Outcome {
 Outcome evaluate(const QString& expression) {
     Names names;
     names.define("SUM", "1 + 2");
+    names.define("COND", "1 ? 2 : 3");
+    names.define("NEGATIVE", "-4");
+    names.define("LEFT", "SUM - 1");
     names.define("MASK", "0xFFFFu");
     names.define("SELF", "SELF + 1");
     names.define("PING", "PONG");
@@ -158,6 +162,15 @@ void CExpressionTest::valuesAreThoseOfC_data() {
     row("a member", "MEMBER * 2", "int 14");
     row("a member of a typedef's name is the member", "(u8) + 1", "int 4");
     row("a macro is its text", "SUM * 3", "int 7");
+    row("a macro's text after an operator", "2 * SUM", "int 4");
+    row("a macro's text twice", "SUM * SUM", "int 5");
+    row("a macro's text where its value would do", "SUM - 1 + (SUM)", "int 5");
+    row("a macro's text after a sign", "- SUM", "int 1");
+    row("a macro's conditional", "COND + 1", "int 2");
+    row("a macro's conditional in brackets", "(COND) + 1", "int 3");
+    row("a macro's conditional as a condition", "COND ? 5 : 6", "int 2");
+    row("a macro's sign", "1 - NEGATIVE * 2", "int 9");
+    row("a macro of a macro", "LEFT * 2", "int 1");
     row("a macro's type", "MASK", "unsigned int 65535");
     row("a macro naming a type", "(U16)-1", "int 65535");
     row("an empty macro", "EMPTY 5", "int 5");

@@ -1,6 +1,7 @@
 #include "c_expression.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 #include <unordered_set>
 
@@ -124,29 +125,60 @@ QString described(const CToken& token) {
                                            : u'"' + textOf(token.text) + u'"';
 }
 
+// How tightly an operand binds: a binary operator by its precedence (1 to 10), an operand
+// of ?: below them all.
+constexpr int kUnaryBinding = 11;
+constexpr int kPrimaryBinding = 12;
+
+struct Operand {
+    CInt value;
+    int binding = kPrimaryBinding;
+};
+
+// Paints a macro for the time of its expansion: C expands no macro inside its own value.
+class Painting {
+public:
+    Painting(const CMacro& macro, CNames& names)
+        : m_macro(macro)
+        , m_names(names) {
+        macro.expanding = true;
+        names.expansion().expanding.push_back(&macro);
+    }
+    ~Painting() {
+        m_macro.expanding = false;
+        m_names.expansion().expanding.pop_back();
+    }
+    Painting(const Painting&) = delete;
+    Painting& operator=(const Painting&) = delete;
+
+private:
+    const CMacro& m_macro;
+    CNames& m_names;
+};
+
 class Parser {
 public:
     Parser(CExpander& tokens, CNames& names)
         : m_tokens(tokens)
         , m_names(names) {}
 
-    CInt conditional(bool live) {
+    Operand conditional(bool live) {
         const Nesting nesting(*this);
-        const CInt condition = binaryFrom(1, live);
+        const Operand condition = binaryFrom(1, live);
         if (!m_tokens.peek().is('?'))
             return condition;
         m_tokens.take();
-        const bool yes = !condition.isZero();
-        const CInt ifTrue = conditional(live && yes);
+        const bool yes = !condition.value.isZero();
+        const CInt ifTrue = conditional(live && yes).value;
         expect(':');
-        const CInt ifFalse = conditional(live && !yes);
+        const CInt ifFalse = conditional(live && !yes).value;
         const CType type = commonType(ifTrue.type, ifFalse.type);
-        return converted(yes ? ifTrue : ifFalse, type);
+        return {converted(yes ? ifTrue : ifFalse, type), 0};
     }
 
 private:
-    CInt binaryFrom(int lowest, bool live) {
-        CInt left = castOrUnary(live);
+    Operand binaryFrom(int lowest, bool live) {
+        Operand left = castOrUnary(live, lowest);
         for (;;) {
             const int precedence = precedenceOf(m_tokens.peek());
             if (precedence < lowest || precedence == 0)
@@ -154,30 +186,84 @@ private:
             const CToken op = m_tokens.take();
             const bool andOp = op.text == "&&";
             const bool orOp = op.text == "||";
-            const bool decided = (andOp && left.isZero()) || (orOp && !left.isZero());
+            const bool decided = (andOp && left.value.isZero()) || (orOp && !left.value.isZero());
             const bool rightLive = live && !decided;
-            const CInt right = binaryFrom(precedence + 1, rightLive);
+            const CInt right = binaryFrom(precedence + 1, rightLive).value;
             if (!live)
-                left = CInt{binaryType(op.text, left.type, right.type), 0};
+                left.value = CInt{binaryType(op.text, left.value.type, right.type), 0};
             else if (decided)
-                left = CInt::ofInt(orOp ? 1 : 0);
+                left.value = CInt::ofInt(orOp ? 1 : 0);
             else
-                left = binary(op.text, left, right);
+                left.value = binary(op.text, left.value, right);
+            left.binding = precedence;
         }
     }
 
-    CInt castOrUnary(bool live) {
+    // need: how tightly the operand must bind for what stands before it.
+    Operand castOrUnary(bool live, int need) {
         const Nesting nesting(*this);
+        if (const std::optional<Operand> macro = macroValue(need))
+            return *macro;
         if (!m_tokens.peek().is('('))
             return unary(live);
         m_tokens.take();
         if (isTypeWord(m_tokens.peek()))
-            return cast(live);
-        const CInt inner = conditional(live);
+            return {cast(live), kUnaryBinding};
+        const CInt inner = conditional(live).value;
         if (m_tokens.peek().is(','))
             fail(QStringLiteral("C allows no comma operator in a constant expression"));
         expect(')');
-        return inner;
+        return {inner};
+    }
+
+    // A macro's value in place of its expansion, where the expansion would be parsed as one
+    // operand: it binds at least as tightly as the operators on both sides of it.
+    std::optional<Operand> macroValue(int need) {
+        if (!m_tokens.outsideMacros())
+            return std::nullopt;
+        const CToken& token = m_tokens.peek(false);
+        if (token.kind != CToken::Kind::Identifier)
+            return std::nullopt;
+        const CMacro* macro = m_names.macro(token.text);
+        if (!macro || macro->expanding || macro->hasParameters)
+            return std::nullopt;
+        const CMacroValue& value = valueOf(*macro);
+        if (!value.valid || value.binding < need)
+            return std::nullopt;
+        const CToken& after = m_tokens.peekSecond();
+        const int right = after.is('?') ? 1 : precedenceOf(after);
+        if (right > value.binding)
+            return std::nullopt;
+        m_tokens.take(false);
+        return Operand{value.value, value.binding};
+    }
+
+    // The macro's value, evaluated once while it holds. It holds while no macro has been
+    // removed and no member's name made a macro since, and while the macros expanded now
+    // are younger than it: one of them in its expansion would have been unknown or a
+    // member then.
+    const CMacroValue& valueOf(const CMacro& macro) {
+        const CMacroValue& value = macro.value;
+        const auto& expanding = m_names.expansion().expanding;
+        const bool holds = value.known && value.changes == m_names.changes() &&
+                           std::all_of(expanding.begin(), expanding.end(),
+                                       [&](const CMacro* m) { return m->made > value.asOf; });
+        if (holds)
+            return value;
+        static const CMacroValue none;
+        if (!expanding.empty())
+            return none; // evaluated alone, it could differ from its expansion here
+
+        CNames::Expansion& state = m_names.expansion();
+        const bool quiet = state.quiet;
+        state.quiet = true; // the expansion that follows tells what is unknown
+        try {
+            evaluateMacro(macro, m_names);
+        } catch (const CError&) {
+            macro.value = {true, false, {}, 0, m_names.madeSoFar(), m_names.changes()};
+        }
+        state.quiet = quiet;
+        return macro.value;
     }
 
     bool isTypeWord(const CToken& token) const {
@@ -205,7 +291,7 @@ private:
                 return castFloating(*floating, *type, written.join(u' '));
             }
         }
-        const CInt value = castOrUnary(live);
+        const CInt value = castOrUnary(live, kUnaryBinding).value;
         return castTo(value, *type);
     }
 
@@ -225,23 +311,26 @@ private:
                       type);
     }
 
-    CInt unary(bool live) {
+    Operand unary(bool live) {
         const CToken& token = m_tokens.peek();
         if (token.kind == CToken::Kind::Punctuator) {
             const std::string_view op = token.text;
             if (op == "+" || op == "-" || op == "~" || op == "!") {
                 m_tokens.take();
-                const CInt operand = castOrUnary(live);
+                const CInt operand = castOrUnary(live, kUnaryBinding).value;
                 if (op == "!")
-                    return live ? notted(operand) : CInt{};
+                    return {live ? notted(operand) : CInt{}, kUnaryBinding};
                 if (!live)
-                    return CInt{operand.type, 0};
-                return op == "-" ? negated(operand) : op == "~" ? complemented(operand) : operand;
+                    return {CInt{operand.type, 0}, kUnaryBinding};
+                return {op == "-"   ? negated(operand)
+                        : op == "~" ? complemented(operand)
+                                    : operand,
+                        kUnaryBinding};
             }
             if (op == "++" || op == "--")
                 fail(QStringLiteral("C allows no \"%1\" in a constant expression").arg(textOf(op)));
         }
-        return primary();
+        return {primary()};
     }
 
     CInt primary() {
@@ -260,7 +349,8 @@ private:
                 fail(QStringLiteral("%1 where an operand is expected").arg(described(token)));
             if (const CInt* value = m_names.constant(token.text))
                 return *value;
-            m_names.unknown(token.text);
+            if (!m_names.expansion().quiet)
+                m_names.unknown(token.text);
             fail(QStringLiteral("%1 is not defined before it").arg(textOf(token.text)));
         default:
             fail(QStringLiteral("%1 where an operand is expected").arg(described(token)));
@@ -298,25 +388,40 @@ private:
 } // namespace
 
 CExpander::~CExpander() {
-    for (const Frame& frame : m_frames)
-        frame.macro->expanding = false;
+    for (auto frame = m_frames.rbegin(); frame != m_frames.rend(); ++frame) {
+        frame->macro->expanding = false;
+        m_names.expansion().expanding.pop_back();
+    }
 }
 
 CToken CExpander::pull() {
     while (!m_frames.empty() && m_frames.back().next == m_frames.back().macro->tokens.size()) {
         m_frames.back().macro->expanding = false;
+        m_names.expansion().expanding.pop_back();
         m_frames.pop_back();
     }
     CToken token;
-    if (m_frames.empty()) {
-        token = m_source.next();
-    } else {
+    if (!m_frames.empty()) {
         Frame& frame = m_frames.back();
         token = frame.macro->tokens[frame.next++];
         token.line = token.endLine = m_frames.front().line;
+    } else if (m_secondHeld) {
+        token = m_second;
+        m_secondHeld = false;
+    } else {
+        token = m_source.next();
     }
     m_line = token.line;
     return token;
+}
+
+const CToken& CExpander::peekSecond() {
+    peek(false);
+    if (!m_secondHeld) {
+        m_second = m_source.next();
+        m_secondHeld = true;
+    }
+    return m_second;
 }
 
 const CToken& CExpander::peek(bool expand) {
@@ -340,6 +445,7 @@ const CToken& CExpander::peek(bool expand) {
             fail(
                 QStringLiteral("the macros expand to more than %1 tokens").arg(kMaxExpandedTokens));
         macro->expanding = true;
+        m_names.expansion().expanding.push_back(macro);
         m_frames.push_back({macro, 0, m_frames.empty() ? m_token.line : m_frames.front().line});
         m_token = pull();
     }
@@ -353,7 +459,18 @@ CToken CExpander::take(bool expand) {
 }
 
 CInt evaluateConstantExpression(CExpander& tokens, CNames& names) {
-    return Parser(tokens, names).conditional(true);
+    return Parser(tokens, names).conditional(true).value;
+}
+
+CInt evaluateMacro(const CMacro& macro, CNames& names) {
+    const Painting painting(macro, names);
+    CTokenList list(macro.tokens);
+    CExpander expander(list, names);
+    const Operand result = Parser(expander, names).conditional(true);
+    if (expander.peek().kind != CToken::Kind::End)
+        fail(QStringLiteral("\"%1\" after the value").arg(textOf(expander.peek().text)));
+    macro.value = {true, true, result.value, result.binding, names.madeSoFar(), names.changes()};
+    return result.value;
 }
 
 bool isCKeyword(std::string_view name) {

@@ -10,6 +10,17 @@
 
 namespace pxu::script {
 
+// The value of a macro's expansion, kept so that a chain of macros, each written with the
+// one before, is evaluated once a macro and not once a use.
+struct CMacroValue {
+    bool known = false; // evaluated since the last change of the macros
+    bool valid = false; // it had a value
+    CInt value;
+    int binding = 0;      // how tightly its outermost operator binds
+    unsigned asOf = 0;    // the macros made up to its evaluation
+    unsigned changes = 0; // and the changes up to then
+};
+
 // An object-like macro (#define NAME value) or one with parameters, which is not expanded.
 struct CMacro {
     explicit CMacro(std::string_view value)
@@ -22,7 +33,9 @@ struct CMacro {
     CSource source;             // its value as written
     std::vector<CToken> tokens; // in source
     bool hasParameters = false;
+    unsigned made = 0;              // its place in the order the macros were made
     mutable bool expanding = false; // C expands no macro again inside its own value
+    mutable CMacroValue value;
 };
 
 // What names stand for in a constant expression.
@@ -34,6 +47,25 @@ public:
     virtual const CInt* constant(std::string_view name) const = 0;
     // Told of a name that is neither, before the expression fails on it.
     virtual void unknown(std::string_view name) = 0;
+
+    // A new macro takes its place in the order.
+    void made(CMacro& macro) { macro.made = ++m_made; }
+    // A macro removed or a member's name made a macro: the macros' values may have changed.
+    void changed() { ++m_changes; }
+
+    // Where the expansion of macros stands, kept by the expression evaluator.
+    struct Expansion {
+        std::vector<const CMacro*> expanding; // innermost last
+        bool quiet = false;                   // unknown names not told
+    };
+    Expansion& expansion() { return m_expansion; }
+    unsigned madeSoFar() const { return m_made; }
+    unsigned changes() const { return m_changes; }
+
+private:
+    Expansion m_expansion;
+    unsigned m_made = 0;
+    unsigned m_changes = 0;
 };
 
 class CTokenSource {
@@ -69,6 +101,9 @@ public:
     // expand false: the token as written, a macro's name unexpanded.
     const CToken& peek(bool expand = true);
     CToken take(bool expand = true);
+    // Outside every macro's value: the token after peek(false), as written.
+    bool outsideMacros() const { return m_frames.empty(); }
+    const CToken& peekSecond();
     // The line of the last token read.
     int line() const { return m_line; }
 
@@ -84,7 +119,9 @@ private:
     CNames& m_names;
     std::vector<Frame> m_frames;
     CToken m_token;
+    CToken m_second;
     bool m_held = false;
+    bool m_secondHeld = false;
     bool m_expanded = false;
     size_t m_expandedTokens = 0;
     int m_line = 0;
@@ -98,6 +135,8 @@ private:
 // names. Reads up to the first token that cannot go on with the expression, which
 // tokens.peek() then gives. Throws CError.
 CInt evaluateConstantExpression(CExpander& tokens, CNames& names);
+// The value of the macro's expansion, its tokens to their end; kept for its later uses.
+CInt evaluateMacro(const CMacro& macro, CNames& names);
 
 // Whether the name is one of C's keywords, which no member or macro can be named.
 bool isCKeyword(std::string_view name);

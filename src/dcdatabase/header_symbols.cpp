@@ -30,7 +30,7 @@ std::optional<HeaderSymbols::Where> HeaderSymbols::constantWhere(std::string_vie
 script::CMacro& HeaderSymbols::define(std::string_view name, std::string_view value, int line) {
     if (m_constants.find(name) != m_constants.end())
         changed(); // the member's name now stands for the macro's value
-    Macro& entry = m_macros[std::string(name)];
+    Macro& entry = m_macros[std::pmr::string(name, &m_arena)];
     entry.macro = std::make_unique<script::CMacro>(value);
     entry.where = {m_file, line};
     made(*entry.macro);
@@ -45,7 +45,7 @@ void HeaderSymbols::undefine(std::string_view name) {
 }
 
 void HeaderSymbols::addConstant(std::string_view name, const script::CInt& value, int line) {
-    m_constants[std::string(name)] = {value, {m_file, line}};
+    m_constants[std::pmr::string(name, &m_arena)] = {value, {m_file, line}};
 }
 
 } // namespace pxu::dc

@@ -5,6 +5,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <memory_resource>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -57,8 +58,11 @@ private:
         Where where;
     };
 
-    std::unordered_map<std::string, Macro, Hash, std::equal_to<>> m_macros;
-    std::unordered_map<std::string, Constant, Hash, std::equal_to<>> m_constants;
+    // A scan's names live as long as the scan: taken from one arena, given back at once.
+    std::pmr::monotonic_buffer_resource m_arena;
+    std::pmr::unordered_map<std::pmr::string, Macro, Hash, std::equal_to<>> m_macros{&m_arena};
+    std::pmr::unordered_map<std::pmr::string, Constant, Hash, std::equal_to<>> m_constants{
+        &m_arena};
     QString m_file;
     std::function<void(const QString&)> m_unknown;
 };

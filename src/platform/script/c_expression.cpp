@@ -474,6 +474,8 @@ CInt evaluateMacro(const CMacro& macro, CNames& names) {
 }
 
 bool isCKeyword(std::string_view name) {
+    if (name.empty() || (name[0] != '_' && (name[0] < 'a' || name[0] > 'z')))
+        return false;
     static const std::unordered_set<std::string_view> keywords{
         "auto",           "break",        "case",     "char",     "const",      "continue",
         "default",        "do",           "double",   "else",     "enum",       "extern",

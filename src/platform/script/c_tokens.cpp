@@ -46,29 +46,41 @@ constexpr std::string_view kOtherPunctuators = ":;=,#";
 CSource::CSource(std::string_view bytes) {
     m_text.reserve(bytes.size());
     m_lineStarts.push_back(0);
-    for (size_t i = 0; i < bytes.size(); ++i) {
+    size_t i = 0;
+    while (i < bytes.size()) {
+        // The plain run up to the next character that ends a line or may join two.
+        size_t end = i;
+        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r' && bytes[end] != '\\')
+            ++end;
+        m_text.append(bytes.substr(i, end - i));
+        if (end == bytes.size())
+            break;
+        i = end;
         const char c = bytes[i];
-        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+            ++i;
             continue;
+        }
         if (c == '\\') {
-            size_t end = i + 1;
-            if (end < bytes.size() && bytes[end] == '\r' && end + 1 < bytes.size() &&
-                bytes[end + 1] == '\n')
-                ++end;
-            if (end == bytes.size() || bytes[end] == '\n') {
+            size_t lineEnd = i + 1;
+            if (lineEnd < bytes.size() && bytes[lineEnd] == '\r' && lineEnd + 1 < bytes.size() &&
+                bytes[lineEnd + 1] == '\n')
+                ++lineEnd;
+            if (lineEnd == bytes.size() || bytes[lineEnd] == '\n') {
                 // A continued line: the next physical line goes on where this one ends.
-                if (end + 1 >= bytes.size()) {
+                if (lineEnd + 1 >= bytes.size()) {
                     m_endsContinued = true;
                     break;
                 }
                 m_lineStarts.push_back(m_text.size());
-                i = end;
+                i = lineEnd + 1;
                 continue;
             }
         }
         m_text += c;
         if (c == '\n' && i + 1 < bytes.size())
             m_lineStarts.push_back(m_text.size());
+        ++i;
     }
     m_lineCount = bytes.empty() ? 0 : int(m_lineStarts.size());
 }
@@ -146,15 +158,20 @@ size_t CLexer::ppNumberEnd(size_t from) const {
 
 size_t CLexer::punctuatorEnd(size_t from, std::string_view& canonical) const {
     const std::string_view rest = m_text.substr(from);
-    for (const Punctuator& p : kPunctuators) {
-        if (rest.substr(0, p.written.size()) == p.written) {
-            canonical = p.canonical;
-            return from + p.written.size();
+    // Most characters open no punctuator of two or more.
+    if (std::string_view("%<>.-+*/=!&|^#:").find(rest[0]) != std::string_view::npos) {
+        for (const Punctuator& p : kPunctuators) {
+            if (p.written[0] == rest[0] && rest.substr(0, p.written.size()) == p.written) {
+                canonical = p.canonical;
+                return from + p.written.size();
+            }
         }
     }
-    if (const size_t at = kOtherPunctuators.find(rest[0]); at != std::string_view::npos) {
-        canonical = kOtherPunctuators.substr(at, 1);
-        return from + 1;
+    for (std::string_view single : {std::string_view("[](){}.&*+-~!/%<>^|?"), kOtherPunctuators}) {
+        if (const size_t at = single.find(rest[0]); at != std::string_view::npos) {
+            canonical = single.substr(at, 1);
+            return from + 1;
+        }
     }
     return std::string_view::npos;
 }

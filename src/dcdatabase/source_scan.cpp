@@ -6,7 +6,6 @@
 #include "forward_query.h"
 #include "header_parser.h"
 #include "job_failure.h"
-#include "platform/script/expression_evaluator.h"
 #include "scan_grouping.h"
 
 #include <QFileInfo>
@@ -255,8 +254,7 @@ void g_scanHeaderFiles(DcJob& job, MessageSink& sink, const QString& table) {
     job.execute(QStringLiteral("DELETE FROM %1").arg(tableId(table)));
 
     ScanRows scan;
-    const script::ExpressionEvaluator evaluator;
-    HeaderParser parser(scan, sink, evaluator);
+    HeaderParser parser(scan, sink);
     const QString folder = QFileInfo(job.path()).absolutePath();
     for (const HeaderFile& file : kHeaderFiles) {
         const QString found = existingIgnoringCase(folder, file.name);

@@ -172,14 +172,14 @@ void DcBuilderScanTest::changedHeadersAreReportedAndSaved() {
 void DcBuilderScanTest::failedScanIsToldOnceAndSavesNothing() {
     ScriptedDialogs dialogs;
     DcFixture fixture;
-    samplePlant(fixture, dialogs, {{"#define NO_OF_PAR_LUB 12", "#define NO_OF_PAR_LUB 12 % 5"}});
+    samplePlant(fixture, dialogs, {{"#define NO_OF_PAR_LUB 12", "#define NO_OF_PAR_LUB 12 % 0"}});
     DcBuilder builder;
     builder.g_show(fixture.folder());
     const auto before = folderState(fixture.folder());
     builder.cmdScanHeader_Click();
     const QString failure = QStringLiteral(
-        "Scan failed, nothing written to the working copy: datacontainer.h, line 22: '12 % 5' "
-        "cannot be evaluated: invalid character \"%\" at position 4");
+        "Scan failed, nothing written to the working copy: datacontainer.h, line 22: '12 % 0' "
+        "cannot be evaluated: 12 % 0 divides by zero");
     QCOMPARE(dialogs.texts(), QStringList{failure});
     QVERIFY(builder.messages().lines().contains(QStringLiteral("   ") + failure));
     QCOMPARE(folderState(fixture.folder()), before);

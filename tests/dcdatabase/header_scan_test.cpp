@@ -84,18 +84,17 @@ void HeaderScanTest::anyFailureRollsTheWholeJobBack_data() {
     QTest::newRow("missing library.h") << QList<HeaderChange>() << "library.h"
                                        << ""
                                        << "<folder>/library.h not found" << QStringList();
-    QTest::newRow("expression the evaluator refuses")
-        << QList<HeaderChange>{{"global.h", "#define MAX_CYL 0x0E", "#define MAX_CYL (0x0E & 3)"}}
+    QTest::newRow("expression C cannot evaluate")
+        << QList<HeaderChange>{{"global.h", "#define MAX_CYL 0x0E", "#define MAX_CYL (0x0E % 0)"}}
         << ""
         << ""
-        << "global.h, line 7: '(&H0E & 3)' cannot be evaluated: invalid character \"&\" at "
-           "position 7"
+        << "global.h, line 7: '(0x0E % 0)' cannot be evaluated: 14 % 0 divides by zero"
         << QStringList();
     QTest::newRow("name not scanned before")
         << QList<HeaderChange>{{dc, "ENG_GAIN_P + 10", "ENG_GAIN_X + 10"}} << ""
         << ""
-        << "dataContainer.h, line 28: 'ENG_GAIN_X + 10' cannot be evaluated: unknown name "
-           "\"ENG_GAIN_X\" at position 1"
+        << "dataContainer.h, line 28: the value of ENG_LIMIT cannot be evaluated: ENG_GAIN_X "
+           "is not defined before it"
         << QStringList{"ENG_GAIN_X is not found in DB"};
     QTest::newRow("define without value")
         << QList<HeaderChange>{{dc, "#define DAT_DC_VERSION 9", "#define DAT_DC_VERSION"}} << ""
@@ -108,9 +107,11 @@ void HeaderScanTest::anyFailureRollsTheWholeJobBack_data() {
            "file"
         << QStringList();
     QTest::newRow("continuation open at the end of a file")
-        << QList<HeaderChange>{{"global.h", "int g_unused;", "int g_unused; \\"}} << ""
+        << QList<HeaderChange>{{"global.h", "// scanEnd\n\n#define NOT_SCANNED (1 & 2)\n#endif\n",
+                                "#define OPEN 1 + \\\n"}}
         << ""
-        << "global.h, line 21: the #define continued here with \"\\\" is not complete at the "
+        << ""
+        << "global.h, line 22: the #define continued here with \"\\\" is not complete at the "
            "end of the file"
         << QStringList();
     QTest::newRow("broken marker pair")

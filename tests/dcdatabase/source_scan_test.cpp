@@ -48,7 +48,6 @@ QVariantList upDates(const QString& database, const QString& table, const QStrin
 // Every row of the fixture headers after the scan, parsed, renumbered, grouped, expanded.
 const QStringList kFixtureRows{
     "MODE_INVALID=-1 CONSTANT/~ {|} @20015",
-    "WIDE_MASK=-1 CONSTANT/~ {~|~} @10010",
     "ALM_DLY_1S=0 DELAY_INST/~ {|} @20006",
     "FIRST_ALARM=0 INSTRUCTION/~ {|} @67",
     "HALF_STEP=0 CONSTANT/~ {~|~} @10012",
@@ -122,6 +121,7 @@ const QStringList kFixtureRows{
     "FIRST_GLB_DBG_VARIABLE=2200 INSTRUCTION/~ {|} @58",
     "DBG_COUNTER=2201 DBG_VARIABLE/GLB {11.1|Debug counter} @59",
     "LAST_GLB_DBG_VARIABLE=2202 INSTRUCTION/~ {|} @61",
+    "WIDE_MASK=65535 CONSTANT/~ {~|~} @10010",
 };
 
 } // namespace
@@ -247,14 +247,14 @@ void SourceScanTest::rescanReportsEachChange_data() {
                        "         PAR: ENG_RAMP (1103) {2.03}"}
         << QStringList{"ENG_GAIN_INT", "ENG_GAIN_P"}
         << QVariantList{upDateRenamed, upDateUnchanged};
-    QTest::newRow("quotes in a comment and a name")
+    QTest::newRow("quotes in a comment")
         << QList<HeaderChange>()
         << QList<HeaderChange>{{dc, "Governor gain P", "Governor's gain P"},
                                {dc, "   ENG_NO_FUP,",
-                                "   ENG_O'NEIL = 1105,\n   ENG_NO_FUP = 1121,"}}
-        << QStringList{"      1 new items scanned", "         PAR: ENG_O'NEIL (1105) {}",
+                                "   ENG_ONEIL = 1105, // 2.06; O'Neil's\n   ENG_NO_FUP = 1121,"}}
+        << QStringList{"      1 new items scanned", "         PAR: ENG_ONEIL (1105) {2.06}",
                        "      !!!!!! Please fill in attributes !!!!!!"}
-        << QStringList{"ENG_O'NEIL", "ENG_GAIN_P"} << QVariantList{upDateNew, upDateUnchanged};
+        << QStringList{"ENG_ONEIL", "ENG_GAIN_P"} << QVariantList{upDateNew, upDateUnchanged};
 }
 
 void SourceScanTest::rescanReportsEachChange() {

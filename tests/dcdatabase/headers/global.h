@@ -9,8 +9,8 @@
 #define TWO_FLAGS FLAG_BIT + FLAG_BIT
 #define WIDE_MASK 0xFFFF
 #define CAST_VALUE (u16)100
-#define HALF_STEP 0.5
-#define SCALE_MILLI 1.5E3
+#define HALF_STEP (int)0.5
+#define SCALE_MILLI (long)1.5E3
 #define VERSION_TEXT "V1.2"
 #define LAST_CAN_NODE 0x7F
 #define START_DELAY_MS 2058
